@@ -1,0 +1,48 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace vyktest {
+
+struct RunResult {
+    int status = -1;       // exit status, or 128 + signal number when killed
+    bool timedOut = false; // the time limit ran out and the process was killed
+    std::string out;       // everything written to stdout
+    std::string err;       // everything written to stderr
+};
+
+// Runs argv[0] (a path) with the rest as arguments and waits for it; output
+// goes to temporary files, so a chatty program never blocks. `env` entries
+// ("NAME=value") are added to (or replace in) this process's environment.
+RunResult run(const std::vector<std::string>& argv, double timeoutSeconds = 120,
+              const std::vector<std::string>& env = {});
+
+// A program left running in the background (a viewer window under test).
+class Process {
+public:
+    Process(const std::vector<std::string>& argv, const std::vector<std::string>& env = {});
+    ~Process(); // kills it if it still runs
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    pid_t pid() const { return pid_; }
+    bool running();                   // not yet exited
+    void signal(int sig);             // sends sig if it still runs
+    RunResult wait(double timeoutSeconds = 30); // kills at the limit
+    std::string outSoFar() const;     // stdout written so far
+    std::string errSoFar() const;     // stderr written so far
+
+private:
+    pid_t pid_ = -1;
+    int status_ = -1;
+    bool done_ = false;
+    std::string outPath_, errPath_;
+};
+
+// Sleeps for the given number of seconds.
+void sleepSeconds(double seconds);
+
+} // namespace vyktest
