@@ -1,0 +1,47 @@
+#pragma once
+// STL meshes, text and binary: reading one file into one polygon model of a
+// scene, and writing polygon models back as STL.
+//
+// Every triangle read gets three vertices of its own (grey, texture
+// coordinate 0,0), one flat tangent frame shared by its corners and the four
+// elements i0, i1, i2, 0xFFFFFFFF. Normals stored in the file are ignored.
+
+#include <cstdint>
+#include <iosfwd>
+#include <list>
+#include <string>
+
+struct scene_t;
+struct model_t;
+
+// Reads fileName as STL and appends one polygon model (kind 0) to
+// scene.models. A file whose size is exactly 84 + 50 x the count at byte 80
+// is binary whatever its first bytes; any other file is text when it begins
+// with "solid", else binary.
+// Returns false, with no message, when the file cannot be opened or read or
+// the surface cannot be allocated; a text file that ends inside a facet
+// prints "num: " and the last line number read, and returns false. A binary
+// file shorter than its count loads the whole triangles it holds and prints
+// one line saying so. After a failure the appended model may stay in
+// scene.models; the caller destroys it.
+// Safe on untrusted input: counts from the file never drive an allocation the
+// file cannot fill, and no number is read past the end of its line.
+bool readStl(const std::string& fileName, scene_t& scene);
+
+// The two halves of readStl. Each reads the rest of `in`: the binary reader
+// expects the stream after the first five bytes of the file, the text reader
+// the stream after "solid". Same results and messages as readStl.
+bool readStlBinary(std::istream& in, scene_t& scene);
+bool readStlText(std::istream& in, scene_t& scene);
+
+// Writes the triangles of the models' polygon surfaces (walked as triangle
+// strips separated by 0xFFFFFFFF) as binary STL, with the file name as the
+// 80-byte header. Returns false, with no message, when the file cannot be
+// opened or a write fails (e.g. a full disk); the file is closed either way.
+bool writeStlBinary(const std::string& fileName, const std::list<model_t*>& models);
+// The same for the polygon surface of one model.
+bool writeStlBinary(const std::string& fileName, const model_t& model);
+
+// The same as text STL: "solid <name>", one facet per triangle in scientific
+// notation, "endsolid ", CR LF line ends.
+bool writeStlText(const std::string& fileName, const std::list<model_t*>& models);

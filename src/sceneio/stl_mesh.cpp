@@ -1,0 +1,245 @@
+// The CPU half of STL reading and writing: parsing file bytes held in
+// memory into raw vertex, frame and element arrays, and walking triangle
+// strips. No GL here, so it can be tested and fuzzed on its own.
+#include "sceneio/stl_mesh.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+const uint32_t kRestart = 0xFFFFFFFFu;
+
+uint32_t readLe32(const unsigned char* p)
+{
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+float readLeFloat(const unsigned char* p)
+{
+    uint32_t bits = readLe32(p);
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+// One line of text: [begin, end) without its line feed and trailing blanks.
+struct Line {
+    const char* begin;
+    const char* end;
+};
+
+// Walks the lines of a text held in memory, the way getline does: a last
+// line without a line feed still counts, nothing after the last line feed
+// does not.
+class LineReader {
+public:
+    LineReader(const char* begin, const char* end) : pos_(begin), end_(end) {}
+
+    bool next(Line& line)
+    {
+        if (pos_ >= end_)
+            return false;
+        const char* nl = static_cast<const char*>(std::memchr(pos_, '\n', size_t(end_ - pos_)));
+        const char* stop = nl ? nl : end_;
+        line.begin = pos_;
+        line.end = stop;
+        // Trailing blanks, tabs, carriage returns and zero bytes are not
+        // part of the line.
+        while (line.end > line.begin) {
+            char c = line.end[-1];
+            if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0')
+                --line.end;
+            else
+                break;
+        }
+        pos_ = nl ? nl + 1 : end_;
+        ++number_;
+        return true;
+    }
+
+    uint64_t number() const { return number_; }
+    void setNumber(uint64_t n) { number_ = n; }
+
+private:
+    const char* pos_;
+    const char* end_;
+    uint64_t number_ = 0;
+};
+
+const char* findIn(const Line& line, const char* marker, size_t markerLen)
+{
+    if (size_t(line.end - line.begin) < markerLen)
+        return nullptr;
+    return static_cast<const char*>(memmem(line.begin, size_t(line.end - line.begin), marker, markerLen));
+}
+
+// One separator character follows a value; at the end of the line there is
+// none to skip.
+const char* afterSeparator(const char* p, const char* lineEnd)
+{
+    return p < lineEnd ? p + 1 : lineEnd;
+}
+
+bool isStrtodBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Reads one real as strtod would from p, but never past lineEnd; a value
+// missing before the end of the line reads as 0. Returns where the value
+// ended (p itself when there was no number).
+const char* readReal(const char* p, const char* lineEnd, float& value)
+{
+    value = 0.0f;
+    if (p >= lineEnd)
+        return lineEnd;
+    const char* q = p;
+    while (q < lineEnd && isStrtodBlank(*q))
+        ++q;
+    if (q >= lineEnd)
+        return p;
+    double d = 0.0;
+    bool plain = *q != '+';
+    const char* digits = (*q == '-') ? q + 1 : q;
+    if (digits + 1 < lineEnd && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
+        plain = false;
+    if (plain) {
+        auto r = std::from_chars(q, lineEnd, d, std::chars_format::general);
+        if (r.ec == std::errc()) {
+            value = float(d);
+            return r.ptr;
+        }
+    }
+    // Signs, hexadecimal and out-of-range values: let strtod decide, on a
+    // bounded copy so that it cannot run into the next line.
+    char buf[256];
+    size_t n = std::min(size_t(lineEnd - q), sizeof buf - 1);
+    std::memcpy(buf, q, n);
+    buf[n] = '\0';
+    char* stop = nullptr;
+    d = std::strtod(buf, &stop);
+    if (stop == buf)
+        return p;
+    value = float(d);
+    return q + (stop - buf);
+}
+
+} // namespace
+
+namespace stlmesh {
+
+void fillTriangle(const Arrays& a, uint32_t i, const float c[9])
+{
+    float* v = a.vertices + size_t(i) * 27;
+    float* f = a.frames + size_t(i) * 27;
+    uint32_t* e = a.elements + size_t(i) * 4;
+    for (int k = 0; k < 3; ++k) {
+        float* rec = v + 9 * k;
+        rec[0] = c[3 * k];
+        rec[1] = c[3 * k + 1];
+        rec[2] = c[3 * k + 2];
+        rec[3] = rec[4] = rec[5] = 0.5f;
+        rec[6] = 1.0f;
+        rec[7] = rec[8] = 0.0f;
+    }
+    Vec3 p0{c[0], c[1], c[2]}, p1{c[3], c[4], c[5]}, p2{c[6], c[7], c[8]};
+    Vec3 A = normalise(sub(p1, p0));
+    Vec3 B = normalise(sub(p2, p0));
+    Vec3 N = normalise(cross(A, B));
+    Vec3 binormal = cross(B, N);
+    const Vec3 parts[3] = {B, binormal, N};
+    for (int k = 0; k < 3; ++k)
+        for (int p = 0; p < 3; ++p) {
+            f[9 * k + 3 * p] = parts[p].x;
+            f[9 * k + 3 * p + 1] = parts[p].y;
+            f[9 * k + 3 * p + 2] = parts[p].z;
+        }
+    uint32_t base = i * 3;
+    e[0] = base;
+    e[1] = base + 1;
+    e[2] = base + 2;
+    e[3] = kRestart;
+}
+
+uint32_t binaryTriangleCount(const char* data, size_t size, const std::string& name)
+{
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
+    uint32_t claimed = readLe32(bytes + 80);
+    uint64_t held = (size - 84) / 50;
+    uint64_t n = std::min<uint64_t>(claimed, held);
+    // Four elements a triangle must stay below the restart index.
+    n = std::min<uint64_t>(n, kMaxTriangles);
+    if (n < claimed)
+        std::cerr << name << ": binary STL holds " << n << " of its " << claimed << " triangles." << std::endl;
+    return uint32_t(n);
+}
+
+void fillBinary(const char* data, uint32_t n, const Arrays& a)
+{
+    const unsigned char* rec = reinterpret_cast<const unsigned char*>(data) + 84;
+    float c[9];
+    for (uint32_t i = 0; i < n; ++i, rec += 50) {
+        // 12-byte normal (ignored), three 12-byte corners, 2-byte attribute.
+        for (int k = 0; k < 9; ++k)
+            c[k] = readLeFloat(rec + 12 + 4 * k);
+        fillTriangle(a, i, c);
+    }
+}
+
+uint64_t countFacets(const char* begin, const char* end)
+{
+    static const char kFacet[] = "facet normal ";
+    LineReader lines(begin, end);
+    Line line;
+    uint64_t f = 0;
+    while (lines.next(line))
+        if (findIn(line, kFacet, sizeof kFacet - 1))
+            ++f;
+    return f;
+}
+
+bool fillText(const char* begin, const char* end, uint32_t facets, const Arrays& a)
+{
+    static const char kFacet[] = "facet normal ";
+    static const char kLoop[] = "outer loop";
+    static const char kVertex[] = "vertex ";
+    LineReader lines(begin, end);
+    lines.setNumber(1); // the "solid" line
+    Line line;
+    auto skipTo = [&](const char* marker, size_t len) -> const char* {
+        while (lines.next(line)) {
+            if (const char* at = findIn(line, marker, len))
+                return at + len;
+        }
+        return nullptr;
+    };
+    float c[9];
+    for (uint32_t i = 0; i < facets; ++i) {
+        // The facet's own normal is not used: its numbers are not read.
+        if (!skipTo(kFacet, sizeof kFacet - 1) || !skipTo(kLoop, sizeof kLoop - 1)) {
+            std::cerr << "num: " << lines.number() << std::endl;
+            return false;
+        }
+        for (int k = 0; k < 3; ++k) {
+            const char* p = skipTo(kVertex, sizeof kVertex - 1);
+            if (!p) {
+                std::cerr << "num: " << lines.number() << std::endl;
+                return false;
+            }
+            // Each value starts one character after the end of the one
+            // before; none is taken from beyond its own line.
+            p = readReal(p, line.end, c[3 * k]);
+            p = readReal(afterSeparator(p, line.end), line.end, c[3 * k + 1]);
+            readReal(afterSeparator(p, line.end), line.end, c[3 * k + 2]);
+        }
+        fillTriangle(a, i, c);
+    }
+    return true;
+}
+
+} // namespace stlmesh
