@@ -1,0 +1,137 @@
+#include "sceneio/evaluate.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct eval_case {
+    const char* text;
+    float value;
+    size_t endOffset; // where evaluation stopped, from the start of text
+    const char* diag; // every diagnostic line, exactly
+};
+
+const float inf = std::numeric_limits<float>::infinity();
+
+const eval_case cases[] = {
+    // plain numbers and the strtod forms
+    {"0.5", 0.5f, 3, ""},
+    {"1e3", 1000.0f, 3, ""},
+    {"12.25e-2", 0.1225f, 8, ""},
+    {"", 0.0f, 0, ""},
+    {"   \t ", 0.0f, 5, ""},
+    // precedence and grouping
+    {"1+2*3", 7.0f, 5, ""},
+    {"2*(3+1)", 8.0f, 7, ""},
+    {"2*-(3+1)", -8.0f, 8, ""},
+    {"(1+2)*3", 9.0f, 7, ""},
+    {"2*(3)+1", 7.0f, 7, ""},
+    {"6/4", 1.5f, 3, ""},
+    {"8/-2", -4.0f, 4, ""},
+    {"1/0", inf, 3, ""},
+    {"-2*3", -6.0f, 4, ""},
+    {"10-4-3", 3.0f, 6, ""},
+    {"((2))*((3))", 6.0f, 11, ""},
+    // blanks and juxtaposition
+    {"1 + 2", 3.0f, 5, ""},
+    {"2 3", 5.0f, 3, ""},
+    {"2(3)", 5.0f, 4, ""},
+    // terminators
+    {"1,2", 1.0f, 1, ""},
+    {"4\r5", 4.0f, 1, ""},
+    // signs after signs negate
+    {"1+-2", -1.0f, 4, ""},
+    {"1--2", 3.0f, 4, ""},
+    {"1-+2", -1.0f, 4, ""},
+    {"1+-2*3", -5.0f, 6, ""},
+    // the end closes every open group
+    {"(1+2", 3.0f, 4, ""},
+    {"2*(3+1", 8.0f, 6, ""},
+    {"((((5", 5.0f, 5, ""},
+    // an unmatched ")" ends the top level
+    {"1)+5", 1.0f, 4, ""},
+    // diagnostics
+    {"*2", 0.0f, 2, "beginning '*' detect.\n"},
+    {"/2", 0.0f, 2, "beginning '/' detect.\n"},
+    {"2*", 2.0f, 2, "last '*' detect.\n"},
+    {"2/", 2.0f, 2, "last '/' detect.\n"},
+    {"2-", 2.0f, 2, "last '-' detect.\n"},
+    {"2+", 2.0f, 2, "last '+' detect.\n"},
+    {"2*-", 2.0f, 3, "last '-' detect.\n"},
+    {"2*+3", 2.0f, 4, "*: right operand is not a value.\n"},
+    {"2/+3", 2.0f, 4, "/: right operand is not a value.\n"},
+    {"2*-*3", 2.0f, 5, "-: right operand is not a value.\n"},
+    {"2/-)", 2.0f, 4, "-: right operand is not a value.\n"},
+    // a nested level stopped by a diagnostic hands on its value and the
+    // enclosing level reads the rest, whose ")" then ends the top level
+    {"(*2)+1", 2.0f, 6, "beginning '*' detect.\n"},
+    // invalid characters stop scanning where they stand
+    {".5", 0.0f, 0, "46 \n.: warning: invalid char detect.\n"},
+    {"3+x", 3.0f, 2, "120 \nx: warning: invalid char detect.\nlast '+' detect.\n"},
+    {"2.*3;9", 6.0f, 4, "59 \n;: warning: invalid char detect.\n"},
+    {"1\xe9", 1.0f, 1, "-23 \n\xe9: warning: invalid char detect.\n"},
+    // the scan finishes before the evaluation reports
+    {"*2;", 0.0f, 2, "59 \n;: warning: invalid char detect.\nbeginning '*' detect.\n"},
+};
+
+TEST(Evaluate, ValuesEndPositionsAndDiagnostics)
+{
+    for (const eval_case& c : cases) {
+        SCOPED_TRACE(std::string("expression: \"") + c.text + "\"");
+        std::ostringstream diag;
+        const char* end = nullptr;
+        const float v = evaluate(c.text, &end, diag);
+        if (std::isinf(c.value))
+            EXPECT_EQ(v, c.value);
+        else
+            EXPECT_FLOAT_EQ(v, c.value);
+        EXPECT_EQ(static_cast<size_t>(end - c.text), c.endOffset);
+        EXPECT_EQ(diag.str(), c.diag);
+    }
+}
+
+TEST(Evaluate, EndPositionIsOptional)
+{
+    std::ostringstream diag;
+    EXPECT_FLOAT_EQ(evaluate("1+1", nullptr, diag), 2.0f);
+    EXPECT_TRUE(std::isnan(evaluate("0/0", nullptr, diag)));
+    EXPECT_EQ(diag.str(), "");
+}
+
+TEST(Evaluate, SinglePrecisionArithmetic)
+{
+    // 0.1 rounded to float first, then summed in float.
+    std::ostringstream diag;
+    const float tenth = 0.1f;
+    EXPECT_EQ(evaluate("0.1+0.2", nullptr, diag), tenth + 0.2f);
+    EXPECT_EQ(evaluate("16777216+1", nullptr, diag), 16777216.0f);
+}
+
+TEST(Evaluate, DeepNestingDoesNotUseTheCallStack)
+{
+    // 100000 levels would overflow an 8 MB stack if each took a frame.
+    const size_t depth = 100000;
+    const std::string closed = std::string(depth, '(') + "2*3" + std::string(depth, ')') + "+1";
+    std::ostringstream diag;
+    const char* end = nullptr;
+    EXPECT_FLOAT_EQ(evaluate(closed.c_str(), &end, diag), 7.0f);
+    EXPECT_EQ(end, closed.c_str() + closed.size());
+
+    const std::string open = std::string(depth, '(') + "4";
+    EXPECT_FLOAT_EQ(evaluate(open.c_str(), nullptr, diag), 4.0f);
+
+    // Nested operands of "*" as well.
+    std::string products;
+    for (size_t k = 0; k < depth; ++k)
+        products += "1*(";
+    products += "3";
+    EXPECT_FLOAT_EQ(evaluate(products.c_str(), nullptr, diag), 3.0f);
+    EXPECT_EQ(diag.str(), "");
+}
+
+} // namespace
