@@ -1,0 +1,83 @@
+#pragma once
+// One loaded scene file: its surface records and its environment, and the
+// entry points that read a file into it.
+
+#include "model/environment.h"
+#include "model/nurbs.h"
+#include "model/polygon.h"
+#include "model/texture.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <list>
+#include <string>
+
+namespace vyk3d {
+class glpolygon_t;
+}
+
+// One surface of a scene. The loaders allocate it on the heap and append it
+// to the scene's models before the section that fills it is read.
+struct model_t {
+    enum : uint32_t { Polygon = 0, Nurbs = 1 };
+
+    explicit model_t(uint32_t kind_ = Polygon);
+    model_t(const model_t&) = delete;
+    model_t& operator=(const model_t&) = delete;
+
+    // The surface chosen by kind: polygon (0), nurbs (1), null otherwise.
+    vyk3d::modeling_t* surface();
+    const vyk3d::modeling_t* surface() const;
+
+    uint32_t kind;
+    vyk3d::texture_t texture;
+    // The file's vertices for a polygon surface, the evaluated mesh for a
+    // NURBS surface.
+    vyk3d::polygon_t polygon;
+    // Refers to this record's texture and polygon; used only for kind 1.
+    vyk3d::nurbs_t nurbs;
+};
+
+// The target of one load. The loaders append to models and never remove;
+// whoever owns the scene destroys the records (destroyModels does it).
+struct scene_t {
+    vyk3d::environment_t environment;
+    std::list<model_t*> models;
+
+    // Deletes every record in models and empties the list.
+    void destroyModels();
+};
+
+// Loads one file into `scene`, choosing the reader by the file name's ending
+// in any letter case: ".stl" goes to readStl (which prints its own messages
+// to stderr), ".vyk" to readSceneText. Any other ending prints "file
+// extension not recognized." to `err` and returns false.
+// Needs a current GL context. Records appended before a failure stay in
+// scene.models. Safe on untrusted input.
+bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::glpolygon_t& renderer, std::ostream& err);
+
+// Reads a whole .vyk file. Returns false when the file cannot be opened
+// ("<file>: file open error."), when it holds no section that loaded, or as
+// soon as a section fails; messages about single lines ("<n>: illegal
+// command: <line>", "<n>: position parm is not set. <line>", "unknown line:
+// <line>") go to `err` and never stop the read.
+// Safe on untrusted input: counts in headers are checked against the size of
+// the file before anything is allocated, lines longer than maxSceneLine fail
+// the load ("<n>: line too long."), and no value is read past its line.
+bool readSceneText(scene_t& scene, const std::string& fileName, vyk3d::glpolygon_t& renderer, std::ostream& err);
+
+// The section readers. Each is entered with the section's header line in
+// currentLine, reads up to and including the line that ends the section
+// (advancing lineCounter by one per line) and reports to `err` as described
+// for readSceneText. `in` must be the scene file being read; the readers use
+// its remaining size to refuse counts the file cannot fill.
+bool readEnvironment(const std::string& fileName, scene_t& scene, uint64_t& lineCounter, std::string& currentLine,
+                     std::istream& in, std::ostream& err);
+bool readNurbsSurface(const std::string& fileName, vyk3d::nurbs_t& nurbs, vyk3d::texture_t& texture,
+                      vyk3d::polygon_t& polygon, vyk3d::glpolygon_t& renderer, uint64_t& lineCounter,
+                      std::string& currentLine, std::istream& in, std::ostream& err);
+bool readPolygonSurface(const std::string& fileName, vyk3d::texture_t& texture, vyk3d::polygon_t& polygon,
+                        uint64_t& lineCounter, std::string& currentLine, std::istream& in, std::ostream& err);
+
+// Longest line the scene text reader accepts, in bytes without the line feed.
+constexpr size_t maxSceneLine = 1u << 20;
