@@ -4,21 +4,21 @@
 // above 4 beyond the stack table.
 #include <cstdint>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
 // One control point: position and colour, seven floats in this order.
 struct ctlpt_t {
-  float x, y, z;
-  float r, g, b, a;
+    float x, y, z;
+    float r, g, b, a;
 };
 
 // A row (stride 1) or a column (stride = columns) of a row-major 2-D array.
-template <class T>
-struct arrayview_t {
-  const T* ptr = nullptr;
-  uint64_t stride = 1;
-  uint64_t count = 0;
-  const T& operator[](uint64_t i) const { return ptr[i * stride]; }
+template <class T> struct arrayview_t {
+    const T* ptr = nullptr;
+    uint64_t stride = 1;
+    uint64_t count = 0;
+    const T& operator[](uint64_t i) const { return ptr[i * stride]; }
 };
 using knotview_t = arrayview_t<float>;
 
@@ -37,29 +37,25 @@ float nurbsBasisRecursive(const knotview_t& t, uint64_t i, uint64_t k, float x);
 
 // Read-only view of a surface's control data, laid out as nurbs_t keeps it.
 struct nurbsgrid_t {
-  uint64_t numU = 0, orderU = 0, numV = 0, orderV = 0;
-  const float* knotsU = nullptr;   // numV rows x (numU + orderU)
-  const float* knotsV = nullptr;   // numU rows x (numV + orderV)
-  const float* weights = nullptr;  // numV rows x numU
-  const ctlpt_t* points = nullptr; // numV rows x numU
+    uint64_t numU = 0, orderU = 0, numV = 0, orderV = 0;
+    const float* knotsU = nullptr;   // numV rows x (numU + orderU)
+    const float* knotsV = nullptr;   // numU rows x (numV + orderV)
+    const float* weights = nullptr;  // numV rows x numU
+    const ctlpt_t* points = nullptr; // numV rows x numU
 
-  knotview_t uknots(uint64_t row) const {
-    return {knotsU + row * (numU + orderU), 1, numU + orderU};
-  }
-  knotview_t vknots(uint64_t column) const {
-    return {knotsV + column * (numV + orderV), 1, numV + orderV};
-  }
-  float weight(uint64_t i, uint64_t j) const { return weights[j * numU + i]; }
-  const ctlpt_t& point(uint64_t i, uint64_t j) const { return points[j * numU + i]; }
-  // True when the counts are usable: every array present, 1 <= order <= count.
-  bool valid() const;
+    knotview_t uknots(uint64_t row) const { return {knotsU + row * (numU + orderU), 1, numU + orderU}; }
+    knotview_t vknots(uint64_t column) const { return {knotsV + column * (numV + orderV), 1, numV + orderV}; }
+    float weight(uint64_t i, uint64_t j) const { return weights[j * numU + i]; }
+    const ctlpt_t& point(uint64_t i, uint64_t j) const { return points[j * numU + i]; }
+    // True when the counts are usable: every array present, 1 <= order <= count.
+    bool valid() const;
 };
 
 // Rational curve point: sum N(i,k,x) w(i) P(i) / sum N(i,k,x) w(i) over the
 // points of the view. Where the weighted sum is exactly 0 the undivided sums
 // are returned (no NaN).
-ctlpt_t nurbsCurve(const knotview_t& knots, const arrayview_t<float>& weights,
-                   const arrayview_t<ctlpt_t>& points, uint64_t order, float x);
+ctlpt_t nurbsCurve(const knotview_t& knots, const arrayview_t<float>& weights, const arrayview_t<ctlpt_t>& points,
+                   uint64_t order, float x);
 
 // Surface point at (u, v) with the edge fallbacks for parameters that no
 // basis span covers. Away from the edges such a parameter prints
@@ -71,11 +67,10 @@ ctlpt_t nurbs_surface(const nurbsgrid_t& g, float u, float v);
 // The same point from precomputed basis values: nu[j * numU + i] is
 // N(i, orderU, u) on u-knot row j, nv[i * numV + j] is N(j, orderV, v) on
 // v-knot column i. Gives exactly the values of nurbs_surface.
-ctlpt_t nurbsSurfaceFromBasis(const nurbsgrid_t& g, const float* nu, const float* nv,
-                              float u, float v);
+ctlpt_t nurbsSurfaceFromBasis(const nurbsgrid_t& g, const float* nu, const float* nv, float u, float v);
 
 // Fills nu (numV x numU values) for parameter u, or nv (numU x numV) for v.
 void nurbsBasisU(const nurbsgrid_t& g, float u, float* nu);
 void nurbsBasisV(const nurbsgrid_t& g, float v, float* nv);
 
-}  // namespace vyk3d
+} // namespace vyk3d

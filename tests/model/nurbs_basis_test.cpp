@@ -1,0 +1,196 @@
+#include "model/nurbs_basis.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace vyk3d;
+
+namespace
+{
+
+knotview_t view(const std::vector<float>& k)
+{
+    return {k.data(), 1, k.size()};
+}
+
+// The unrolled orders and the table for higher orders must give the very
+// values of the plain recursion, knot by knot, including the knots themselves
+// (where the closed intervals make two order-1 functions 1).
+TEST(NurbsBasis, FastFormsMatchTheRecursionExactly)
+{
+    const std::vector<std::vector<float>> knotVectors = {
+        {0, 0, 0, 0, 1, 1, 1, 1},                                     // cubic Bezier
+        {0, 0, 0, 0, 0.25f, 0.5f, 0.75f, 1, 1, 1, 1},                 // clamped, uniform inside
+        {0, 0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f, 0.9f, 1}, // unclamped
+        {0, 0, 0.5f, 0.5f, 0.5f, 1, 1, 1},                            // a triple interior knot
+        {0, 0, 0, 0, 0, 0, 0, 0.3f, 1, 1, 1, 1, 1, 1, 1},             // order 7 material
+    };
+    for (const auto& k : knotVectors) {
+        const knotview_t t = view(k);
+        for (uint64_t order = 1; order <= 7; ++order) {
+            for (uint64_t i = 0; i + order < k.size(); ++i) {
+                for (int s = 0; s <= 40; ++s) {
+                    const float x = s / 40.0f;
+                    EXPECT_EQ(nurbsBasis(t, i, order, x), nurbsBasisRecursive(t, i, order, x))
+                        << "order " << order << " i " << i << " x " << x;
+                }
+                for (float x : k)
+                    EXPECT_EQ(nurbsBasis(t, i, order, x), nurbsBasisRecursive(t, i, order, x));
+            }
+        }
+    }
+}
+
+// Order 30 over a clamped knot vector is the Bernstein basis; the plain
+// recursion would need 2^30 calls per value.
+TEST(NurbsBasis, HighOrderUsesTheTableAndGivesBernsteinValues)
+{
+    const int k = 30;
+    std::vector<float> knots(2 * k, 0.0f);
+    for (int i = k; i < 2 * k; ++i)
+        knots[i] = 1.0f;
+    const knotview_t t = view(knots);
+    for (float x : {0.1f, 0.5f, 0.8f}) {
+        double sum = 0;
+        for (int i = 0; i < k; ++i) {
+            const double bern = std::tgamma(k) / (std::tgamma(i + 1) * std::tgamma(k - i)) * std::pow(x, i) *
+                                std::pow(1.0 - x, k - 1 - i);
+            const float n = nurbsBasis(t, i, k, x);
+            EXPECT_NEAR(n, bern, 1e-5) << "i " << i << " x " << x;
+            sum += n;
+        }
+        EXPECT_NEAR(sum, 1.0, 1e-5);
+    }
+}
+
+TEST(NurbsBasis, OutOfRangeIndexOrOrderGivesZero)
+{
+    const std::vector<float> k = {0, 0, 1, 1};
+    const knotview_t t = view(k);
+    EXPECT_EQ(nurbsBasis(t, 0, 0, 0.5f), 0.0f); // order 0
+    EXPECT_EQ(nurbsBasis(t, 3, 1, 1.0f), 0.0f); // needs t[4]
+    EXPECT_EQ(nurbsBasis(t, 0, 4, 0.5f), 0.0f); // needs t[4]
+    EXPECT_EQ(nurbsBasis(t, 1, 1, 1.0f), 1.0f); // closed interval: x = t[i+1] counts
+}
+
+// A small surface held in plain vectors.
+struct Surface {
+    uint64_t numU, orderU, numV, orderV;
+    std::vector<float> knotsU, knotsV, weights;
+    std::vector<ctlpt_t> points;
+    nurbsgrid_t grid() const
+    {
+        nurbsgrid_t g;
+        g.numU = numU;
+        g.orderU = orderU;
+        g.numV = numV;
+        g.orderV = orderV;
+        g.knotsU = knotsU.data();
+        g.knotsV = knotsV.data();
+        g.weights = weights.data();
+        g.points = points.data();
+        return g;
+    }
+};
+
+// 2 x 2 control points of order 2 with knots 0, 0, 1, 1 in every row and column.
+Surface bilinear(const std::vector<float>& knots = {0, 0, 1, 1})
+{
+    Surface s{2, 2, 2, 2, {}, {}, {1, 1, 1, 1}, {}};
+    s.knotsU = s.knotsV = {knots[0], knots[1], knots[2], knots[3], knots[0], knots[1], knots[2], knots[3]};
+    s.points = {{0, 0, 0, 1, 0, 0, 1}, {2, 0, 0, 0, 1, 0, 1}, {0, 4, 0, 0, 0, 1, 1}, {2, 4, 1, 1, 1, 1, 0}};
+    return s;
+}
+
+void expectPoint(const ctlpt_t& got, const ctlpt_t& want)
+{
+    const float* g = &got.x;
+    const float* w = &want.x;
+    for (int n = 0; n < 7; ++n)
+        EXPECT_NEAR(g[n], w[n], 1e-6f) << "component " << n;
+}
+
+TEST(NurbsSurface, BilinearPatchReproducesCornersAndMidpoint)
+{
+    const Surface s = bilinear();
+    const nurbsgrid_t g = s.grid();
+    ASSERT_TRUE(g.valid());
+    struct {
+        float u, v;
+        ctlpt_t want;
+    } cases[] = {
+        {0, 0, s.points[0]},
+        {1, 0, s.points[1]},
+        {0, 1, s.points[2]},
+        {1, 1, s.points[3]}, // the closed interval covers the far corner
+        {0.5f, 0.5f, {1, 2, 0.25f, 0.5f, 0.5f, 0.5f, 0.75f}},
+        {0.25f, 0.5f, {0.5f, 2, 0.125f, 0.5f, 0.25f, 0.5f, 0.875f}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "u " << c.u << " v " << c.v);
+        expectPoint(nurbs_surface(g, c.u, c.v), c.want);
+    }
+}
+
+// The precomputed-basis form used for whole grids gives the same values.
+TEST(NurbsSurface, BasisTablesGiveTheSamePointsAsDirectEvaluation)
+{
+    Surface s{4, 3, 5, 4, {}, {}, {}, {}};
+    for (uint64_t j = 0; j < s.numV; ++j)
+        s.knotsU.insert(s.knotsU.end(), {0, 0, 0, 0.4f + 0.05f * j, 1, 1, 1});
+    for (uint64_t i = 0; i < s.numU; ++i)
+        s.knotsV.insert(s.knotsV.end(), {0, 0, 0, 0, 0.5f, 1, 1, 1, 1});
+    for (uint64_t j = 0; j < s.numV; ++j)
+        for (uint64_t i = 0; i < s.numU; ++i) {
+            s.weights.push_back(0.5f + 0.1f * float(i + j));
+            s.points.push_back({float(i), float(j), float((i * j) % 3), 0.1f * i, 0.2f * j, 0.5f, 1});
+        }
+    const nurbsgrid_t g = s.grid();
+    std::vector<float> nu(s.numU * s.numV), nv(s.numU * s.numV);
+    for (int a = 0; a <= 8; ++a)
+        for (int b = 0; b <= 8; ++b) {
+            const float u = a / 8.0f, v = b / 8.0f;
+            nurbsBasisU(g, u, nu.data());
+            nurbsBasisV(g, v, nv.data());
+            const ctlpt_t p = nurbs_surface(g, u, v), q = nurbsSurfaceFromBasis(g, nu.data(), nv.data(), u, v);
+            EXPECT_EQ(0, std::memcmp(&p, &q, sizeof p)) << "u " << u << " v " << v;
+        }
+}
+
+// Knots 0, 0, 0.5, 0.5 cover only [0, 0.5]: beyond it the sum is zero.
+TEST(NurbsSurface, UncoveredParametersFallBackOrStayFinite)
+{
+    const Surface s = bilinear({0, 0, 0.5f, 0.5f});
+    const nurbsgrid_t g = s.grid();
+    struct {
+        float u, v;
+        const char* message; // expected stderr
+    } cases[] = {
+        {1, 1, ""},     // corner
+        {1, 0.25f, ""}, // u = 1: the curve along v through the last column
+        {0.75f, 0, ""}, // v = 0: the curve along u through row 0, itself uncovered
+        {0.75f, 0.5f, "nurbs_surface(): is not reached point reached. u=0.75, v=0.5\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "u " << c.u << " v " << c.v);
+        testing::internal::CaptureStderr();
+        const ctlpt_t p = nurbs_surface(g, c.u, c.v);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
+        const float* f = &p.x;
+        for (int n = 0; n < 7; ++n)
+            EXPECT_TRUE(std::isfinite(f[n]));
+    }
+    expectPoint(nurbs_surface(g, 1, 1), s.points[3]);
+    // Halfway up the last column (v = 0.25 is the middle of the covered span).
+    expectPoint(nurbs_surface(g, 1, 0.25f), {2, 2, 0.5f, 0.5f, 1, 0.5f, 0.5f});
+    // The uncovered interior keeps the undivided (zero) sums rather than 0/0.
+    testing::internal::CaptureStderr();
+    expectPoint(nurbs_surface(g, 0.75f, 0.5f), {0, 0, 0, 0, 0, 0, 0});
+    testing::internal::GetCapturedStderr();
+}
+
+} // namespace
