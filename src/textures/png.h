@@ -1,0 +1,26 @@
+// PNG adapter over libpng 1.6.
+#pragma once
+
+#include "textures/image.h"
+
+namespace libgr {
+
+// Reads `fname` into `image`: 0 on success; -1 not a PNG, -2/-3 library
+// structures, -4 a libpng error (prints "FAIL"; images over
+// grMaxDecodedPixels fail here before allocating). A file that cannot be
+// opened prints "<name>: file open error, <system text>" and returns -1.
+// 16-bit samples stay most significant byte first and the image gets the
+// swap-bytes pixel store. Safe on untrusted files.
+int pngRead(const char* fname, grImage2D& image);
+// Writes luminance, luminance-alpha, RGB, RGBA or colour-index images of 1,
+// 2, 4, 8 or 16 bits (16-bit samples taken most significant byte first).
+// 0 on success, negative otherwise (a failed write included).
+int pngWrite(const char* fname, const grImage2D& image, const char* title);
+
+// False after printing the three-line message when the running libpng
+// differs from the headers built with.
+bool pngVersionCheck();
+bool pngLoad(grImage2D& image, const char* name);
+bool pngSave(const grImage2D& image, const char* name);
+
+} // namespace libgr
