@@ -5,6 +5,7 @@
 #include <cstring>
 
 int beginsWith(const char* text, const char* keyword) {
+  if (!text) return keyword && *keyword ? -1 : 0;
   return std::strncmp(text, keyword, std::strlen(keyword));
 }
 
@@ -13,12 +14,14 @@ int beginsWith(const std::string& text, const char* keyword) {
 }
 
 int hasExtension(const char* name, size_t length, const char* ending) {
+  if (!name) return -1;
   size_t n = std::strlen(ending);
   if (n > length) return -1;
   return strncasecmp(name + length - n, ending, n);
 }
 
 int hasExtension(const char* name, const char* ending) {
+  if (!name) return -1;
   return hasExtension(name, std::strlen(name), ending);
 }
 
@@ -91,6 +94,7 @@ void trimRight(std::string& text) {
 }
 
 void trimRight(char* text) {
+  if (!text) return;
   size_t n = std::strlen(text);
   while (n > 0 && isTrailing(text[n - 1])) --n;
   text[n] = '\0';

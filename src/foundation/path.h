@@ -11,7 +11,7 @@ int beginsWith(const std::string& text, const char* keyword);
 
 // -1 when `ending` is longer than the name; otherwise compares the last
 // strlen(ending) characters of the name with `ending` ignoring letter case,
-// 0 meaning a match.
+// 0 meaning a match. A null name gives -1.
 int hasExtension(const char* name, const char* ending);
 int hasExtension(const char* name, size_t length, const char* ending);
 int hasExtension(const std::string& name, const char* ending);
