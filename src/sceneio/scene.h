@@ -6,6 +6,7 @@
 #include "model/nurbs.h"
 #include "model/polygon.h"
 #include "model/texture.h"
+#include "sceneio/line_reader.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -78,6 +79,3 @@ bool readNurbsSurface(const std::string& fileName, vyk3d::nurbs_t& nurbs, vyk3d:
                       std::string& currentLine, std::istream& in, std::ostream& err);
 bool readPolygonSurface(const std::string& fileName, vyk3d::texture_t& texture, vyk3d::polygon_t& polygon,
                         uint64_t& lineCounter, std::string& currentLine, std::istream& in, std::ostream& err);
-
-// Longest line the scene text reader accepts, in bytes without the line feed.
-constexpr size_t maxSceneLine = 1u << 20;
