@@ -2,9 +2,13 @@
 #include "sceneio/stl.h"
 #include "sceneio/stl_mesh.h"
 
+#include "render/scoped_map.h"
+#include "sceneio/scene.h"
+
 #include <cstring>
 #include <iostream>
 #include <istream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -82,25 +86,107 @@ private:
     std::vector<char> copy_;
 };
 
+const char kSolid[] = "solid";
+
+// Appends a polygon model for n triangles and lets fill write them straight
+// into its mapped arrays. The model stays in the scene on failure.
+template <class Fill>
+bool buildModel(scene_t& scene, uint64_t n, Fill&& fill)
+{
+    model_t* model = new model_t(model_t::Polygon);
+    scene.models.push_back(model);
+    vyk3d::polygon_t& polygon = model->polygon;
+    if (!polygon.allocate(3 * n, 4 * n))
+        return false;
+    if (n == 0)
+        return true;
+    vyk3d::scoped_map_t<float> vertices(polygon.vertices);
+    vyk3d::scoped_map_t<float> frames(polygon.normals);
+    vyk3d::scoped_map_t<uint32_t> elements(polygon.elements);
+    if (!vertices || !frames || !elements)
+        return false;
+    return fill(stlmesh::Arrays{vertices.get(), frames.get(), elements.get()});
+}
+
+// Binary STL in memory, from byte 0 of the file.
+bool readBinaryBytes(const char* data, size_t size, const std::string& name, scene_t& scene)
+{
+    if (size < 84) {
+        std::cerr << name << ": binary STL ends inside its 84-byte header." << std::endl;
+        return false;
+    }
+    uint32_t n = stlmesh::binaryTriangleCount(data, size, name);
+    return buildModel(scene, n, [&](const stlmesh::Arrays& a) {
+        stlmesh::fillBinary(data, n, a);
+        return true;
+    });
+}
+
+// Text STL in memory, from just after the word "solid".
+bool readTextBytes(const char* begin, const char* end, const std::string& name, scene_t& scene)
+{
+    // The rest of the "solid" line is ignored; a file that ends right after
+    // the word has no line to read.
+    if (begin >= end)
+        return false;
+    const char* nl = static_cast<const char*>(std::memchr(begin, '\n', size_t(end - begin)));
+    const char* body = nl ? nl + 1 : end;
+    uint64_t facets = stlmesh::countFacets(body, end);
+    if (facets > stlmesh::kMaxTriangles) {
+        std::cerr << name << ": too many facets." << std::endl;
+        return false;
+    }
+    return buildModel(scene, facets, [&](const stlmesh::Arrays& a) {
+        return stlmesh::fillText(body, end, uint32_t(facets), a);
+    });
+}
+
+// A file is binary when its size is exactly what its count says, whatever
+// its first bytes (many exporters begin the binary header with "solid");
+// otherwise "solid" at the start makes it text.
+bool looksBinary(const char* data, size_t size)
+{
+    if (size >= 84) {
+        const unsigned char* b = reinterpret_cast<const unsigned char*>(data) + 80;
+        uint64_t count = uint64_t(b[0]) | (uint64_t(b[1]) << 8) | (uint64_t(b[2]) << 16) | (uint64_t(b[3]) << 24);
+        if (84 + 50 * count == size)
+            return true;
+    }
+    return std::memcmp(data, kSolid, 5) != 0;
+}
+
+std::string restOf(std::istream& in)
+{
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 } // namespace
 
 bool readStl(const std::string& fileName, scene_t& scene)
 {
-    (void)fileName;
-    (void)scene;
-    return false;
+    FileBytes file;
+    if (!file.open(fileName) || file.size() < 5)
+        return false;
+    bool ok = looksBinary(file.data(), file.size())
+                  ? readBinaryBytes(file.data(), file.size(), fileName, scene)
+                  : readTextBytes(file.data() + 5, file.data() + file.size(), fileName, scene);
+    if (!ok)
+        return false;
+    model_t* model = scene.models.back();
+    model->texture.open(fileName.c_str());
+    model->polygon.update(fileName.c_str());
+    return true;
 }
 
 bool readStlBinary(std::istream& in, scene_t& scene)
 {
-    (void)in;
-    (void)scene;
-    return false;
+    // The caller has read the first five bytes; keep the offsets of the file.
+    std::string bytes = std::string(5, '\0') + restOf(in);
+    return readBinaryBytes(bytes.data(), bytes.size(), "stl", scene);
 }
 
 bool readStlText(std::istream& in, scene_t& scene)
 {
-    (void)in;
-    (void)scene;
-    return false;
+    std::string rest = restOf(in);
+    return readTextBytes(rest.data(), rest.data() + rest.size(), "stl", scene);
 }
