@@ -1,0 +1,317 @@
+#include "model/polygon.h"
+
+#include "foundation/check_gl.h"
+#include "render/scoped_map.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace vyk3d {
+
+namespace {
+
+// Record layouts (in floats) of the vertex and frame formats.
+constexpr size_t vertexStride = 9; // x y z, r g b a, u v
+constexpr size_t frameStride = 9;  // tangent, binormal, normal
+
+void say(const char* text)
+{
+    std::fputs(text, stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+struct vec_t {
+    float x, y, z;
+};
+
+vec_t sub(const float* a, const float* b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+
+vec_t crossv(const vec_t& a, const vec_t& b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+// A zero vector stays zero (collinear corners give no normal).
+vec_t normalized(const vec_t& v)
+{
+    const float len = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    if (len == 0.0f)
+        return {0.0f, 0.0f, 0.0f};
+    return {v.x / len, v.y / len, v.z / len};
+}
+
+void put(float* dst, const vec_t& v)
+{
+    dst[0] = v.x;
+    dst[1] = v.y;
+    dst[2] = v.z;
+}
+
+} // namespace
+
+polygon_t::~polygon_t() = default;
+
+attribute_array_t* polygon_t::array(size_t index)
+{
+    switch (index) {
+    case 0: return &vertices;
+    case 1: return &normals;
+    case 2: return &wknmls;
+    default: return nullptr;
+    }
+}
+
+const attribute_array_t* polygon_t::array(size_t index) const
+{
+    return const_cast<polygon_t*>(this)->array(index);
+}
+
+bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount)
+{
+    // Indices are 32-bit and 0xFFFFFFFF is the restart index; triangle
+    // positions are 32-bit too.
+    if (vertexCount >= restartIndex || elementCount >= restartIndex) {
+        say("polygon_t::allocate() count out of range.");
+        return false;
+    }
+    checkGL("polygon_t::allocate(0)");
+    if (!vertices.allocate(vertexCount, vertexFormat())) {
+        say("vertices.allocate() failed.");
+        return false;
+    }
+    checkGL("polygon_t::allocate(1)");
+    if (!normals.allocate(vertexCount, frameFormat())) {
+        say("normals.allocate() failed.");
+        return false;
+    }
+    checkGL("polygon_t::allocate(2)");
+    if (!wknmls.allocate(vertexCount, workFrameFormat())) {
+        say("wknmls.allocate() failed.");
+        return false;
+    }
+    checkGL("polygon_t::allocate(3)");
+    if (!elements.allocate(elementCount)) {
+        say("elements.allocate() failed.");
+        return false;
+    }
+    checkGL("polygon_t::allocate(4)");
+    if (!pointsizes.allocate(vertexCount, pointSizeFormat()))
+        return false;
+    checkGL("polygon_t::allocate(5)");
+    drawvao.create();
+    vertices.bindAttributes(drawvao, 0);
+    normals.bindAttributes(drawvao, 3);
+    feedbackvao.create();
+    vertices.bindAttributes(feedbackvao, 0);
+    wknmls.bindAttributes(feedbackvao, 3);
+    pointvao.create();
+    vertices.bindAttributes(pointvao, 0);
+    pointsizes.bindAttributes(pointvao, 2); // the point size takes location 2
+
+    selectedpoints.assign(vertexCount, false);
+    clearselection();
+    pointfeedback.allocate(10 * vertexCount);
+    framefeedback.allocate(9 * vertexCount);
+
+    checkGL("polygon_t::allocate(6)");
+    // n elements hold at most n - 2 triangles; fewer than 3 hold none.
+    const uint64_t selectCount = elementCount >= 3 ? 3 * elementCount - 6 : 0;
+    if (!selectelems.allocate(selectCount)) {
+        say("selectelems.allocate() failed.");
+        return false;
+    }
+    if (selectCount != 0) {
+        scoped_map_t<uint32_t> sel(selectelems, GL_MAP_WRITE_BIT);
+        if (sel)
+            std::fill(sel.get(), sel.get() + selectCount, restartIndex);
+    }
+    checkGL("polygon_t::allocate(7)");
+    update(nullptr);
+    checkGL("polygon_t::allocate(end)");
+    return true;
+}
+
+void polygon_t::update(const char* newName)
+{
+    if (newName != nullptr)
+        name = newName;
+    const uint64_t count = elements.count();
+    if (count < 3)
+        polyidvector.clear();
+    if (count == 0)
+        return;
+    const uint64_t vertexCount = vertices.count();
+
+    scoped_map_t<uint32_t> elems(elements);
+    if (!elems)
+        return;
+    // An index past the vertices would make the GPU read outside the vertex
+    // buffers; it becomes a restart index, which ends its strip.
+    for (uint64_t i = 0; i < count; ++i)
+        if (elems[i] != restartIndex && elems[i] >= vertexCount)
+            elems[i] = restartIndex;
+    if (count < 3)
+        return;
+
+    scoped_map_t<float> verts(vertices, GL_MAP_READ_BIT);
+    scoped_map_t<float> frames(normals);
+    scoped_map_t<uint32_t> sel(selectelems);
+    polyidvector.assign(count - 2, polyid_t{restartIndex, false});
+    if (!verts || !frames || !sel)
+        return;
+
+    uint32_t run = 0;
+    uint32_t t = 0;
+    for (uint64_t i = 0; i < count; ++i) {
+        const uint32_t c = elems[i];
+        if (c == restartIndex) {
+            run = 0;
+            continue;
+        }
+        if (++run < 3)
+            continue;
+        // Every second triangle of a strip is wound the other way round.
+        const bool flipped = run % 2 == 0;
+        const uint32_t a = flipped ? elems[i - 1] : elems[i - 2];
+        const uint32_t b = flipped ? elems[i - 2] : elems[i - 1];
+        if (selectedpolygons.count(t) != 0) {
+            sel[3 * size_t(t)] = a;
+            sel[3 * size_t(t) + 1] = b;
+            sel[3 * size_t(t) + 2] = c;
+        } else {
+            sel[3 * size_t(t)] = sel[3 * size_t(t) + 1] = sel[3 * size_t(t) + 2] = restartIndex;
+        }
+        polyidvector[t] = polyid_t{uint32_t(i - 2), flipped};
+        ++t;
+
+        // Only frames without a normal are computed, so supplied ones stay.
+        float* fc = &frames[size_t(c) * frameStride];
+        if (fc[6] == 0.0f && fc[7] == 0.0f && fc[8] == 0.0f) {
+            const float* pa = &verts[size_t(a) * vertexStride];
+            const float* pb = &verts[size_t(b) * vertexStride];
+            const float* pc = &verts[size_t(c) * vertexStride];
+            const vec_t normal = normalized(crossv(sub(pb, pa), sub(pc, pb)));
+            const vec_t tangent = normalized(sub(pb, pc));
+            put(fc, tangent);
+            put(fc + 3, crossv(normal, tangent));
+            put(fc + 6, normal);
+            std::copy(fc, fc + frameStride, &frames[size_t(b) * frameStride]);
+            std::copy(fc, fc + frameStride, &frames[size_t(a) * frameStride]);
+        }
+    }
+}
+
+void polygon_t::draw()
+{
+    checkGL("polygon_t::draw(0)");
+    glPrimitiveRestartIndex(restartIndex);
+    checkGL("polygon_t::draw(1)");
+    glEnable(GL_PRIMITIVE_RESTART);
+    checkGL("polygon_t::draw(2)");
+    elements.draw(drawvao, GL_TRIANGLE_STRIP);
+    checkGL("polygon_t::draw(3)");
+    glDisable(GL_PRIMITIVE_RESTART);
+    checkGL("polygon_t::draw(end)");
+}
+
+void polygon_t::drawselection()
+{
+    glPrimitiveRestartIndex(restartIndex);
+    glEnable(GL_PRIMITIVE_RESTART);
+    selectelems.draw(drawvao, GL_TRIANGLES);
+    glDisable(GL_PRIMITIVE_RESTART);
+}
+
+void polygon_t::drawpoints() { pointvao.drawArrays(GL_POINTS, GLsizei(vertices.count())); }
+
+void polygon_t::drawforfeedback() { feedbackvao.drawArrays(GL_POINTS, GLsizei(vertices.count())); }
+
+void polygon_t::bounds(pos3& min, pos3& max) const
+{
+    polygon_t& self = const_cast<polygon_t&>(*this); // mapping is not a change
+    const uint64_t count = elements.count();
+    const uint64_t vertexCount = vertices.count();
+    if (count == 0 || vertexCount == 0)
+        return;
+    scoped_map_t<const float> verts(self.vertices, GL_MAP_READ_BIT);
+    scoped_map_t<const uint32_t> elems(self.elements, GL_MAP_READ_BIT);
+    if (!verts || !elems)
+        return;
+    bool first = true;
+    for (uint64_t i = 0; i < count; ++i) {
+        const uint32_t e = elems[i];
+        if (e >= vertexCount)
+            continue;
+        const float* p = &verts[size_t(e) * vertexStride];
+        if (first) {
+            min = max = pos3{p[0], p[1], p[2]};
+            first = false;
+            continue;
+        }
+        min.x = std::min(min.x, p[0]);
+        min.y = std::min(min.y, p[1]);
+        min.z = std::min(min.z, p[2]);
+        max.x = std::max(max.x, p[0]);
+        max.y = std::max(max.y, p[1]);
+        max.z = std::max(max.z, p[2]);
+    }
+}
+
+bool polygon_t::checkPolyid(uint32_t t) const
+{
+    if (t >= polyidvector.size()) {
+        std::fprintf(stderr, "polygon_t::selectpolygon() polyid(%u) >= polyidvector.size(%zu)\n", t,
+                     polyidvector.size());
+        std::fflush(stderr);
+        return false;
+    }
+    // Restart indices leave numbers at the end without a triangle.
+    return polyidvector[t].position != restartIndex;
+}
+
+void polygon_t::selectpolygon(uint32_t t)
+{
+    if (!checkPolyid(t))
+        return;
+    const polyid_t id = polyidvector[t];
+    scoped_map_t<uint32_t> elems(elements, GL_MAP_READ_BIT);
+    scoped_map_t<uint32_t> sel(selectelems);
+    if (!elems || !sel)
+        return;
+    const size_t p = id.position;
+    sel[3 * size_t(t)] = id.flipped ? elems[p + 1] : elems[p];
+    sel[3 * size_t(t) + 1] = id.flipped ? elems[p] : elems[p + 1];
+    sel[3 * size_t(t) + 2] = elems[p + 2];
+    selectedpolygons.insert(t);
+}
+
+void polygon_t::unselectpolygon(uint32_t t)
+{
+    if (!checkPolyid(t))
+        return;
+    scoped_map_t<uint32_t> sel(selectelems);
+    if (!sel)
+        return;
+    sel[3 * size_t(t)] = sel[3 * size_t(t) + 1] = sel[3 * size_t(t) + 2] = restartIndex;
+    selectedpolygons.erase(t);
+}
+
+void polygon_t::clear()
+{
+    vertices.release();
+    normals.release();
+    wknmls.release();
+    elements.release();
+    drawvao.release();
+    feedbackvao.release();
+    pointvao.release();
+    framefeedback.release();
+    selectelems.release();
+    selectedpolygons.clear();
+    polyidvector.clear();
+    modeling_t::clear();
+}
+
+} // namespace vyk3d

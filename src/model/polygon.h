@@ -1,0 +1,87 @@
+#pragma once
+
+// A polygon surface: triangle strips (separated by the restart index) over
+// vertices, tangent frames and work frames held in GL buffers, with the
+// triangle-numbering tables that map triangles back to strip positions and
+// the selection state. GL thread only.
+//
+// Producers allocate, write vertices, normals (or zeros) and elements
+// through scoped_map_t, then call update(). update() is what makes the data
+// safe to draw: it turns every index not below the vertex count into a
+// restart index, so such an index ends its strip and never reaches the GPU.
+
+#include "model/modeling.h"
+#include "render/vertex_array.h"
+
+#include <cstdint>
+#include <set>
+#include <vector>
+
+namespace vyk3d {
+
+// Where triangle number t starts in the strips, and whether its winding is
+// flipped (every second triangle of a strip).
+struct polyid_t {
+    uint32_t position;
+    bool flipped;
+};
+
+class polygon_t : public modeling_t {
+public:
+    polygon_t() = default;
+    ~polygon_t() override;
+
+    // Reserves V vertices (vertices, normals, wknmls, point sizes) and E
+    // elements, builds the vertex array objects and the tables. Counts above
+    // 0xFFFFFFFF cannot be indexed and are refused. Prints the failing
+    // array's message ("vertices.allocate() failed.") and returns false on
+    // failure; arrays allocated before it stay allocated.
+    bool allocate(uint64_t vertexCount, uint64_t elementCount);
+    // Finishes a filled polygon: takes `newName` when not null, replaces bad
+    // indices by the restart index, rebuilds the triangle tables and fills
+    // frames whose normal is (0, 0, 0).
+    void update(const char* newName = nullptr);
+
+    size_t arraycount() const override { return 2; }
+    // 0 vertices, 1 normals, 2 wknmls, else null.
+    attribute_array_t* array(size_t index) override;
+    const attribute_array_t* array(size_t index) const override;
+    element_array_t* elementarray() override { return &elements; }
+    const element_array_t* elementarray() const override { return &elements; }
+
+    void draw() override;          // triangle strips with primitive restart
+    void drawselection();          // selectelems as GL_TRIANGLES
+    void drawpoints() override;    // vertices as GL_POINTS with point sizes
+    void drawforfeedback();        // feedback vertex array as GL_POINTS
+    // Over the vertices that elements index; min and max are left alone
+    // when no element indexes a vertex.
+    void bounds(pos3& min, pos3& max) const override;
+
+    // Triangle t shows in drawselection() (and stays selected through
+    // update); an unknown t prints "polygon_t::selectpolygon() polyid(t)
+    // >= polyidvector.size(n)" and changes nothing.
+    void selectpolygon(uint32_t t);
+    void unselectpolygon(uint32_t t);
+
+    void clear() override;
+
+    // Number of vertices (records of `vertices`).
+    uint64_t vertexcount() const { return vertices.count(); }
+
+    attribute_array_t vertices; // Position, RGBA, TexCoord2
+    attribute_array_t normals;  // tangent, binormal, normal
+    attribute_array_t wknmls;   // two tangent/binormal pairs
+    element_array_t elements;   // strips, 0xFFFFFFFF between them
+    vertex_array_t drawvao;     // vertices at 0, normals at 3
+    vertex_array_t feedbackvao; // vertices at 0, wknmls at 3
+    vertex_array_t pointvao;    // vertices at 0, point sizes at 2
+    feedback_buffer_t framefeedback; // nine words per vertex
+    std::set<uint32_t> selectedpolygons;
+    std::vector<polyid_t> polyidvector;
+    element_array_t selectelems; // three indices per triangle number
+
+private:
+    bool checkPolyid(uint32_t t) const;
+};
+
+} // namespace vyk3d

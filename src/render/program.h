@@ -1,0 +1,45 @@
+#pragma once
+
+// A GL program object. Needs a current GL context.
+
+#include "render/shader.h"
+
+#include <GL/glew.h>
+
+#include <string>
+
+namespace vyk3d {
+
+class program_t {
+public:
+    program_t() = default;
+    ~program_t() { release(); }
+    program_t(const program_t&) = delete;
+    program_t& operator=(const program_t&) = delete;
+
+    // False when a program already exists or GL gives no name.
+    bool create();
+    void attach(const shader_t& shader) const;
+    void detach(const shader_t& shader) const;
+    // Links and keeps the log in infoLog(); false without a name.
+    bool link();
+    void use() const;
+    void unuse() const;
+    // -1 (after printing "<name>: can't determine the location.") when the
+    // program has no active uniform of that name.
+    GLint uniformLocation(const char* uniform) const;
+    void release();
+
+    GLuint name() const { return name_; }
+    const std::string& infoLog() const { return infoLog_; }
+
+private:
+    std::string infoLog_;
+    GLuint name_ = 0;
+};
+
+// Links `program`; on failure prints `failText` ("program link failed."), a
+// new line, the link log and a new line, and ends the process with status 1.
+void linkProgramOrExit(program_t& program, const char* failText);
+
+} // namespace vyk3d

@@ -1,0 +1,110 @@
+#include "render/shader.h"
+
+#include "render/embedded_shaders.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace vyk3d {
+
+bool shader_t::allocate(GLenum type, GLsizei count, const char* const* strings, const GLint* lengths)
+{
+    if (name_ == 0)
+        name_ = glCreateShader(type);
+    if (name_ == 0)
+        return false;
+    glShaderSource(name_, count, strings, lengths);
+    glCompileShader(name_);
+    GLint logLength = 0;
+    glGetShaderiv(name_, GL_INFO_LOG_LENGTH, &logLength);
+    infoLog_.assign(size_t(logLength > 0 ? logLength : 0), '\0');
+    if (logLength > 0) {
+        GLsizei written = 0;
+        glGetShaderInfoLog(name_, logLength, &written, &infoLog_[0]);
+        infoLog_.resize(size_t(written));
+    }
+    GLint status = 0;
+    glGetShaderiv(name_, GL_COMPILE_STATUS, &status);
+    if (status == 0) {
+        std::fputs("shader_t::allocate() compile status error.\n", stderr);
+        std::fflush(stderr);
+        return false;
+    }
+    return true;
+}
+
+bool shader_t::allocate(GLenum type, const char* source, GLint length)
+{
+    return allocate(type, 1, &source, &length);
+}
+
+void shader_t::release()
+{
+    if (name_ != 0)
+        glDeleteShader(name_);
+    name_ = 0;
+}
+
+void shader_t::attach(GLuint program) const { glAttachShader(program, name_); }
+
+void shader_t::detach(GLuint program) const { glDetachShader(program, name_); }
+
+namespace {
+
+bool readWhole(const std::string& path, std::string& text)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+} // namespace
+
+shader_source_t findShaderSource(const char* fileName, const char* prefix)
+{
+    shader_source_t source;
+    if (fileName == nullptr)
+        return source;
+    if (readWhole(fileName, source.text)) {
+        source.path = fileName;
+        source.found = true;
+        return source;
+    }
+    if (prefix != nullptr && *prefix != '\0') {
+        const std::string joined = std::string(prefix) + fileName;
+        if (readWhole(joined, source.text)) {
+            source.path = joined;
+            source.found = true;
+            return source;
+        }
+    }
+    source.text.clear();
+    if (const char* builtIn = embeddedShader(fileName)) {
+        source.text = builtIn;
+        source.found = true;
+    }
+    return source;
+}
+
+void compileStageOrExit(shader_t& shader, GLenum type, const char* fileName, const char* prefix,
+                        const char* failText)
+{
+    const shader_source_t source = findShaderSource(fileName, prefix);
+    // A length beyond GLint cannot be handed to GL; treat it as a failed compile.
+    const bool fits = source.text.size() <= size_t(INT32_MAX);
+    if (!source.found || !fits ||
+        !shader.allocate(type, source.text.data(), GLint(source.text.size()))) {
+        std::fprintf(stderr, "%s%s\n", fileName, failText);
+        if (!shader.infoLog().empty())
+            std::fprintf(stderr, "%s\n", shader.infoLog().c_str());
+        std::fflush(stderr);
+        std::exit(1);
+    }
+}
+
+} // namespace vyk3d

@@ -1,0 +1,60 @@
+#pragma once
+
+// GL shader objects and where their sources come from. Needs a current GL
+// context (except findShaderSource).
+
+#include <GL/glew.h>
+
+#include <string>
+
+namespace vyk3d {
+
+class shader_t {
+public:
+    shader_t() = default;
+    ~shader_t() { release(); }
+    shader_t(const shader_t&) = delete;
+    shader_t& operator=(const shader_t&) = delete;
+
+    // Creates the shader (once), sets the sources and compiles; the compile
+    // log is kept in infoLog(). A failed compile prints
+    // "shader_t::allocate() compile status error." and returns false.
+    bool allocate(GLenum type, GLsizei count, const char* const* strings, const GLint* lengths);
+    // One source of `length` bytes (no terminating zero needed).
+    bool allocate(GLenum type, const char* source, GLint length);
+    void release();
+
+    void attach(GLuint program) const;
+    void detach(GLuint program) const;
+
+    GLuint name() const { return name_; }
+    const std::string& infoLog() const { return infoLog_; }
+
+private:
+    std::string infoLog_;
+    GLuint name_ = 0;
+};
+
+// The source of one stage: a replacement file when one exists, otherwise the
+// built-in source of that name.
+struct shader_source_t {
+    std::string text; // exact bytes of the file, or the built-in source
+    std::string path; // the file read; empty for the built-in source
+    bool found = false; // text holds something (file or built-in)
+};
+
+// Looks for `fileName` ("shader.fsd") in the working directory, then as
+// prefix + fileName (the prefix is a directory ending in its separator, or
+// empty), then falls back to the built-in source. A missing or unreadable
+// file is not an error and prints nothing. Safe on any file content: the
+// bytes are passed to the GL compiler, which reports what it rejects.
+shader_source_t findShaderSource(const char* fileName, const char* prefix);
+
+// Compiles the stage `fileName` into `shader` from findShaderSource. On
+// failure prints fileName followed by `failText` (": vertex shader init
+// failed."), then the compile log on its own line when not empty, and ends
+// the process with status 1. Used by the renderers' init.
+void compileStageOrExit(shader_t& shader, GLenum type, const char* fileName, const char* prefix,
+                        const char* failText);
+
+} // namespace vyk3d
