@@ -35,13 +35,17 @@ bool readStlBinary(std::istream& in, scene_t& scene);
 bool readStlText(std::istream& in, scene_t& scene);
 
 // Writes the triangles of the models' polygon surfaces (walked as triangle
-// strips separated by 0xFFFFFFFF) as binary STL, with the file name as the
-// 80-byte header. Returns false, with no message, when the file cannot be
-// opened or a write fails (e.g. a full disk); the file is closed either way.
-bool writeStlBinary(const std::string& fileName, const std::list<model_t*>& models);
+// strips separated by 0xFFFFFFFF) as binary STL, with the file name (or
+// headerName when given: the name a file written under a temporary name
+// will have) as the 80-byte header. Returns false, with no message, when the
+// file cannot be opened or a write fails (e.g. a full disk); the file is
+// closed either way. Needs a current GL context.
+bool writeStlBinary(const std::string& fileName, const std::list<model_t*>& models,
+                    const char* headerName = nullptr);
 // The same for the polygon surface of one model.
-bool writeStlBinary(const std::string& fileName, const model_t& model);
+bool writeStlBinary(const std::string& fileName, const model_t& model, const char* headerName = nullptr);
 
 // The same as text STL: "solid <name>", one facet per triangle in scientific
 // notation, "endsolid ", CR LF line ends.
-bool writeStlText(const std::string& fileName, const std::list<model_t*>& models);
+bool writeStlText(const std::string& fileName, const std::list<model_t*>& models,
+                  const char* headerName = nullptr);

@@ -7,6 +7,7 @@
 #include "sceneio/scene.h"
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -95,14 +96,16 @@ void putVec(unsigned char* p, Vec3 v)
     }
 }
 
-bool writeBinary(const std::string& fileName, const std::vector<const vyk3d::polygon_t*>& polygons)
+bool writeBinary(const std::string& fileName, const std::vector<const vyk3d::polygon_t*>& polygons,
+                 const char* headerName)
 {
+    const std::string name = headerName ? headerName : fileName;
     OutFile out(fileName);
     if (!out)
         return false;
     // The file name is the header: at most 80 characters, zero-filled.
     unsigned char header[84] = {};
-    std::memcpy(header, fileName.data(), std::min<size_t>(fileName.size(), 80));
+    std::memcpy(header, name.data(), std::min<size_t>(name.size(), 80));
     out.write(header, sizeof header);
     uint64_t total = 0;
     unsigned char rec[50] = {};
@@ -141,23 +144,23 @@ std::vector<const vyk3d::polygon_t*> polygonsOf(const std::list<model_t*>& model
 
 } // namespace
 
-bool writeStlBinary(const std::string& fileName, const std::list<model_t*>& models)
+bool writeStlBinary(const std::string& fileName, const std::list<model_t*>& models, const char* headerName)
 {
-    return writeBinary(fileName, polygonsOf(models));
+    return writeBinary(fileName, polygonsOf(models), headerName);
 }
 
-bool writeStlBinary(const std::string& fileName, const model_t& model)
+bool writeStlBinary(const std::string& fileName, const model_t& model, const char* headerName)
 {
-    return writeBinary(fileName, {&model.polygon});
+    return writeBinary(fileName, {&model.polygon}, headerName);
 }
 
-bool writeStlText(const std::string& fileName, const std::list<model_t*>& models)
+bool writeStlText(const std::string& fileName, const std::list<model_t*>& models, const char* headerName)
 {
     OutFile out(fileName);
     if (!out)
         return false;
     FILE* f = out.get();
-    if (std::fprintf(f, "solid %s\r\n", fileName.c_str()) < 0)
+    if (std::fprintf(f, "solid %s\r\n", headerName ? headerName : fileName.c_str()) < 0)
         out.fail();
     for (const vyk3d::polygon_t* polygon : polygonsOf(models)) {
         bool mapped = forEachTriangle(*polygon, [&](Vec3 q0, Vec3 q1, Vec3 q2) {
