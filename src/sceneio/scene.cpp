@@ -1,0 +1,44 @@
+#include "sceneio/scene.h"
+
+#include "foundation/path.h"
+#include "sceneio/stl.h"
+
+#include <ostream>
+
+model_t::model_t(uint32_t kind_) : kind(kind_), nurbs(texture, polygon)
+{
+}
+
+vyk3d::modeling_t* model_t::surface()
+{
+    switch (kind) {
+    case Polygon:
+        return &polygon;
+    case Nurbs:
+        return &nurbs;
+    default:
+        return nullptr;
+    }
+}
+
+const vyk3d::modeling_t* model_t::surface() const
+{
+    return const_cast<model_t*>(this)->surface();
+}
+
+void scene_t::destroyModels()
+{
+    for (model_t* m : models)
+        delete m;
+    models.clear();
+}
+
+bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::glpolygon_t& renderer, std::ostream& err)
+{
+    if (hasExtension(fileName, ".stl") == 0)
+        return readStl(fileName, scene);
+    if (hasExtension(fileName, ".vyk") == 0)
+        return readSceneText(scene, fileName, renderer, err);
+    err << "file extension not recognized.\n";
+    return false;
+}
