@@ -3,7 +3,6 @@
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
-#include <cstdlib>
 
 namespace dorv {
 
@@ -38,15 +37,15 @@ namespace {
 
 glutyRegistry* theRegistry = nullptr;
 
-void emptyRegistry() {
-    if (theRegistry) theRegistry->windows.clear();
-    theRegistry = nullptr;
-}
-
-// Built before main so every trampoline can reach it.
+// Built before main so every trampoline can reach it. Its destructor is the
+// exit handler: it runs at exit() (a quit key, or Xlib giving up on a lost
+// server) and leaves the trampolines nothing to reach.
 struct RegistryHolder {
     glutyRegistry registry;
-    RegistryHolder() { std::atexit(emptyRegistry); }
+    ~RegistryHolder() {
+        registry.windows.clear();
+        theRegistry = nullptr;
+    }
 };
 RegistryHolder holder;
 
