@@ -1,0 +1,248 @@
+#include "model/texture.h"
+
+#include <GL/glew.h>
+
+#include <iostream>
+#include <memory>
+
+#include "foundation/check_gl.h"
+#include "foundation/path.h"
+#include "model/environment.h"
+#include "textures/image_convert.h"
+#include "textures/image_format.h"
+#include "textures/image_processing.h"
+
+namespace vyk3d {
+
+using libgr::grImage2D;
+
+texture_cache_t& textureCache() {
+    // Never destroyed: entries hold GL names, and static destruction runs
+    // after the GL context is gone. The exit handler empties it instead.
+    static texture_cache_t* cache = new texture_cache_t;
+    return *cache;
+}
+
+void clearTextureRegistries() {
+    textureCache().clear();
+    cubeRegistry().clear();
+}
+
+libgr::grTextureObject* texture_t::colortexture() const {
+    texture_entry_t* e = colorentry();
+    return e ? &e->texobj : nullptr;
+}
+
+libgr::grTextureObject* texture_t::bumptexture() const {
+    texture_entry_t* e = bumpentry();
+    return e ? &e->texobj : nullptr;
+}
+
+libgr::grTextureObject* texture_t::speculartexture() const {
+    texture_entry_t* e = specularentry();
+    return e ? &e->texobj : nullptr;
+}
+
+std::string resolveTexturePath(const char* basefilename, const std::string& path) {
+    if (path.empty()) return path;
+    splitpath_t own = splitPath(path.c_str());
+    if (path[0] == '/' || path[0] == '\\' || own.drive[0] != '\0') return path;
+    splitpath_t base = splitPath(basefilename);
+    return std::string(base.drive) + base.directory + path;
+}
+
+namespace {
+
+const char* orEmpty(const char* s) { return s ? s : ""; }
+
+// Texture, parameters and texture object of an entry from the set's options.
+void setupEntry(texture_entry_t& e, const texture_t& set) {
+    static const GLint kMin[] = {GL_NEAREST, GL_LINEAR, GL_NEAREST_MIPMAP_NEAREST, GL_LINEAR_MIPMAP_LINEAR};
+    e.param.minfilter = kMin[(set.nearlinear ? 1 : 0) + (set.mipmap ? 2 : 0)];
+    e.param.magfilter = set.maglinear ? GL_LINEAR : GL_NEAREST;
+    e.param.wraps = GL_REPEAT;
+    e.param.wrapt = GL_REPEAT;
+    e.param.anisotropy = set.anisotropy;
+    e.texture.SetBorder(false);
+    e.texture.SetMipmap(set.mipmap);
+    e.texture.SetParameter(&e.param);
+    e.texture.SetImage(e.image, 0, 0);
+    e.texobj.Create(e.texture);
+}
+
+// Adds a fresh entry under key; 0 (with a message) when the cache is full.
+uint32_t addEntry(const std::string& key) {
+    uint32_t h = textureCache().add(key, std::make_shared<texture_entry_t>());
+    if (h == 0) std::cerr << key << ": texture cache is full." << std::endl;
+    return h;
+}
+
+struct builtin_t {
+    const char* key;
+    libgr::grPixelFormat format;
+    unsigned char texel[4];
+    const char* failure;
+};
+
+const builtin_t kBuiltinColor = {
+    "color", {libgr::grFmtRGBA, libgr::grTypeUINT, libgr::grBits8}, {255, 255, 255, 255},
+    "(color)texobj.img2d.allocate() failed."};
+const builtin_t kBuiltinBump = {
+    "bump", {libgr::grFmtRGB, libgr::grTypeSINT, libgr::grBits8}, {0, 0, 127, 0},
+    "(bump)texobj.img2d.allocate() fail."};
+const builtin_t kBuiltinSpecular = {
+    "specular", {libgr::grFmtRGBA, libgr::grTypeUINT, libgr::grBits8}, {255, 255, 255, 255},
+    "(spec)texobj.img2d.allocate() failed."};
+
+// Handle of a built-in one-texel texture, made on first use; 0 on failure.
+uint32_t builtin(const builtin_t& b, float anisotropy) {
+    texture_cache_t& cache = textureCache();
+    uint32_t h = cache.find(b.key);
+    if (h) return h;
+    h = addEntry(b.key);
+    if (!h) return 0;
+    texture_entry_t& e = *cache.get(h);
+    e.image.format = b.format;
+    e.image.width = 1;
+    e.image.height = 1;
+    if (!e.image.allocate()) {
+        std::cerr << b.failure << std::endl;
+        // Not kept: a later open tries again.
+        cache.remove(h);
+        return 0;
+    }
+    uint32_t n = libgr::grComponents(b.format.format);
+    for (uint32_t i = 0; i < n && i < 4; ++i) e.image.data()[i] = b.texel[i];
+    e.param.minfilter = GL_LINEAR;
+    e.param.magfilter = GL_LINEAR;
+    e.param.wraps = GL_REPEAT;
+    e.param.wrapt = GL_REPEAT;
+    e.param.anisotropy = anisotropy;
+    e.texture.SetBorder(false);
+    e.texture.SetMipmap(false);
+    e.texture.SetParameter(&e.param);
+    e.texture.SetImage(e.image, 0, 0);
+    e.texobj.Create(e.texture);
+    return h;
+}
+
+// Finds the map at `full` in the cache or loads it; a new entry that does not
+// load is dropped again, so that the next open reports the failure too.
+// Returns the handle, 0 on failure; `loaded` tells whether it is new.
+uint32_t findOrLoad(const std::string& full, bool& loaded) {
+    texture_cache_t& cache = textureCache();
+    loaded = false;
+    uint32_t h = cache.find(full);
+    if (h) return h;
+    h = addEntry(full);
+    if (!h) return 0;
+    if (!libgr::autoloadformat(cache.get(h)->image, full.c_str())) {
+        cache.remove(h);
+        return 0;
+    }
+    loaded = true;
+    return h;
+}
+
+// The bump image seen as luminance: BGR is swapped to RGB and RGB turned
+// into luminance; an image that is already grey, of another layout, or that
+// the conversion refuses is shared unchanged, so the bump map is never lost.
+void monoOf(grImage2D& dst, const grImage2D& src) {
+    grImage2D rgb = src;
+    if (src.format.format == libgr::grFmtBGR && !libgr::bgr2rgb(rgb, src)) rgb = src;
+    if (rgb.format.format == libgr::grFmtRGB && libgr::mono(dst, rgb)) return;
+    dst = src;
+}
+
+}  // namespace
+
+bool texture_t::open(const char* basefilename) {
+    texture_cache_t& cache = textureCache();
+    bool loaded = false;
+
+    // Colour.
+    if (colormap.empty()) {
+        colorhandle = builtin(kBuiltinColor, anisotropy);
+        if (!colorhandle) return false;
+    } else {
+        std::string full = resolveTexturePath(basefilename, colormap);
+        colorhandle = findOrLoad(full, loaded);
+        if (!colorhandle) {
+            std::cerr << orEmpty(basefilename) << ": base filename.\n"
+                      << full << ": color autoloadformat failed." << std::endl;
+            return false;
+        }
+        if (loaded) setupEntry(*cache.get(colorhandle), *this);
+    }
+    checkGL("texture_t::open(5)");
+
+    // Bump.
+    if (bumpmap.empty()) {
+        bumphandle = builtin(kBuiltinBump, anisotropy);
+        if (!bumphandle) return false;
+    } else {
+        std::string p = resolveTexturePath(basefilename, bumpmap);
+        bumphandle = findOrLoad(p, loaded);
+        if (!bumphandle) {
+            std::cerr << p << ": bump autoloadformat failed." << std::endl;
+            return false;
+        }
+        if (bump2mono) {
+            const grImage2D source = cache.get(bumphandle)->image;
+            p += ".mono";
+            uint32_t h = cache.find(p);
+            if (!h) {
+                if (!(h = addEntry(p))) return false;
+                monoOf(cache.get(h)->image, source);
+            }
+            bumphandle = h;
+        }
+        const grImage2D b = cache.get(bumphandle)->image;
+        if (b.format.format == libgr::grFmtLuminance) {
+            // A height map: derive the normal map.
+            p += ".norm";
+            uint32_t h = cache.find(p);
+            if (!h) {
+                if (!(h = addEntry(p))) return false;
+                if (!libgr::normalmap(cache.get(h)->image, b)) std::cerr << "heightmap2normalmap failed." << std::endl;
+            }
+            bumphandle = h;
+        } else if (b.format.type == libgr::grTypeUINT) {
+            // A colour image holding a normal map in signed bytes.
+            p += ".sint";
+            uint32_t h = cache.find(p);
+            if (!h) {
+                if (!(h = addEntry(p))) return false;
+                grImage2D& s = cache.get(h)->image;
+                s = b;
+                s.format.type = libgr::grTypeSINT;
+            }
+            bumphandle = h;
+        }
+        texture_entry_t& e = *cache.get(bumphandle);
+        setupEntry(e, *this);
+        // A half-texel offset needs a size to divide by.
+        if (bumpofs && e.image.width != 0 && e.image.height != 0) {
+            bumpoffset[0] = -0.5f / float(e.image.width);
+            bumpoffset[1] = -0.5f / float(e.image.height);
+        }
+    }
+    checkGL("texture_t::open(6)");
+
+    // Specular.
+    if (specularmap.empty()) {
+        specularhandle = builtin(kBuiltinSpecular, anisotropy);
+        if (!specularhandle) return false;
+    } else {
+        std::string full = resolveTexturePath(basefilename, specularmap);
+        specularhandle = findOrLoad(full, loaded);
+        if (!specularhandle) {
+            std::cerr << full << ": autoloadformat failed." << std::endl;
+            return false;
+        }
+        if (loaded) setupEntry(*cache.get(specularhandle), *this);
+    }
+    return true;
+}
+
+}  // namespace vyk3d

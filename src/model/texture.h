@@ -1,0 +1,85 @@
+// The texture set of a surface (colour, bump and specular map with their
+// sampling options) and the process-wide texture cache behind it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "model/texture_registry.h"
+#include "textures/image.h"
+#include "textures/tex_param.h"
+#include "textures/texturable.h"
+#include "textures/texture_object.h"
+
+namespace vyk3d {
+
+// One cached 2-D texture: the image, its parameters, the texture whose level
+// 0 shares the image and the texture object holding it on the GPU. Lives at
+// a fixed address (the texture points at the parameters, the object at the
+// texture), so it is shared by pointer, never copied.
+struct texture_entry_t {
+    libgr::grImage2D image;
+    libgr::grTexParam2D param;
+    libgr::grTexture2D texture;
+    libgr::grTextureObject texobj;
+
+    texture_entry_t() = default;
+    texture_entry_t(const texture_entry_t&) = delete;
+    texture_entry_t& operator=(const texture_entry_t&) = delete;
+};
+
+using texture_cache_t = texture_registry_t<texture_entry_t>;
+
+// The one texture cache of the process (keys: full paths, paths with the
+// suffixes ".mono", ".norm", ".sint", and "color", "bump", "specular").
+texture_cache_t& textureCache();
+
+class texture_t {
+public:
+    std::string colormap;    // colour map path, relative to the scene file
+    std::string bumpmap;     // bump map path
+    std::string specularmap; // specular map path
+    float anisotropy = 1.0f; // maximum anisotropy of all three textures
+    float refractfactor = 0.0f;
+    bool bumpofs = true;     // give the bump map a half-texel offset
+    bool bump2mono = false;  // turn a colour bump image into luminance first
+    bool mipmap = true;
+    bool nearlinear = true;  // linear minification
+    bool maglinear = true;   // linear magnification
+    bool mercatorsphere = false;
+    float bumpoffset[2] = {0.0f, 0.0f}; // (u, v)
+    uint32_t colorhandle = 0;    // texture-cache handles, 0 = none
+    uint32_t bumphandle = 0;
+    uint32_t specularhandle = 0;
+
+    // Makes the three textures ready, loading the named maps relative to
+    // `basefilename` (the scene file's path, or null) and using built-in
+    // one-texel textures for empty names. Returns false when a map does not
+    // load, after printing "<base>: base filename." and "<path>: color
+    // autoloadformat failed." (colour), "<path>: bump autoloadformat failed."
+    // (bump) or "<path>: autoloadformat failed." (specular); handles set
+    // before the failure stay set. Safe on untrusted image files. Needs a
+    // current GL context.
+    bool open(const char* basefilename);
+
+    // Cache entries of the three handles, null for 0.
+    texture_entry_t* colorentry() const { return textureCache().get(colorhandle); }
+    texture_entry_t* bumpentry() const { return textureCache().get(bumphandle); }
+    texture_entry_t* specularentry() const { return textureCache().get(specularhandle); }
+    // Their texture objects (to Load/Unload around drawing), null for 0.
+    libgr::grTextureObject* colortexture() const;
+    libgr::grTextureObject* bumptexture() const;
+    libgr::grTextureObject* speculartexture() const;
+};
+
+// Full path of a map: `path` as it is when it begins with "/" (or "\") or has
+// a drive of its own, else the base file's drive and directory followed by
+// `path`. Empty for an empty path.
+std::string resolveTexturePath(const char* basefilename, const std::string& path);
+
+// Releases every entry of the texture cache and then of the cube texture
+// registry (the viewer's exit handler). Handles held anywhere name nothing
+// afterwards.
+void clearTextureRegistries();
+
+}  // namespace vyk3d

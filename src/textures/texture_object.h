@@ -1,0 +1,72 @@
+// An OpenGL texture name shared by reference count, bound around drawing, and
+// the texturable it was created from.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <cstdint>
+
+#include "textures/image.h"
+#include "textures/texturable.h"
+
+namespace libgr {
+
+// Shared record of one texture name.
+struct grTextureName {
+    uint64_t refcount = 1;
+    GLuint name = 0;
+    uint8_t valid = 0;
+};
+
+class grTextureObject : public grTexturableObject {
+public:
+    grTextureObject() = default;
+    // Copies share the texture name; the last one deletes it.
+    grTextureObject(const grTextureObject& other);
+    grTextureObject& operator=(const grTextureObject& other);
+    ~grTextureObject() override;
+
+    // Generates the texture name on first use, binds it to the texturable's
+    // target and uploads the texturable into it. The texturable must outlive
+    // this object.
+    void Create(grTexturable& texturable);
+
+    // Binds for drawing (enables the target too without OpenGL 3.0); without
+    // a name does nothing.
+    void Load() override;
+    // Binds 0 to the target after drawing.
+    void Unload() override;
+    // When loaded: binds and lets the texturable replace its pixels.
+    void Update() override;
+    bool IsLoaded() const override { return loaded_ != 0; }
+    // Kind code from the target (GL_TEXTURE_1D 1, 2D and rectangle 2, 3D 3,
+    // cube map 6, otherwise 0).
+    uint32_t Dimension() const override;
+    GLenum Target() const override { return target_; }
+
+    // The OpenGL name, or GL_INVALID_VALUE (1281) when never generated.
+    GLuint Name() const;
+    // Copies sharing this object's name, this one included (0 without one).
+    uint64_t ShareCount() const { return handle_ ? handle_->refcount : 0; }
+    const grTexturable* Texturable() const { return texturable_; }
+
+    // Reads a level of the texture bound on the target (for a cube map the
+    // face given, positive x by default) into `image` as RGBA; the image's
+    // type and bits follow the texture's red component. Returns false
+    // silently for a component type it cannot read, or with
+    // "red size is not recognized." / "grTextureObject::GetTextureImage() img
+    // allocate fail.".
+    bool GetTextureImage(int level, grImage2D& image, GLenum face = 0) const;
+    // The same, addressing this object's name directly (no binding).
+    bool GetTextureImageDirect(int level, grImage2D& image, GLenum face = 0) const;
+
+private:
+    void release();
+
+    grTextureName* handle_ = nullptr;
+    GLenum target_ = GL_INVALID_VALUE;
+    uint8_t loaded_ = 0;
+    grTexturable* texturable_ = nullptr;
+};
+
+}  // namespace libgr
