@@ -58,9 +58,12 @@ void vykview_t::init() {
         std::fflush(stderr);
         std::exit(1);
     }
+    // Textures hold GL names; empty their registries before the process ends.
+    std::atexit(vyk3d::clearTextureRegistries);
     glClearColor(0.18f, 0.18f, 0.18f, 1.0f);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
+    loadScenes();
     checkGL("vykview_t::init(end)");
     if (argc > 1 && glutGetWindow() != 0) {
         std::string title = std::string(argv[1]) + " - vykview";
@@ -76,15 +79,16 @@ void vykview_t::reshape(int w, int h) {
     const projection f = viewFrustum(w, h);
     projectionMatrix = frustumMatrix(f);
     invProjection = frustumInverse(f);
+    buildBackground();
+    if (fequal(extent.x, 0.0f) && fequal(extent.y, 0.0f) && fequal(extent.z, 0.0f)) fitScene();
 }
 
 void vykview_t::display() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     checkGL("vykview_t::display(1)");
+    drawScenes();
     glutSwapBuffers();
 }
-
-std::size_t vykview_t::morphCount() const { return 0; }
 
 void vykview_t::setElapsed(uint32_t ms) {
     elapsed = ms;
@@ -125,6 +129,8 @@ void vykview_t::mouseWheel(int wheel, int direction, int, int) {
 }
 
 void vykview_t::mouse(int button, int state, int x, int y) {
+    if (button == GLUT_LEFT_BUTTON && state == GLUT_DOWN)
+        pickPoint = pick(static_cast<float>(x), static_cast<float>(flipY(y)));
     camera.mouse(button, state, x, flipY(y));
 }
 

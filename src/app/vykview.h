@@ -6,8 +6,14 @@
 #include "app/gluty.h"
 #include "app/trackball.h"
 #include "foundation/math.h"
+#include "render/glmorph.h"
+#include "render/glpolygon.h"
+#include "sceneio/scene.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <list>
+#include <vector>
 
 class vykview_t : public dorv::glutyAPI4 {
 public:
@@ -16,6 +22,13 @@ public:
     char basedir[kDirectoryPartSize];  // directory of argv[1] with its separator
     int width = 0;
     int height = 0;
+    vyk3d::environment_t environment;  // of the last file that named one
+    vyk3d::texture_t bgtexture;        // background quad's texture set
+    vyk3d::polygon_t bgpolygon;        // background quad on the far plane
+    std::list<std::list<model_t*>> scenes;  // one list per file with models
+    std::vector<std::list<vyk3d::morphpair_t>> morphs;  // scene k with k + 1
+    vyk3d::glpolygon_t polygonRenderer;
+    vyk3d::glmorph_t morphRenderer;
     pos3 lightPosition{0.0f, 0.0f, 0.0f};
     mtx3w globalview;
     mtx3w modelview;
@@ -23,7 +36,7 @@ public:
     mtx3w projectionMatrix;
     mtx3w invProjection;
     float shininess = 10.0f;
-    pos3 extent{0.0f, 0.0f, 0.0f};
+    pos3 extent{0.0f, 0.0f, 0.0f};  // all zero: the camera is not fitted yet
     trackball_t camera;
     pos3 pickPoint{0.0f, 0.0f, 0.0f};
     bool animating = false;
@@ -42,10 +55,15 @@ public:
     // "usage: <program> file.vyk ..." on stderr, then exit(0).
     [[noreturn]] static void usage(const char* program);
 
+    // Needs the window's GL context current. Ends the process with status 1
+    // when OpenGL 3.3 is missing ("OpenGL 3.3 or later required."), a shader
+    // fails, or a file does not load (the loader's messages, then
+    // "<file>: load error.").
     void init() override;
     void reshape(int w, int h) override;
     void display() override;
     void idle() override;
+    void keyboard(unsigned char key, int x, int y) override;
     void special(int key, int x, int y) override;
     void specialUp(int key, int x, int y) override;
     void mouseWheel(int wheel, int direction, int x, int y) override;
@@ -57,10 +75,21 @@ public:
     // Sets `elapsed` and derives the morph step and rate from it.
     void setElapsed(uint32_t ms);
     // Number of morph lists (0 in single-scene mode).
-    std::size_t morphCount() const;
+    std::size_t morphCount() const { return morphs.size(); }
+    // Places the camera so the whole scene is in view (first reshape).
+    void fitScene();
+    // The nearest surface point inside pixel (x, y) (y upward) in normalised
+    // device coordinates; (0, 0, 0) when no surface is there.
+    pos3 pick(float x, float y);
 
 private:
     int flipY(int y) const { return height - 1 - y; }
+    void loadScenes();
+    void pairMorphs();
+    void buildBackground();
+    void drawScenes();
+    // Camera distance for the stored extent: the Enter key and the fit.
+    float fitDistance() const;
 };
 
 // Projection for a window of w x h pixels: the field of view spans pi/2

@@ -1,0 +1,280 @@
+// What the viewer loads and draws: the scene list, the morph pairs, the
+// background quad, the first camera fit and the scene part of a frame.
+#include "app/vykview.h"
+
+#include "foundation/check_gl.h"
+#include "render/scoped_map.h"
+
+#include <GL/glew.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+namespace {
+
+// Cache key of the black specular map of the background; the parentheses
+// keep it apart from any file path.
+const char kBlackSpecularKey[] = "(nonspecular)";
+
+// The black one-texel specular map used when no "nonspecular.bmp" lies
+// beside the first scene file; made once. 0 when it cannot be made.
+uint32_t blackSpecular() {
+    vyk3d::texture_cache_t& cache = vyk3d::textureCache();
+    uint32_t h = cache.find(kBlackSpecularKey);
+    if (h) return h;
+    h = cache.add(kBlackSpecularKey, std::make_shared<vyk3d::texture_entry_t>());
+    if (!h) return 0;
+    vyk3d::texture_entry_t& e = *cache.get(h);
+    e.image.format = {libgr::grFmtRGBA, libgr::grTypeUINT, libgr::grBits8};
+    e.image.width = 1;
+    e.image.height = 1;
+    if (!e.image.allocate()) {
+        cache.remove(h);
+        return 0;
+    }
+    e.image.data()[0] = e.image.data()[1] = e.image.data()[2] = 0;
+    e.image.data()[3] = 255;
+    e.param.minfilter = GL_LINEAR;
+    e.param.magfilter = GL_LINEAR;
+    e.param.wraps = GL_REPEAT;
+    e.param.wrapt = GL_REPEAT;
+    e.param.anisotropy = 1.0f;
+    e.texture.SetBorder(false);
+    e.texture.SetMipmap(false);
+    e.texture.SetParameter(&e.param);
+    e.texture.SetImage(e.image, 0, 0);
+    e.texobj.Create(e.texture);
+    return h;
+}
+
+bool finite3(float x, float y, float z) { return std::isfinite(x) && std::isfinite(y) && std::isfinite(z); }
+
+}  // namespace
+
+void vykview_t::loadScenes() {
+    polygonRenderer.init(basedir);
+    morphRenderer.init(basedir);
+    for (int i = 1; i < argc; ++i) {
+        scene_t scene;
+        if (!loadScene(scene, argv[i], polygonRenderer, std::cerr)) {
+            scene.destroyModels();
+            std::cerr << argv[i] << ": load error." << std::endl;
+            std::exit(1);
+        }
+        if (!scene.models.empty()) scenes.push_back(scene.models);
+        if (!scene.environment.name.empty()) environment = scene.environment;
+        checkGL("vykview_t::init(0)");
+        // The records now belong to `scenes`.
+        scene.models.clear();
+    }
+    if (scenes.size() > 1) pairMorphs();
+}
+
+void vykview_t::pairMorphs() {
+    const std::size_t n = scenes.size();
+    morphs.clear();
+    morphs.resize(n);
+    auto a = scenes.begin();
+    for (std::size_t k = 0; k < n; ++k, ++a) {
+        auto b = std::next(a) == scenes.end() ? scenes.begin() : std::next(a);
+        auto ma = a->begin();
+        auto mb = b->begin();
+        std::size_t j = 0;
+        // Surfaces pair by position; surplus models in B take no part.
+        for (; ma != a->end() && mb != b->end(); ++ma, ++mb, ++j) {
+            morphs[k].emplace_back(&(*ma)->texture, &(*mb)->texture, &(*ma)->polygon, &(*mb)->polygon);
+            morphs[k].back().build();
+        }
+        if (j < a->size()) {
+            std::cerr << k << ", [" << j << ":" << a->size() << "]: too few models in opposite model."
+                      << std::endl;
+        }
+    }
+}
+
+void vykview_t::buildBackground() {
+    // "nonspecular.bmp" beside the first scene file wins; without it the
+    // quad gets a black one-texel map (the same picture) and no messages
+    // about a file the user never named.
+    const std::string own = vyk3d::resolveTexturePath(basedir, "nonspecular.bmp");
+    const bool haveFile = access(own.c_str(), R_OK) == 0;
+    bgtexture.specularmap = haveFile ? "nonspecular.bmp" : "";
+    bgtexture.open(basedir);
+    if (!haveFile) {
+        if (const uint32_t black = blackSpecular()) bgtexture.specularhandle = black;
+    }
+
+    const projection f = [&] {
+        projection far{};
+        viewFrustum(width, height, &far);
+        return far;
+    }();
+    if (!bgpolygon.allocate(4, 4)) return;
+    {
+        vyk3d::scoped_map_t<float> v(bgpolygon.vertices, GL_MAP_WRITE_BIT);
+        vyk3d::scoped_map_t<float> n(bgpolygon.normals, GL_MAP_WRITE_BIT);
+        vyk3d::scoped_map_t<uint32_t> e(bgpolygon.elements, GL_MAP_WRITE_BIT);
+        if (!v || !n || !e) return;
+        const float l = float(f.left), r = float(f.right), b = float(f.bottom), t = float(f.top);
+        const float z = -float(f.far);
+        const float corners[4][5] = {{l, t, z, 0, 1}, {l, b, z, 0, 0}, {r, t, z, 1, 1}, {r, b, z, 1, 0}};
+        for (int i = 0; i < 4; ++i) {
+            float* rec = &v[i * 9];
+            rec[0] = corners[i][0];
+            rec[1] = corners[i][1];
+            rec[2] = corners[i][2];
+            rec[3] = rec[4] = rec[5] = 0.0f;
+            rec[6] = 1.0f;
+            rec[7] = corners[i][3];
+            rec[8] = corners[i][4];
+            const float frame[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+            std::copy(frame, frame + 9, &n[i * 9]);
+            e[i] = static_cast<uint32_t>(i);
+        }
+    }
+    bgpolygon.update();
+}
+
+float vykview_t::fitDistance() const {
+    return (-std::max(extent.x, extent.y) - extent.z) * 1.25f - 1.0f;
+}
+
+void vykview_t::fitScene() {
+    if (scenes.empty()) {
+        camera.t.z += -3.0f;
+        updateView();
+        return;
+    }
+    // Calls f(position) for every position of every surface array 0: the
+    // vertices of a polygon surface, the control points of a NURBS surface.
+    // Positions that are not finite take no part; they are counted.
+    std::size_t nonFinite = 0;
+    auto forEachPosition = [&](auto&& f) {
+        nonFinite = 0;
+        for (auto& scene : scenes) {
+            for (model_t* model : scene) {
+                vyk3d::modeling_t* surface = model->surface();
+                if (!surface) continue;
+                vyk3d::attribute_array_t* array = surface->array(0);
+                if (!array || array->count() == 0 || array->stride() < 3) continue;
+                vyk3d::scoped_map_t<float> p(*array, GL_MAP_READ_BIT);
+                if (!p) continue;
+                const std::size_t stride = array->stride();
+                for (uint64_t i = 0; i < array->count(); ++i) {
+                    const float* rec = &p[i * stride];
+                    if (!finite3(rec[0], rec[1], rec[2])) {
+                        ++nonFinite;
+                        continue;
+                    }
+                    f(pos3{rec[0], rec[1], rec[2]});
+                }
+            }
+        }
+    };
+
+    pos3 lo{0, 0, 0}, hi{0, 0, 0};
+    forEachPosition([&](const pos3& p) {
+        lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+        hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+    });
+    if (nonFinite) {
+        std::cerr << "vykview_t::fitScene(): " << nonFinite << " positions are not finite; ignored."
+                  << std::endl;
+    }
+    auto axis = [](float mn, float mx) {
+        const float e = std::max(mx, -mn) * 1.125f;
+        return e == 0.0f ? 1.0f : e;
+    };
+    const float E = std::max({axis(lo.x, hi.x), axis(lo.y, hi.y), axis(lo.z, hi.z)});
+    // Extents far beyond the float range of the projection give nothing to fit.
+    const mtx3w A = projectionMatrix * translation(0.0f, 0.0f, -(E - 1.0f));
+
+    // Extremes of the projected positions: smallest x, largest x, smallest y,
+    // largest y. Positions at or behind the fit camera (w <= 0) project to
+    // nothing meaningful and are left out.
+    struct extreme_t {
+        pos3 p{0, 0, 0};
+        bool reached = false;
+    } minX, maxX, minY, maxY;
+    forEachPosition([&](const pos3& p) {
+        const vec3w h = A * p;
+        if (!(h.w > 0.0f)) return;
+        const pos3 q = homogenize(h);
+        if (!finite3(q.x, q.y, q.z)) return;
+        if (q.x < minX.p.x) minX = {q, true};
+        if (q.x > maxX.p.x) maxX = {q, true};
+        if (q.y < minY.p.y) minY = {q, true};
+        if (q.y > maxY.p.y) maxY = {q, true};
+    });
+
+    float X = std::max(std::fabs(maxX.p.x), std::fabs(minX.p.x));
+    float Y = std::max(std::fabs(maxY.p.y), std::fabs(minY.p.y));
+    bool alongY = true;
+    if (X != 0.0f || Y != 0.0f) {
+        if (X == 0.0f) X = 1.0f;
+        if (Y == 0.0f) Y = 1.0f;
+        alongY = X <= Y;
+    }
+    const extreme_t& yPick = std::fabs(minY.p.y) < std::fabs(maxY.p.y) ? maxY : minY;
+    const extreme_t& xPick = std::fabs(minX.p.x) < std::fabs(maxX.p.x) ? maxX : minX;
+    const extreme_t* chosen = alongY ? &yPick : &xPick;
+    // An extreme that no position reached (a flat model seen edge-on) falls
+    // back to the other axis.
+    if (!chosen->reached) chosen = alongY ? &xPick : &yPick;
+
+    if (chosen->reached) {
+        const mtx3w B = translation(0.0f, 0.0f, E - 1.0f) * invProjection;
+        const pos3 q = transformPoint(B, chosen->p);
+        extent = {std::fabs(q.x), std::fabs(q.y), std::fabs(q.z)};
+    } else {
+        // Nothing projected in front of the fit camera: frame the bounding
+        // box itself.
+        extent = {E, E, E};
+    }
+    if (!finite3(extent.x, extent.y, extent.z)) extent = {E, E, E};
+    if (!finite3(extent.x, extent.y, extent.z)) {
+        std::cerr << "vykview_t::fitScene(): the scene is too large to fit." << std::endl;
+        extent = {1.0f, 1.0f, 1.0f};
+    }
+    camera.t.z += fitDistance();
+    updateView();
+}
+
+void vykview_t::drawScenes() {
+    static const mtx3w identity = identityMatrix();
+    if (!environment.name.empty()) {
+        // The sky box lies on the far plane, at the cleared depth itself: a
+        // polygon offset alone does not lift it on a 32-bit depth buffer, so
+        // it is drawn with a test that lets equal depths pass.
+        glPolygonOffset(0.0f, -1.0f);
+        glEnable(GL_POLYGON_OFFSET_FILL);
+        glDepthFunc(GL_LEQUAL);
+        polygonRenderer.drawsolid(environment, 1, bgtexture, bgpolygon, &globalview, &identity, &identity,
+                                  &projectionMatrix, &lightPosition, shininess);
+        glDepthFunc(GL_LESS);
+        glDisable(GL_POLYGON_OFFSET_FILL);
+        checkGL("vykview_t::display(1.1)");
+    }
+    if (morphs.empty()) {
+        for (auto& scene : scenes) {
+            for (model_t* model : scene) {
+                polygonRenderer.drawsolid(environment, 0, model->texture, model->polygon, &globalview, &modelview,
+                                          &invModelview, &projectionMatrix, &lightPosition, shininess);
+                checkGL("vykview_t::display(2)");
+            }
+        }
+        return;
+    }
+    if (morphStep >= morphs.size()) return;
+    for (vyk3d::morphpair_t& pair : morphs[morphStep]) {
+        morphRenderer.drawsolid(environment, 0, pair, morphRate, &globalview, &modelview, &invModelview,
+                                &projectionMatrix, &lightPosition, shininess);
+        checkGL("vykview_t::display(3)");
+    }
+}
