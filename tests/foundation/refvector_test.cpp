@@ -89,11 +89,11 @@ TEST(RefVectorTest, TypedViewsOverOneMappedFile) {
   EXPECT_EQ(4u, file.use_count());
 
   ASSERT_EQ(1u, fh.size());
-  EXPECT_EQ(0x4d42, fh[0].type);
-  EXPECT_EQ(58u, fh[0].size);
+  EXPECT_EQ(0x4d42, uint16_t{fh[0].type});  // packed fields: copy before binding
+  EXPECT_EQ(58u, uint32_t{fh[0].size});
   ASSERT_EQ(1u, ih.size());  // the header ends exactly 4 bytes before the end
   EXPECT_EQ(static_cast<const void*>(file.begin() + 14), static_cast<const void*>(ih.begin()));
-  EXPECT_EQ(24, ih[0].bitCount);
+  EXPECT_EQ(24, uint16_t{ih[0].bitCount});
   ASSERT_EQ(4u, pixels.size());
   EXPECT_EQ(0x30, pixels[2]);
   EXPECT_EQ(pixels.begin() + 4, pixels.end());
@@ -102,7 +102,7 @@ TEST(RefVectorTest, TypedViewsOverOneMappedFile) {
   file.release();
   EXPECT_TRUE(file.empty());
   EXPECT_EQ(3u, ih.use_count());
-  EXPECT_EQ(1, ih[0].width);
+  EXPECT_EQ(1, int32_t{ih[0].width});
 }
 
 TEST(RefVectorTest, ViewSizes) {
