@@ -1,0 +1,288 @@
+// STL files on disk: reading into a scene, writing, round trips.
+#include "sceneio/stl.h"
+
+#include "render/scoped_map.h"
+#include "sceneio/scene.h"
+#include "support/gl_context.h"
+#include "support/paths.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const uint32_t R = 0xFFFFFFFFu;
+
+// What one loaded STL model holds, read back from its GL buffers.
+struct Loaded {
+    bool ok = false;
+    size_t models = 0;
+    std::string err;
+    std::vector<float> vertices, frames;
+    std::vector<uint32_t> elements;
+};
+
+Loaded load(const std::string& path)
+{
+    vyktest::glContext();
+    Loaded r;
+    scene_t scene;
+    testing::internal::CaptureStderr();
+    r.ok = readStl(path, scene);
+    r.err = testing::internal::GetCapturedStderr();
+    r.models = scene.models.size();
+    if (!scene.models.empty()) {
+        vyk3d::polygon_t& p = scene.models.back()->polygon;
+        if (p.vertices.count() > 0) {
+            vyk3d::scoped_map_t<float> v(p.vertices, GL_MAP_READ_BIT);
+            vyk3d::scoped_map_t<float> f(p.normals, GL_MAP_READ_BIT);
+            r.vertices.assign(v.get(), v.get() + p.vertices.count() * 9);
+            r.frames.assign(f.get(), f.get() + p.normals.count() * 9);
+        }
+        if (p.elements.count() > 0) {
+            vyk3d::scoped_map_t<uint32_t> e(p.elements, GL_MAP_READ_BIT);
+            r.elements.assign(e.get(), e.get() + p.elements.count());
+        }
+    }
+    scene.destroyModels();
+    return r;
+}
+
+std::string le32(uint32_t v)
+{
+    std::string s;
+    for (int k = 0; k < 4; ++k)
+        s += char((v >> (8 * k)) & 0xFF);
+    return s;
+}
+
+std::string floats(std::initializer_list<float> values)
+{
+    std::string s;
+    for (float f : values)
+        s.append(reinterpret_cast<const char*>(&f), 4);
+    return s;
+}
+
+// A binary STL: 80-byte header, count, then one record per corner triple.
+std::string binaryStl(const std::string& header, uint32_t count, const std::vector<std::vector<float>>& triangles)
+{
+    std::string s = header;
+    s.resize(80, '\0');
+    s += le32(count);
+    for (const auto& t : triangles) {
+        s += floats({0, 0, 1});                                                   // normal, ignored
+        s += floats({t[0], t[1], t[2], t[3], t[4], t[5], t[6], t[7], t[8]}); // corners
+        s += std::string("\0\0", 2);                                              // attribute bytes
+    }
+    return s;
+}
+
+const std::vector<float> kTri1 = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+const std::vector<float> kTri2 = {5, 5, 5, 6, 5, 5, 5, 7, 5};
+
+TEST(StlRead, FilesByContent)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool ok;
+        std::vector<uint32_t> elements;
+        std::string err;
+    };
+    const std::string facet = "facet normal 0 0 1\n outer loop\n  vertex 0 0 0\n  vertex 1 0 0\n  vertex 0 1 0\n"
+                              " endloop\nendfacet\n";
+    const Case cases[] = {
+        {"binary, one triangle", binaryStl("bin", 1, {kTri1}), true, {0, 1, 2, R}, ""},
+        // Many exporters begin the binary header with "solid": the size decides.
+        {"binary whose header begins with solid", binaryStl("solid part", 2, {kTri1, kTri2}), true,
+         {0, 1, 2, R, 3, 4, 5, R}, ""},
+        {"binary claiming 4294967295 triangles", binaryStl("bin", 4294967295u, {kTri1, kTri2}), true,
+         {0, 1, 2, R, 3, 4, 5, R}, "FILE: binary STL holds 2 of its 4294967295 triangles.\n"},
+        {"binary cut inside its second record", binaryStl("bin", 2, {kTri1, kTri2}).substr(0, 84 + 50 + 30), true,
+         {0, 1, 2, R}, "FILE: binary STL holds 1 of its 2 triangles.\n"},
+        {"binary cut inside its header", std::string(60, 'x'), false, {},
+         "FILE: binary STL ends inside its 84-byte header.\n"},
+        {"text", "solid t\n" + facet + "endsolid t\n", true, {0, 1, 2, R}, ""},
+        {"text with CR LF", "solid t\r\nfacet normal 0 0 1\r\nouter loop\r\nvertex 0 0 0\r\nvertex 1 0 0\r\n"
+                            "vertex 0 1 0\r\nendloop\r\nendfacet\r\nendsolid\r\n",
+         true, {0, 1, 2, R}, ""},
+        {"text without facets loads empty", "solid empty\nendsolid empty\n", true, {}, ""},
+        {"text cut after the second vertex", "solid t\n" + facet + facet.substr(0, facet.find("  vertex 0 1 0")), false,
+         {}, "num: 12\n"},
+        {"only the word solid", "solid", false, {}, ""},
+        {"empty file", "", false, {}, ""},
+    };
+    vyktest::TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = dir.write("case.stl", c.bytes);
+        Loaded r = load(path);
+        EXPECT_EQ(r.ok, c.ok);
+        std::string err = c.err;
+        size_t at = err.find("FILE");
+        if (at != std::string::npos)
+            err.replace(at, 4, path);
+        EXPECT_EQ(r.err, err);
+        if (c.ok) {
+            EXPECT_EQ(r.models, 1u);
+            EXPECT_EQ(r.elements, c.elements);
+            EXPECT_EQ(r.vertices.size(), c.elements.size() / 4 * 27);
+        }
+    }
+}
+
+TEST(StlRead, TrianglesBecomeGreyVerticesWithFlatFrames)
+{
+    vyktest::TempDir dir;
+    Loaded r = load(dir.write("t.stl", binaryStl("x", 2, {kTri1, kTri2})));
+    ASSERT_TRUE(r.ok);
+    ASSERT_EQ(r.vertices.size(), 54u);
+    // Vertex 4: corner 1 of triangle 1, grey, texture coordinate (0, 0).
+    const float v4[9] = {6, 5, 5, 0.5f, 0.5f, 0.5f, 1, 0, 0};
+    for (int k = 0; k < 9; ++k)
+        EXPECT_FLOAT_EQ(r.vertices[36 + k], v4[k]) << k;
+    // Both triangles lie in a z plane, counter-clockwise: tangent along the
+    // second edge (y), binormal x, normal z, for all three corners.
+    const float frame[9] = {0, 1, 0, 1, 0, 0, 0, 0, 1};
+    for (int v = 0; v < 6; ++v)
+        for (int k = 0; k < 9; ++k)
+            EXPECT_FLOAT_EQ(r.frames[9 * v + k], frame[k]) << v << "," << k;
+}
+
+TEST(StlRead, FilesWrittenByAdmesh)
+{
+    for (const char* name : {"tests/data/sphere_binary.stl", "tests/data/sphere_text.stl", "tests/data/sphere_in.stl"}) {
+        SCOPED_TRACE(name);
+        Loaded r = load(vyktest::sourcePath(name));
+        EXPECT_TRUE(r.ok);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.elements.size(), 224u * 4);
+        EXPECT_EQ(r.vertices.size(), 224u * 27);
+        // Every corner lies on the unit sphere.
+        for (size_t i = 0; i + 2 < r.vertices.size(); i += 9)
+            ASSERT_NEAR(std::sqrt(r.vertices[i] * r.vertices[i] + r.vertices[i + 1] * r.vertices[i + 1] +
+                                  r.vertices[i + 2] * r.vertices[i + 2]),
+                        1.0, 1e-5)
+                << i;
+    }
+}
+
+TEST(StlRead, MissingFileFailsQuietly)
+{
+    vyktest::TempDir dir;
+    Loaded r = load(dir.file("absent.stl"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.models, 0u);
+}
+
+// A model whose polygon holds the given positions and elements.
+model_t* makeModel(const std::vector<float>& positions, const std::vector<uint32_t>& elements)
+{
+    vyktest::glContext();
+    auto* m = new model_t(model_t::Polygon);
+    size_t nv = positions.size() / 3;
+    EXPECT_TRUE(m->polygon.allocate(nv, elements.size()));
+    {
+        vyk3d::scoped_map_t<float> v(m->polygon.vertices);
+        vyk3d::scoped_map_t<float> f(m->polygon.normals);
+        vyk3d::scoped_map_t<uint32_t> e(m->polygon.elements);
+        for (size_t i = 0; i < nv; ++i) {
+            const float rec[9] = {positions[3 * i], positions[3 * i + 1], positions[3 * i + 2], 1, 0, 0, 1, 0, 0};
+            std::memcpy(v.get() + 9 * i, rec, sizeof rec);
+            std::memset(f.get() + 9 * i, 0, 9 * sizeof(float));
+        }
+        std::memcpy(e.get(), elements.data(), elements.size() * 4);
+    }
+    m->polygon.update("made");
+    return m;
+}
+
+TEST(StlWrite, BinaryBytesOfAStripOfFour)
+{
+    // Elements 0, 1, 2, 3 close (0, 1, 2) and then (2, 1, 3).
+    model_t* m = makeModel({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0}, {0, 1, 2, 3});
+    vyktest::TempDir dir;
+    std::string path = dir.file("strip.stl");
+    ASSERT_TRUE(writeStlBinary(path, *m, "strip"));
+    std::string expected = std::string("strip") + std::string(75, '\0') + le32(2);
+    // The normal (q1 - q0) x (q2 - q1) keeps the signs of its zero products.
+    expected += floats({0, -0.0f, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0}) + std::string(2, '\0'); // (0, 1, 2)
+    expected += floats({-0.0f, 0, 1, 0, 1, 0, 1, 0, 0, 1, 1, 0}) + std::string(2, '\0'); // (2, 1, 3)
+    EXPECT_EQ(vyktest::readFile(path), expected);
+
+    // Without a header name the file name is the header, cut to 80 bytes.
+    std::list<model_t*> models = {m, m};
+    std::string longName = dir.file(std::string(100, 'n') + ".stl");
+    ASSERT_TRUE(writeStlBinary(longName, models));
+    std::string bytes = vyktest::readFile(longName);
+    EXPECT_EQ(bytes.substr(0, 80), longName.substr(0, 80));
+    EXPECT_EQ(bytes.substr(80, 4), le32(4));
+    EXPECT_EQ(bytes.size(), 84u + 4 * 50);
+    delete m;
+}
+
+TEST(StlWrite, TextLayout)
+{
+    model_t* m = makeModel({0, 0, 0, 2, 0, 0, 0, 0.5f, 0}, {0, 1, 2, R});
+    vyktest::TempDir dir;
+    std::string path = dir.file("one.stl");
+    ASSERT_TRUE(writeStlText(path, {m}, "one"));
+    EXPECT_EQ(vyktest::readFile(path), "solid one\r\n"
+                                       "facet normal 0.000000e+00 -0.000000e+00 1.000000e+00\r\n"
+                                       "  outer loop\r\n"
+                                       "    vertex 0.000000e+00 0.000000e+00 0.000000e+00\r\n"
+                                       "    vertex 2.000000e+00 0.000000e+00 0.000000e+00\r\n"
+                                       "    vertex 0.000000e+00 5.000000e-01 0.000000e+00\r\n"
+                                       "  endloop\r\n"
+                                       "endfacet\r\n"
+                                       "endsolid \r\n");
+    delete m;
+}
+
+TEST(StlWrite, FailuresAreReported)
+{
+    model_t* m = makeModel({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2});
+    std::list<model_t*> models = {m};
+    // A full disk: every write fails once the buffer is flushed.
+    EXPECT_FALSE(writeStlBinary("/dev/full", models));
+    EXPECT_FALSE(writeStlText("/dev/full", models));
+    EXPECT_FALSE(writeStlBinary("/nonexistent-dir/x.stl", models));
+    EXPECT_FALSE(writeStlText("/nonexistent-dir/x.stl", models));
+    delete m;
+}
+
+TEST(StlWrite, RoundTrips)
+{
+    Loaded original = load(vyktest::sourcePath("examples/bracket.stl"));
+    ASSERT_TRUE(original.ok);
+    ASSERT_GT(original.elements.size(), 0u);
+    vyktest::glContext();
+    scene_t scene;
+    ASSERT_TRUE(readStl(vyktest::sourcePath("examples/bracket.stl"), scene));
+    vyktest::TempDir dir;
+    ASSERT_TRUE(writeStlBinary(dir.file("b.stl"), scene.models));
+    ASSERT_TRUE(writeStlText(dir.file("t.stl"), scene.models));
+    scene.destroyModels();
+
+    Loaded binary = load(dir.file("b.stl"));
+    ASSERT_TRUE(binary.ok);
+    EXPECT_EQ(binary.elements, original.elements);
+    EXPECT_EQ(binary.vertices, original.vertices); // bit for bit
+    EXPECT_EQ(binary.frames, original.frames);
+
+    Loaded text = load(dir.file("t.stl"));
+    ASSERT_TRUE(text.ok);
+    EXPECT_EQ(text.elements, original.elements);
+    ASSERT_EQ(text.vertices.size(), original.vertices.size());
+    for (size_t i = 0; i < text.vertices.size(); ++i)
+        ASSERT_NEAR(text.vertices[i], original.vertices[i], 1e-6 * (1 + std::fabs(original.vertices[i]))) << i;
+}
+
+} // namespace

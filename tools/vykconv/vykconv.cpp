@@ -1,0 +1,138 @@
+// vykconv IN... OUT: loads scene files as the viewer does and writes their
+// models to OUT, as .vyk scene text or binary STL by OUT's ending.
+#include "headless_gl.h"
+
+#include "app/directory_part.h"
+#include "foundation/path.h"
+#include "model/texture.h"
+#include "render/glpolygon.h"
+#include "sceneio/scene.h"
+#include "sceneio/scene_writer.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <list>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+void usage(std::ostream& out, const char* program)
+{
+    out << "usage: " << program << " IN... OUT\n"
+        << "Loads the scene files IN (.vyk or .stl) as vykview does and writes all their models,\n"
+        << "in order, to OUT: scene text when OUT ends in .vyk, binary STL when it ends in .stl.\n"
+        << "With a single IN its environment is written too. OUT is replaced only when the\n"
+        << "whole file has been written.\n";
+}
+
+// A temporary file beside `out`, with out's ending so that the writers pick
+// the same format. Empty when none can be made (the directory is not
+// writable); the file exists, empty, otherwise.
+std::string makeTempBeside(const std::string& out)
+{
+    size_t slash = out.find_last_of('/');
+    std::string dir = slash == std::string::npos ? std::string() : out.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? out : out.substr(slash + 1);
+    std::string ending = name.size() >= 4 ? name.substr(name.size() - 4) : std::string();
+    std::string pattern = dir + "." + name + ".XXXXXX" + ending;
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    int fd = mkstemps(buf.data(), int(ending.size()));
+    if (fd < 0)
+        return std::string();
+    close(fd);
+    return std::string(buf.data());
+}
+
+// Everything loaded so far; the records need the GL context to go away.
+struct Loaded {
+    std::vector<scene_t*> scenes;
+    ~Loaded()
+    {
+        for (scene_t* s : scenes) {
+            s->destroyModels();
+            delete s;
+        }
+    }
+};
+
+int convert(const std::vector<std::string>& inputs, const std::string& out)
+{
+    vyk3d::glpolygon_t renderer;
+    // Shader override files are looked for beside the first input, as the
+    // viewer does.
+    char prefix[kDirectoryPartSize];
+    directoryPart(inputs.front().c_str(), prefix);
+    if (!renderer.init(prefix))
+        return 1;
+
+    Loaded loaded;
+    std::list<model_t*> models;
+    for (const std::string& in : inputs) {
+        auto* scene = new scene_t;
+        loaded.scenes.push_back(scene);
+        if (!loadScene(*scene, in, renderer, std::cerr)) {
+            std::cerr << in << ": load error." << std::endl;
+            return 1;
+        }
+        models.insert(models.end(), scene->models.begin(), scene->models.end());
+    }
+
+    std::string temp = makeTempBeside(out);
+    if (temp.empty()) {
+        std::cerr << out << ": write error." << std::endl;
+        return 1;
+    }
+    bool ok = inputs.size() == 1 ? saveScene(*loaded.scenes.front(), temp, out.c_str())
+                                 : saveModels(models, temp, out.c_str());
+    if (ok) {
+        // mkstemps makes the file private; the result gets the usual mode.
+        mode_t mask = umask(0);
+        umask(mask);
+        chmod(temp.c_str(), 0666 & ~mask);
+        ok = std::rename(temp.c_str(), out.c_str()) == 0;
+    }
+    if (!ok) {
+        std::remove(temp.c_str());
+        std::cerr << out << ": write error." << std::endl;
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            usage(std::cout, argv[0]);
+            return 0;
+        }
+        files.push_back(argv[i]);
+    }
+    if (files.size() < 2) {
+        usage(std::cerr, argv[0]);
+        return 1;
+    }
+    const std::string out = files.back();
+    files.pop_back();
+    // Refuse an unknown output format before any work is done.
+    if (hasExtension(out, ".vyk") != 0 && hasExtension(out, ".stl") != 0) {
+        std::cerr << "file extension not recognized." << std::endl;
+        return 1;
+    }
+    if (!makeHeadlessGL(argc, argv))
+        return 1;
+    int status = convert(files, out);
+    vyk3d::clearTextureRegistries();
+    endHeadlessGL();
+    return status;
+}
