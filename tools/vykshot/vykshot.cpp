@@ -1,0 +1,172 @@
+// vykshot: writes the first frame that vykview shows for the given files as
+// a PNG image, drawn by the viewer's own init, reshape, fit and display into
+// an off-screen framebuffer of a hidden window.
+#include "app/gluty.h"
+#include "app/vykview.h"
+#include "foundation/check_gl.h"
+#include "textures/png.h"
+
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kUsage[] = "usage: vykshot [--size WxH] [--elapsed MS] -o OUT.png FILE...\n";
+constexpr unsigned long kMaxSide = 16384;
+
+struct options_t {
+    int width = 800;
+    int height = 600;
+    uint32_t elapsed = 0;
+    std::string output;
+    std::vector<char*> files;
+};
+
+[[noreturn]] void fail(const std::string& message) {
+    std::fprintf(stderr, "vykshot: %s\n", message.c_str());
+    std::fflush(stderr);
+    std::exit(1);
+}
+
+bool parseUnsigned(const char* text, unsigned long max, unsigned long& value) {
+    if (!text || *text < '0' || *text > '9') return false;
+    errno = 0;
+    char* end = nullptr;
+    value = std::strtoul(text, &end, 10);
+    return errno == 0 && end != text && *end == '\0' && value <= max;
+}
+
+bool parseSize(const char* text, int& w, int& h) {
+    if (!text) return false;
+    const char* x = std::strchr(text, 'x');
+    if (!x) return false;
+    const std::string ws(text, x);
+    unsigned long uw = 0, uh = 0;
+    if (!parseUnsigned(ws.c_str(), kMaxSide, uw) || !parseUnsigned(x + 1, kMaxSide, uh)) return false;
+    if (uw == 0 || uh == 0) return false;
+    w = static_cast<int>(uw);
+    h = static_cast<int>(uh);
+    return true;
+}
+
+options_t parseArguments(int argc, char** argv) {
+    options_t o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            std::exit(0);
+        } else if (a == "--size") {
+            if (!parseSize(next, o.width, o.height)) fail("--size needs WxH, each 1 to 16384.");
+            ++i;
+        } else if (a == "--elapsed") {
+            unsigned long ms = 0;
+            if (!parseUnsigned(next, 0xFFFFFFFFul, ms)) fail("--elapsed needs milliseconds, 0 to 4294967295.");
+            o.elapsed = static_cast<uint32_t>(ms);
+            ++i;
+        } else if (a == "-o") {
+            if (!next || !*next) fail("-o needs a file name.");
+            o.output = next;
+            ++i;
+        } else if (a == "--") {
+            for (++i; i < argc; ++i) o.files.push_back(argv[i]);
+        } else if (a.size() > 1 && a[0] == '-') {
+            fail("unknown option " + a + ".");
+        } else {
+            o.files.push_back(argv[i]);
+        }
+    }
+    if (o.files.empty() || o.output.empty()) {
+        std::fputs(kUsage, stderr);
+        std::fflush(stderr);
+        std::exit(o.files.empty() && o.output.empty() ? 0 : 1);
+    }
+    return o;
+}
+
+// An off-screen colour and depth target of the requested size.
+struct framebuffer_t {
+    GLuint fbo = 0, color = 0, depth = 0;
+    bool create(int w, int h) {
+        glGenFramebuffers(1, &fbo);
+        glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+        glGenRenderbuffers(1, &color);
+        glBindRenderbuffer(GL_RENDERBUFFER, color);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color);
+        glGenRenderbuffers(1, &depth);
+        glBindRenderbuffer(GL_RENDERBUFFER, depth);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, w, h);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+        glBindRenderbuffer(GL_RENDERBUFFER, 0);
+        const bool ok = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+        checkGL("vykshot framebuffer");
+        return ok;
+    }
+    ~framebuffer_t() {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        if (depth) glDeleteRenderbuffers(1, &depth);
+        if (color) glDeleteRenderbuffers(1, &color);
+        if (fbo) glDeleteFramebuffers(1, &fbo);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const options_t o = parseArguments(argc, argv);
+
+    // GLUT sees only the program name: the options are ours.
+    int glutArgc = 1;
+    char* glutArgv[] = {argv[0], nullptr};
+    glutInit(&glutArgc, glutArgv);
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_ALPHA | GLUT_DEPTH);
+    glutInitWindowSize(64, 64);
+
+    std::vector<char*> viewerArgv;
+    viewerArgv.push_back(argv[0]);
+    viewerArgv.insert(viewerArgv.end(), o.files.begin(), o.files.end());
+    viewerArgv.push_back(nullptr);
+    int status = 0;
+    {
+        vykview_t viewer(static_cast<int>(viewerArgv.size() - 1), viewerArgv.data());
+        dorv::glutyRegistry* registry = dorv::glutyRegistry::instance();
+        registry->createWindow(&viewer, "vykshot");
+        glutHideWindow();
+        // The viewer's own init: GL check, renderers, every file loaded.
+        registry->installCallbacks();
+
+        framebuffer_t target;
+        if (!target.create(o.width, o.height))
+            fail("no framebuffer of " + std::to_string(o.width) + "x" + std::to_string(o.height) + ".");
+        viewer.reshape(o.width, o.height);
+        viewer.setElapsed(o.elapsed);
+        viewer.display();
+        glFinish();
+
+        libgr::grImage2D image;
+        image.format = {libgr::grFmtRGB, libgr::grTypeUINT, libgr::grBits8};
+        image.width = static_cast<uint32_t>(o.width);
+        image.height = static_cast<uint32_t>(o.height);
+        if (!image.allocate()) fail("no memory for the picture.");
+        // Rows come bottom first, as the image stores them; 4-byte row
+        // alignment matches the image's row size.
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glReadBuffer(GL_COLOR_ATTACHMENT0);
+        glReadPixels(0, 0, o.width, o.height, GL_RGB, GL_UNSIGNED_BYTE, image.row(0));
+        checkGL("vykshot readpixels");
+        if (libgr::pngWrite(o.output.c_str(), image, "vykshot") != 0) {
+            std::fprintf(stderr, "%s: png write error.\n", o.output.c_str());
+            status = 1;
+        }
+    }
+    return status;
+}
