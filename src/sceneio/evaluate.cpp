@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <vector>
 
-namespace {
+namespace
+{
 
 enum token_kind : uint8_t { Value = 0, Open = 1, Close = 2, Multiply = 3, Divide = 4, Plus = 5, Minus = 6 };
 

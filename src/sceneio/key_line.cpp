@@ -16,7 +16,8 @@ bool isIgnoredLine(const std::string& line)
     return line.empty() || line[0] == '#' || line == "\r";
 }
 
-namespace {
+namespace
+{
 
 // Nothing but blanks and carriage returns up to the end of the line.
 bool blankTail(const char* p, const char* end)
@@ -122,7 +123,8 @@ std::string key_line_t::path(const std::string& line)
     return line.substr(space + 1, last - space - 1);
 }
 
-namespace {
+namespace
+{
 
 // pi / 180 as the scene files have always used it.
 const double degreesToRadians = 0.017453292519943122;

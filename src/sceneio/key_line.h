@@ -21,8 +21,9 @@ bool isIgnoredLine(const std::string& line);
 // sets missing(); a value list that ends right after a separator (nothing
 // but blanks or a carriage return follow it) sets cut() - the sign of a line
 // that was cut short.
-class key_line_t {
-public:
+class key_line_t
+{
+  public:
     // Values start at `start` (normally just after the first space).
     key_line_t(const std::string& line, size_t start);
     // Values start after the first space; a line without one has none
@@ -46,7 +47,7 @@ public:
     // at its very end; empty when the line has no space.
     static std::string path(const std::string& line);
 
-private:
+  private:
     // Positions the cursor at the next value; false when there is none.
     bool next();
 

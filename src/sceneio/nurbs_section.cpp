@@ -9,7 +9,8 @@
 
 #include <ostream>
 
-namespace {
+namespace
+{
 
 // Every knot, weight and control point needs a line of its own, and no such
 // line is shorter than this.
@@ -114,8 +115,7 @@ bool readNurbsSurface(const std::string& fileName, vyk3d::nurbs_t& nurbs, vyk3d:
             }
             // Below 2 the grid has no step (u = i / (resU - 1)); above the
             // bound the element count wraps and the buffers run to gigabytes.
-            if (resU < 2 || resV < 2 || resU > vyk3d::nurbs_t::maxResolution ||
-                resV > vyk3d::nurbs_t::maxResolution ||
+            if (resU < 2 || resV < 2 || resU > vyk3d::nurbs_t::maxResolution || resV > vyk3d::nurbs_t::maxResolution ||
                 uint64_t(resU) * resV > vyk3d::nurbs_t::maxGridVertices) {
                 err << lineCounter << ": resolution out of range (2 to " << vyk3d::nurbs_t::maxResolution
                     << " each, at most " << vyk3d::nurbs_t::maxGridVertices << " vertices): " << line << '\n';

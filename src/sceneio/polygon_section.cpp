@@ -12,7 +12,8 @@
 
 using vyk3d::scoped_map_t;
 
-namespace {
+namespace
+{
 
 // Every vertex needs four lines (position, tangent, binormal, normal) and
 // every element one, and no such line is shorter than this.
@@ -35,8 +36,7 @@ bool full(const fill_t& f, uint64_t lineCounter, std::ostream& err)
 }
 
 // "<n>: vertex(<count>) < <size>: too few vertex."
-bool shortOf(const char* name, const char* tail, uint64_t count, uint64_t size, uint64_t lineCounter,
-             std::ostream& err)
+bool shortOf(const char* name, const char* tail, uint64_t count, uint64_t size, uint64_t lineCounter, std::ostream& err)
 {
     if (count >= size)
         return false;

@@ -5,9 +5,7 @@
 
 #include <ostream>
 
-model_t::model_t(uint32_t kind_) : kind(kind_), nurbs(texture, polygon)
-{
-}
+model_t::model_t(uint32_t kind_) : kind(kind_), nurbs(texture, polygon) {}
 
 vyk3d::modeling_t* model_t::surface()
 {

@@ -13,7 +13,8 @@
 #include <list>
 #include <string>
 
-namespace vyk3d {
+namespace vyk3d
+{
 class glpolygon_t;
 }
 

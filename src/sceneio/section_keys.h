@@ -9,7 +9,8 @@
 #include <iosfwd>
 #include <string>
 
-namespace vyk3d {
+namespace vyk3d
+{
 class texture_t;
 }
 

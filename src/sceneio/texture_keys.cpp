@@ -8,7 +8,8 @@
 #include <cstring>
 #include <ostream>
 
-namespace {
+namespace
+{
 
 enum texture_field {
     Path,

@@ -7,7 +7,8 @@
 #include <sstream>
 #include <string>
 
-namespace {
+namespace
+{
 
 struct eval_case {
     const char* text;
