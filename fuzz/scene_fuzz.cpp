@@ -1,0 +1,24 @@
+// Scene loading end to end (scene text or STL, chosen by the first byte),
+// with a real GL context: run under xvfb-run -a.
+#include <cstdint>
+#include <sstream>
+
+#include "fuzz_support.h"
+#include "render/glpolygon.h"
+#include "sceneio/scene.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 1) return 0;
+  vykfuzz::glContext();
+  static vyk3d::glpolygon_t* renderer = nullptr;
+  if (!renderer) {
+    renderer = new vyk3d::glpolygon_t;
+    if (!renderer->init("")) std::abort();
+  }
+  const std::string path = vykfuzz::inputFile(data + 1, size - 1, data[0] & 1 ? ".stl" : ".vyk");
+  scene_t scene;
+  std::ostringstream err;
+  loadScene(scene, path, *renderer, err);
+  scene.destroyModels();
+  return 0;
+}

@@ -1,0 +1,23 @@
+#!/bin/sh
+# Builds seed corpora for the fuzz targets from the test data and examples:
+#   fuzz/seed_corpus.sh OUTDIR
+# makes OUTDIR/<target>/ for every target. The scene target reads its first
+# byte as the choice of reader (odd: STL, even: scene text).
+set -eu
+src=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:?usage: seed_corpus.sh OUTDIR}
+mkdir -p "$out/bmp" "$out/tga" "$out/png" "$out/jpeg" "$out/stl_mesh" "$out/evaluate" "$out/scene"
+cp "$src"/tests/data/*.bmp "$out/bmp/"
+cp "$src"/tests/data/*.tga "$out/tga/"
+cp "$src"/tests/data/*.png "$out/png/"
+cp "$src"/tests/data/*.jpg "$out/jpeg/"
+cp "$src"/tests/data/*.stl "$src"/examples/*.stl "$out/stl_mesh/"
+printf '1+2*(3-4)/5' > "$out/evaluate/mixed"
+printf '((((1))))*-2' > "$out/evaluate/nested"
+printf '3.5,7' > "$out/evaluate/comma"
+for f in "$src"/examples/*.vyk; do
+  { printf 'v'; cat "$f"; } > "$out/scene/$(basename "$f")"
+done
+for f in "$src"/examples/*.stl "$src"/tests/data/*.stl; do
+  { printf 's'; cat "$f"; } > "$out/scene/$(basename "$f")"
+done
