@@ -1,0 +1,93 @@
+// Costs of the polygon surface and GL array paths that run per load or per
+// tessellation: update() (index guard, triangle tables, frame fill), growth
+// by small extends, and re-allocation at the same element count.
+
+#include "model/polygon.h"
+#include "render/attribute_array.h"
+#include "render/element_array.h"
+#include "render/scoped_map.h"
+#include "support/gl_context.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+
+using namespace vyk3d;
+
+namespace {
+
+// A res x res grid in strips, as a NURBS tessellation writes it.
+void buildGrid(polygon_t& poly, uint32_t res)
+{
+    const uint64_t vertices = uint64_t(res) * res;
+    const uint64_t elements = uint64_t(res - 1) * (2 * res + 1);
+    poly.allocate(vertices, elements);
+    scoped_map_t<float> v(poly.vertices);
+    for (uint32_t j = 0; j < res; ++j)
+        for (uint32_t i = 0; i < res; ++i) {
+            float* r = &v[(size_t(j) * res + i) * 9];
+            const float record[9] = {float(i), float(j), float((i * j) % 7), 1, 1, 1, 1, 0, 0};
+            std::memcpy(r, record, sizeof record);
+        }
+    scoped_map_t<uint32_t> e(poly.elements);
+    size_t k = 0;
+    for (uint32_t j = 1; j < res; ++j) {
+        for (uint32_t i = 0; i < res; ++i) {
+            e[k++] = res * j + i;
+            e[k++] = res * (j - 1) + i;
+        }
+        e[k++] = restartIndex;
+    }
+}
+
+void clearFrames(polygon_t& poly)
+{
+    scoped_map_t<float> n(poly.normals, GL_MAP_WRITE_BIT);
+    std::memset(n.get(), 0, poly.normals.bytesInUse());
+}
+
+// update() with every frame to compute (the reader's case).
+void BM_PolygonUpdate(benchmark::State& state)
+{
+    vyktest::glContext();
+    polygon_t poly;
+    const uint32_t res = uint32_t(state.range(0));
+    buildGrid(poly, res);
+    for (auto _ : state) {
+        state.PauseTiming();
+        clearFrames(poly);
+        state.ResumeTiming();
+        poly.update();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(poly.elements.count()));
+}
+BENCHMARK(BM_PolygonUpdate)->Arg(33)->Arg(129)->Arg(513)->Unit(benchmark::kMicrosecond);
+
+// One record at a time: growth by four keeps the GPU copies rare.
+void BM_AttributeExtendByOne(benchmark::State& state)
+{
+    vyktest::glContext();
+    const int64_t records = state.range(0);
+    for (auto _ : state) {
+        attribute_array_t a;
+        a.allocate(1, vertexFormat());
+        for (int64_t n = 2; n <= records; ++n)
+            a.extend(uint64_t(n));
+        benchmark::DoNotOptimize(a.capacity());
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * records);
+}
+BENCHMARK(BM_AttributeExtendByOne)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// Re-allocating an element array to its current count touches no store.
+void BM_ElementReallocateSameCount(benchmark::State& state)
+{
+    vyktest::glContext();
+    element_array_t e;
+    e.allocate(uint64_t(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(e.allocate(uint64_t(state.range(0))));
+}
+BENCHMARK(BM_ElementReallocateSameCount)->Arg(1 << 20);
+
+} // namespace
