@@ -9,7 +9,7 @@ packages=(
   g++ make cmake pkg-config ccache
   # the viewer's libraries
   freeglut3-dev libglew-dev libglu1-mesa-dev libgl-dev libjpeg-dev libpng-dev
-  libgl1-mesa-dri
+  libgl1-mesa-dri libegl-dev libegl-mesa0
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   # a display without a screen, and tools the end-to-end tests drive it with
