@@ -183,6 +183,8 @@ void vykview_t::fitScene() {
         lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
         hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
     });
+    if (lo.x == 0.0f && lo.y == 0.0f && lo.z == 0.0f && hi.x == 0.0f && hi.y == 0.0f && hi.z == 0.0f)
+        std::cerr << "vykview_t::fitScene(): the scene has no extent; the view frames a unit box." << std::endl;
     if (nonFinite) {
         std::cerr << "vykview_t::fitScene(): " << nonFinite << " positions are not finite; ignored."
                   << std::endl;
@@ -233,8 +235,8 @@ void vykview_t::fitScene() {
         const pos3 q = transformPoint(B, chosen->p);
         extent = {std::fabs(q.x), std::fabs(q.y), std::fabs(q.z)};
     } else {
-        // Nothing projected in front of the fit camera: frame the bounding
-        // box itself.
+        // Nothing projected in front of the fit camera (a small flat model
+        // in the camera's plane, a scene of one point): frame the box.
         extent = {E, E, E};
     }
     if (!finite3(extent.x, extent.y, extent.z)) extent = {E, E, E};
