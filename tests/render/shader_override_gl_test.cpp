@@ -31,16 +31,22 @@ const char* plainFragment = "#version 330\n"
                             "layout(location = 0) out vec4 c;\n"
                             "void main() { c = vec4(Shininess); }\n";
 
-// Starts the viewer and gives it time to pass its init; what it wrote by then.
-std::string errAfterInit(const std::string& scene, bool& stillRunning)
+// Starts the viewer and waits until its init is over (the window title
+// names the scene only after the shaders are built and the scene loaded);
+// what it wrote by then.
+std::string errAfterInit(const std::string& scene, bool& stillRunning, bool& titled)
 {
+    titled = false;
     vyktest::Process viewer({vyktest::programPath("vykview"), scene});
-    for (int i = 0; i < 100 && viewer.running(); ++i) {
-        if (viewer.errSoFar().find("MercatorSphere") != std::string::npos)
+    for (int i = 0; i < 300 && viewer.running(); ++i) {
+        const vyktest::RunResult found =
+            vyktest::run({"/usr/bin/xdotool", "search", "--name", scene + " - vykview"}, 10);
+        if (found.status == 0 && !found.out.empty()) {
+            titled = true;
             break;
+        }
         vyktest::sleepSeconds(0.1);
     }
-    vyktest::sleepSeconds(0.5);
     stillRunning = viewer.running();
     return viewer.errSoFar();
 }
@@ -80,9 +86,10 @@ TEST(ShaderOverride, ValidOverrideIsUsedAndMissingUniformsAreOnlyReported)
     vyktest::TempDir dir;
     const std::string scene = dir.write("tri.stl", triangleStl);
     dir.write("shader.fsd", plainFragment);
-    bool running = false;
-    const std::string err = errAfterInit(scene, running);
+    bool running = false, titled = false;
+    const std::string err = errAfterInit(scene, running, titled);
     EXPECT_TRUE(running) << err;
+    EXPECT_TRUE(titled) << err;
     EXPECT_NE(err.find("cubeTex: can't determine the location.\n"), std::string::npos) << err;
     EXPECT_NE(err.find("MercatorSphere: can't determine the location.\n"), std::string::npos) << err;
     EXPECT_EQ(err.find("Shininess: can't determine"), std::string::npos) << err;
@@ -92,9 +99,10 @@ TEST(ShaderOverride, BuiltInSourcesResolveEveryUniform)
 {
     vyktest::TempDir dir;
     const std::string scene = dir.write("tri.stl", triangleStl);
-    bool running = false;
-    const std::string err = errAfterInit(scene, running);
+    bool running = false, titled = false;
+    const std::string err = errAfterInit(scene, running, titled);
     EXPECT_TRUE(running) << err;
+    EXPECT_TRUE(titled) << err;
     EXPECT_EQ(err.find("can't determine the location."), std::string::npos) << err;
 }
 
