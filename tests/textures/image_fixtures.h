@@ -1,0 +1,65 @@
+// Helpers shared by the image codec tests: byte builders and small images.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+#include "support/paths.h"
+#include "support/temp_dir.h"
+#include "textures/image.h"
+
+namespace imgtest {
+
+inline void le16(std::string& s, uint16_t v)
+{
+    s += char(v & 0xFF);
+    s += char(v >> 8);
+}
+
+inline void le32(std::string& s, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        s += char((v >> (8 * i)) & 0xFF);
+}
+
+inline std::string bytes(std::initializer_list<int> list)
+{
+    std::string s;
+    for (int b : list)
+        s += char(b);
+    return s;
+}
+
+// An image of the given format filled from `pixels` (packed rows, bottom
+// row first), stored with the usual 4-byte row alignment.
+inline libgr::grImage2D makeImage(libgr::grPixelFormat pf, uint32_t w, uint32_t h, const std::string& pixels)
+{
+    libgr::grImage2D img;
+    img.format = pf;
+    img.width = w;
+    img.height = h;
+    EXPECT_TRUE(img.allocate());
+    const uint64_t packed = (uint64_t(w) * img.bitsPerPixel() + 7) / 8;
+    EXPECT_EQ(pixels.size(), packed * h);
+    for (uint32_t y = 0; y < h && pixels.size() >= packed * h; ++y)
+        memcpy(img.row(y), pixels.data() + y * packed, packed);
+    return img;
+}
+
+// Packed rows of an image, bottom row first.
+inline std::string rowsOf(const libgr::grImage2D& img)
+{
+    std::string s;
+    const uint64_t packed = (uint64_t(img.width) * img.bitsPerPixel() + 7) / 8;
+    for (uint32_t y = 0; y < img.height; ++y)
+        s.append(reinterpret_cast<const char*>(img.row(y)), packed);
+    return s;
+}
+
+inline std::string dataFile(const std::string& name) { return vyktest::sourcePath("tests/data/" + name); }
+
+} // namespace imgtest

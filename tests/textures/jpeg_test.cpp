@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "image_fixtures.h"
+#include "support/temp_dir.h"
+#include "textures/file_buffer.h"
+#include "textures/image_format.h"
+#include "textures/jpeg.h"
+
+using namespace libgr;
+using namespace imgtest;
+
+namespace {
+
+// Every byte of row y within `tolerance` of the repeated pixel `px`.
+void expectRowNear(const grImage2D& img, uint32_t y, const std::string& px, int tolerance = 8)
+{
+    const unsigned char* r = img.row(y);
+    for (uint32_t i = 0; i < img.width * px.size(); ++i)
+        ASSERT_NEAR(int(r[i]), int(uint8_t(px[i % px.size()])), tolerance) << "row " << y << " byte " << i;
+}
+
+grImage2D noise(uint32_t w, uint32_t h, unsigned seed)
+{
+    std::string px(size_t(w) * h * 3, '\0');
+    srand(seed);
+    for (char& c : px)
+        c = char(rand() & 0xFF);
+    return makeImage({grFmtRGB, grTypeUINT, grBits8}, w, h, px);
+}
+
+// A smooth picture: JPEG keeps it close, so rows can be compared.
+grImage2D gradient(uint32_t w, uint32_t h)
+{
+    std::string px;
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            px += bytes({int(x * 255 / w), int(y * 255 / h), 128});
+    return makeImage({grFmtRGB, grTypeUINT, grBits8}, w, h, px);
+}
+
+bool decode(const std::string& path, grImage2D& img, grJpegInfo& info)
+{
+    grFileBuffer file;
+    if (!file.load(path.c_str()))
+        return false;
+    return jpegDecompress(info, img, file);
+}
+
+} // namespace
+
+TEST(Jpeg, RgbFromAnotherProgramRowsFlipped)
+{
+    grImage2D img;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(autoloadformat(img, dataFile("im_rgb.jpg").c_str()));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(img.format, (grPixelFormat{grFmtRGB, grTypeUINT, grBits8}));
+    EXPECT_EQ(img.store, &grDefaultPixelStore);
+    ASSERT_EQ(img.width, 16u);
+    ASSERT_EQ(img.height, 16u);
+    expectRowNear(img, 0, bytes({0, 0, 255}));   // the file's last scanline
+    expectRowNear(img, 15, bytes({255, 0, 0})); // its first
+}
+
+TEST(Jpeg, GreyFromAnotherProgram)
+{
+    grImage2D img;
+    ASSERT_TRUE(autoloadformat(img, dataFile("im_gray.jpg").c_str()));
+    EXPECT_EQ(img.format, (grPixelFormat{grFmtLuminance, grTypeUINT, grBits8}));
+    expectRowNear(img, 0, bytes({0}), 4);
+    expectRowNear(img, 15, bytes({255}), 4);
+}
+
+TEST(Jpeg, CmykRefusedSilently)
+{
+    grImage2D img;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(autoloadformat(img, dataFile("im_cmyk.jpg").c_str()));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(Jpeg, CutInsideTheScanKeepsTheRowsDecoded)
+{
+    vyktest::TempDir dir;
+    const std::string whole = dir.file("whole.jpg");
+    ASSERT_TRUE(autosaveformat(gradient(64, 64), whole.c_str()));
+    grImage2D full;
+    grJpegInfo info;
+    ASSERT_TRUE(decode(whole, full, info));
+
+    const std::string bytesOfFile = vyktest::readFile(whole);
+    const std::string cut = dir.file("cut.jpg");
+    vyktest::writeFile(cut, bytesOfFile.substr(0, bytesOfFile.size() * 2 / 3));
+    grImage2D img;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(autoloadformat(img, cut.c_str()));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find(cut + ": error detected.\n"), std::string::npos) << err;
+    const std::string tail = cut + ": jpeg decompress fail, but continue.\n";
+    ASSERT_GE(err.size(), tail.size());
+    EXPECT_EQ(err.substr(err.size() - tail.size()), tail);
+    // The top rows came first and are whole; the bottom row was never reached.
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(img.row(63)), 64 * 3),
+              std::string(reinterpret_cast<const char*>(full.row(63)), 64 * 3));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(img.row(0)), 64 * 3), std::string(64 * 3, '\0'));
+}
+
+TEST(Jpeg, BrokenHeadersStop)
+{
+    vyktest::TempDir dir;
+    const std::string gray = vyktest::readFile(dataFile("im_gray.jpg"));
+    // An unknown marker whose length asks for far more than the file holds:
+    // the skip stops at the end of the data.
+    const std::string skip = bytes({0xFF, 0xD8, 0xFF, 0xF0, 0xFF, 0xFF, 1, 2, 3});
+    // The frame header claims 60000 x 60000 pixels.
+    std::string huge = gray;
+    size_t sof = huge.find(bytes({0xFF, 0xC0}));
+    ASSERT_NE(sof, std::string::npos);
+    huge.replace(sof + 5, 4, bytes({0xEA, 0x60, 0xEA, 0x60}));
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string message;
+    } cases[] = {
+        {"empty.jpg", "", "error detected.\n"},
+        {"header-cut.jpg", gray.substr(0, 30), "error detected.\n"},
+        {"skip.jpg", skip, "error detected.\n"},
+        {"not-a-jpeg.jpg", "GIF89a", "error detected.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.write(c.name, c.file);
+        grImage2D img;
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(autoloadformat(img, path.c_str()));
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  path + ": " + c.message + path + ": jpeg decompress fail, stop.\n");
+    }
+    const std::string path = dir.write("huge.jpg", huge);
+    grImage2D img;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(autoloadformat(img, path.c_str()));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), path + ": image too large.\n");
+    EXPECT_TRUE(img.empty());
+}
+
+TEST(Jpeg, HostileNames)
+{
+    vyktest::TempDir dir;
+    grImage2D img;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(autoloadformat(img, dir.file("missing.jpg").c_str()));
+    EXPECT_FALSE(jpegLoad(img, dir.path().c_str()));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              dir.file("missing.jpg") + ": file stat failed.\n" + dir.path() + ": file stat failed.\n");
+}
+
+TEST(Jpeg, TruncationSweep)
+{
+    vyktest::TempDir dir;
+    const std::string files[] = {
+        vyktest::readFile(dataFile("im_gray.jpg")),
+        vyktest::readFile(dataFile("im_rgb.jpg")),
+    };
+    for (const std::string& whole : files) {
+        for (size_t n = 0; n <= whole.size(); ++n) {
+            const std::string name = dir.file("cut.jpg");
+            vyktest::writeFile(name, whole.substr(0, n));
+            grImage2D img;
+            testing::internal::CaptureStderr();
+            bool ok = autoloadformat(img, name.c_str());
+            testing::internal::GetCapturedStderr();
+            if (n == whole.size()) {
+                EXPECT_TRUE(ok);
+            }
+            if (ok) {
+                EXPECT_EQ(img.width, 16u);
+                EXPECT_EQ(img.height, 16u);
+            }
+        }
+    }
+}
+
+TEST(Jpeg, SavesBaselineWithoutExtraMarkers)
+{
+    vyktest::TempDir dir;
+    const std::string path = dir.file("s.jpg");
+    ASSERT_TRUE(autosaveformat(gradient(300, 200), path.c_str()));
+    const std::string file = vyktest::readFile(path);
+    EXPECT_NE(file.find(bytes({0xFF, 0xC0})), std::string::npos); // baseline frame
+    grImage2D img;
+    grJpegInfo info;
+    ASSERT_TRUE(decode(path, img, info));
+    EXPECT_EQ(info.width, 300u);
+    EXPECT_EQ(info.height, 200u);
+    ASSERT_EQ(info.markers.size(), 1u); // the library's own JFIF header
+    EXPECT_EQ(info.markers[0].code, 0xE0);
+    EXPECT_EQ(info.find(0), &info.markers[0]);
+    EXPECT_EQ(info.find(16), nullptr);
+    grImage2D again = gradient(300, 200);
+    for (uint32_t y : {0u, 100u, 199u})
+        for (uint32_t i = 0; i < 300 * 3; i += 37)
+            EXPECT_NEAR(int(img.row(y)[i]), int(again.row(y)[i]), 6);
+}
+
+TEST(Jpeg, SavedMarkersAreWrittenBack)
+{
+    grJpegInfo info;
+    grJpegMarker comment;
+    comment.code = 0xFE;
+    ASSERT_TRUE(comment.data.reallocate(5, 0));
+    memcpy(comment.data.data(), "hello", 5);
+    info.markers.push_back(comment);
+    grFileBuffer out;
+    ASSERT_TRUE(jpegCompress(info, out.bytes, gradient(8, 8), 90, true));
+    grJpegInfo back;
+    grImage2D img;
+    ASSERT_TRUE(jpegDecompress(back, img, out));
+    const grJpegMarker* m = back.find(16);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(m->data.data()), size_t(m->data.size())), "hello");
+}
+
+TEST(Jpeg, OutputGrowsPastEightMegabytes)
+{
+    grJpegInfo info;
+    grFileBuffer out;
+    ASSERT_TRUE(jpegCompress(info, out.bytes, noise(2600, 2600, 7), 100, true));
+    EXPECT_GT(out.bytes.size(), 0x800000u);
+    grImage2D img;
+    grJpegInfo back;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(jpegDecompress(back, img, out));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), ""); // the whole stream, ending in EOI
+    EXPECT_EQ(img.width, 2600u);
+}
+
+TEST(Jpeg, CompressRefusals)
+{
+    grJpegInfo info;
+    grByteVector out;
+    grImage2D bgr = makeImage({grFmtBGR, grTypeUINT, grBits8}, 1, 1, bytes({1, 2, 3}));
+    EXPECT_FALSE(jpegCompress(info, out, bgr, 95, true));
+    grImage2D rgba = makeImage({grFmtRGBA, grTypeUINT, grBits8}, 1, 1, bytes({1, 2, 3, 4}));
+    EXPECT_FALSE(jpegCompress(info, out, rgba, 95, true));
+    grImage2D empty;
+    empty.format = {grFmtRGB, grTypeUINT, grBits8};
+    EXPECT_FALSE(jpegCompress(info, out, empty, 95, true));
+
+    vyktest::TempDir dir;
+    ASSERT_EQ(symlink("/dev/full", dir.file("full.jpg").c_str()), 0);
+    EXPECT_FALSE(autosaveformat(gradient(8, 8), dir.file("full.jpg").c_str()));
+}
+
+TEST(Jpeg, AlignmentAndBorder)
+{
+    grFileBuffer file;
+    grJpegInfo info;
+    ASSERT_TRUE(jpegCompress(info, file.bytes, gradient(10, 6), 95, true));
+    grImage2D square;
+    ASSERT_TRUE(jpegDecompress(info, square, file, 8));
+    EXPECT_EQ(square.width, 16u);
+    EXPECT_EQ(square.height, 16u);
+    EXPECT_EQ(square.row(6)[0], 0); // cleared above the picture
+    EXPECT_EQ(square.row(0)[10 * 3], 0); // and right of it
+    grImage2D framed;
+    ASSERT_TRUE(jpegDecompress(info, framed, file, 0, true));
+    EXPECT_EQ(framed.width, 10u);
+    EXPECT_EQ(framed.rowlength, 12u);
+    EXPECT_EQ(framed.skiprows, 1u);
+    EXPECT_EQ(framed.skippixels, 1u);
+    EXPECT_TRUE(framed.holdsPixels());
+    EXPECT_EQ(framed.data()[0], 0); // the frame stays clear
+    EXPECT_NEAR(int(framed.row(5)[1]), int(square.row(5)[1]), 0);
+}

@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "image_fixtures.h"
+#include "support/temp_dir.h"
+#include "textures/image_format.h"
+#include "textures/png.h"
+
+using namespace libgr;
+using namespace imgtest;
+
+namespace {
+
+uint32_t crc32(const std::string& s)
+{
+    uint32_t c = 0xFFFFFFFFu;
+    for (unsigned char b : s) {
+        c ^= b;
+        for (int k = 0; k < 8; ++k)
+            c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+    }
+    return ~c;
+}
+
+void be32(std::string& s, uint32_t v)
+{
+    for (int i = 3; i >= 0; --i)
+        s += char((v >> (8 * i)) & 0xFF);
+}
+
+// Signature and an IHDR chunk only: a header that promises a picture.
+std::string pngHeaderOnly(uint32_t w, uint32_t h)
+{
+    std::string s = bytes({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'});
+    std::string chunk = "IHDR";
+    be32(chunk, w);
+    be32(chunk, h);
+    chunk += bytes({8, 2, 0, 0, 0}); // 8 bits, RGB, deflate, no filter, no interlace
+    be32(s, 13);
+    s += chunk;
+    be32(s, crc32(chunk));
+    return s;
+}
+
+} // namespace
+
+TEST(Png, FivePaletteEntriesGiveAnEightEntryMap)
+{
+    grImage2D img;
+    ASSERT_EQ(pngRead(dataFile("im_pal5.png").c_str(), img), 0);
+    EXPECT_EQ(img.format, (grPixelFormat{grFmtColorIndex, grTypeUINT, grBits8}));
+    ASSERT_EQ(img.pixelmap.count, 8u);
+    const int red[8] = {255, 0, 0, 255, 255, 0, 0, 0};
+    const int green[8] = {0, 255, 0, 255, 255, 0, 0, 0};
+    const int blue[8] = {0, 0, 255, 0, 255, 0, 0, 0};
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(img.pixelmap.red[i], red[i] * 257) << i;
+        EXPECT_EQ(img.pixelmap.green[i], green[i] * 257) << i;
+        EXPECT_EQ(img.pixelmap.blue[i], blue[i] * 257) << i;
+    }
+    ASSERT_TRUE(autoloadformat(img, dataFile("im_pal5.png").c_str()));
+    EXPECT_EQ(img.format, (grPixelFormat{grFmtRGB, grTypeUINT, grBits8}));
+    EXPECT_EQ(rowsOf(img), bytes({255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0, 255, 255, 255}));
+}
+
+TEST(Png, SixteenBitKeepsFileByteOrder)
+{
+    grImage2D img;
+    ASSERT_TRUE(autoloadformat(img, dataFile("im_rgb16.png").c_str()));
+    EXPECT_EQ(img.format, (grPixelFormat{grFmtRGB, grTypeUINT, grBits16}));
+    ASSERT_NE(img.store, nullptr);
+    EXPECT_EQ(img.store->swapbytes, 1u); // the upload swaps to host order
+    const std::string px = bytes({0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC});
+    EXPECT_EQ(rowsOf(img), px + px + px + px);
+}
+
+TEST(Png, RoundTrips)
+{
+    vyktest::TempDir dir;
+    const std::string name = dir.file("r.png");
+    struct Case {
+        grPixelFormat pf;
+        uint32_t w, h;
+        std::string rows;
+    } cases[] = {
+        {{grFmtLuminance, grTypeUINT, grBits8}, 3, 2, bytes({0, 1, 2, 250, 251, 252})},
+        {{grFmtLuminance, grTypeUINT, grBits1}, 10, 2, bytes({0xA5, 0x40, 0x3C, 0xC0})},
+        {{grFmtLuminanceAlpha, grTypeUINT, grBits8}, 1, 1, bytes({9, 200})},
+        {{grFmtRGBA, grTypeUINT, grBits8}, 2, 1, bytes({1, 2, 3, 4, 5, 6, 7, 8})},
+        {{grFmtRGB, grTypeUINT, grBits16}, 1, 2, bytes({0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 1, 2, 3, 4, 5, 6})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pf.format * 100 + c.pf.bits);
+        grImage2D img = makeImage(c.pf, c.w, c.h, c.rows);
+        ASSERT_TRUE(autosaveformat(img, name.c_str()));
+        grImage2D back;
+        ASSERT_TRUE(autoloadformat(back, name.c_str()));
+        EXPECT_EQ(back.format, c.pf);
+        EXPECT_EQ(rowsOf(back), c.rows);
+    }
+}
+
+TEST(Png, ColourIndexIsWrittenWithItsMapAsPalette)
+{
+    grImage2D img = makeImage({grFmtColorIndex, grTypeUINT, grBits8}, 3, 1, bytes({0, 4, 2}));
+    ASSERT_TRUE(img.pixelmap.resize(5));
+    for (int i = 0; i < 5; ++i) {
+        img.pixelmap.red[i] = uint16_t(i * 50 * 257);
+        img.pixelmap.green[i] = uint16_t(0xFF00 + i);
+        img.pixelmap.blue[i] = 0;
+    }
+    vyktest::TempDir dir;
+    const std::string name = dir.file("i.png");
+    ASSERT_EQ(pngWrite(name.c_str(), img, "title"), 0);
+    grImage2D back;
+    ASSERT_EQ(pngRead(name.c_str(), back), 0);
+    EXPECT_EQ(back.pixelmap.count, 8u);
+    EXPECT_EQ(back.pixelmap.red[4], 200 * 257);
+    EXPECT_EQ(back.pixelmap.green[4], 0xFFFF);
+    ASSERT_TRUE(autoloadformat(back, name.c_str()));
+    EXPECT_EQ(rowsOf(back), bytes({0, 255, 0, 200, 255, 0, 100, 255, 0}));
+
+    grImage2D noMap = makeImage({grFmtColorIndex, grTypeUINT, grBits8}, 1, 1, bytes({0}));
+    EXPECT_NE(pngWrite(name.c_str(), noMap, nullptr), 0);
+}
+
+TEST(Png, WriteRefusals)
+{
+    vyktest::TempDir dir;
+    const std::string name = dir.file("bgr.png");
+    grImage2D bgr = makeImage({grFmtBGR, grTypeUINT, grBits8}, 1, 1, bytes({1, 2, 3}));
+    EXPECT_FALSE(autosaveformat(bgr, name.c_str()));
+    EXPECT_FALSE(vyktest::fileExists(name));
+    grImage2D deep = makeImage({grFmtRGB, grTypeUINT, grBits32}, 1, 1, std::string(12, '\1'));
+    EXPECT_FALSE(autosaveformat(deep, name.c_str()));
+
+    grImage2D rgb = makeImage({grFmtRGB, grTypeUINT, grBits8}, 64, 64, std::string(64 * 64 * 3, '\x55'));
+    ASSERT_EQ(symlink("/dev/full", dir.file("full.png").c_str()), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(autosaveformat(rgb, dir.file("full.png").c_str()));
+    testing::internal::GetCapturedStderr();
+}
+
+TEST(Png, HostileFiles)
+{
+    vyktest::TempDir dir;
+    grImage2D img;
+    const std::string missing = dir.file("missing.png");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(pngRead(missing.c_str(), img), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), missing + ": file open error, No such file or directory\n");
+    EXPECT_EQ(pngRead(dir.path().c_str(), img), -1);
+    EXPECT_EQ(pngRead(dir.write("empty.png", "").c_str(), img), -1);
+    EXPECT_EQ(pngRead(dir.write("gif.png", "GIF89a....").c_str(), img), -1);
+
+    // Tiny files claiming huge pictures fail before anything is allocated.
+    for (uint32_t edge : {100000u, 60000u}) {
+        SCOPED_TRACE(edge);
+        const std::string path = dir.write("huge.png", pngHeaderOnly(edge, edge));
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(pngRead(path.c_str(), img), -4);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err.substr(err.size() - 5), "FAIL\n");
+        EXPECT_TRUE(img.empty());
+    }
+}
+
+TEST(Png, TruncationSweep)
+{
+    vyktest::TempDir dir;
+    const std::string written = dir.file("w.png");
+    std::string rows;
+    for (int i = 0; i < 7 * 5 * 3; ++i)
+        rows += char(i * 13);
+    ASSERT_TRUE(autosaveformat(makeImage({grFmtRGB, grTypeUINT, grBits8}, 7, 5, rows), written.c_str()));
+    const std::string files[] = {vyktest::readFile(dataFile("im_pal5.png")), vyktest::readFile(written)};
+    for (const std::string& whole : files) {
+        grImage2D full;
+        const std::string name = dir.file("cut.png");
+        vyktest::writeFile(name, whole);
+        ASSERT_EQ(pngRead(name.c_str(), full), 0);
+        for (size_t n = 0; n < whole.size(); ++n) {
+            vyktest::writeFile(name, whole.substr(0, n));
+            grImage2D img;
+            testing::internal::CaptureStderr();
+            int rc = pngRead(name.c_str(), img);
+            testing::internal::GetCapturedStderr();
+            // Cut after the image data: the picture is whole all the same.
+            if (rc == 0) {
+                EXPECT_EQ(rowsOf(img), rowsOf(full)) << n;
+            }
+        }
+    }
+}

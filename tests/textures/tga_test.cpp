@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "image_fixtures.h"
+#include "support/temp_dir.h"
+#include "textures/image_format.h"
+#include "textures/tga.h"
+
+using namespace libgr;
+using namespace imgtest;
+
+namespace {
+
+std::string tgaHeader(int type, int width, int height, int depth, int descriptor = 0, int idLength = 0,
+                      int mapType = 0, int mapLength = 0, int mapEntryBits = 0)
+{
+    std::string h;
+    h += char(idLength);   // identification length
+    h += char(mapType);    // colour-map type
+    h += char(type);       // image type
+    le16(h, 0);            // colour-map first entry
+    le16(h, uint16_t(mapLength));
+    h += char(mapEntryBits);
+    le16(h, 0);
+    le16(h, 0);            // origin
+    le16(h, uint16_t(width));
+    le16(h, uint16_t(height));
+    h += char(depth);
+    h += char(descriptor);
+    return h;
+}
+
+struct LoadCase {
+    const char* name;
+    std::string file;
+    bool ok;
+    grPixelFormat format;
+    std::string rows;
+};
+
+} // namespace
+
+TEST(Tga, LoadTable)
+{
+    const grPixelFormat bgr{grFmtBGR, grTypeUINT, grBits8};
+    const std::string w5rows = bytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15});
+    const LoadCase cases[] = {
+        {"24-bit, width 5, packed rows", tgaHeader(2, 5, 1, 24) + w5rows, true, bgr, w5rows},
+        {"24-bit, width 5, rows padded by an earlier writer",
+         tgaHeader(2, 5, 2, 24) + w5rows + bytes({0}) + w5rows + bytes({0}), true, bgr, w5rows + w5rows},
+        {"packed rows followed by a footer", tgaHeader(2, 1, 1, 24) + bytes({1, 2, 3}) + std::string(26, 'F'), true,
+         bgr, bytes({1, 2, 3})},
+        {"32-bit", tgaHeader(2, 1, 1, 32) + bytes({1, 2, 3, 4}), true, {grFmtBGRA, grTypeUINT, grBits8},
+         bytes({1, 2, 3, 4})},
+        {"16-bit", tgaHeader(2, 1, 1, 16) + bytes({1, 2}), true, {grFmtBGRA, grTypeUINT, grBitsP1555},
+         bytes({1, 2})},
+        {"grey, type 3", tgaHeader(3, 3, 1, 8) + bytes({7, 8, 9}), true, {grFmtLuminance, grTypeUINT, grBits8},
+         bytes({7, 8, 9})},
+        {"colour-mapped: indices as luminance",
+         tgaHeader(1, 2, 1, 8, 0, 2, 1, 2, 24) + bytes({'i', 'd', 0, 0, 255, 255, 0, 0}) + bytes({1, 0}), true,
+         {grFmtLuminance, grTypeUINT, grBits8}, bytes({1, 0})},
+        {"type 10 (run-length)", tgaHeader(10, 1, 1, 24) + bytes({0, 1, 2, 3}), false, {}, ""},
+        {"descriptor 32 (top-left origin)", tgaHeader(2, 1, 1, 24, 32) + bytes({1, 2, 3}), false, {}, ""},
+        {"depth 15", tgaHeader(2, 1, 1, 15) + bytes({1, 2}), false, {}, ""},
+        {"grey of 16 bits", tgaHeader(3, 1, 1, 16) + bytes({1, 2}), false, {}, ""},
+        {"header promises more rows", tgaHeader(2, 2, 2, 24) + bytes({1, 2, 3, 4, 5, 6}), false, {}, ""},
+        {"65535 x 65535 from a tiny file", tgaHeader(2, 65535, 65535, 32) + bytes({1, 2, 3, 4}), false, {}, ""},
+        {"width 0", tgaHeader(2, 0, 1, 24), false, {}, ""},
+        {"colour map longer than the file", tgaHeader(1, 1, 1, 8, 0, 0, 1, 65535, 32) + bytes({1}), false, {}, ""},
+        {"identification cut", tgaHeader(2, 1, 1, 24, 0, 200) + bytes({1, 2, 3}), false, {}, ""},
+    };
+    vyktest::TempDir dir;
+    for (const LoadCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.write("case.tga", c.file);
+        grImage2D img;
+        testing::internal::CaptureStderr();
+        bool ok = tgaLoad(img, dir.file("case.tga").c_str());
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        ASSERT_EQ(ok, c.ok);
+        if (!ok)
+            continue;
+        EXPECT_EQ(img.format, c.format);
+        EXPECT_EQ(rowsOf(img), c.rows);
+    }
+}
+
+TEST(Tga, WidthFiveFromAnotherProgramReadsUnsheared)
+{
+    grImage2D img;
+    ASSERT_TRUE(autoloadformat(img, dataFile("im_w5.tga").c_str()));
+    EXPECT_EQ(img.format, (grPixelFormat{grFmtBGR, grTypeUINT, grBits8}));
+    ASSERT_EQ(img.width, 5u);
+    ASSERT_EQ(img.height, 3u);
+    const std::string black(9, '\0');
+    EXPECT_EQ(rowsOf(img), bytes({0, 0, 255}) + black + bytes({0, 255, 0}) + std::string(15, '\0') +
+                               bytes({255, 0, 0}) + black + bytes({30, 20, 10}));
+}
+
+TEST(Tga, WritesPackedRows)
+{
+    // Width 5 RGB: 15 bytes a row in the file, swapped to BGR.
+    std::string rows;
+    for (int i = 0; i < 30; ++i)
+        rows += char(i);
+    grImage2D img = makeImage({grFmtRGB, grTypeUINT, grBits8}, 5, 2, rows);
+    vyktest::TempDir dir;
+    ASSERT_TRUE(autosaveformat(img, dir.file("w.tga").c_str()));
+    std::string expect = tgaHeader(2, 5, 2, 24);
+    for (int i = 0; i < 30; i += 3)
+        expect += bytes({i + 2, i + 1, i});
+    EXPECT_EQ(vyktest::readFile(dir.file("w.tga")), expect);
+}
+
+TEST(Tga, RoundTrips)
+{
+    vyktest::TempDir dir;
+    const std::string name = dir.file("r.tga");
+    std::string rows;
+    for (int i = 0; i < 4 * 3 * 3; ++i)
+        rows += char(i * 7);
+    struct Case {
+        grPixelFormat in;
+        uint32_t w;
+        grPixelFormat out;
+        int type;
+    } cases[] = {
+        {{grFmtBGR, grTypeUINT, grBits8}, 4, {grFmtBGR, grTypeUINT, grBits8}, 2},
+        {{grFmtBGRA, grTypeUINT, grBits8}, 3, {grFmtBGRA, grTypeUINT, grBits8}, 2},
+        {{grFmtLuminance, grTypeUINT, grBits8}, 4, {grFmtLuminance, grTypeUINT, grBits8}, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.in.format);
+        const uint32_t bpp = grBitsPerPixel(c.in) / 8;
+        const std::string pixels = rows.substr(0, c.w * 3 * bpp);
+        grImage2D img = makeImage(c.in, c.w, 3, pixels);
+        ASSERT_TRUE(autosaveformat(img, name.c_str()));
+        EXPECT_EQ(vyktest::readFile(name)[2], char(c.type));
+        grImage2D back;
+        ASSERT_TRUE(autoloadformat(back, name.c_str()));
+        EXPECT_EQ(back.format, c.out);
+        EXPECT_EQ(rowsOf(back), pixels);
+    }
+}
+
+TEST(Tga, WriteRefusals)
+{
+    vyktest::TempDir dir;
+    const std::string name = dir.file("r.tga");
+    // RGBA 1-5-5-5 cannot have its channels swapped bytewise.
+    grImage2D packed = makeImage({grFmtRGBA, grTypeUINT, grBitsP1555}, 1, 1, bytes({1, 2}));
+    EXPECT_FALSE(autosaveformat(packed, name.c_str()));
+    grImage2D signedRgb = makeImage({grFmtRGB, grTypeSINT, grBits8}, 1, 1, bytes({1, 2, 3}));
+    EXPECT_FALSE(autosaveformat(signedRgb, name.c_str()));
+    grImage2D la = makeImage({grFmtLuminanceAlpha, grTypeUINT, grBits8}, 1, 1, bytes({1, 2}));
+    EXPECT_FALSE(autosaveformat(la, name.c_str()));
+    EXPECT_FALSE(vyktest::fileExists(name));
+
+    grImage2D ok = makeImage({grFmtBGR, grTypeUINT, grBits8}, 1, 1, bytes({1, 2, 3}));
+    ASSERT_EQ(symlink("/dev/full", dir.file("full.tga").c_str()), 0);
+    EXPECT_FALSE(autosaveformat(ok, dir.file("full.tga").c_str()));
+}
+
+TEST(Tga, HostileNames)
+{
+    vyktest::TempDir dir;
+    dir.write("empty.tga", "");
+    grImage2D img;
+    EXPECT_FALSE(tgaLoad(img, dir.file("empty.tga").c_str()));
+    EXPECT_FALSE(tgaLoad(img, dir.file("missing.tga").c_str()));
+    EXPECT_FALSE(tgaLoad(img, dir.path().c_str()));
+}
+
+TEST(Tga, TruncationSweep)
+{
+    const std::string files[] = {
+        tgaHeader(1, 3, 2, 8, 0, 3, 1, 4, 24) + "abc" + std::string(12, 'm') + std::string(6, 'p'),
+        vyktest::readFile(dataFile("im_w5.tga")),
+    };
+    vyktest::TempDir dir;
+    for (const std::string& whole : files) {
+        for (size_t n = 0; n <= whole.size(); ++n) {
+            const std::string name = dir.file("cut.tga");
+            vyktest::writeFile(name, whole.substr(0, n));
+            grImage2D img;
+            EXPECT_EQ(tgaLoad(img, name.c_str()), n == whole.size()) << n;
+        }
+    }
+}
