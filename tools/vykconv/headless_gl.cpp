@@ -21,6 +21,8 @@ struct Egl {
     void* lib = nullptr;
     EGLDisplay display = EGL_NO_DISPLAY;
     EGLContext context = EGL_NO_CONTEXT;
+    EGLSurface surface = EGL_NO_SURFACE;
+    PFNEGLDESTROYSURFACEPROC destroySurface = nullptr;
     PFNEGLTERMINATEPROC terminate = nullptr;
     PFNEGLDESTROYCONTEXTPROC destroyContext = nullptr;
     PFNEGLMAKECURRENTPROC makeCurrent = nullptr;
@@ -47,7 +49,9 @@ bool eglSurfaceless()
     egl.makeCurrent = sym<PFNEGLMAKECURRENTPROC>("eglMakeCurrent");
     egl.destroyContext = sym<PFNEGLDESTROYCONTEXTPROC>("eglDestroyContext");
     egl.terminate = sym<PFNEGLTERMINATEPROC>("eglTerminate");
-    if (!getProcAddress || !initialize || !bindApi || !chooseConfig || !createContext || !egl.makeCurrent ||
+    egl.destroySurface = sym<PFNEGLDESTROYSURFACEPROC>("eglDestroySurface");
+    auto createPbufferSurface = sym<PFNEGLCREATEPBUFFERSURFACEPROC>("eglCreatePbufferSurface");
+    if (!createPbufferSurface || !egl.destroySurface || !getProcAddress || !initialize || !bindApi || !chooseConfig || !createContext || !egl.makeCurrent ||
         !egl.destroyContext || !egl.terminate)
         return false;
     auto getPlatformDisplay =
@@ -70,7 +74,14 @@ bool eglSurfaceless()
     egl.context = createContext(egl.display, config, EGL_NO_CONTEXT, nullptr);
     if (egl.context == EGL_NO_CONTEXT)
         return false;
-    return egl.makeCurrent(egl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, egl.context) == EGL_TRUE;
+    // A small pbuffer gives the context a complete default framebuffer: GL
+    // refuses draw calls (the frame pass's transform feedback among them)
+    // with none bound.
+    const EGLint size[] = {EGL_WIDTH, 16, EGL_HEIGHT, 16, EGL_NONE};
+    egl.surface = createPbufferSurface(egl.display, config, size);
+    if (egl.surface == EGL_NO_SURFACE)
+        return false;
+    return egl.makeCurrent(egl.display, egl.surface, egl.surface, egl.context) == EGL_TRUE;
 }
 
 bool hiddenGlutWindow(int& argc, char** argv)
@@ -120,6 +131,10 @@ void endHeadlessGL()
         egl.makeCurrent(egl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
         egl.destroyContext(egl.display, egl.context);
         egl.context = EGL_NO_CONTEXT;
+    }
+    if (egl.surface != EGL_NO_SURFACE) {
+        egl.destroySurface(egl.display, egl.surface);
+        egl.surface = EGL_NO_SURFACE;
     }
     if (egl.display != EGL_NO_DISPLAY && egl.terminate) {
         egl.terminate(egl.display);
