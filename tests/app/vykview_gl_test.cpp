@@ -1,0 +1,310 @@
+// The viewer object in this process's GL context: loading, pairing, fit,
+// keyboard commands and the pick, with real scene files on disk.
+#include "app/pick.h"
+#include "app/vykview.h"
+#include "render/scoped_map.h"
+
+#include "support/gl_context.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include "scene_files.h"
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using apptest::quadSection;
+
+// A viewer over files written into a temporary directory, initialised and
+// reshaped to 800 x 600 as the window does.
+struct Viewer {
+    vyktest::TempDir dir;
+    std::vector<std::string> paths;
+    std::vector<char*> argv;
+    std::unique_ptr<vykview_t> v;
+    char program[8] = "vykview";
+
+    explicit Viewer(const std::vector<std::string>& contents) {
+        vyktest::glContext();
+        argv.push_back(program);
+        for (std::size_t i = 0; i < contents.size(); ++i)
+            paths.push_back(dir.write("s" + std::to_string(i) + ".vyk", contents[i]));
+        for (std::string& p : paths) argv.push_back(p.data());
+        argv.push_back(nullptr);
+        v = std::make_unique<vykview_t>(int(argv.size() - 1), argv.data());
+        v->init();
+        v->reshape(800, 600);
+    }
+    vykview_t* operator->() { return v.get(); }
+
+    // Device coordinates of an object point.
+    pos3 project(const pos3& p) const { return transformPoint(v->projectionMatrix * v->modelview, p); }
+    // Object point under a device point.
+    pos3 unproject(const pos3& ndc) const {
+        const pos3 eye = homogenize(v->invProjection * vec3w{ndc.x, ndc.y, ndc.z, 1.0f});
+        return transformPoint(v->invModelview, eye);
+    }
+};
+
+bool finite(const pos3& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
+
+TEST(ViewerGL, BasedirIsTheFirstFilesDirectory) {
+    Viewer w({quadSection(1, 1, 0, {9, 9, 9})});
+    EXPECT_EQ(std::string(w->basedir), w.dir.path() + "/");
+}
+
+TEST(ViewerGL, PickFindsTheSurfaceUnderThePixel) {
+    Viewer w({quadSection(2, 2, 0, {200, 200, 200})});
+    EXPECT_TRUE(fequal(w->pick(5.0f, 5.0f), pos3{0, 0, 0}));  // background
+    const pos3 hit = w->pick(400.0f, 300.0f);
+    EXPECT_GT(hit.z, -1.0f);
+    EXPECT_LT(hit.z, 1.0f);
+    EXPECT_LE(std::fabs(hit.x), 0.5f / 400.0f + 1e-6f);
+    EXPECT_LE(std::fabs(hit.y), 0.5f / 300.0f + 1e-6f);
+    // The quad is flat at z = 0: its depth there is the pick's depth.
+    EXPECT_NEAR(hit.z, w.project({0, 0, 0}).z, 1e-5f);
+}
+
+TEST(ViewerGL, NearerOfTwoOverlappingSurfacesWins) {
+    for (bool nearFirst : {false, true}) {
+        const std::string nearQuad = quadSection(1, 1, 0.5f, {200, 0, 0});
+        const std::string farQuad = quadSection(2, 2, -0.5f, {0, 0, 200});
+        Viewer w({nearFirst ? nearQuad + farQuad : farQuad + nearQuad});
+        const pos3 hit = w->pick(400.0f, 300.0f);
+        EXPECT_NEAR(hit.z, w.project({0, 0, 0.5f}).z, 1e-5f) << nearFirst;
+    }
+}
+
+TEST(ViewerGL, LeftDragKeepsTheGrabbedPointUnderThePointer) {
+    Viewer w({quadSection(2, 2, 0, {200, 200, 200})});
+    // Turn the model first so the grabbed plane is oblique.
+    w->mouse(2, 0, 400, 300);
+    w->motion(430, 280);
+    w->mouse(2, 1, 430, 280);
+    const int wx = 420, wy = 310;  // window pixels, y downward
+    w->mouse(0, 0, wx, wy);
+    ASSERT_NE(w->pickPoint.z, 0.0f);
+    const pos3 grabbed = w.unproject(w->pickPoint);
+    const int moves[][2] = {{440, 300}, {470, 260}, {520, 230}};
+    for (const auto& m : moves) {
+        w->motion(m[0], m[1]);
+        const pos3 ndc = w.project(grabbed);
+        const float px = ndc.x * 400.0f + 400.0f;
+        const float py = ndc.y * 300.0f + 300.0f;
+        EXPECT_NEAR(px, float(m[0]), 1.0f);
+        EXPECT_NEAR(py, float(600 - 1 - m[1]), 1.0f);
+    }
+    w->mouse(0, 1, 520, 230);
+}
+
+TEST(ViewerGL, HitPolygonFormsNoTriangleAcrossARestart) {
+    vyktest::glContext();
+    vyk3d::polygon_t p;
+    ASSERT_TRUE(p.allocate(6, 7));
+    {
+        vyk3d::scoped_map_t<float> v(p.vertices);
+        vyk3d::scoped_map_t<float> n(p.normals);
+        vyk3d::scoped_map_t<uint32_t> e(p.elements);
+        ASSERT_TRUE(v && n && e);
+        // Two small triangles left and right of the centre; the triangle
+        // (1, 2, 3) that a strip across the restart would form covers it.
+        const float pos[6][3] = {{-3, -1, 0}, {-2, -1, 0}, {-2.5f, 1, 0}, {2.5f, 1, 0}, {2, -1, 0}, {3, -1, 0}};
+        for (int i = 0; i < 6; ++i) {
+            float* r = &v[i * 9];
+            for (int k = 0; k < 9; ++k) r[k] = 0.0f;
+            r[0] = pos[i][0];
+            r[1] = pos[i][1];
+            r[2] = pos[i][2];
+            for (int k = 0; k < 9; ++k) n[i * 9 + k] = 0.0f;
+        }
+        const uint32_t el[7] = {0, 1, 2, vyk3d::restartIndex, 3, 4, 5};
+        for (int i = 0; i < 7; ++i) e[i] = el[i];
+    }
+    p.update();
+    line2d region[4];
+    pickRegion(400.0f, 300.0f, 400.0f, 300.0f, region);
+    const mtx3w proj = frustumMatrix(viewFrustum(800, 600));
+    const mtx3w mv = translation(0.0f, 0.0f, -5.0f);
+    hitmap_t hits;
+    EXPECT_FALSE(hitPolygon(hits, p, region, proj, mv));
+    // Joined into one strip, the middle triangles do cover the centre.
+    {
+        vyk3d::scoped_map_t<uint32_t> e(p.elements);
+        e[3] = 3;
+    }
+    EXPECT_TRUE(hitPolygon(hits, p, region, proj, mv));
+    EXPECT_EQ(hits.size(), 1u);  // a flat facing triangle: four corners, one depth
+}
+
+TEST(ViewerGL, HitPolygonSkipsTrianglesBehindTheEye) {
+    vyktest::glContext();
+    vyk3d::polygon_t p;
+    ASSERT_TRUE(p.allocate(3, 3));
+    {
+        vyk3d::scoped_map_t<float> v(p.vertices);
+        vyk3d::scoped_map_t<uint32_t> e(p.elements);
+        // One vertex behind the eye: projected without clipping it would
+        // land anywhere, and w = 0 gives NaN.
+        const float pos[3][3] = {{-1, -1, -5}, {1, -1, -5}, {0, 1, 0}};
+        for (int i = 0; i < 3; ++i) {
+            for (int k = 0; k < 9; ++k) v[i * 9 + k] = 0.0f;
+            for (int k = 0; k < 3; ++k) v[i * 9 + k] = pos[i][k];
+            e[i] = uint32_t(i);
+        }
+    }
+    p.update();
+    const mtx3w proj = frustumMatrix(viewFrustum(800, 600));
+    for (float x = 0.0f; x < 800.0f; x += 50.0f) {
+        line2d region[4];
+        pickRegion(x, 300.0f, 400.0f, 300.0f, region);
+        hitmap_t hits;
+        EXPECT_FALSE(hitPolygon(hits, p, region, proj, identityMatrix())) << x;
+    }
+}
+
+TEST(ViewerGL, FitOfEmptyAndDegenerateScenes) {
+    {
+        Viewer w({"begin environment\nend\n"});
+        EXPECT_TRUE(w->scenes.empty());
+        EXPECT_EQ(w->camera.t.z, -3.0f);
+    }
+    const struct {
+        const char* name;
+        std::string scene;
+    } cases[] = {
+        {"small flat model in the fit camera's plane", quadSection(0.5f, 0.5f, 0, {9, 9, 9})},
+        {"flat model seen edge-on", quadSection(4, 4, 0, {9, 9, 9}, true)},
+        {"one point", quadSection(0, 0, 0, {9, 9, 9})},
+        {"off-centre model", quadSection(1, 1, -2, {9, 9, 9}, false, 3.0f)},
+    };
+    for (const auto& c : cases) {
+        Viewer w({c.scene});
+        EXPECT_TRUE(finite(w->extent)) << c.name;
+        EXPECT_FALSE(fequal(w->extent.x, 0.0f) && fequal(w->extent.y, 0.0f) && fequal(w->extent.z, 0.0f))
+            << c.name;
+        EXPECT_TRUE(std::isfinite(w->camera.t.z)) << c.name;
+        EXPECT_LT(w->camera.t.z, 0.0f) << c.name;
+        // A refit does not move the camera again.
+        const float z = w->camera.t.z;
+        w->reshape(640, 480);
+        EXPECT_EQ(w->camera.t.z, z) << c.name;
+    }
+}
+
+TEST(ViewerGL, FittedQuadLiesInsideTheView) {
+    Viewer w({quadSection(3, 2, 0, {9, 9, 9})});
+    for (pos3 corner : {pos3{-1.5f, -1, 0}, pos3{1.5f, -1, 0}, pos3{-1.5f, 1, 0}, pos3{1.5f, 1, 0}}) {
+        const pos3 p = w.project(corner);
+        EXPECT_LT(std::fabs(p.x), 1.0f);
+        EXPECT_LT(std::fabs(p.y), 1.0f);
+        EXPECT_GT(std::fabs(p.x), 0.2f);  // and fills a good part of it
+    }
+}
+
+TEST(ViewerGL, ZeroHeightWindowKeepsTheCameraFinite) {
+    Viewer w({quadSection(2, 2, 0, {9, 9, 9})});
+    w->reshape(800, 0);
+    for (float e : w->projectionMatrix.m) ASSERT_TRUE(std::isfinite(e));
+    for (float e : w->invProjection.m) ASSERT_TRUE(std::isfinite(e));
+    w->mouse(0, 0, 10, 0);
+    w->motion(30, 5);
+    w->mouse(0, 1, 30, 5);
+    EXPECT_TRUE(finite(w->camera.t));
+}
+
+TEST(ViewerGL, ShininessKeysPrintTheNewValue) {
+    Viewer w({quadSection(1, 1, 0, {9, 9, 9})});
+    testing::internal::CaptureStdout();
+    w->keyboard('s', 0, 0);
+    w->keyboard('s', 0, 0);
+    w->keyboard('s', 0, 0);
+    w->keyboard('S', 0, 0);
+    w->keyboard('x', 0, 0);
+    w->shininess = 9.0f;
+    w->keyboard('S', 0, 0);
+    w->shininess = 9.25f;
+    w->keyboard('s', 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "shininess: 11\nshininess: 12\nshininess: 13\nshininess: 12\nshininess: 8\nshininess: 10.25\n");
+}
+
+TEST(ViewerGL, EnterRestoresTheFittedView) {
+    Viewer w({quadSection(2, 2, 0, {9, 9, 9})});
+    const pos3 fitted = w->camera.t;
+    w->mouse(2, 0, 100, 100);
+    w->motion(140, 130);
+    w->mouse(2, 1, 140, 130);
+    w->mouseWheel(0, 1, 0, 0);
+    w->mouse(0, 0, 5, 5);
+    w->motion(40, 5);
+    w->mouse(0, 1, 40, 5);
+    w->keyboard(13, 0, 0);
+    EXPECT_EQ(w->camera.t.x, 0.0f);
+    EXPECT_EQ(w->camera.t.y, 0.0f);
+    EXPECT_FLOAT_EQ(w->camera.t.z, fitted.z);
+    EXPECT_EQ(w->camera.r2.angle, 0.0f);
+    EXPECT_EQ(w->camera.r3.angle, 0.0f);
+    const mtx3w expected = translation(0.0f, 0.0f, fitted.z);
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(w->modelview[i], expected[i], 1e-6f) << i;
+}
+
+TEST(ViewerGL, SpaceStartsAndStopsTheMorphClock) {
+    {
+        Viewer one({quadSection(1, 1, 0, {9, 9, 9})});
+        one->keyboard(' ', 0, 0);
+        EXPECT_FALSE(one->animating);
+        EXPECT_FALSE(dorv::glutyRegistry::instance()->idleEnabled);
+    }
+    Viewer two({quadSection(1, 1, 0, {9, 9, 9}), quadSection(2, 2, 0, {9, 9, 9})});
+    ASSERT_EQ(two->morphs.size(), 2u);
+    two->keyboard(' ', 0, 0);
+    EXPECT_TRUE(two->animating);
+    EXPECT_TRUE(dorv::glutyRegistry::instance()->idleEnabled);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    two->idle();
+    const uint32_t ran = two->elapsed;
+    EXPECT_GE(ran, 50u);
+    two->keyboard(' ', 0, 0);
+    EXPECT_FALSE(two->animating);
+    EXPECT_FALSE(dorv::glutyRegistry::instance()->idleEnabled);
+    EXPECT_EQ(two->elapsed, ran);  // stopped where it was
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    two->keyboard(' ', 0, 0);  // resumes from `ran`, not from the wall clock
+    two->idle();
+    EXPECT_GE(two->elapsed, ran);
+    EXPECT_LT(two->elapsed, ran + 50u);
+    two->keyboard(' ', 0, 0);
+}
+
+TEST(ViewerGL, MorphListsPairScenesByPosition) {
+    const std::string q = quadSection(1, 1, 0, {9, 9, 9});
+    {
+        Viewer w({q + q, q + q, q + q});
+        ASSERT_EQ(w->morphs.size(), 3u);
+        for (const auto& list : w->morphs) EXPECT_EQ(list.size(), 2u);
+        w->setElapsed(3000);
+        EXPECT_EQ(w->morphStep, 0u);
+        w->setElapsed(2500);
+        EXPECT_EQ(w->morphStep, 2u);
+        EXPECT_FLOAT_EQ(w->morphRate, 0.5f);
+    }
+    testing::internal::CaptureStderr();
+    Viewer w({q + q + q, q + q});
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "0, [2:3]: too few models in opposite model.\n");
+    ASSERT_EQ(w->morphs.size(), 2u);
+    EXPECT_EQ(w->morphs[0].size(), 2u);
+    EXPECT_EQ(w->morphs[1].size(), 2u);
+    // The second list pairs the second file's models with the first file's.
+    auto first = w->scenes.begin();
+    auto second = std::next(first);
+    EXPECT_EQ(w->morphs[1].front().polyA, &second->front()->polygon);
+    EXPECT_EQ(w->morphs[1].front().polyB, &first->front()->polygon);
+}
+
+}  // namespace
