@@ -228,6 +228,21 @@ ctlpt_t nurbsSurfaceFromBasis(const nurbsgrid_t& g, const float* nu, const float
     return finish(g, sum, u, v);
 }
 
+ctlpt_t nurbsSurfaceFromTerms(const nurbsgrid_t& g, const float* nu, const float* nv, const nurbsterm_t* terms,
+                              uint64_t termCount, float u, float v)
+{
+    sums_t sum;
+    for (uint64_t n = 0; n < termCount; ++n) {
+        const uint64_t i = terms[n].i, j = terms[n].j, k = j * g.numU + i;
+        if (nu[k] == 0.0f)
+            continue;
+        const float c = nu[k] * g.weights[k] * nv[i * g.numV + j];
+        if (c != 0.0f)
+            sum.add(c, g.points[k]);
+    }
+    return finish(g, sum, u, v);
+}
+
 void nurbsBasisU(const nurbsgrid_t& g, float u, float* nu)
 {
     for (uint64_t j = 0; j < g.numV; ++j) {

@@ -69,6 +69,17 @@ ctlpt_t nurbs_surface(const nurbsgrid_t& g, float u, float v);
 // v-knot column i. Gives exactly the values of nurbs_surface.
 ctlpt_t nurbsSurfaceFromBasis(const nurbsgrid_t& g, const float* nu, const float* nv, float u, float v);
 
+// One term of the double sum: control column i, control row j.
+struct nurbsterm_t {
+    uint32_t i, j;
+};
+
+// The same again, visiting only the terms listed in `terms` (in the order of
+// the direct sum: j, then i, increasing), a superset of those whose u basis
+// value is not 0.
+ctlpt_t nurbsSurfaceFromTerms(const nurbsgrid_t& g, const float* nu, const float* nv, const nurbsterm_t* terms,
+                              uint64_t termCount, float u, float v);
+
 // Fills nu (numV x numU values) for parameter u, or nv (numU x numV) for v.
 void nurbsBasisU(const nurbsgrid_t& g, float u, float* nu);
 void nurbsBasisV(const nurbsgrid_t& g, float v, float* nv);

@@ -156,8 +156,15 @@ TEST(NurbsSurface, BasisTablesGiveTheSamePointsAsDirectEvaluation)
             const float u = a / 8.0f, v = b / 8.0f;
             nurbsBasisU(g, u, nu.data());
             nurbsBasisV(g, v, nv.data());
-            const ctlpt_t p = nurbs_surface(g, u, v), q = nurbsSurfaceFromBasis(g, nu.data(), nv.data(), u, v);
+            std::vector<nurbsterm_t> terms;
+            for (uint32_t j = 0; j < s.numV; ++j)
+                for (uint32_t i = 0; i < s.numU; ++i)
+                    if (nu[j * s.numU + i] != 0.0f)
+                        terms.push_back({i, j});
+            const ctlpt_t p = nurbs_surface(g, u, v), q = nurbsSurfaceFromBasis(g, nu.data(), nv.data(), u, v),
+                          r = nurbsSurfaceFromTerms(g, nu.data(), nv.data(), terms.data(), terms.size(), u, v);
             EXPECT_EQ(0, std::memcmp(&p, &q, sizeof p)) << "u " << u << " v " << v;
+            EXPECT_EQ(0, std::memcmp(&p, &r, sizeof p)) << "u " << u << " v " << v;
         }
 }
 
