@@ -1,5 +1,7 @@
 #include "sceneio/evaluate.h"
 
+#include "sceneio/number_text.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -57,8 +59,8 @@ const char* scan(const char* p, std::vector<token_t>& tokens, std::ostream& diag
             break;
         }
         if (c >= '0' && c <= '9') {
-            char* after = nullptr;
-            const double v = std::strtod(p, &after);
+            const char* after = nullptr;
+            const double v = readDouble(p, &after);
             tokens.push_back({Value, static_cast<float>(v)});
             p = after;
             continue;
@@ -134,18 +136,25 @@ void applyOperand(group_t& g, token_kind op, float operand)
         g.lastValue /= operand;
 }
 
+// Token storage kept for the next call; more is freed.
+const size_t keptTokens = 4096;
+
 } // namespace
 
 float evaluate(const char* text, const char** end, std::ostream& diag)
 {
-    std::vector<token_t> tokens;
+    // Reused between calls: a scene file evaluates hundreds of thousands of
+    // short expressions. Storage left by a huge one is given back below.
+    thread_local std::vector<token_t> tokens;
+    thread_local std::vector<group_t> stack;
+    tokens.clear();
+    stack.assign(1, group_t());
     const char* stop = scan(text, tokens, diag);
     if (end)
         *end = stop;
 
     const size_t n = tokens.size();
     // Nested levels live on this heap stack, never on the call stack.
-    std::vector<group_t> stack(1);
     size_t i = 0;
     for (;;) {
         group_t& g = stack.back();
@@ -234,8 +243,13 @@ float evaluate(const char* text, const char** end, std::ostream& diag)
         const group_use use = g.use;
         const bool negate = g.negate;
         stack.pop_back();
-        if (use == TopLevel)
+        if (use == TopLevel) {
+            if (tokens.capacity() > keptTokens) {
+                std::vector<token_t>().swap(tokens);
+                std::vector<group_t>().swap(stack);
+            }
             return value;
+        }
         // The enclosing level goes on after the token at which this one
         // stopped (normally its ")"); a level that ran out of tokens makes
         // the enclosing one run out too, so the end closes every group.

@@ -1,15 +1,11 @@
 #include "sceneio/key_line.h"
 
 #include "sceneio/evaluate.h"
+#include "sceneio/number_text.h"
 
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-
-bool beginsWithKey(const std::string& line, const char* key)
-{
-    return line.compare(0, std::strlen(key), key) == 0;
-}
 
 bool isIgnoredLine(const std::string& line)
 {
@@ -82,8 +78,8 @@ float key_line_t::real()
 {
     if (!next())
         return 0.0f;
-    char* after = nullptr;
-    const double v = std::strtod(p_, &after);
+    const char* after = nullptr;
+    const double v = readDouble(p_, &after);
     p_ = after;
     return static_cast<float>(v);
 }

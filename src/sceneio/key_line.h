@@ -6,10 +6,16 @@
 #include "foundation/math.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 // A line begins with a keyword when its first characters equal it exactly.
-bool beginsWithKey(const std::string& line, const char* key);
+// Inline so that the length of a literal key folds to a constant.
+inline bool beginsWithKey(const std::string& line, const char* key)
+{
+    const size_t n = std::strlen(key);
+    return line.size() >= n && std::memcmp(line.data(), key, n) == 0;
+}
 
 // True for the lines every reader skips: a comment ("#..."), an empty line
 // and a line of a single carriage return.

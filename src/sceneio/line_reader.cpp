@@ -1,36 +1,37 @@
 #include "sceneio/line_reader.h"
 
 #include <istream>
-#include <streambuf>
+#include <vector>
 
 line_status readLine(std::istream& in, std::string& line, size_t maxLength)
 {
     line.clear();
-    std::streambuf* sb = in.rdbuf();
-    if (!in.good() || sb == nullptr) {
+    if (!in.good()) {
         in.setstate(std::ios::failbit);
         return line_status::End;
     }
-    using traits = std::char_traits<char>;
-    bool any = false;
-    for (;;) {
-        const traits::int_type c = sb->sbumpc();
-        if (traits::eq_int_type(c, traits::eof())) {
-            // Like std::getline: a last line without a line feed still
-            // counts; only an empty read fails the stream.
-            in.setstate(any ? std::ios::eofbit : std::ios::eofbit | std::ios::failbit);
-            return any ? line_status::Line : line_status::End;
-        }
-        any = true;
-        const char ch = traits::to_char_type(c);
-        if (ch == '\n')
-            return line_status::Line;
-        if (line.size() >= maxLength) {
-            in.setstate(std::ios::failbit);
-            return line_status::TooLong;
-        }
-        line.push_back(ch);
+    // istream::getline scans the stream's buffer for the line feed in bulk;
+    // it needs a buffer one byte longer than the longest line it may store.
+    thread_local std::vector<char> buffer;
+    if (buffer.size() < maxLength + 1)
+        buffer.resize(maxLength + 1);
+    in.getline(buffer.data(), static_cast<std::streamsize>(maxLength + 1));
+    const std::streamsize taken = in.gcount();
+    if (taken == 0) {
+        // Nothing was extracted: the end of the input (failbit is set).
+        in.setstate(std::ios::failbit);
+        return line_status::End;
     }
+    if (in.fail()) {
+        // maxLength bytes were stored and no line feed followed.
+        line.assign(buffer.data(), maxLength);
+        in.setstate(std::ios::failbit);
+        return line_status::TooLong;
+    }
+    // gcount includes the line feed when one ended the line.
+    const bool feed = !in.eof();
+    line.assign(buffer.data(), static_cast<size_t>(taken) - (feed ? 1 : 0));
+    return line_status::Line;
 }
 
 uint64_t remainingBytes(std::istream& in)
