@@ -205,4 +205,56 @@ TEST_F(VykshotTest, NonsenseScenesNeitherCrashNorHang) {
     }
 }
 
+// The example scenes, as the README shows them.
+TEST_F(VykshotTest, ExampleScenes) {
+    ASSERT_TRUE(x.ok());
+    const struct {
+        const char* file;
+        bool sky;
+    } cases[] = {
+        {"demo.vyk", true}, {"globe.vyk", true}, {"torus.vyk", false}, {"panel.vyk", false}, {"bracket.stl", false},
+    };
+    for (const auto& c : cases) {
+        const vyktest::RunResult r = shot({"--size", "400x300"}, {vyktest::sourcePath(std::string("examples/") + c.file)});
+        ASSERT_EQ(r.status, 0) << c.file << "\n" << r.err;
+        EXPECT_EQ(r.err, "") << c.file;
+        const apptest::Image img = picture();
+        ASSERT_EQ(img.width, 400) << c.file;
+        for (auto [cx, cy] : {std::pair{0, 0}, {399, 0}, {0, 299}, {399, 299}}) {
+            if (c.sky)
+                EXPECT_NE(img.at(cx, cy), kBackground) << c.file << " " << cx << "," << cy;
+            else
+                EXPECT_EQ(img.at(cx, cy), kBackground) << c.file << " " << cx << "," << cy;
+        }
+        long model = 0;  // pixels of the model in the middle half of the view
+        for (int y = 75; y < 225; ++y)
+            for (int x0 = 100; x0 < 300; ++x0) model += img.at(x0, y) != kBackground;
+        EXPECT_GT(model, 3000) << c.file;
+    }
+}
+
+TEST_F(VykshotTest, ExampleMorphShowsTheSecondFileAfterOneSecond) {
+    ASSERT_TRUE(x.ok());
+    const std::string a = vyktest::sourcePath("examples/morph_a.vyk");
+    const std::string b = vyktest::sourcePath("examples/morph_b.vyk");
+    auto take = [&](const std::vector<std::string>& files, const char* ms, const std::string& out) {
+        const vyktest::RunResult r = shot({"--size", "400x300", "--elapsed", ms}, files, out);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return picture(out);
+    };
+    const apptest::Image start = take({a, b}, "0", "a0.png");
+    const apptest::Image half = take({a, b}, "500", "a500.png");
+    const apptest::Image second = take({a, b}, "1000", "a1000.png");
+    // Step 1 at rate 0 is the second file's models with their own textures,
+    // exactly as the first step of the files in the other order.
+    const apptest::Image bFirst = take({b, a}, "0", "b0.png");
+    ASSERT_FALSE(start.empty() || half.empty() || second.empty() || bFirst.empty());
+    EXPECT_EQ(apptest::differingPixels(second, bFirst), 0);
+    EXPECT_GT(apptest::differingPixels(start, second), 1000);
+    EXPECT_GT(apptest::differingPixels(half, start), 1000);
+    EXPECT_GT(apptest::differingPixels(half, second), 1000);
+    // Two full cycles later the clock is back at the start.
+    EXPECT_EQ(apptest::differingPixels(take({a, b}, "4000", "a4000.png"), start), 0);
+}
+
 }  // namespace
