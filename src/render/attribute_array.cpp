@@ -43,8 +43,8 @@ bool attribute_array_t::allocate(uint64_t count, const vertex_format_t& format, 
         buffer_ = std::make_shared<buffer_t>();
     buffer_->generate(GL_ARRAY_BUFFER);
     stride_ = stride;
-    if (format_ != format)
-        format_ = format;
+    if (format_.data() != format.data())
+        format_ = format; // shares the caller's format
     count_ = count;
     capacity_ = std::max<int64_t>(int64_t(bytesInUse()), capacity_);
 

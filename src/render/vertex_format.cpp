@@ -36,42 +36,56 @@ uint32_t elementWords(element_t kind) { return info(kind).words; }
 uint32_t elementType(element_t kind) { return info(kind).type; }
 bool elementNormalized(element_t kind) { return info(kind).normalized; }
 
+vertex_format_t makeFormat(const element_t* kinds, size_t count)
+{
+    vertex_format_t format;
+    if (count != 0 && format.allocate(count))
+        for (size_t i = 0; i < count; ++i)
+            format[i] = kinds[i];
+    return format;
+}
+
+vertex_format_t makeFormat(std::initializer_list<element_t> kinds)
+{
+    return makeFormat(kinds.begin(), kinds.size());
+}
+
 uint32_t formatStride(const vertex_format_t& format)
 {
     uint32_t words = 0;
-    for (element_t kind : format)
-        words += elementWords(kind);
+    for (uint64_t i = 0; i < format.size(); ++i)
+        words += elementWords(format[i]);
     return words;
 }
 
 const vertex_format_t& vertexFormat()
 {
-    static const vertex_format_t format{element_t::Position, element_t::RGBA, element_t::TexCoord2};
+    static const vertex_format_t format = makeFormat({element_t::Position, element_t::RGBA, element_t::TexCoord2});
     return format;
 }
 
 const vertex_format_t& frameFormat()
 {
-    static const vertex_format_t format{element_t::Normal, element_t::Normal, element_t::Normal};
+    static const vertex_format_t format = makeFormat({element_t::Normal, element_t::Normal, element_t::Normal});
     return format;
 }
 
 const vertex_format_t& workFrameFormat()
 {
-    static const vertex_format_t format{element_t::Normal, element_t::Normal, element_t::Normal,
-                                        element_t::Normal};
+    static const vertex_format_t format = makeFormat({element_t::Normal, element_t::Normal, element_t::Normal,
+                                        element_t::Normal});
     return format;
 }
 
 const vertex_format_t& pointSizeFormat()
 {
-    static const vertex_format_t format{element_t::PointSize};
+    static const vertex_format_t format = makeFormat({element_t::PointSize});
     return format;
 }
 
 const vertex_format_t& controlPointFormat()
 {
-    static const vertex_format_t format{element_t::Position, element_t::RGBA};
+    static const vertex_format_t format = makeFormat({element_t::Position, element_t::RGBA});
     return format;
 }
 

@@ -5,8 +5,11 @@
 // from them. The GLSL programs declare their inputs at the locations these
 // formats produce (see attribute_array_t::bindAttributes).
 
+#include "foundation/refvector.h"
+
+#include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <initializer_list>
 
 namespace vyk3d {
 
@@ -34,9 +37,14 @@ uint32_t elementType(element_t kind);
 // Whether GL normalizes the components.
 bool elementNormalized(element_t kind);
 
-// An ordered list of kinds. Formats are shared by copying; each format the
-// program uses is built once (the functions below) and lives for the run.
-using vertex_format_t = std::vector<element_t>;
+// An ordered list of kinds. Formats are shared by copying (reference
+// counted); each format the program uses is built once (the functions
+// below) and lives for the run.
+using vertex_format_t = libutils::refvector2<element_t, libutils::alloc_mmap_win>;
+
+// A new format holding `kinds` in order; empty when no storage can be had.
+vertex_format_t makeFormat(std::initializer_list<element_t> kinds);
+vertex_format_t makeFormat(const element_t* kinds, size_t count);
 
 // Words per record: the sum of the kinds' words.
 uint32_t formatStride(const vertex_format_t& format);

@@ -133,7 +133,9 @@ TEST(AttributeArray, TooManyKindsIsRefused)
     vyktest::glContext();
     GLint maxAttribs = 0;
     glGetIntegerv(GL_MAX_VERTEX_ATTRIBS, &maxAttribs);
-    const vertex_format_t wide(size_t(maxAttribs) + 1, element_t::PointSize);
+    const std::vector<element_t> kinds(size_t(maxAttribs) + 1, element_t::PointSize);
+    const vertex_format_t wide = makeFormat(kinds.data(), kinds.size());
+    ASSERT_EQ(wide.size(), kinds.size());
     attribute_array_t a;
     EXPECT_FALSE(a.allocate(1, wide));
     EXPECT_EQ(a.bufferName(), 0u);
