@@ -34,8 +34,9 @@ public:
     // read-only file mapping is left to them. Returns success.
     using grByteVector::allocate;
     bool allocate();
-    // Address of pixel `x`: start + view offset + skip pixels + x (bytes).
-    unsigned char* pixel(uint32_t x) { return data() + skippixels + x; }
+    // Address of pixel `x`: start + view offset + (skip pixels + x) pixels
+    // (whole bytes per pixel; sub-byte formats address the byte holding it).
+    unsigned char* pixel(uint32_t x) { return data() + (uint64_t(skippixels) + x) * bitsPerPixel() / 8; }
 };
 
 class grImage2D : public grByteVector {

@@ -95,15 +95,20 @@ TEST(Bmp, LoadTable)
         {"huge width, tiny file", {0x7FFFFFFF, 0x7FFFFFFF, 32, 0, 40, "", bytes({1, 2, 3, 4})}, false, 0, 0, 0, ""},
         {"pixel offset past the end", {1, 1, 24, 0, 40, "", bytes({1, 2, 3, 0}), 5000}, false, 0, 0, 0, ""},
         {"12-byte core header", {1, 1, 24, 0, 12, "", bytes({1, 2, 3, 0})}, false, 0, 0, 0, ""},
+        {"info header size past the end: no palette", {1, 1, 8, 0, 0xFFFFFFF0, "", bytes({6, 0, 0, 0})}, true,
+         grFmtLuminance, grBits8, 0, bytes({6})},
     };
     vyktest::TempDir dir;
     for (const LoadCase& c : cases) {
         SCOPED_TRACE(c.name);
         BmpSpec spec = c.spec;
-        if (spec.infoSize < 40) {
-            // A core header is shorter than the record the reader lays over it.
+        if (spec.infoSize < 40 || spec.infoSize > 1000) {
+            // A header size the file does not match: written as 40 bytes,
+            // then the size field is patched.
             std::string f = bmpFile(BmpSpec{spec.width, spec.height, spec.bits, 0, 40, "", spec.pixels});
-            f.replace(14, 4, bytes({12, 0, 0, 0}));
+            std::string size;
+            le32(size, spec.infoSize);
+            f.replace(14, 4, size);
             dir.write("case.bmp", f);
         } else {
             dir.write("case.bmp", bmpFile(spec));

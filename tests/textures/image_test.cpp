@@ -79,6 +79,26 @@ TEST(Image, AllocateGivesOwnStorage)
     EXPECT_FALSE(none.allocate()); // no pixels: nothing to give
 }
 
+TEST(Image, OneAndThreeDimensionalAllocation)
+{
+    grImage1D line;
+    line.format = {grFmtRGBA, grTypeUINT, grBits8};
+    line.width = 5;
+    line.skippixels = 1;
+    ASSERT_TRUE(line.allocate());
+    EXPECT_EQ(line.size(), 24u);
+    EXPECT_EQ(line.pixel(2), line.data() + 12); // pixels of 4 bytes
+
+    grImage3D volume;
+    volume.format = {grFmtLuminance, grTypeUINT, grBits8};
+    volume.width = 3; // rows of 4 bytes
+    volume.height = 2;
+    volume.depth = 3;
+    volume.skipimages = 1;
+    ASSERT_TRUE(volume.allocate());
+    EXPECT_EQ(volume.size(), 4u * 8u);
+}
+
 TEST(Image, HoldsPixels)
 {
     grImage2D img = makeImage({grFmtRGB, grTypeUINT, grBits8}, 3, 2, std::string(18, '\0'));
