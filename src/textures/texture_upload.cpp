@@ -301,7 +301,10 @@ bool translate(const grPixelFormat& pf, bool compressed, grGLFormat& out) {
 }
 
 void grSetPixelStore(const grPixelStore* store) {
-    if (!store) return;
+    // An image without a store has 4-byte rows of native-order samples; the
+    // state a previous image left behind (swapped 16-bit samples, 1-byte
+    // rows) must not apply to it.
+    if (!store) store = &grDefaultPixelStore;
     glPixelStorei(GL_UNPACK_SWAP_BYTES, store->swapbytes ? GL_TRUE : GL_FALSE);
     glPixelStorei(GL_UNPACK_ALIGNMENT, store->alignment ? GLint(store->alignment) : 4);
 }

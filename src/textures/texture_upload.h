@@ -30,8 +30,9 @@ bool translate(const grPixelFormat& pf, bool compressed, grGLFormat& out);
 // The same without the message, for callers that only ask.
 bool translateQuiet(const grPixelFormat& pf, bool compressed, grGLFormat& out);
 
-// GL_UNPACK_SWAP_BYTES and GL_UNPACK_ALIGNMENT from the store; null does
-// nothing.
+// GL_UNPACK_SWAP_BYTES and GL_UNPACK_ALIGNMENT from the store; null sets the
+// defaults (no swapping, alignment 4) that an image without a store is laid
+// out with.
 void grSetPixelStore(const grPixelStore* store);
 // The unpack state of one image: its pixel store, then the row length and
 // skips (GL_UNPACK_SKIP_PIXELS only for 1-D; the image height and skip

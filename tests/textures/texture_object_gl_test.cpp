@@ -280,6 +280,25 @@ TEST_F(TextureObjectGL, UploadsNeverReadPastTheImage) {
     }
 }
 
+TEST_F(TextureObjectGL, ImageWithoutAStoreIsNotReadWithThePreviousStore) {
+    // 16-bit samples kept most significant byte first, read with swapping.
+    static const grPixelStore swapped = {1, 4};
+    grImage2D big = makeImage({grFmtRGBA, grTypeUINT, grBits16}, 1, 1, bytes({0x12, 0x34, 0, 0, 0, 0, 0xFF, 0xFF}));
+    big.store = &swapped;
+    // Then native 16-bit samples without a store: 0x1234 little-endian.
+    grImage2D little = makeImage({grFmtRGBA, grTypeUINT, grBits16}, 1, 1, bytes({0x34, 0x12, 0, 0, 0, 0, 0xFF, 0xFF}));
+    for (const grImage2D* img : {&big, &little}) {
+        grTexture2D tex;
+        tex.SetImage(*img, 0, 0);
+        grTextureObject obj;
+        obj.Create(tex);
+        unsigned short texel[4] = {};
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_SHORT, texel);
+        EXPECT_EQ(texel[0], 0x1234) << (img == &big ? "swapped" : "native");
+    }
+}
+
 TEST_F(TextureObjectGL, RefusedFormatLeavesTheLevelUndefined) {
     grImage2D rg;
     rg.format = {grFmtRG, grTypeUINT, grBits8};
