@@ -334,6 +334,9 @@ TEST_F(TextureObjectGL, ColourIndexLevelLeavesMapColorOff) {
     GLboolean mapColor = GL_TRUE;
     glGetBooleanv(GL_MAP_COLOR, &mapColor);
     EXPECT_EQ(mapColor, GL_FALSE);
+    GLint mapSize = 0;
+    glGetIntegerv(GL_PIXEL_MAP_I_TO_R_SIZE, &mapSize);
+    EXPECT_EQ(mapSize, 4);
 }
 
 TEST_F(TextureObjectGL, CubeMapFacesInOrder) {
