@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "scene_files.h"
 #include "x11_session.h"
 
 #include <signal.h>
@@ -71,7 +72,8 @@ TEST(VykviewProgram, WindowManagerCloseEndsTheProgram) {
     vyktest::XServer x;
     ASSERT_TRUE(x.ok());
     vyktest::TempDir dir;
-    dir.write("a.vyk", kEmptyScene);
+    // A model, so that GL objects and textures exist when the window goes.
+    dir.write("a.vyk", apptest::quadSection(1, 1, 0, {200, 100, 0}));
     auto viewer = startViewer(x, dir, "a.vyk");
     const auto ids = apptest::findWindows(x, "a.vyk - vykview");
     ASSERT_EQ(ids.size(), 1u);
