@@ -63,9 +63,20 @@ bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::glpolygon_t& 
 // soon as a section fails; messages about single lines ("<n>: illegal
 // command: <line>", "<n>: position parm is not set. <line>", "unknown line:
 // <line>") go to `err` and never stop the read.
-// Safe on untrusted input: counts in headers are checked against the size of
-// the file before anything is allocated, lines longer than maxSceneLine fail
-// the load ("<n>: line too long."), and no value is read past its line.
+// Safe on untrusted input; these fail the load with one line each:
+// - header counts the rest of the file cannot fill, checked before anything
+//   is allocated ("<n>: polygon counts exceed what the file holds: <line>",
+//   likewise "nurbs counts"), a NURBS order of 0 or above its control-point
+//   count ("<n>: nurbs order out of range: <line>"), a header with too few
+//   counts ("<n>: polygon header needs two counts: <line>");
+// - a "resolution" outside 2..nurbs_t::maxResolution or above
+//   nurbs_t::maxGridVertices vertices ("<n>: resolution out of range ...");
+// - a value list that ends right after a separator, such as "position 1,2,"
+//   or "element " ("<n>: line ends after a separator: <line>"); a list that
+//   merely stops early ("position 1,2") reads its missing values as 0;
+// - a line longer than maxSceneLine ("<n>: line too long.").
+// No value is read past its line, and expressions of any nesting depth are
+// evaluated without recursion.
 bool readSceneText(scene_t& scene, const std::string& fileName, vyk3d::glpolygon_t& renderer, std::ostream& err);
 
 // The section readers. Each is entered with the section's header line in
