@@ -145,7 +145,7 @@ bool jpegDecompress(grJpegInfo& info, grImage2D& image, const grFileBuffer& file
 {
     // Everything with a destructor lives outside the trap: a jump back to
     // setjmp must not skip one.
-    const char* name = displayName(file);
+    const char* volatile name = displayName(file); // read after a jump back
     info.markers.clear();
     jpeg_decompress_struct cinfo;
     ErrorTrap trap;

@@ -136,7 +136,8 @@ int pngRead(const char* fname, grImage2D& image)
 
 int pngWrite(const char* fname, const grImage2D& image, const char* title)
 {
-    int colorType;
+    // Both are read after setjmp: volatile, so a jump back cannot clobber them.
+    volatile int colorType;
     switch (image.format.format) {
     case grFmtLuminance: colorType = PNG_COLOR_TYPE_GRAY; break;
     case grFmtLuminanceAlpha: colorType = PNG_COLOR_TYPE_GRAY_ALPHA; break;
@@ -145,7 +146,7 @@ int pngWrite(const char* fname, const grImage2D& image, const char* title)
     case grFmtColorIndex: colorType = PNG_COLOR_TYPE_PALETTE; break;
     default: return -1;
     }
-    int depth;
+    volatile int depth;
     switch (image.format.bits) {
     case grBits1: depth = 1; break;
     case grBits2: depth = 2; break;
