@@ -157,6 +157,12 @@ class refvector2 {
     if (m_block) ++m_block->refs;
   }
 
+  // GCC 12 follows one sharer's delete into the next sharer's release and
+  // warns of a use after free; the count keeps the block alive until then.
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuse-after-free"
+#endif
   void releaseBlock() {
     if (!m_block) return;
     if (--m_block->refs == 0) {
@@ -165,6 +171,9 @@ class refvector2 {
     }
     m_block = nullptr;
   }
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
+#pragma GCC diagnostic pop
+#endif
 
   block_t* m_block = nullptr;
 };

@@ -242,7 +242,8 @@ TEST(RefVectorTest, AssignmentShares) {
   b = a;
   b[0] = 'q';
   EXPECT_EQ('q', a[0]);  // no copy-on-write
-  b = b;
+  refvector2<char>& same = b;
+  b = same;  // already shared: nothing changes
   EXPECT_EQ(2u, a.use_count());
   refvector2<char> c;
   b = c;
