@@ -14,7 +14,8 @@
 
 using namespace vyk3d;
 
-namespace {
+namespace
+{
 
 // A res x res grid in strips, as a NURBS tessellation writes it.
 void buildGrid(polygon_t& poly, uint32_t res)

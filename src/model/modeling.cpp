@@ -4,9 +4,11 @@
 
 #include <algorithm>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
-namespace {
+namespace
+{
 
 // Display sizes of selectable points.
 constexpr float selectedSize = 5.0f;
@@ -14,13 +16,22 @@ constexpr float unselectedSize = 3.0f;
 
 } // namespace
 
-param_view_t modeling_t::paramview(size_t) { return {}; }
+param_view_t modeling_t::paramview(size_t)
+{
+    return {};
+}
 
 void modeling_t::pullrecord(size_t, size_t) {}
 
-element_array_t* modeling_t::elementarray() { return nullptr; }
+element_array_t* modeling_t::elementarray()
+{
+    return nullptr;
+}
 
-const element_array_t* modeling_t::elementarray() const { return nullptr; }
+const element_array_t* modeling_t::elementarray() const
+{
+    return nullptr;
+}
 
 void modeling_t::rebuild(glpolygon_t&) {}
 

@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
 class glpolygon_t;
 
@@ -25,8 +26,9 @@ struct param_view_t {
     size_t count = 0;
 };
 
-class modeling_t {
-public:
+class modeling_t
+{
+  public:
     modeling_t() = default;
     virtual ~modeling_t() = default;
     modeling_t(const modeling_t&) = delete;
@@ -62,9 +64,9 @@ public:
     void clearselection();
 
     std::string name;
-    attribute_array_t pointsizes;       // point-size format, one per point
-    std::vector<bool> selectedpoints;   // one bit per point
-    feedback_buffer_t pointfeedback;    // ten words per point
+    attribute_array_t pointsizes;     // point-size format, one per point
+    std::vector<bool> selectedpoints; // one bit per point
+    feedback_buffer_t pointfeedback;  // ten words per point
 };
 
 } // namespace vyk3d

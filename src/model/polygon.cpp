@@ -7,9 +7,11 @@
 #include <cmath>
 #include <cstdio>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
-namespace {
+namespace
+{
 
 // Record layouts (in floats) of the vertex and frame formats.
 constexpr size_t vertexStride = 9; // x y z, r g b a, u v
@@ -26,7 +28,10 @@ struct vec_t {
     float x, y, z;
 };
 
-vec_t sub(const float* a, const float* b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+vec_t sub(const float* a, const float* b)
+{
+    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+}
 
 vec_t crossv(const vec_t& a, const vec_t& b)
 {
@@ -56,10 +61,14 @@ polygon_t::~polygon_t() = default;
 attribute_array_t* polygon_t::array(size_t index)
 {
     switch (index) {
-    case 0: return &vertices;
-    case 1: return &normals;
-    case 2: return &wknmls;
-    default: return nullptr;
+    case 0:
+        return &vertices;
+    case 1:
+        return &normals;
+    case 2:
+        return &wknmls;
+    default:
+        return nullptr;
     }
 }
 
@@ -224,9 +233,15 @@ void polygon_t::drawselection()
     glDisable(GL_PRIMITIVE_RESTART);
 }
 
-void polygon_t::drawpoints() { pointvao.drawArrays(GL_POINTS, GLsizei(vertices.count())); }
+void polygon_t::drawpoints()
+{
+    pointvao.drawArrays(GL_POINTS, GLsizei(vertices.count()));
+}
 
-void polygon_t::drawforfeedback() { feedbackvao.drawArrays(GL_POINTS, GLsizei(vertices.count())); }
+void polygon_t::drawforfeedback()
+{
+    feedbackvao.drawArrays(GL_POINTS, GLsizei(vertices.count()));
+}
 
 void polygon_t::bounds(pos3& min, pos3& max) const
 {

@@ -17,7 +17,8 @@
 #include <set>
 #include <vector>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
 // Where triangle number t starts in the strips, and whether its winding is
 // flipped (every second triangle of a strip).
@@ -26,8 +27,9 @@ struct polyid_t {
     bool flipped;
 };
 
-class polygon_t : public modeling_t {
-public:
+class polygon_t : public modeling_t
+{
+  public:
     polygon_t() = default;
     ~polygon_t() override;
 
@@ -49,10 +51,10 @@ public:
     element_array_t* elementarray() override { return &elements; }
     const element_array_t* elementarray() const override { return &elements; }
 
-    void draw() override;          // triangle strips with primitive restart
-    void drawselection();          // selectelems as GL_TRIANGLES
-    void drawpoints() override;    // vertices as GL_POINTS with point sizes
-    void drawforfeedback();        // feedback vertex array as GL_POINTS
+    void draw() override;       // triangle strips with primitive restart
+    void drawselection();       // selectelems as GL_TRIANGLES
+    void drawpoints() override; // vertices as GL_POINTS with point sizes
+    void drawforfeedback();     // feedback vertex array as GL_POINTS
     // Over the vertices that elements index; min and max are left alone
     // when no element indexes a vertex.
     void bounds(pos3& min, pos3& max) const override;
@@ -68,19 +70,19 @@ public:
     // Number of vertices (records of `vertices`).
     uint64_t vertexcount() const { return vertices.count(); }
 
-    attribute_array_t vertices; // Position, RGBA, TexCoord2
-    attribute_array_t normals;  // tangent, binormal, normal
-    attribute_array_t wknmls;   // two tangent/binormal pairs
-    element_array_t elements;   // strips, 0xFFFFFFFF between them
-    vertex_array_t drawvao;     // vertices at 0, normals at 3
-    vertex_array_t feedbackvao; // vertices at 0, wknmls at 3
-    vertex_array_t pointvao;    // vertices at 0, point sizes at 2
+    attribute_array_t vertices;      // Position, RGBA, TexCoord2
+    attribute_array_t normals;       // tangent, binormal, normal
+    attribute_array_t wknmls;        // two tangent/binormal pairs
+    element_array_t elements;        // strips, 0xFFFFFFFF between them
+    vertex_array_t drawvao;          // vertices at 0, normals at 3
+    vertex_array_t feedbackvao;      // vertices at 0, wknmls at 3
+    vertex_array_t pointvao;         // vertices at 0, point sizes at 2
     feedback_buffer_t framefeedback; // nine words per vertex
     std::set<uint32_t> selectedpolygons;
     std::vector<polyid_t> polyidvector;
     element_array_t selectelems; // three indices per triangle number
 
-private:
+  private:
     bool checkPolyid(uint32_t t) const;
 };
 

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
-namespace {
+namespace
+{
 
 // Largest byte count a GL buffer can be asked for (GLsizeiptr is signed).
 constexpr uint64_t maxBytes = uint64_t(INT64_MAX) / 4;
@@ -26,8 +28,7 @@ GLuint attribute_array_t::bufferName() const
     return buffer_ && buffer_->generated() ? buffer_->name() : 0;
 }
 
-bool attribute_array_t::allocate(uint64_t count, const vertex_format_t& format, const void* data,
-                                 uint64_t dataBytes)
+bool attribute_array_t::allocate(uint64_t count, const vertex_format_t& format, const void* data, uint64_t dataBytes)
 {
     GLint maxAttribs = 0;
     glGetIntegerv(GL_MAX_VERTEX_ATTRIBS, &maxAttribs);

@@ -13,10 +13,12 @@
 #include <cstdint>
 #include <memory>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
-class attribute_array_t {
-public:
+class attribute_array_t
+{
+  public:
     attribute_array_t() = default;
     ~attribute_array_t() { release(); }
     attribute_array_t(const attribute_array_t&) = default;
@@ -28,8 +30,7 @@ public:
     // Returns false, changing nothing, when the format has more kinds than
     // GL_MAX_VERTEX_ATTRIBS; false when GL cannot reserve the store (the GL
     // error check prints the error).
-    bool allocate(uint64_t count, const vertex_format_t& format, const void* data = nullptr,
-                  uint64_t dataBytes = 0);
+    bool allocate(uint64_t count, const vertex_format_t& format, const void* data = nullptr, uint64_t dataBytes = 0);
     // Sets the record count, growing the store on the GPU to four times the
     // needed bytes when it is too small; contents in use are kept. False
     // without a buffer, or when the temporary copy buffer cannot be had.
@@ -68,7 +69,7 @@ public:
     // The GL buffer name, 0 when there is none.
     GLuint bufferName() const;
 
-private:
+  private:
     bool grow(uint64_t bytes, uint64_t keepBytes);
 
     std::shared_ptr<buffer_t> buffer_;

@@ -4,7 +4,8 @@
 
 #include <cstdio>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
 void buffer_t::generate(GLenum target)
 {
@@ -24,11 +25,20 @@ void buffer_t::release()
     }
 }
 
-GLuint buffer_t::name() const { return generated_ ? name_ : GL_INVALID_VALUE; }
+GLuint buffer_t::name() const
+{
+    return generated_ ? name_ : GL_INVALID_VALUE;
+}
 
-void buffer_t::bind() const { glBindBuffer(target_, name_); }
+void buffer_t::bind() const
+{
+    glBindBuffer(target_, name_);
+}
 
-void buffer_t::unbind() const { glBindBuffer(target_, 0); }
+void buffer_t::unbind() const
+{
+    glBindBuffer(target_, 0);
+}
 
 void* buffer_t::MapBufferRange(GLintptr offset, GLsizeiptr length, GLbitfield access)
 {

@@ -7,10 +7,12 @@
 
 #include <cstdint>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
-class buffer_t {
-public:
+class buffer_t
+{
+  public:
     buffer_t() = default;
     ~buffer_t() { release(); }
     buffer_t(const buffer_t&) = delete;
@@ -35,7 +37,7 @@ public:
     void* MapBufferRange(GLintptr offset, GLsizeiptr length, GLbitfield access);
     void unmap();
 
-private:
+  private:
     GLuint name_ = 0;
     GLenum target_ = 0;
     bool generated_ = false;

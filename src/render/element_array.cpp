@@ -6,9 +6,11 @@
 #include <climits>
 #include <cstdio>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
-namespace {
+namespace
+{
 
 constexpr uint64_t maxCount = uint64_t(INT64_MAX) / 16;
 
@@ -45,8 +47,7 @@ bool element_array_t::allocate(uint64_t count)
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, capacity_, nullptr, GL_DYNAMIC_DRAW);
     const bool failed = checkGL("element_array_t::allocate(3)");
     if (failed)
-        std::fprintf(stderr, "elements: %llu\nbuffer_size: %lld\n", (unsigned long long)count_,
-                     (long long)capacity_);
+        std::fprintf(stderr, "elements: %llu\nbuffer_size: %lld\n", (unsigned long long)count_, (long long)capacity_);
     buffer_->unbind();
     checkGL("element_array_t::allocate(end)");
     if (failed) {

@@ -12,12 +12,14 @@
 #include <cstdint>
 #include <memory>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
 constexpr uint32_t restartIndex = 0xFFFFFFFFu;
 
-class element_array_t {
-public:
+class element_array_t
+{
+  public:
     element_array_t() = default;
     ~element_array_t() { release(); }
     element_array_t(const element_array_t&) = default;
@@ -52,7 +54,7 @@ public:
     uint64_t bytesInUse() const { return count_ * 4; }
     GLuint bufferName() const;
 
-private:
+  private:
     std::shared_ptr<buffer_t> buffer_;
     int64_t capacity_ = 0;
     uint64_t count_ = 0;

@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
 bool program_t::create()
 {
@@ -49,7 +50,10 @@ void program_t::use() const
         glUseProgram(name_);
 }
 
-void program_t::unuse() const { glUseProgram(0); }
+void program_t::unuse() const
+{
+    glUseProgram(0);
+}
 
 GLint program_t::uniformLocation(const char* uniform) const
 {

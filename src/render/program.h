@@ -8,10 +8,12 @@
 
 #include <string>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
-class program_t {
-public:
+class program_t
+{
+  public:
     program_t() = default;
     ~program_t() { release(); }
     program_t(const program_t&) = delete;
@@ -33,7 +35,7 @@ public:
     GLuint name() const { return name_; }
     const std::string& infoLog() const { return infoLog_; }
 
-private:
+  private:
     std::string infoLog_;
     GLuint name_ = 0;
 };

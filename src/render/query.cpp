@@ -4,14 +4,14 @@
 
 #include <cstdio>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
 // glBeginQueryIndexed and glEndQueryIndexed come with OpenGL 4.0 and may be
 // null on older contexts; index 0 of the plain calls is the same query.
 bool query_t::indexed() const
 {
-    return indexedAllowed_ && GLEW_VERSION_4_0 && glBeginQueryIndexed != nullptr &&
-           glEndQueryIndexed != nullptr;
+    return indexedAllowed_ && GLEW_VERSION_4_0 && glBeginQueryIndexed != nullptr && glEndQueryIndexed != nullptr;
 }
 
 void query_t::generate()

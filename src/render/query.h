@@ -7,10 +7,12 @@
 
 #include <cstdint>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
-class query_t {
-public:
+class query_t
+{
+  public:
     query_t() = default;
     ~query_t() { release(); }
     query_t(const query_t&) = delete;
@@ -32,7 +34,7 @@ public:
     void setIndexed(bool allowed) { indexedAllowed_ = allowed; }
     GLuint name() const { return name_; }
 
-private:
+  private:
     bool indexed() const;
 
     bool generated_ = false;

@@ -11,10 +11,12 @@
 
 #include <cstddef>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
-template <class T> class scoped_map_t {
-public:
+template <class T> class scoped_map_t
+{
+  public:
     template <class Array>
     explicit scoped_map_t(Array& array, GLbitfield access = GL_MAP_READ_BIT | GL_MAP_WRITE_BIT)
         : unmap_(&unmapOf<Array>), array_(&array), ptr_(static_cast<T*>(array.map(access)))
@@ -32,7 +34,7 @@ public:
     T* get() const { return ptr_; }
     T& operator[](size_t i) const { return ptr_[i]; }
 
-private:
+  private:
     template <class Array> static void unmapOf(void* array) { static_cast<Array*>(array)->unmap(); }
 
     void (*unmap_)(void*);

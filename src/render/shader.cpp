@@ -8,7 +8,8 @@
 #include <fstream>
 #include <iterator>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
 bool shader_t::allocate(GLenum type, GLsizei count, const char* const* strings, const GLint* lengths)
 {
@@ -48,11 +49,18 @@ void shader_t::release()
     name_ = 0;
 }
 
-void shader_t::attach(GLuint program) const { glAttachShader(program, name_); }
+void shader_t::attach(GLuint program) const
+{
+    glAttachShader(program, name_);
+}
 
-void shader_t::detach(GLuint program) const { glDetachShader(program, name_); }
+void shader_t::detach(GLuint program) const
+{
+    glDetachShader(program, name_);
+}
 
-namespace {
+namespace
+{
 
 bool readWhole(const std::string& path, std::string& text)
 {
@@ -91,14 +99,12 @@ shader_source_t findShaderSource(const char* fileName, const char* prefix)
     return source;
 }
 
-void compileStageOrExit(shader_t& shader, GLenum type, const char* fileName, const char* prefix,
-                        const char* failText)
+void compileStageOrExit(shader_t& shader, GLenum type, const char* fileName, const char* prefix, const char* failText)
 {
     const shader_source_t source = findShaderSource(fileName, prefix);
     // A length beyond GLint cannot be handed to GL; treat it as a failed compile.
     const bool fits = source.text.size() <= size_t(INT32_MAX);
-    if (!source.found || !fits ||
-        !shader.allocate(type, source.text.data(), GLint(source.text.size()))) {
+    if (!source.found || !fits || !shader.allocate(type, source.text.data(), GLint(source.text.size()))) {
         std::fprintf(stderr, "%s%s\n", fileName, failText);
         if (!shader.infoLog().empty())
             std::fprintf(stderr, "%s\n", shader.infoLog().c_str());

@@ -7,10 +7,12 @@
 
 #include <string>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
-class shader_t {
-public:
+class shader_t
+{
+  public:
     shader_t() = default;
     ~shader_t() { release(); }
     shader_t(const shader_t&) = delete;
@@ -30,7 +32,7 @@ public:
     GLuint name() const { return name_; }
     const std::string& infoLog() const { return infoLog_; }
 
-private:
+  private:
     std::string infoLog_;
     GLuint name_ = 0;
 };
@@ -38,8 +40,8 @@ private:
 // The source of one stage: a replacement file when one exists, otherwise the
 // built-in source of that name.
 struct shader_source_t {
-    std::string text; // exact bytes of the file, or the built-in source
-    std::string path; // the file read; empty for the built-in source
+    std::string text;   // exact bytes of the file, or the built-in source
+    std::string path;   // the file read; empty for the built-in source
     bool found = false; // text holds something (file or built-in)
 };
 
@@ -54,7 +56,6 @@ shader_source_t findShaderSource(const char* fileName, const char* prefix);
 // failure prints fileName followed by `failText` (": vertex shader init
 // failed."), then the compile log on its own line when not empty, and ends
 // the process with status 1. Used by the renderers' init.
-void compileStageOrExit(shader_t& shader, GLenum type, const char* fileName, const char* prefix,
-                        const char* failText);
+void compileStageOrExit(shader_t& shader, GLenum type, const char* fileName, const char* prefix, const char* failText);
 
 } // namespace vyk3d

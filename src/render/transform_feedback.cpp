@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
 bool feedback_buffer_t::allocate(uint64_t words)
 {
@@ -43,8 +44,8 @@ void* feedback_buffer_t::map()
     if (name_ == 0 || size_ == 0)
         return nullptr;
     bind();
-    void* ptr = glMapBufferRange(GL_TRANSFORM_FEEDBACK_BUFFER, 0, GLsizeiptr(size_),
-                                 GL_MAP_READ_BIT | GL_MAP_WRITE_BIT);
+    void* ptr =
+        glMapBufferRange(GL_TRANSFORM_FEEDBACK_BUFFER, 0, GLsizeiptr(size_), GL_MAP_READ_BIT | GL_MAP_WRITE_BIT);
     unbind();
     return ptr;
 }
@@ -58,9 +59,15 @@ void feedback_buffer_t::unmap()
     unbind();
 }
 
-void feedback_buffer_t::bind() const { glBindBuffer(GL_TRANSFORM_FEEDBACK_BUFFER, name_); }
+void feedback_buffer_t::bind() const
+{
+    glBindBuffer(GL_TRANSFORM_FEEDBACK_BUFFER, name_);
+}
 
-void feedback_buffer_t::unbind() const { glBindBuffer(GL_TRANSFORM_FEEDBACK_BUFFER, 0); }
+void feedback_buffer_t::unbind() const
+{
+    glBindBuffer(GL_TRANSFORM_FEEDBACK_BUFFER, 0);
+}
 
 bool transform_feedback_t::allocate()
 {

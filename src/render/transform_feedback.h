@@ -8,10 +8,12 @@
 
 #include <cstdint>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
-class feedback_buffer_t {
-public:
+class feedback_buffer_t
+{
+  public:
     feedback_buffer_t() = default;
     ~feedback_buffer_t() { release(); }
     feedback_buffer_t(const feedback_buffer_t&) = delete;
@@ -32,14 +34,15 @@ public:
     uint64_t size() const { return size_; }   // bytes
     uint64_t count() const { return count_; } // 4-byte words
 
-private:
+  private:
     GLuint name_ = 0;
     uint64_t size_ = 0;
     uint64_t count_ = 0;
 };
 
-class transform_feedback_t {
-public:
+class transform_feedback_t
+{
+  public:
     // How the feedback binding is chosen: a transform-feedback object when
     // the context offers OpenGL 4.0 (Auto, decided at the first allocate,
     // when the GL entry points are known), or forced either way.
@@ -63,7 +66,7 @@ public:
     bool useObject() const { return useObject_; }
     GLuint name() const { return name_; }
 
-private:
+  private:
     mode_t mode_;
     bool useObject_ = false;
     bool active_ = false;

@@ -1,6 +1,7 @@
 #include "render/vertex_array.h"
 
-namespace vyk3d {
+namespace vyk3d
+{
 
 vertex_array_t::holder_t::~holder_t()
 {
@@ -29,7 +30,10 @@ void vertex_array_t::bind() const
         glBindVertexArray(holder_->name);
 }
 
-void vertex_array_t::unbind() const { glBindVertexArray(0); }
+void vertex_array_t::unbind() const
+{
+    glBindVertexArray(0);
+}
 
 void vertex_array_t::drawArrays(GLenum mode, GLsizei count) const
 {

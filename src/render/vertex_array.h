@@ -7,10 +7,12 @@
 
 #include <memory>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
-class vertex_array_t {
-public:
+class vertex_array_t
+{
+  public:
     vertex_array_t() = default;
 
     // Makes the holder (if none) and its GL name (if not yet generated).
@@ -26,7 +28,7 @@ public:
     // glDrawArrays(mode, 0, count) through this object; nothing when empty.
     void drawArrays(GLenum mode, GLsizei count) const;
 
-private:
+  private:
     struct holder_t {
         GLuint name = 0;
         bool generated = false;

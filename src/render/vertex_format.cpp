@@ -2,9 +2,11 @@
 
 #include <GL/glew.h>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
-namespace {
+namespace
+{
 
 struct kind_info_t {
     const char* name;
@@ -14,11 +16,9 @@ struct kind_info_t {
 };
 
 const kind_info_t kinds[] = {
-    {"Position", 3, GL_FLOAT, false},  {"Normal", 3, GL_FLOAT, true},
-    {"RGBA", 4, GL_FLOAT, true},       {"TexCoord3", 3, GL_FLOAT, false},
-    {"TexCoord2", 2, GL_FLOAT, false}, {"PointSize", 1, GL_FLOAT, false},
-    {"ID", 1, GL_UNSIGNED_INT, false}, {"Vector3w", 4, 0, false},
-    {"Matrix3w", 16, 0, false},
+    {"Position", 3, GL_FLOAT, false},  {"Normal", 3, GL_FLOAT, true},     {"RGBA", 4, GL_FLOAT, true},
+    {"TexCoord3", 3, GL_FLOAT, false}, {"TexCoord2", 2, GL_FLOAT, false}, {"PointSize", 1, GL_FLOAT, false},
+    {"ID", 1, GL_UNSIGNED_INT, false}, {"Vector3w", 4, 0, false},         {"Matrix3w", 16, 0, false},
 };
 
 const kind_info_t unknownKind = {"", 0, 0, false};
@@ -31,10 +31,22 @@ const kind_info_t& info(element_t kind)
 
 } // namespace
 
-const char* elementName(element_t kind) { return info(kind).name; }
-uint32_t elementWords(element_t kind) { return info(kind).words; }
-uint32_t elementType(element_t kind) { return info(kind).type; }
-bool elementNormalized(element_t kind) { return info(kind).normalized; }
+const char* elementName(element_t kind)
+{
+    return info(kind).name;
+}
+uint32_t elementWords(element_t kind)
+{
+    return info(kind).words;
+}
+uint32_t elementType(element_t kind)
+{
+    return info(kind).type;
+}
+bool elementNormalized(element_t kind)
+{
+    return info(kind).normalized;
+}
 
 vertex_format_t makeFormat(const element_t* kinds, size_t count)
 {
@@ -72,8 +84,8 @@ const vertex_format_t& frameFormat()
 
 const vertex_format_t& workFrameFormat()
 {
-    static const vertex_format_t format = makeFormat({element_t::Normal, element_t::Normal, element_t::Normal,
-                                        element_t::Normal});
+    static const vertex_format_t format =
+        makeFormat({element_t::Normal, element_t::Normal, element_t::Normal, element_t::Normal});
     return format;
 }
 

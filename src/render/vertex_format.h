@@ -11,7 +11,8 @@
 #include <cstdint>
 #include <initializer_list>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
 // One attribute kind; a record lays its kinds' components one after another
 // in 4-byte words, without padding.

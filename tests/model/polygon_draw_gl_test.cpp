@@ -18,7 +18,8 @@
 
 using namespace vyk3d;
 
-namespace {
+namespace
+{
 
 constexpr uint32_t R = restartIndex;
 constexpr int size = 32;
@@ -43,8 +44,9 @@ void main() { color = shade; }
 )";
 
 // An offscreen RGBA target with the test program in use.
-class PolygonPixels : public testing::Test {
-protected:
+class PolygonPixels : public testing::Test
+{
+  protected:
     void SetUp() override
     {
         vyktest::glContext();
@@ -159,7 +161,9 @@ struct gap_case_t {
     uint32_t separator; // what sits between the two strips
 };
 
-class PolygonGap : public PolygonPixels, public testing::WithParamInterface<gap_case_t> {};
+class PolygonGap : public PolygonPixels, public testing::WithParamInterface<gap_case_t>
+{
+};
 
 // Without the break a strip would run on through (2, 3, 4) and (3, 4, 5),
 // filling the gap between the quads.
@@ -172,18 +176,15 @@ TEST_P(PolygonGap, StripsSeparatedByABreakLeaveTheGapEmpty)
     EXPECT_FALSE(checkGL(GetParam().label));
     const std::vector<unsigned char> rgba = pixels();
     for (int y = 10; y < 22; ++y) {
-        expectCovered(rgba, 4, y);   // left quad: pixels 2 to 9
-        expectCovered(rgba, 27, y);  // right quad: pixels 22 to 29
+        expectCovered(rgba, 4, y);  // left quad: pixels 2 to 9
+        expectCovered(rgba, 27, y); // right quad: pixels 22 to 29
         for (int x = 11; x < 21; ++x)
             expectEmpty(rgba, x, y); // the gap
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Breaks, PolygonGap,
-                         testing::Values(gap_case_t{"restartIndex", R},
-                                         gap_case_t{"indexFarOutOfRange", 0x7FFFFFF0u}),
-                         [](const testing::TestParamInfo<gap_case_t>& info) {
-                             return std::string(info.param.label);
-                         });
+                         testing::Values(gap_case_t{"restartIndex", R}, gap_case_t{"indexFarOutOfRange", 0x7FFFFFF0u}),
+                         [](const testing::TestParamInfo<gap_case_t>& info) { return std::string(info.param.label); });
 
 } // namespace

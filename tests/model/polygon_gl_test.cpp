@@ -13,7 +13,8 @@
 
 using namespace vyk3d;
 
-namespace {
+namespace
+{
 
 constexpr uint32_t R = restartIndex;
 
@@ -31,8 +32,7 @@ void build(polygon_t& poly, const std::vector<v3>& positions, const std::vector<
         scoped_map_t<float> v(poly.vertices);
         ASSERT_TRUE(positions.empty() || v);
         for (size_t i = 0; i < positions.size(); ++i) {
-            const float record[9] = {positions[i].x, positions[i].y, positions[i].z, 1, 1, 1, 1,
-                                     0.5f, 0.5f};
+            const float record[9] = {positions[i].x, positions[i].y, positions[i].z, 1, 1, 1, 1, 0.5f, 0.5f};
             std::copy(record, record + 9, &v[i * 9]);
         }
         scoped_map_t<float> n(poly.normals);
@@ -61,8 +61,7 @@ std::vector<float> frameOf(polygon_t& poly, size_t vertex)
     return std::vector<float>(&p[vertex * 9], &p[vertex * 9] + 9);
 }
 
-const std::vector<v3> eight = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0},
-                               {2, 0, 0}, {3, 0, 0}, {2, 1, 0}, {3, 1, 0}};
+const std::vector<v3> eight = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 0, 0}, {3, 0, 0}, {2, 1, 0}, {3, 1, 0}};
 
 struct strip_case_t {
     const char* label;
@@ -123,9 +122,8 @@ TEST(PolygonTables, UnknownTriangleIsReported)
     testing::internal::CaptureStderr();
     poly.selectpolygon(7);
     poly.unselectpolygon(2);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "polygon_t::selectpolygon() polyid(7) >= polyidvector.size(2)\n"
-              "polygon_t::selectpolygon() polyid(2) >= polyidvector.size(2)\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "polygon_t::selectpolygon() polyid(7) >= polyidvector.size(2)\n"
+                                                      "polygon_t::selectpolygon() polyid(2) >= polyidvector.size(2)\n");
     poly.selectpolygon(1);
     poly.unselectpolygon(1);
     EXPECT_EQ(mapped(poly.selectelems), std::vector<uint32_t>(6, R));

@@ -16,7 +16,8 @@
 
 using namespace vyk3d;
 
-namespace {
+namespace
+{
 
 std::vector<float> iota(size_t n, float first = 0.0f)
 {
@@ -162,9 +163,7 @@ TEST(AttributeArray, MapMessages)
     testing::internal::CaptureStderr();
     EXPECT_EQ(a.map(), nullptr);
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("buffer_t::MapBufferRange(): ptr is NULL.\narray pointer is NULL.\n"),
-              std::string::npos)
-        << err;
+    EXPECT_NE(err.find("buffer_t::MapBufferRange(): ptr is NULL.\narray pointer is NULL.\n"), std::string::npos) << err;
     glGetError(); // the refused second mapping
 }
 

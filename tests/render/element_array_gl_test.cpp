@@ -12,7 +12,8 @@
 
 using namespace vyk3d;
 
-namespace {
+namespace
+{
 
 void fill(element_array_t& e, const std::vector<uint32_t>& values)
 {

@@ -16,7 +16,8 @@
 
 using namespace vyk3d;
 
-namespace {
+namespace
+{
 
 struct program_case_t {
     const char* vertex;
@@ -29,16 +30,15 @@ const program_case_t programs[] = {
     {"shader.vsd",
      "shader.fsd",
      false,
-     {"Globalview", "Modelview", "invModelview", "Projection", "LightPosition", "Shininess",
-      "RefractFactor", "SkyBox", "ReflectAlpha", "RefractAlpha", "cubeTex", "colorTex", "bumpTex",
-      "specTex", "bumpOfs", "ColorFactor", "MercatorSphere"}},
-    {"morph.vsd",
-     "morph.fsd",
-     false,
-     {"Globalview", "Modelview", "invModelview", "Projection", "LightPosition", "Shininess",
-      "MorphingRate", "RefractFactor", "SkyBox", "ReflectAlpha", "RefractAlpha", "cubeTex",
-      "colorTex", "bumpTex", "specTex", "bumpOfs", "colorTex2", "bumpTex2", "specTex2", "bumpOfs2",
-      "MercatorSphere", "MercatorSphere2"}},
+     {"Globalview", "Modelview", "invModelview", "Projection", "LightPosition", "Shininess", "RefractFactor", "SkyBox",
+      "ReflectAlpha", "RefractAlpha", "cubeTex", "colorTex", "bumpTex", "specTex", "bumpOfs", "ColorFactor",
+      "MercatorSphere"}},
+    {"morph.vsd", "morph.fsd", false, {"Globalview",     "Modelview",      "invModelview", "Projection",
+                                       "LightPosition",  "Shininess",      "MorphingRate", "RefractFactor",
+                                       "SkyBox",         "ReflectAlpha",   "RefractAlpha", "cubeTex",
+                                       "colorTex",       "bumpTex",        "specTex",      "bumpOfs",
+                                       "colorTex2",      "bumpTex2",       "specTex2",     "bumpOfs2",
+                                       "MercatorSphere", "MercatorSphere2"}},
     {"feedback.vsd", "feedback.fsd", true, {"LightPosition", "Shininess"}},
 };
 
@@ -94,8 +94,7 @@ TEST(Shader, SourceNeedsNoTerminatingZero)
     // The length ends the source before the garbage that follows it.
     const std::string source = "#version 330\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n@@@";
     shader_t shader;
-    EXPECT_TRUE(shader.allocate(GL_FRAGMENT_SHADER, source.data(), GLint(source.size() - 3)))
-        << shader.infoLog();
+    EXPECT_TRUE(shader.allocate(GL_FRAGMENT_SHADER, source.data(), GLint(source.size() - 3))) << shader.infoLog();
 }
 
 TEST(Program, LifecycleAndMissingUniform)

@@ -10,7 +10,8 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 const char* triangleStl = "solid t\n"
                           "facet normal 0 0 1\n"

@@ -18,13 +18,20 @@
 
 using namespace vyk3d;
 
-namespace {
+namespace
+{
 
 struct v3 {
     float x, y, z;
 };
-v3 add(v3 a, v3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-v3 cross(v3 a, v3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+v3 add(v3 a, v3 b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+v3 cross(v3 a, v3 b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
 v3 normalize(v3 v)
 {
     const float l = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
@@ -62,7 +69,9 @@ struct mode_case_t {
     bool indexedQueries;
 };
 
-class FeedbackCapture : public testing::TestWithParam<mode_case_t> {};
+class FeedbackCapture : public testing::TestWithParam<mode_case_t>
+{
+};
 
 // Two work frames per vertex in, one frame out: normal from the two
 // tangent/binormal cross products, tangent from the tangent sum.
@@ -125,11 +134,8 @@ TEST_P(FeedbackCapture, FramesFollowTheFormulas)
 
 INSTANTIATE_TEST_SUITE_P(Modes, FeedbackCapture,
                          testing::Values(mode_case_t{"object", transform_feedback_t::UseObject, true},
-                                         mode_case_t{"defaultBinding", transform_feedback_t::UseDefault,
-                                                     false}),
-                         [](const testing::TestParamInfo<mode_case_t>& info) {
-                             return std::string(info.param.label);
-                         });
+                                         mode_case_t{"defaultBinding", transform_feedback_t::UseDefault, false}),
+                         [](const testing::TestParamInfo<mode_case_t>& info) { return std::string(info.param.label); });
 
 TEST(TransformFeedback, UnnamedBufferDoesNothing)
 {

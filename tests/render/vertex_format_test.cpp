@@ -9,7 +9,8 @@
 
 using namespace vyk3d;
 
-namespace {
+namespace
+{
 
 TEST(ElementKinds, TableOfWordsTypesAndNames)
 {
