@@ -88,7 +88,7 @@ TEST(VykviewProgram, EndOfTheXServerEndsTheProgram) {
     auto x = std::make_unique<vyktest::XServer>();
     ASSERT_TRUE(x->ok());
     vyktest::TempDir dir;
-    dir.write("a.vyk", kEmptyScene);
+    dir.write("a.vyk", apptest::quadSection(1, 1, 0, {200, 100, 0}));
     auto viewer = startViewer(*x, dir, "a.vyk");
     ASSERT_EQ(apptest::findWindows(*x, "a.vyk - vykview").size(), 1u);
     x.reset();
