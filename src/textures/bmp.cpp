@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "foundation/byteorder.h"
 #include "textures/file_buffer.h"
 
 namespace libgr {
@@ -49,16 +50,17 @@ bool grBitmapFile::load(const char* name)
     if (fileheader.empty() || infoheader.empty())
         return true; // toImage refuses it
 
-    const tagBITMAPFILEHEADER& fh = fileheader[0];
-    const tagBITMAPINFOHEADER& ih = infoheader[0];
-    const uint64_t pixelOffset = fh.bfOffBits;
+    using libutils::little16;
+    using libutils::little32;
+    const uint64_t pixelOffset = little32(fileheader[0].bfOffBits);
+    const uint16_t bitCount = little16(infoheader[0].biBitCount);
     // The palette follows the info header, whatever its size (40, 108, 124
     // bytes); it ends where the pixels begin and holds at most 2^bits entries.
-    const uint64_t paletteStart = kFileHeaderSize + uint64_t(ih.biSize);
+    const uint64_t paletteStart = kFileHeaderSize + uint64_t(little32(infoheader[0].biSize));
     if (pixelOffset > paletteStart) {
         palettecount = (pixelOffset - paletteStart) / sizeof(tagRGBQUAD);
-        if (ih.biBitCount <= 8) {
-            uint64_t most = uint64_t(1) << ih.biBitCount;
+        if (bitCount <= 8) {
+            uint64_t most = uint64_t(1) << bitCount;
             if (palettecount > most)
                 palettecount = most;
         }
@@ -73,23 +75,28 @@ bool grBitmapFile::toImage(grImage2D& image) const
 {
     if (fileheader.empty() || infoheader.empty())
         return false;
+    using libutils::little16;
+    using libutils::little32;
     const tagBITMAPINFOHEADER& ih = infoheader[0];
-    if (ih.biSize < kInfoHeaderSize || ih.biCompression != 0)
+    const int32_t biWidth = int32_t(little32(uint32_t(ih.biWidth)));
+    const int32_t biHeight = int32_t(little32(uint32_t(ih.biHeight)));
+    const uint16_t bitCount = little16(ih.biBitCount);
+    if (little32(ih.biSize) < kInfoHeaderSize || little32(ih.biCompression) != 0)
         return false;
-    if (ih.biWidth <= 0 || ih.biHeight == 0 || ih.biHeight == INT32_MIN)
+    if (biWidth <= 0 || biHeight == 0 || biHeight == INT32_MIN)
         return false;
-    const uint32_t width = uint32_t(ih.biWidth);
-    const bool topDown = ih.biHeight < 0;
-    const uint32_t height = uint32_t(topDown ? -ih.biHeight : ih.biHeight);
+    const uint32_t width = uint32_t(biWidth);
+    const bool topDown = biHeight < 0;
+    const uint32_t height = uint32_t(topDown ? -biHeight : biHeight);
 
     grPixelFormat pf{grFmtLuminance, grTypeUINT, grBits8};
     const bool paletted = palettecount > 0;
-    switch (ih.biBitCount) {
+    switch (bitCount) {
     case 1:
     case 4:
     case 8:
         pf.format = paletted ? grFmtColorIndex : grFmtLuminance;
-        pf.bits = grBitsCodeOf(ih.biBitCount);
+        pf.bits = grBitsCodeOf(bitCount);
         break;
     case 24: pf.format = grFmtBGR; break;
     case 32:
@@ -101,7 +108,7 @@ bool grBitmapFile::toImage(grImage2D& image) const
     }
 
     // The pixel rows must all be in the file: the header's size is data.
-    const uint64_t rowBytes = paddedRow(width, ih.biBitCount);
+    const uint64_t rowBytes = paddedRow(width, bitCount);
     const uint64_t need = rowBytes * height;
     if (pixels.size() < need)
         return false;

@@ -1,10 +1,8 @@
 #include "textures/image_format.h"
 
-#include <strings.h>
-
 #include <cstdio>
-#include <cstring>
 
+#include "foundation/path.h"
 #include "textures/bmp.h"
 #include "textures/image_convert.h"
 #include "textures/jpeg.h"
@@ -13,23 +11,10 @@
 
 namespace libgr {
 
-namespace {
-
-// 0 when `name` ends in `ending`, ignoring letter case.
-int hasExtension(const char* name, const char* ending)
-{
-    if (!name)
-        return -1;
-    size_t n = strlen(name), e = strlen(ending);
-    if (e > n)
-        return -1;
-    return strncasecmp(name + n - e, ending, e);
-}
-
-} // namespace
-
 bool autoloadformat(grImage2D& image, const char* fname)
 {
+    if (!fname)
+        fname = "";
     bool ok;
     if (hasExtension(fname, ".jpg") == 0)
         ok = jpegLoad(image, fname);
@@ -52,6 +37,8 @@ bool autoloadformat(grImage2D& image, const char* fname)
 
 bool autosaveformat(const grImage2D& image, const char* fname)
 {
+    if (!fname)
+        fname = "";
     if (hasExtension(fname, ".jpg") == 0)
         return jpegSave(image, fname);
     if (hasExtension(fname, ".bmp") == 0) {
