@@ -1,5 +1,7 @@
 #include "textures/png.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -38,6 +40,10 @@ uint64_t powerOfTwoAtLeast(uint64_t n)
 
 int pngRead(const char* fname, grImage2D& image)
 {
+    // Only regular files: opening a FIFO would wait for a writer.
+    struct stat st;
+    if (stat(fname, &st) == 0 && !S_ISREG(st.st_mode))
+        return -1;
     FILE* fp = fopen(fname, "rb");
     if (!fp) {
         fprintf(stderr, "%s: file open error, %s\n", fname, strerror(errno));

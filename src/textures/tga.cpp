@@ -39,11 +39,14 @@ bool grTargaFile::load(const char* name)
     ident.clear();
     colormap.clear();
     pixels.release();
-    FILE* f = name ? fopen(name, "rb") : nullptr;
+    // Only regular files: opening a FIFO would wait for a writer.
+    struct stat st;
+    if (!name || stat(name, &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    FILE* f = fopen(name, "rb");
     if (!f)
         return false;
     FileCloser closer{f};
-    struct stat st;
     if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     const uint64_t fileSize = uint64_t(st.st_size);

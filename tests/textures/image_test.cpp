@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "image_fixtures.h"
 #include "support/temp_dir.h"
@@ -125,4 +126,19 @@ TEST(ImageFormat, UnknownExtensions)
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "autoloadformat load fail, fname=picture.gif\nautosaveformat load fail, fname=picture.gif\n"
               "autoloadformat load fail, fname=jpg\n");
+}
+
+TEST(ImageFormat, PipesAreNotOpened)
+{
+    // A FIFO would block an open for reading until a writer came along.
+    vyktest::TempDir dir;
+    for (const char* name : {"p.bmp", "p.tga", "p.jpg", "p.png"}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.file(name);
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        grImage2D img;
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(autoloadformat(img, path.c_str()));
+        testing::internal::GetCapturedStderr();
+    }
 }
