@@ -158,50 +158,6 @@ bool nurbs_t::makeVertices()
     return true;
 }
 
-void nurbs_t::evaluate(float* out) const
-{
-    const nurbsgrid_t g = grid();
-    const uint64_t perSample = numU * numV;
-    // The u basis of every grid column is reused by every grid row; keep it
-    // when it fits in 64 MB, otherwise evaluate each vertex directly. Per
-    // column only the terms with a non-zero u basis are visited (at most
-    // orderU per control row), in the order of the direct sum.
-    std::vector<float> nuAll, nv;
-    std::vector<nurbsterm_t> terms;
-    std::vector<uint64_t> firstTerm;
-    const bool tables = uint64_t(resU) * perSample <= (uint64_t(16) << 20);
-    if (tables) {
-        nuAll.resize(resU * perSample);
-        nv.resize(perSample);
-        firstTerm.resize(uint64_t(resU) + 1);
-        for (uint32_t i = 0; i < resU; ++i) {
-            float* nu = nuAll.data() + i * perSample;
-            nurbsBasisU(g, float(i) / float(resU - 1), nu);
-            firstTerm[i] = terms.size();
-            for (uint64_t k = 0; k < perSample; ++k)
-                if (nu[k] != 0.0f)
-                    terms.push_back(nurbsterm_t{uint32_t(k % numU), uint32_t(k / numU)});
-        }
-        firstTerm[resU] = terms.size();
-    }
-    for (uint32_t j = 0; j < resV; ++j) {
-        const float v = float(j) / float(resV - 1);
-        if (tables)
-            nurbsBasisV(g, v, nv.data());
-        for (uint32_t i = 0; i < resU; ++i) {
-            const float u = float(i) / float(resU - 1);
-            const ctlpt_t p =
-                tables ? nurbsSurfaceFromTerms(g, nuAll.data() + i * perSample, nv.data(), terms.data() + firstTerm[i],
-                                               firstTerm[i + 1] - firstTerm[i], u, v)
-                       : nurbs_surface(g, u, v);
-            float* rec = out + (uint64_t(resU) * j + i) * 9;
-            std::memcpy(rec, &p, sizeof p);
-            rec[7] = u;
-            rec[8] = v;
-        }
-    }
-}
-
 void nurbs_t::updateVertices()
 {
     const uint64_t vertexCount = uint64_t(resU) * resV;
@@ -213,7 +169,7 @@ void nurbs_t::updateVertices()
     checkGL("nurbs_t::updateVertices() mapping.");
     if (!vertices || !wknmls)
         return;
-    evaluate(vertices.get());
+    nurbsEvaluateGrid(grid(), resU, resV, vertices.get(), 9);
     computeWorkFrames(vertices.get(), 9, resU, resV, wknmls.get());
     checkGL("nurbs_t::updateNormals() update end.");
 }

@@ -170,7 +170,6 @@ class nurbs_t : public modeling_t
   private:
     bool resolutionOk() const;
     void openTexture();
-    void evaluate(float* vertices) const;
 };
 
 } // namespace vyk3d

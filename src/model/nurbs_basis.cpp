@@ -1,6 +1,7 @@
 #include "model/nurbs_basis.h"
 
 #include <cmath>
+#include <cstring>
 #include <iostream>
 #include <vector>
 
@@ -228,19 +229,63 @@ ctlpt_t nurbsSurfaceFromBasis(const nurbsgrid_t& g, const float* nu, const float
     return finish(g, sum, u, v);
 }
 
-ctlpt_t nurbsSurfaceFromTerms(const nurbsgrid_t& g, const float* nu, const float* nv, const nurbsterm_t* terms,
-                              uint64_t termCount, float u, float v)
+ctlpt_t nurbsSurfaceFromTerms(const nurbsgrid_t& g, const nurbsterm_t* terms, uint64_t termCount, const float* nv,
+                              float u, float v)
 {
     sums_t sum;
     for (uint64_t n = 0; n < termCount; ++n) {
-        const uint64_t i = terms[n].i, j = terms[n].j, k = j * g.numU + i;
-        if (nu[k] == 0.0f)
-            continue;
-        const float c = nu[k] * g.weights[k] * nv[i * g.numV + j];
+        const nurbsterm_t& t = terms[n];
+        const uint64_t k = uint64_t(t.j) * g.numU + t.i;
+        const float c = t.nu * g.weights[k] * nv[uint64_t(t.i) * g.numV + t.j];
         if (c != 0.0f)
             sum.add(c, g.points[k]);
     }
     return finish(g, sum, u, v);
+}
+
+void nurbsEvaluateGrid(const nurbsgrid_t& g, uint32_t resU, uint32_t resV, float* out, uint32_t stride,
+                       uint64_t termLimit)
+{
+    if (!g.valid() || resU < 2 || resV < 2 || stride < 9)
+        return;
+    const uint64_t perSample = g.numU * g.numV;
+    std::vector<float> basis(perSample);
+    std::vector<nurbsterm_t> terms;
+    std::vector<uint64_t> first(uint64_t(resU) + 1, 0);
+    bool sparse = true;
+    for (uint32_t i = 0; i < resU && sparse; ++i) {
+        nurbsBasisU(g, float(i) / float(resU - 1), basis.data());
+        first[i] = terms.size();
+        for (uint64_t k = 0; k < perSample; ++k) {
+            if (basis[k] == 0.0f)
+                continue;
+            if (terms.size() >= termLimit) {
+                sparse = false;
+                break;
+            }
+            terms.push_back(nurbsterm_t{uint32_t(k % g.numU), uint32_t(k / g.numU), basis[k]});
+        }
+    }
+    first[resU] = terms.size();
+    if (!sparse) {
+        terms.clear();
+        terms.shrink_to_fit();
+    }
+    for (uint32_t j = 0; j < resV; ++j) {
+        const float v = float(j) / float(resV - 1);
+        if (sparse)
+            nurbsBasisV(g, v, basis.data());
+        for (uint32_t i = 0; i < resU; ++i) {
+            const float u = float(i) / float(resU - 1);
+            const ctlpt_t p =
+                sparse ? nurbsSurfaceFromTerms(g, terms.data() + first[i], first[i + 1] - first[i], basis.data(), u, v)
+                       : nurbs_surface(g, u, v);
+            float* rec = out + (uint64_t(resU) * j + i) * stride;
+            std::memcpy(rec, &p, sizeof p);
+            rec[7] = u;
+            rec[8] = v;
+        }
+    }
 }
 
 void nurbsBasisU(const nurbsgrid_t& g, float u, float* nu)

@@ -69,16 +69,28 @@ ctlpt_t nurbs_surface(const nurbsgrid_t& g, float u, float v);
 // v-knot column i. Gives exactly the values of nurbs_surface.
 ctlpt_t nurbsSurfaceFromBasis(const nurbsgrid_t& g, const float* nu, const float* nv, float u, float v);
 
-// One term of the double sum: control column i, control row j.
+// One term of the double sum: control column i, control row j, and the u
+// basis value N(i, orderU, u) on u-knot row j.
 struct nurbsterm_t {
     uint32_t i, j;
+    float nu;
 };
 
-// The same again, visiting only the terms listed in `terms` (in the order of
-// the direct sum: j, then i, increasing), a superset of those whose u basis
-// value is not 0.
-ctlpt_t nurbsSurfaceFromTerms(const nurbsgrid_t& g, const float* nu, const float* nv, const nurbsterm_t* terms,
-                              uint64_t termCount, float u, float v);
+// The same point from the terms with a non-zero u basis (in the order of the
+// direct sum: j, then i, increasing) and the dense v basis values nv as for
+// nurbsSurfaceFromBasis. Gives exactly the values of nurbs_surface.
+ctlpt_t nurbsSurfaceFromTerms(const nurbsgrid_t& g, const nurbsterm_t* terms, uint64_t termCount, const float* nv,
+                              float u, float v);
+
+// Evaluates the resU x resV grid (u = i / (resU - 1), v = j / (resV - 1))
+// into vertex records of `stride` floats: position, colour, then (u, v).
+// Vertex resU * j + i. The u basis is computed once per grid column and kept
+// as its non-zero terms (at most orderU per control row for ordered knots),
+// the v basis once per grid row; when the kept terms would exceed termLimit
+// (knots out of order), each vertex is evaluated directly instead. Same
+// values either way. Requires g.valid(), resU >= 2, resV >= 2, stride >= 9.
+void nurbsEvaluateGrid(const nurbsgrid_t& g, uint32_t resU, uint32_t resV, float* out, uint32_t stride,
+                       uint64_t termLimit = uint64_t(16) << 20);
 
 // Fills nu (numV x numU values) for parameter u, or nv (numU x numV) for v.
 void nurbsBasisU(const nurbsgrid_t& g, float u, float* nu);
