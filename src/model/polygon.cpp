@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 namespace vyk3d
 {
@@ -151,7 +152,8 @@ void polygon_t::update(const char* newName)
         polyidvector.clear();
     if (count == 0)
         return;
-    const uint64_t vertexCount = vertices.count();
+    // Every index is read from both the vertex and the frame buffer.
+    const uint64_t vertexCount = std::min(vertices.count(), normals.count());
 
     scoped_map_t<uint32_t> elems(elements);
     if (!elems)
@@ -166,10 +168,16 @@ void polygon_t::update(const char* newName)
 
     scoped_map_t<float> verts(vertices, GL_MAP_READ_BIT);
     scoped_map_t<float> frames(normals);
-    scoped_map_t<uint32_t> sel(selectelems);
     polyidvector.assign(count - 2, polyid_t{restartIndex, false});
-    if (!verts || !frames || !sel)
+    if (!verts || !frames)
         return;
+    // selectelems is sized by allocate; elements resized since then must not
+    // make the walk write past it.
+    const uint64_t selectCount = selectelems.count() / 3;
+    std::unique_ptr<scoped_map_t<uint32_t>> selMap;
+    if (selectCount != 0)
+        selMap.reset(new scoped_map_t<uint32_t>(selectelems));
+    uint32_t* sel = selMap ? selMap->get() : nullptr;
 
     uint32_t run = 0;
     uint32_t t = 0;
@@ -185,12 +193,11 @@ void polygon_t::update(const char* newName)
         const bool flipped = run % 2 == 0;
         const uint32_t a = flipped ? elems[i - 1] : elems[i - 2];
         const uint32_t b = flipped ? elems[i - 2] : elems[i - 1];
-        if (selectedpolygons.count(t) != 0) {
-            sel[3 * size_t(t)] = a;
-            sel[3 * size_t(t) + 1] = b;
-            sel[3 * size_t(t) + 2] = c;
-        } else {
-            sel[3 * size_t(t)] = sel[3 * size_t(t) + 1] = sel[3 * size_t(t) + 2] = restartIndex;
+        if (sel != nullptr && t < selectCount) {
+            const bool selected = selectedpolygons.count(t) != 0;
+            sel[3 * size_t(t)] = selected ? a : restartIndex;
+            sel[3 * size_t(t) + 1] = selected ? b : restartIndex;
+            sel[3 * size_t(t) + 2] = selected ? c : restartIndex;
         }
         polyidvector[t] = polyid_t{uint32_t(i - 2), flipped};
         ++t;
@@ -296,6 +303,8 @@ void polygon_t::selectpolygon(uint32_t t)
     if (!elems || !sel)
         return;
     const size_t p = id.position;
+    if (p + 2 >= elements.count() || 3 * uint64_t(t) + 2 >= selectelems.count())
+        return; // the elements changed since the last update
     sel[3 * size_t(t)] = id.flipped ? elems[p + 1] : elems[p];
     sel[3 * size_t(t) + 1] = id.flipped ? elems[p] : elems[p + 1];
     sel[3 * size_t(t) + 2] = elems[p + 2];
@@ -305,6 +314,8 @@ void polygon_t::selectpolygon(uint32_t t)
 void polygon_t::unselectpolygon(uint32_t t)
 {
     if (!checkPolyid(t))
+        return;
+    if (3 * uint64_t(t) + 2 >= selectelems.count())
         return;
     scoped_map_t<uint32_t> sel(selectelems);
     if (!sel)

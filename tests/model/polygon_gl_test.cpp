@@ -130,6 +130,31 @@ TEST(PolygonTables, UnknownTriangleIsReported)
     EXPECT_TRUE(poly.selectedpolygons.empty());
 }
 
+// A producer that re-sizes the elements after allocate gets its triangles
+// and frames; the selection table keeps its allocated size.
+TEST(PolygonTables, ElementsGrownAfterAllocate)
+{
+    vyktest::glContext();
+    polygon_t poly;
+    build(poly, eight, {0, 1, 2, 3});
+    ASSERT_TRUE(poly.elements.allocate(8));
+    {
+        scoped_map_t<uint32_t> e(poly.elements);
+        ASSERT_TRUE(e);
+        for (uint32_t i = 0; i < 8; ++i)
+            e[i] = i;
+    }
+    poly.update();
+    ASSERT_EQ(poly.polyidvector.size(), 6u);
+    EXPECT_EQ(poly.polyidvector[5].position, 5u);
+    EXPECT_TRUE(poly.polyidvector[5].flipped);
+    EXPECT_EQ(frameOf(poly, 7)[8], 1.0f); // computed for the last triangle
+    poly.selectpolygon(5);                // past the table: nothing happens
+    poly.selectpolygon(1);
+    EXPECT_EQ(mapped(poly.selectelems), (std::vector<uint32_t>{R, R, R, 2, 1, 3}));
+    EXPECT_FALSE(checkGL("ElementsGrownAfterAllocate"));
+}
+
 TEST(PolygonFrames, ComputedWhereNormalIsZeroKeptWhereSupplied)
 {
     vyktest::glContext();
