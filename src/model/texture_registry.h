@@ -31,7 +31,8 @@ public:
     }
 
     // Stores entry under key and returns its handle; reuses the most recently
-    // freed slot. Returns 0 (nothing stored) for a null entry or when all
+    // freed slot. Callers look the key up first: adding a key again points it
+    // at the new entry, and the old one is then reachable by handle only. Returns 0 (nothing stored) for a null entry or when all
     // 65536 slots are taken: a 17th slot bit would alias slot 0.
     uint32_t add(const std::string& key, entry_ptr entry) {
         if (!entry) return 0;

@@ -80,10 +80,6 @@ private:
 // Smallest power of two not below n (1 for 0).
 uint32_t grCeilPow2(uint32_t n);
 
-}  // namespace libgr
-
-namespace libgr {
-
 // Steps shared by the 2-D and cube-map uploads; `target` is GL_TEXTURE_2D or
 // a cube face.
 
