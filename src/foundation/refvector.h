@@ -200,15 +200,17 @@ class ofsvector : public refvector2<T, A> {
     uint64_t n = (total - m_offset) / sizeof(T);
     return n < m_limit ? n : m_limit;
   }
+  // Storage start plus the view offset; an offset past the end stops at the
+  // end, so the pointer stays inside (or one past) the storage.
   const T* begin() const override {
     return this->m_block ? reinterpret_cast<const T*>(
-                               static_cast<const char*>(this->m_block->data) + m_offset)
+                               static_cast<const char*>(this->m_block->data) + start())
                          : nullptr;
   }
   const T* end() const override { return begin() + size(); }
   T* begin() override {
     return this->m_block
-               ? reinterpret_cast<T*>(static_cast<char*>(this->m_block->data) + m_offset)
+               ? reinterpret_cast<T*>(static_cast<char*>(this->m_block->data) + start())
                : nullptr;
   }
   T* end() override { return begin() + size(); }
@@ -254,6 +256,11 @@ class ofsvector : public refvector2<T, A> {
   void setLimit(uint64_t limit) { m_limit = limit; }
 
  private:
+  uint64_t start() const {
+    uint64_t total = base::bytes();
+    return m_offset < total ? m_offset : total;
+  }
+
   uint64_t m_offset = 0;       // byte offset of the first element
   uint64_t m_limit = nolimit;  // element limit; all bits set: none
 };
