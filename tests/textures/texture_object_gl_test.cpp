@@ -299,6 +299,42 @@ TEST_F(TextureObjectGL, ImageWithoutAStoreIsNotReadWithThePreviousStore) {
     }
 }
 
+TEST_F(TextureObjectGL, EveryFormatTheCodecsProduceUploadsCleanly) {
+    // What BMP, TGA, JPEG and PNG files decode to, and the signed forms the
+    // bump chain makes of them.
+    const grPixelFormat formats[] = {
+        {grFmtLuminance, grTypeUINT, grBits8},       {grFmtLuminance, grTypeUINT, grBits16},
+        {grFmtLuminanceAlpha, grTypeUINT, grBits8},  {grFmtLuminanceAlpha, grTypeUINT, grBits16},
+        {grFmtRGB, grTypeUINT, grBits8},             {grFmtRGB, grTypeUINT, grBits16},
+        {grFmtRGBA, grTypeUINT, grBits8},            {grFmtRGBA, grTypeUINT, grBits16},
+        {grFmtBGR, grTypeUINT, grBits8},             {grFmtBGRA, grTypeUINT, grBits8},
+        {grFmtBGRA, grTypeUINT, grBitsP1555},        {grFmtLuminanceAlpha, grTypeSINT, grBits8},
+        {grFmtLuminanceAlpha, grTypeSINT, grBits16}, {grFmtRGB, grTypeSINT, grBits8},
+        {grFmtRGB, grTypeSINT, grBits16},            {grFmtRGBA, grTypeSINT, grBits8},
+        {grFmtRGBA, grTypeSINT, grBits16},           {grFmtBGR, grTypeSINT, grBits8},
+        {grFmtBGRA, grTypeSINT, grBits8},            {grFmtBGRA, grTypeSINT, grBitsP1555},
+    };
+    for (const grPixelFormat& pf : formats) {
+        SCOPED_TRACE(testing::Message() << "format " << pf.format << " type " << pf.type << " bits " << pf.bits);
+        grImage2D img;
+        img.format = pf;
+        img.width = 2;
+        img.height = 2;
+        ASSERT_TRUE(img.allocate());
+        for (bool mipmap : {false, true}) {
+            grTexture2D tex;
+            tex.SetMipmap(mipmap);
+            tex.SetImage(img, 0, 0);
+            grTextureObject obj;
+            testing::internal::CaptureStderr();
+            obj.Create(tex);
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+            EXPECT_EQ(levelParam(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH), 2);
+        }
+    }
+}
+
 TEST_F(TextureObjectGL, RefusedFormatLeavesTheLevelUndefined) {
     grImage2D rg;
     rg.format = {grFmtRG, grTypeUINT, grBits8};
