@@ -270,6 +270,22 @@ TEST(PolygonLifecycle, ClearThenAllocateAgain)
     EXPECT_FALSE(checkGL("PolygonLifecycle"));
 }
 
+// A count read from a file may ask for more than the GL can hold: the
+// failure is reported, never taken for success.
+TEST(PolygonAllocate, StoreTheGLCannotReserveFails)
+{
+    vyktest::glContext();
+    polygon_t poly;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(poly.allocate(0xFFFFFFF0u, 3));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("vertices.allocate() failed.\n"), std::string::npos) << err;
+    EXPECT_EQ(poly.vertices.count(), 0u);
+    EXPECT_EQ(poly.vertices.map(), nullptr);
+    poly.draw();                      // nothing to draw from
+    EXPECT_TRUE(poly.allocate(3, 3)); // and the polygon is still usable
+}
+
 TEST(PolygonAllocate, CountsPastTheIndexRangeAreRefused)
 {
     vyktest::glContext();
