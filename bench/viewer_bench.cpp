@@ -13,6 +13,7 @@
 #include "support/run.h"
 
 #include <GL/glew.h>
+// after glew.h, which must come first
 #include <GL/freeglut.h>
 
 #include <benchmark/benchmark.h>
@@ -25,28 +26,33 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const uint32_t kTriangles = 1000000;
 
 // Triangle t of a wavy 1000 x 500 quad grid, centred on the origin.
-void corners(uint32_t t, float c[9]) {
+void corners(uint32_t t, float c[9])
+{
     const uint32_t quad = t / 2, x = quad % 1000, y = quad / 1000;
     const float x0 = x * 0.01f - 5.0f, y0 = y * 0.01f - 2.5f, x1 = x0 + 0.01f, y1 = y0 + 0.01f;
     const float z = 0.05f * float(x % 7) + 0.02f * float(y % 5);
     const float a[9] = {x0, y0, z, x1, y0, z, x1, y1, z + 0.01f};
     const float b[9] = {x0, y0, z, x1, y1, z + 0.01f, x0, y1, z};
     const float* v = t % 2 ? b : a;
-    for (int i = 0; i < 9; ++i) c[i] = v[i];
+    for (int i = 0; i < 9; ++i)
+        c[i] = v[i];
 }
 
-std::string tempName(const char* what) {
+std::string tempName(const char* what)
+{
     return "/tmp/vykbench-viewer-" + std::to_string(getpid()) + "-" + what + ".stl";
 }
 
 struct Files {
     std::string binary = tempName("binary"), text = tempName("text"), png = tempName("shot") + ".png";
-    Files() {
+    Files()
+    {
         FILE* f = std::fopen(binary.c_str(), "wb");
         char header[80] = "vykbench viewer";
         std::fwrite(header, 1, 80, f);
@@ -75,19 +81,22 @@ struct Files {
         std::fprintf(f, "endsolid vykbench\n");
         std::fclose(f);
     }
-    ~Files() {
+    ~Files()
+    {
         std::remove(binary.c_str());
         std::remove(text.c_str());
         std::remove(png.c_str());
     }
 };
 
-const Files& files() {
+const Files& files()
+{
     static Files f;
     return f;
 }
 
-void firstFrame(benchmark::State& state, const std::string& model) {
+void firstFrame(benchmark::State& state, const std::string& model)
+{
     const std::string shot = vyktest::programPath("vykshot");
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
@@ -101,11 +110,18 @@ void firstFrame(benchmark::State& state, const std::string& model) {
     }
 }
 
-void BM_VykshotFirstFrameBinary1M(benchmark::State& state) { firstFrame(state, files().binary); }
-void BM_VykshotFirstFrameText1M(benchmark::State& state) { firstFrame(state, files().text); }
+void BM_VykshotFirstFrameBinary1M(benchmark::State& state)
+{
+    firstFrame(state, files().binary);
+}
+void BM_VykshotFirstFrameText1M(benchmark::State& state)
+{
+    firstFrame(state, files().text);
+}
 
 // A viewer with the binary model loaded and fitted in this process.
-vykview_t& loadedViewer() {
+vykview_t& loadedViewer()
+{
     static std::unique_ptr<vykview_t> viewer;
     static std::vector<char*> argv;
     static std::string program = "vykview", model;
@@ -120,7 +136,8 @@ vykview_t& loadedViewer() {
     return *viewer;
 }
 
-void BM_ViewerPick1M(benchmark::State& state) {
+void BM_ViewerPick1M(benchmark::State& state)
+{
     vykview_t& v = loadedViewer();
     pos3 hit{};
     for (auto _ : state) {
@@ -130,7 +147,8 @@ void BM_ViewerPick1M(benchmark::State& state) {
     state.counters["hit_z"] = hit.z;
 }
 
-void BM_ViewerFrame1M(benchmark::State& state) {
+void BM_ViewerFrame1M(benchmark::State& state)
+{
     vykview_t& v = loadedViewer();
     for (auto _ : state) {
         v.display();
@@ -138,9 +156,19 @@ void BM_ViewerFrame1M(benchmark::State& state) {
     }
 }
 
-}  // namespace
+} // namespace
 
-BENCHMARK(BM_VykshotFirstFrameBinary1M)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_VykshotFirstFrameText1M)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_VykshotFirstFrameBinary1M)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_VykshotFirstFrameText1M)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_ViewerPick1M)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ViewerFrame1M)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);

@@ -1,10 +1,11 @@
 #include "app/gluty.h"
 
 #include <GL/glew.h>
+// after glew.h, which must come first
 #include <GL/freeglut.h>
 
-
-namespace dorv {
+namespace dorv
+{
 
 void glutyAPI::reshape(int, int) {}
 void glutyAPI::display() {}
@@ -21,19 +22,23 @@ void glutyAPI4::keyboardUp(unsigned char, int, int) {}
 void glutyAPI4::specialUp(int, int, int) {}
 void glutyAPI4::mouseWheel(int, int, int, int) {}
 
-void dispatchMouse(glutyAPI* object, int button, int state, int x, int y) {
-    if (!object || button < 0) return;
+void dispatchMouse(glutyAPI* object, int button, int state, int x, int y)
+{
+    if (!object || button < 0)
+        return;
     if (button <= 2) {
         object->mouse(button, state, x, y);
         return;
     }
     // A wheel step arrives as a press and a release; one step is one release.
-    if (state == GLUT_DOWN) return;
+    if (state == GLUT_DOWN)
+        return;
     if (auto* api4 = dynamic_cast<glutyAPI4*>(object))
         api4->mouseWheel((button - 3) / 2, (button % 2) ? +1 : -1, x, y);
 }
 
-namespace {
+namespace
+{
 
 glutyRegistry* theRegistry = nullptr;
 
@@ -42,42 +47,56 @@ glutyRegistry* theRegistry = nullptr;
 // server) and leaves the trampolines nothing to reach.
 struct RegistryHolder {
     glutyRegistry registry;
-    ~RegistryHolder() {
+    ~RegistryHolder()
+    {
         registry.windows.clear();
         theRegistry = nullptr;
     }
 };
 RegistryHolder holder;
 
-}  // namespace
+} // namespace
 
-glutyRegistry::glutyRegistry() { theRegistry = this; }
+glutyRegistry::glutyRegistry()
+{
+    theRegistry = this;
+}
 
-glutyRegistry* glutyRegistry::instance() { return theRegistry; }
+glutyRegistry* glutyRegistry::instance()
+{
+    return theRegistry;
+}
 
-int glutyRegistry::createWindow(glutyAPI* object, const char* title) {
-    if (!object) return -1;
+int glutyRegistry::createWindow(glutyAPI* object, const char* title)
+{
+    if (!object)
+        return -1;
     const int id = glutCreateWindow(title ? title : "");
     windows[id] = object;
     return id;
 }
 
-void glutyRegistry::setIdle(bool on) {
+void glutyRegistry::setIdle(bool on)
+{
     idleEnabled = on;
     glutIdleFunc(on ? &glutyRegistry::onIdle : nullptr);
 }
 
-void glutyRegistry::setKeyRepeat(bool on) {
+void glutyRegistry::setKeyRepeat(bool on)
+{
     keyRepeat = on;
     glutSetKeyRepeat(on ? GLUT_KEY_REPEAT_ON : GLUT_KEY_REPEAT_OFF);
 }
 
-void glutyRegistry::installCallbacks() {
-    if (callbacksInstalled) return;
+void glutyRegistry::installCallbacks()
+{
+    if (callbacksInstalled)
+        return;
     // Copy first: an init() may create or map further windows.
     const std::map<int, glutyAPI*> objects = windows;
     for (const auto& entry : objects) {
-        if (entry.second) entry.second->init();
+        if (entry.second)
+            entry.second->init();
     }
     setIdle(idleEnabled);
     setKeyRepeat(keyRepeat);
@@ -94,58 +113,91 @@ void glutyRegistry::installCallbacks() {
     callbacksInstalled = true;
 }
 
-void glutyRegistry::mainLoop() {
+void glutyRegistry::mainLoop()
+{
     installCallbacks();
     glutMainLoop();
 }
 
-void glutyRegistry::leaveMainLoop() { glutLeaveMainLoop(); }
+void glutyRegistry::leaveMainLoop()
+{
+    glutLeaveMainLoop();
+}
 
-glutyAPI* glutyRegistry::current() const {
+glutyAPI* glutyRegistry::current() const
+{
     const auto it = windows.find(glutGetWindow());
     return it == windows.end() ? nullptr : it->second;
 }
 
-namespace {
+namespace
+{
 
-glutyAPI* currentObject() { return theRegistry ? theRegistry->current() : nullptr; }
+glutyAPI* currentObject()
+{
+    return theRegistry ? theRegistry->current() : nullptr;
+}
 
-glutyAPI4* currentObject4() { return dynamic_cast<glutyAPI4*>(currentObject()); }
+glutyAPI4* currentObject4()
+{
+    return dynamic_cast<glutyAPI4*>(currentObject());
+}
 
-}  // namespace
+} // namespace
 
-void glutyRegistry::onReshape(int width, int height) {
-    if (auto* o = currentObject()) o->reshape(width, height);
+void glutyRegistry::onReshape(int width, int height)
+{
+    if (auto* o = currentObject())
+        o->reshape(width, height);
 }
-void glutyRegistry::onDisplay() {
-    if (auto* o = currentObject()) o->display();
+void glutyRegistry::onDisplay()
+{
+    if (auto* o = currentObject())
+        o->display();
 }
-void glutyRegistry::onKeyboard(unsigned char key, int x, int y) {
-    if (auto* o = currentObject()) o->keyboard(key, x, y);
+void glutyRegistry::onKeyboard(unsigned char key, int x, int y)
+{
+    if (auto* o = currentObject())
+        o->keyboard(key, x, y);
 }
-void glutyRegistry::onSpecial(int key, int x, int y) {
-    if (auto* o = currentObject()) o->special(key, x, y);
+void glutyRegistry::onSpecial(int key, int x, int y)
+{
+    if (auto* o = currentObject())
+        o->special(key, x, y);
 }
-void glutyRegistry::onMouse(int button, int state, int x, int y) {
+void glutyRegistry::onMouse(int button, int state, int x, int y)
+{
     dispatchMouse(currentObject(), button, state, x, y);
 }
-void glutyRegistry::onMotion(int x, int y) {
-    if (auto* o = currentObject()) o->motion(x, y);
+void glutyRegistry::onMotion(int x, int y)
+{
+    if (auto* o = currentObject())
+        o->motion(x, y);
 }
-void glutyRegistry::onPassiveMotion(int x, int y) {
-    if (auto* o = currentObject()) o->passiveMotion(x, y);
+void glutyRegistry::onPassiveMotion(int x, int y)
+{
+    if (auto* o = currentObject())
+        o->passiveMotion(x, y);
 }
-void glutyRegistry::onKeyboardUp(unsigned char key, int x, int y) {
-    if (auto* o = currentObject4()) o->keyboardUp(key, x, y);
+void glutyRegistry::onKeyboardUp(unsigned char key, int x, int y)
+{
+    if (auto* o = currentObject4())
+        o->keyboardUp(key, x, y);
 }
-void glutyRegistry::onSpecialUp(int key, int x, int y) {
-    if (auto* o = currentObject4()) o->specialUp(key, x, y);
+void glutyRegistry::onSpecialUp(int key, int x, int y)
+{
+    if (auto* o = currentObject4())
+        o->specialUp(key, x, y);
 }
-void glutyRegistry::onMouseWheel(int wheel, int direction, int x, int y) {
-    if (auto* o = currentObject4()) o->mouseWheel(wheel, direction, x, y);
+void glutyRegistry::onMouseWheel(int wheel, int direction, int x, int y)
+{
+    if (auto* o = currentObject4())
+        o->mouseWheel(wheel, direction, x, y);
 }
-void glutyRegistry::onIdle() {
-    if (auto* o = currentObject()) o->idle();
+void glutyRegistry::onIdle()
+{
+    if (auto* o = currentObject())
+        o->idle();
 }
 
-}  // namespace dorv
+} // namespace dorv

@@ -6,11 +6,13 @@
 
 #include <map>
 
-namespace dorv {
+namespace dorv
+{
 
 // Event interface. The slot order is fixed; every handler defaults to nothing.
-class glutyAPI {
-public:
+class glutyAPI
+{
+  public:
     virtual void reshape(int width, int height);
     virtual void display();
     virtual void keyboard(unsigned char key, int x, int y);
@@ -21,14 +23,15 @@ public:
     virtual void idle();
     virtual void init();
 
-protected:
+  protected:
     // Objects are never deleted through this interface (it has no virtual
     // destructor); glutyAPI4 adds one.
     ~glutyAPI() = default;
 };
 
-class glutyAPI4 : public glutyAPI {
-public:
+class glutyAPI4 : public glutyAPI
+{
+  public:
     virtual ~glutyAPI4();
     virtual void keyboardUp(unsigned char key, int x, int y);
     virtual void specialUp(int key, int x, int y);
@@ -42,9 +45,10 @@ public:
 void dispatchMouse(glutyAPI* object, int button, int state, int x, int y);
 
 // The one window registry of the process.
-class glutyRegistry {
-public:
-    std::map<int, glutyAPI*> windows;  // GLUT window id -> object (not owned)
+class glutyRegistry
+{
+  public:
+    std::map<int, glutyAPI*> windows; // GLUT window id -> object (not owned)
     bool callbacksInstalled = false;
     bool idleEnabled = false;
     bool keyRepeat = false;
@@ -85,4 +89,4 @@ public:
     static void onIdle();
 };
 
-}  // namespace dorv
+} // namespace dorv

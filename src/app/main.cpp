@@ -3,12 +3,15 @@
 #include "app/vykview.h"
 
 #include <GL/glew.h>
+// after glew.h, which must come first
 #include <GL/freeglut.h>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     // The usage line must not depend on a display being reachable, and
     // glutInit ends the process when it finds none.
-    if (argc < 2) vykview_t::usage(argc > 0 ? argv[0] : "vykview");
+    if (argc < 2)
+        vykview_t::usage(argc > 0 ? argv[0] : "vykview");
 
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_ALPHA | GLUT_DEPTH);

@@ -7,13 +7,16 @@
 #include <cstdint>
 
 struct morphPosition_t {
-    uint32_t step;  // index of the morph list shown
-    float rate;     // blend rate within the step, 0 .. 0.999
+    uint32_t step; // index of the morph list shown
+    float rate;    // blend rate within the step, 0 .. 0.999
 };
 
 // Elapsed milliseconds between `start` and `now` in unsigned 32-bit
 // arithmetic (correct across the wrap of the clock).
-inline uint32_t elapsedSince(uint32_t start, uint32_t now) { return now - start; }
+inline uint32_t elapsedSince(uint32_t start, uint32_t now)
+{
+    return now - start;
+}
 
 // Step and rate after `elapsed` ms with `steps` morph lists; with no lists
 // the step stays 0.

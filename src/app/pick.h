@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <map>
 
-namespace vyk3d {
+namespace vyk3d
+{
 class polygon_t;
 }
 

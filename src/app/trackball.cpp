@@ -2,37 +2,55 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
 constexpr float kPanPerPixel = 0.0625f;
 constexpr float kWheelStep = 0.25f;
 
 // Hands a composition back as a rot3, as every stored rotation is.
-rot3 times(const qua& p, const rot3& q) { return toRot3(p * toQua(q)); }
-rot3 times(const rot3& p, const qua& q) { return toRot3(toQua(p) * q); }
+rot3 times(const qua& p, const rot3& q)
+{
+    return toRot3(p * toQua(q));
+}
+rot3 times(const rot3& p, const qua& q)
+{
+    return toRot3(toQua(p) * q);
+}
 
-}  // namespace
+} // namespace
 
-trackball_t::trackball_t() { reset(); }
+trackball_t::trackball_t()
+{
+    reset();
+}
 
-void trackball_t::reset() {
+void trackball_t::reset()
+{
     r0 = r1 = r2 = r3 = identityRot3();
     t = {0.0f, 0.0f, 0.0f};
 }
 
-void trackball_t::setShift(bool on, int x, int y) {
+void trackball_t::setShift(bool on, int x, int y)
+{
     shift = on;
     for (auto& b : buttons) {
-        if (!b.pressed) continue;
+        if (!b.pressed)
+            continue;
         b.x = static_cast<float>(x);
         b.y = static_cast<float>(y);
     }
 }
 
-void trackball_t::wheel(int direction) { t.z -= static_cast<float>(direction) * kWheelStep; }
+void trackball_t::wheel(int direction)
+{
+    t.z -= static_cast<float>(direction) * kWheelStep;
+}
 
-void trackball_t::mouse(int button, int state, int x, int y) {
-    if (button < 0 || button > 2) return;
+void trackball_t::mouse(int button, int state, int x, int y)
+{
+    if (button < 0 || button > 2)
+        return;
     trackballButton_t& b = buttons[button];
     if (state != 0) {
         b.pressed = false;
@@ -43,8 +61,9 @@ void trackball_t::mouse(int button, int state, int x, int y) {
     b.y = static_cast<float>(y);
 }
 
-void trackball_t::pan(float x, float y, float depth, const mtx3w& invModelview,
-                      const mtx3w& invProjection, float halfWidth, float halfHeight) {
+void trackball_t::pan(float x, float y, float depth, const mtx3w& invModelview, const mtx3w& invProjection,
+                      float halfWidth, float halfHeight)
+{
     trackballButton_t& b = buttons[0];
     if (depth == 0.0f) {
         t.x += (x - b.x) * kPanPerPixel;
@@ -60,12 +79,14 @@ void trackball_t::pan(float x, float y, float depth, const mtx3w& invModelview,
     const dir3 d = unproject(x, y) - unproject(b.x, b.y);
     const dir3 move = transformDir(rotation(r2), d);
     // An unprojection that divides by zero must not poison the translation.
-    if (!(std::isfinite(move.x) && std::isfinite(move.y) && std::isfinite(move.z))) return;
+    if (!(std::isfinite(move.x) && std::isfinite(move.y) && std::isfinite(move.z)))
+        return;
     t = t + move;
 }
 
-bool trackball_t::motion(int xi, int yi, float depth, const mtx3w& invModelview,
-                         const mtx3w& invProjection, float halfWidth, float halfHeight) {
+bool trackball_t::motion(int xi, int yi, float depth, const mtx3w& invModelview, const mtx3w& invProjection,
+                         float halfWidth, float halfHeight)
+{
     const float x = static_cast<float>(xi);
     const float y = static_cast<float>(yi);
     auto anchor = [&](trackballButton_t& b) {
@@ -77,7 +98,8 @@ bool trackball_t::motion(int xi, int yi, float depth, const mtx3w& invModelview,
     trackballButton_t& right = buttons[2];
 
     if (shift) {
-        if (!right.pressed) return false;
+        if (!right.pressed)
+            return false;
         const float dx = x - right.x, dy = y - right.y;
         const rot3 d = toRot3(quaX(-dy) * quaY(dx));
         const rot3 dInv = toRot3(quaY(-dx) * quaX(dy));
@@ -109,7 +131,8 @@ bool trackball_t::motion(int xi, int yi, float depth, const mtx3w& invModelview,
     return left.pressed || middle.pressed || right.pressed;
 }
 
-viewMatrices_t trackball_t::viewMatrices() const {
+viewMatrices_t trackball_t::viewMatrices() const
+{
     viewMatrices_t v;
     v.modelview = rotation(r2);
     v.modelview[12] += t.x;

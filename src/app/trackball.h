@@ -8,26 +8,27 @@
 
 struct trackballButton_t {
     bool pressed = false;
-    float x = 0.0f;  // anchor: where the drag was last applied
+    float x = 0.0f; // anchor: where the drag was last applied
     float y = 0.0f;
 };
 
 // The matrices derived from the controller's state.
 struct viewMatrices_t {
-    mtx3w modelview;     // T(t) x R(r2)
-    mtx3w invModelview;  // R(r3) x T(-t)
-    mtx3w globalview;    // modelview x R(r0)
+    mtx3w modelview;    // T(t) x R(r2)
+    mtx3w invModelview; // R(r3) x T(-t)
+    mtx3w globalview;   // modelview x R(r0)
 };
 
-class trackball_t {
-public:
-    trackballButton_t buttons[3];  // left, middle, right
+class trackball_t
+{
+  public:
+    trackballButton_t buttons[3]; // left, middle, right
     bool shift = false;
-    rot3 r0;   // environment rotation
-    rot3 r1;   // inverse of r0
-    rot3 r2;   // model rotation
-    rot3 r3;   // inverse of r2
-    pos3 t;    // scene translation in eye space; t.z < 0 is in front
+    rot3 r0; // environment rotation
+    rot3 r1; // inverse of r0
+    rot3 r2; // model rotation
+    rot3 r3; // inverse of r2
+    pos3 t;  // scene translation in eye space; t.z < 0 is in front
 
     trackball_t();
 
@@ -43,12 +44,12 @@ public:
     // Applies the drag of every pressed button and moves the anchors; true
     // when the view changed. `depth` is the normalised depth of the grabbed
     // point (0: plain 1/16 unit per pixel pan).
-    bool motion(int x, int y, float depth, const mtx3w& invModelview,
-                const mtx3w& invProjection, float halfWidth, float halfHeight);
+    bool motion(int x, int y, float depth, const mtx3w& invModelview, const mtx3w& invProjection, float halfWidth,
+                float halfHeight);
 
     viewMatrices_t viewMatrices() const;
 
-private:
-    void pan(float x, float y, float depth, const mtx3w& invModelview,
-             const mtx3w& invProjection, float halfWidth, float halfHeight);
+  private:
+    void pan(float x, float y, float depth, const mtx3w& invModelview, const mtx3w& invProjection, float halfWidth,
+             float halfHeight);
 };

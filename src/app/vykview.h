@@ -15,18 +15,19 @@
 #include <list>
 #include <vector>
 
-class vykview_t : public dorv::glutyAPI4 {
-public:
+class vykview_t : public dorv::glutyAPI4
+{
+  public:
     int argc;
     char** argv;
-    char basedir[kDirectoryPartSize];  // directory of argv[1] with its separator
+    char basedir[kDirectoryPartSize]; // directory of argv[1] with its separator
     int width = 0;
     int height = 0;
-    vyk3d::environment_t environment;  // of the last file that named one
-    vyk3d::texture_t bgtexture;        // background quad's texture set
-    vyk3d::polygon_t bgpolygon;        // background quad on the far plane
-    std::list<std::list<model_t*>> scenes;  // one list per file with models
-    std::vector<std::list<vyk3d::morphpair_t>> morphs;  // scene k with k + 1
+    vyk3d::environment_t environment;                  // of the last file that named one
+    vyk3d::texture_t bgtexture;                        // background quad's texture set
+    vyk3d::polygon_t bgpolygon;                        // background quad on the far plane
+    std::list<std::list<model_t*>> scenes;             // one list per file with models
+    std::vector<std::list<vyk3d::morphpair_t>> morphs; // scene k with k + 1
     vyk3d::glpolygon_t polygonRenderer;
     vyk3d::glmorph_t morphRenderer;
     pos3 lightPosition{0.0f, 0.0f, 0.0f};
@@ -36,7 +37,7 @@ public:
     mtx3w projectionMatrix;
     mtx3w invProjection;
     float shininess = 10.0f;
-    pos3 extent{0.0f, 0.0f, 0.0f};  // all zero: the camera is not fitted yet
+    pos3 extent{0.0f, 0.0f, 0.0f}; // all zero: the camera is not fitted yet
     trackball_t camera;
     pos3 pickPoint{0.0f, 0.0f, 0.0f};
     bool animating = false;
@@ -82,7 +83,7 @@ public:
     // device coordinates; (0, 0, 0) when no surface is there.
     pos3 pick(float x, float y);
 
-private:
+  private:
     int flipY(int y) const { return height - 1 - y; }
     void loadScenes();
     void pairMorphs();

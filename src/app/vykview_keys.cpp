@@ -4,20 +4,24 @@
 #include "foundation/clock.h"
 
 #include <GL/glew.h>
+// after glew.h, which must come first
 #include <GL/freeglut.h>
 
 #include <cstdlib>
 #include <iostream>
 
-namespace {
+namespace
+{
 
-void reportShininess(float shininess) {
+void reportShininess(float shininess)
+{
     std::cout << "shininess: " << static_cast<double>(shininess) << std::endl;
 }
 
-}  // namespace
+} // namespace
 
-void vykview_t::keyboard(unsigned char key, int, int) {
+void vykview_t::keyboard(unsigned char key, int, int)
+{
     switch (key) {
     case 's':
         shininess += 1.0f;
@@ -30,7 +34,8 @@ void vykview_t::keyboard(unsigned char key, int, int) {
         glutPostRedisplay();
         break;
     case ' ':
-        if (morphs.empty()) break;
+        if (morphs.empty())
+            break;
         if (animating) {
             animating = false;
             dorv::glutyRegistry::instance()->setIdle(false);

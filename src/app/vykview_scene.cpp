@@ -16,7 +16,8 @@
 #include <iostream>
 #include <string>
 
-namespace {
+namespace
+{
 
 // Cache key of the black specular map of the background; the parentheses
 // keep it apart from any file path.
@@ -24,12 +25,15 @@ const char kBlackSpecularKey[] = "(nonspecular)";
 
 // The black one-texel specular map used when no "nonspecular.bmp" lies
 // beside the first scene file; made once. 0 when it cannot be made.
-uint32_t blackSpecular() {
+uint32_t blackSpecular()
+{
     vyk3d::texture_cache_t& cache = vyk3d::textureCache();
     uint32_t h = cache.find(kBlackSpecularKey);
-    if (h) return h;
+    if (h)
+        return h;
     h = cache.add(kBlackSpecularKey, std::make_shared<vyk3d::texture_entry_t>());
-    if (!h) return 0;
+    if (!h)
+        return 0;
     vyk3d::texture_entry_t& e = *cache.get(h);
     e.image.format = {libgr::grFmtRGBA, libgr::grTypeUINT, libgr::grBits8};
     e.image.width = 1;
@@ -53,11 +57,15 @@ uint32_t blackSpecular() {
     return h;
 }
 
-bool finite3(float x, float y, float z) { return std::isfinite(x) && std::isfinite(y) && std::isfinite(z); }
+bool finite3(float x, float y, float z)
+{
+    return std::isfinite(x) && std::isfinite(y) && std::isfinite(z);
+}
 
-}  // namespace
+} // namespace
 
-void vykview_t::loadScenes() {
+void vykview_t::loadScenes()
+{
     polygonRenderer.init(basedir);
     morphRenderer.init(basedir);
     for (int i = 1; i < argc; ++i) {
@@ -67,16 +75,20 @@ void vykview_t::loadScenes() {
             std::cerr << argv[i] << ": load error." << std::endl;
             std::exit(1);
         }
-        if (!scene.models.empty()) scenes.push_back(scene.models);
-        if (!scene.environment.name.empty()) environment = scene.environment;
+        if (!scene.models.empty())
+            scenes.push_back(scene.models);
+        if (!scene.environment.name.empty())
+            environment = scene.environment;
         checkGL("vykview_t::init(0)");
         // The records now belong to `scenes`.
         scene.models.clear();
     }
-    if (scenes.size() > 1) pairMorphs();
+    if (scenes.size() > 1)
+        pairMorphs();
 }
 
-void vykview_t::pairMorphs() {
+void vykview_t::pairMorphs()
+{
     const std::size_t n = scenes.size();
     morphs.clear();
     morphs.resize(n);
@@ -92,13 +104,13 @@ void vykview_t::pairMorphs() {
             morphs[k].back().build();
         }
         if (j < a->size()) {
-            std::cerr << k << ", [" << j << ":" << a->size() << "]: too few models in opposite model."
-                      << std::endl;
+            std::cerr << k << ", [" << j << ":" << a->size() << "]: too few models in opposite model." << std::endl;
         }
     }
 }
 
-void vykview_t::buildBackground() {
+void vykview_t::buildBackground()
+{
     // "nonspecular.bmp" beside the first scene file wins; without it the
     // quad gets a black one-texel map (the same picture) and no messages
     // about a file the user never named.
@@ -107,7 +119,8 @@ void vykview_t::buildBackground() {
     bgtexture.specularmap = haveFile ? "nonspecular.bmp" : "";
     bgtexture.open(basedir);
     if (!haveFile) {
-        if (const uint32_t black = blackSpecular()) bgtexture.specularhandle = black;
+        if (const uint32_t black = blackSpecular())
+            bgtexture.specularhandle = black;
     }
 
     const projection f = [&] {
@@ -115,12 +128,14 @@ void vykview_t::buildBackground() {
         viewFrustum(width, height, &far);
         return far;
     }();
-    if (!bgpolygon.allocate(4, 4)) return;
+    if (!bgpolygon.allocate(4, 4))
+        return;
     {
         vyk3d::scoped_map_t<float> v(bgpolygon.vertices, GL_MAP_WRITE_BIT);
         vyk3d::scoped_map_t<float> n(bgpolygon.normals, GL_MAP_WRITE_BIT);
         vyk3d::scoped_map_t<uint32_t> e(bgpolygon.elements, GL_MAP_WRITE_BIT);
-        if (!v || !n || !e) return;
+        if (!v || !n || !e)
+            return;
         const float l = float(f.left), r = float(f.right), b = float(f.bottom), t = float(f.top);
         const float z = -float(f.far);
         const float corners[4][5] = {{l, t, z, 0, 1}, {l, b, z, 0, 0}, {r, t, z, 1, 1}, {r, b, z, 1, 0}};
@@ -141,11 +156,13 @@ void vykview_t::buildBackground() {
     bgpolygon.update();
 }
 
-float vykview_t::fitDistance() const {
+float vykview_t::fitDistance() const
+{
     return (-std::max(extent.x, extent.y) - extent.z) * 1.25f - 1.0f;
 }
 
-void vykview_t::fitScene() {
+void vykview_t::fitScene()
+{
     if (scenes.empty()) {
         camera.t.z += -3.0f;
         updateView();
@@ -160,11 +177,14 @@ void vykview_t::fitScene() {
         for (auto& scene : scenes) {
             for (model_t* model : scene) {
                 vyk3d::modeling_t* surface = model->surface();
-                if (!surface) continue;
+                if (!surface)
+                    continue;
                 vyk3d::attribute_array_t* array = surface->array(0);
-                if (!array || array->count() == 0 || array->stride() < 3) continue;
+                if (!array || array->count() == 0 || array->stride() < 3)
+                    continue;
                 vyk3d::scoped_map_t<float> p(*array, GL_MAP_READ_BIT);
-                if (!p) continue;
+                if (!p)
+                    continue;
                 const std::size_t stride = array->stride();
                 for (uint64_t i = 0; i < array->count(); ++i) {
                     const float* rec = &p[i * stride];
@@ -186,8 +206,7 @@ void vykview_t::fitScene() {
     if (lo.x == 0.0f && lo.y == 0.0f && lo.z == 0.0f && hi.x == 0.0f && hi.y == 0.0f && hi.z == 0.0f)
         std::cerr << "vykview_t::fitScene(): the scene has no extent; the view frames a unit box." << std::endl;
     if (nonFinite) {
-        std::cerr << "vykview_t::fitScene(): " << nonFinite << " positions are not finite; ignored."
-                  << std::endl;
+        std::cerr << "vykview_t::fitScene(): " << nonFinite << " positions are not finite; ignored." << std::endl;
     }
     auto axis = [](float mn, float mx) {
         const float e = std::max(mx, -mn) * 1.125f;
@@ -206,21 +225,29 @@ void vykview_t::fitScene() {
     } minX, maxX, minY, maxY;
     forEachPosition([&](const pos3& p) {
         const vec3w h = A * p;
-        if (!(h.w > 0.0f)) return;
+        if (!(h.w > 0.0f))
+            return;
         const pos3 q = homogenize(h);
-        if (!finite3(q.x, q.y, q.z)) return;
-        if (q.x < minX.p.x) minX = {q, true};
-        if (q.x > maxX.p.x) maxX = {q, true};
-        if (q.y < minY.p.y) minY = {q, true};
-        if (q.y > maxY.p.y) maxY = {q, true};
+        if (!finite3(q.x, q.y, q.z))
+            return;
+        if (q.x < minX.p.x)
+            minX = {q, true};
+        if (q.x > maxX.p.x)
+            maxX = {q, true};
+        if (q.y < minY.p.y)
+            minY = {q, true};
+        if (q.y > maxY.p.y)
+            maxY = {q, true};
     });
 
     float X = std::max(std::fabs(maxX.p.x), std::fabs(minX.p.x));
     float Y = std::max(std::fabs(maxY.p.y), std::fabs(minY.p.y));
     bool alongY = true;
     if (X != 0.0f || Y != 0.0f) {
-        if (X == 0.0f) X = 1.0f;
-        if (Y == 0.0f) Y = 1.0f;
+        if (X == 0.0f)
+            X = 1.0f;
+        if (Y == 0.0f)
+            Y = 1.0f;
         alongY = X <= Y;
     }
     const extreme_t& yPick = std::fabs(minY.p.y) < std::fabs(maxY.p.y) ? maxY : minY;
@@ -228,7 +255,8 @@ void vykview_t::fitScene() {
     const extreme_t* chosen = alongY ? &yPick : &xPick;
     // An extreme that no position reached (a flat model seen edge-on) falls
     // back to the other axis.
-    if (!chosen->reached) chosen = alongY ? &xPick : &yPick;
+    if (!chosen->reached)
+        chosen = alongY ? &xPick : &yPick;
 
     if (chosen->reached) {
         const mtx3w B = translation(0.0f, 0.0f, E - 1.0f) * invProjection;
@@ -239,7 +267,8 @@ void vykview_t::fitScene() {
         // in the camera's plane, a scene of one point): frame the box.
         extent = {E, E, E};
     }
-    if (!finite3(extent.x, extent.y, extent.z)) extent = {E, E, E};
+    if (!finite3(extent.x, extent.y, extent.z))
+        extent = {E, E, E};
     if (!finite3(extent.x, extent.y, extent.z)) {
         std::cerr << "vykview_t::fitScene(): the scene is too large to fit." << std::endl;
         extent = {1.0f, 1.0f, 1.0f};
@@ -248,7 +277,8 @@ void vykview_t::fitScene() {
     updateView();
 }
 
-void vykview_t::drawScenes() {
+void vykview_t::drawScenes()
+{
     static const mtx3w identity = identityMatrix();
     if (!environment.name.empty()) {
         // The sky box lies on the far plane, at the cleared depth itself: a
@@ -273,7 +303,8 @@ void vykview_t::drawScenes() {
         }
         return;
     }
-    if (morphStep >= morphs.size()) return;
+    if (morphStep >= morphs.size())
+        return;
     for (vyk3d::morphpair_t& pair : morphs[morphStep]) {
         morphRenderer.drawsolid(environment, 0, pair, morphRate, &globalview, &modelview, &invModelview,
                                 &projectionMatrix, &lightPosition, shininess);

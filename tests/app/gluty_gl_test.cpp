@@ -4,6 +4,7 @@
 #include "support/gl_context.h"
 
 #include <GL/glew.h>
+// after glew.h, which must come first
 #include <GL/freeglut.h>
 
 #include <gtest/gtest.h>
@@ -11,27 +12,33 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
-class Recorder : public dorv::glutyAPI4 {
-public:
+class Recorder : public dorv::glutyAPI4
+{
+  public:
     std::vector<std::string> calls;
-    void init() override {
+    void init() override
+    {
         calls.push_back("init");
         dorv::glutyRegistry::instance()->setKeyRepeat(true);
     }
     void display() override { calls.push_back("display"); }
     void keyboard(unsigned char k, int, int) override { calls.push_back(std::string("key ") + char(k)); }
     void specialUp(int k, int, int) override { calls.push_back("specialUp " + std::to_string(k)); }
-    void mouse(int b, int s, int, int) override {
+    void mouse(int b, int s, int, int) override
+    {
         calls.push_back("mouse " + std::to_string(b) + " " + std::to_string(s));
     }
-    void mouseWheel(int w, int d, int, int) override {
+    void mouseWheel(int w, int d, int, int) override
+    {
         calls.push_back("wheel " + std::to_string(w) + " " + std::to_string(d));
     }
 };
 
-TEST(GlutyRegistryGL, InitRunsOnceAndItsKeyRepeatStays) {
+TEST(GlutyRegistryGL, InitRunsOnceAndItsKeyRepeatStays)
+{
     vyktest::glContext();
     dorv::glutyRegistry* reg = dorv::glutyRegistry::instance();
     ASSERT_NE(reg, nullptr);
@@ -54,8 +61,8 @@ TEST(GlutyRegistryGL, InitRunsOnceAndItsKeyRepeatStays) {
     dorv::glutyRegistry::onMouse(4, GLUT_UP, 0, 0);
     dorv::glutyRegistry::onMouse(2, GLUT_DOWN, 0, 0);
     dorv::glutyRegistry::onSpecialUp(GLUT_KEY_SHIFT_L, 0, 0);
-    EXPECT_EQ(r.calls, (std::vector<std::string>{"display", "key s", "wheel 0 1", "wheel 0 -1",
-                                                 "mouse 2 0", "specialUp 112"}));
+    EXPECT_EQ(r.calls,
+              (std::vector<std::string>{"display", "key s", "wheel 0 1", "wheel 0 -1", "mouse 2 0", "specialUp 112"}));
 
     // Events of a window without an object are dropped.
     reg->windows.erase(vyktest::glWindow());
@@ -67,4 +74,4 @@ TEST(GlutyRegistryGL, InitRunsOnceAndItsKeyRepeatStays) {
     EXPECT_EQ(glutDeviceGet(GLUT_DEVICE_KEY_REPEAT), GLUT_KEY_REPEAT_OFF);
 }
 
-}  // namespace
+} // namespace

@@ -5,31 +5,43 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Records every handler call as text.
-class Recorder : public dorv::glutyAPI4 {
-public:
+class Recorder : public dorv::glutyAPI4
+{
+  public:
     std::vector<std::string> calls;
-    void mouse(int b, int s, int x, int y) override {
-        calls.push_back("mouse " + std::to_string(b) + " " + std::to_string(s) + " " +
-                        std::to_string(x) + " " + std::to_string(y));
+    void mouse(int b, int s, int x, int y) override
+    {
+        calls.push_back("mouse " + std::to_string(b) + " " + std::to_string(s) + " " + std::to_string(x) + " " +
+                        std::to_string(y));
     }
-    void mouseWheel(int w, int d, int x, int y) override {
-        calls.push_back("wheel " + std::to_string(w) + " " + std::to_string(d) + " " +
-                        std::to_string(x) + " " + std::to_string(y));
+    void mouseWheel(int w, int d, int x, int y) override
+    {
+        calls.push_back("wheel " + std::to_string(w) + " " + std::to_string(d) + " " + std::to_string(x) + " " +
+                        std::to_string(y));
     }
 };
 
-TEST(GlutyMouse, ButtonsAndWheelSteps) {
+TEST(GlutyMouse, ButtonsAndWheelSteps)
+{
     const struct {
         int button, state;
-        const char* call;  // empty: dropped
+        const char* call; // empty: dropped
     } cases[] = {
-        {0, 0, "mouse 0 0 7 9"}, {0, 1, "mouse 0 1 7 9"}, {1, 0, "mouse 1 0 7 9"},
-        {2, 1, "mouse 2 1 7 9"}, {3, 0, ""},              {3, 1, "wheel 0 1 7 9"},
-        {4, 0, ""},              {4, 1, "wheel 0 -1 7 9"}, {5, 1, "wheel 1 1 7 9"},
-        {6, 1, "wheel 1 -1 7 9"}, {-1, 0, ""},
+        {0, 0, "mouse 0 0 7 9"},
+        {0, 1, "mouse 0 1 7 9"},
+        {1, 0, "mouse 1 0 7 9"},
+        {2, 1, "mouse 2 1 7 9"},
+        {3, 0, ""},
+        {3, 1, "wheel 0 1 7 9"},
+        {4, 0, ""},
+        {4, 1, "wheel 0 -1 7 9"},
+        {5, 1, "wheel 1 1 7 9"},
+        {6, 1, "wheel 1 -1 7 9"},
+        {-1, 0, ""},
     };
     for (const auto& c : cases) {
         Recorder r;
@@ -43,11 +55,12 @@ TEST(GlutyMouse, ButtonsAndWheelSteps) {
     }
 }
 
-TEST(GlutyRegistry, NullObjectGetsNoWindow) {
+TEST(GlutyRegistry, NullObjectGetsNoWindow)
+{
     dorv::glutyRegistry* reg = dorv::glutyRegistry::instance();
     ASSERT_NE(reg, nullptr);
     EXPECT_EQ(reg->createWindow(nullptr, "nothing"), -1);
     EXPECT_TRUE(reg->windows.empty());
 }
 
-}  // namespace
+} // namespace

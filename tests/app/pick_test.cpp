@@ -5,16 +5,20 @@
 #include <cmath>
 #include <vector>
 
-namespace {
+namespace
+{
 
-clippolygon_t poly(std::initializer_list<pos3> v) {
+clippolygon_t poly(std::initializer_list<pos3> v)
+{
     clippolygon_t p;
-    for (const pos3& q : v) p.v[p.count++] = q;
+    for (const pos3& q : v)
+        p.v[p.count++] = q;
     return p;
 }
 
-TEST(ClipPolygon, OneLine) {
-    const line2d keepLeftOfOne{-1.0f, 0.0f, 1.0f};  // x <= 1
+TEST(ClipPolygon, OneLine)
+{
+    const line2d keepLeftOfOne{-1.0f, 0.0f, 1.0f}; // x <= 1
     const struct {
         const char* name;
         clippolygon_t in;
@@ -24,9 +28,7 @@ TEST(ClipPolygon, OneLine) {
         {"outside", poly({{2, 0, 0}, {3, 0, 0}, {2, 1, 0}}), {}},
         {"empty", clippolygon_t{}, {}},
         // the vertex beyond the line is cut off; z is interpolated too
-        {"one vertex out",
-         poly({{0, 0, 0}, {2, 0, 1}, {0, 2, 0}}),
-         {{0, 0, 0}, {1, 0, 0.5f}, {1, 1, 0.5f}, {0, 2, 0}}},
+        {"one vertex out", poly({{0, 0, 0}, {2, 0, 1}, {0, 2, 0}}), {{0, 0, 0}, {1, 0, 0.5f}, {1, 1, 0.5f}, {0, 2, 0}}},
         {"two vertices out", poly({{0, 0, 0.2f}, {2, 0, 0}, {2, 2, 0}}), {{0, 0, 0.2f}, {1, 0, 0.1f}, {1, 1, 0.1f}}},
         {"on the line is inside", poly({{1, 0, 0}, {1, 1, 0}, {0, 0, 0}}), {{1, 0, 0}, {1, 1, 0}, {0, 0, 0}}},
     };
@@ -41,13 +43,15 @@ TEST(ClipPolygon, OneLine) {
     }
 }
 
-TEST(PickRegion, PixelBoundsInDeviceCoordinates) {
+TEST(PickRegion, PixelBoundsInDeviceCoordinates)
+{
     line2d region[4];
     pickRegion(400.0f, 300.0f, 400.0f, 300.0f, region);
     // centre pixel: x within +-0.5/400, y within +-0.5/300
     auto inside = [&](float x, float y) {
         for (const line2d& l : region)
-            if (l.a * x + l.b * y + l.c < 0.0f) return false;
+            if (l.a * x + l.b * y + l.c < 0.0f)
+                return false;
         return true;
     };
     EXPECT_TRUE(inside(0.0f, 0.0f));
@@ -58,11 +62,13 @@ TEST(PickRegion, PixelBoundsInDeviceCoordinates) {
     EXPECT_FALSE(inside(0.0f, -0.0017f));
 }
 
-TEST(ClipPolygon, TriangleCoveringThePixelGivesItsFourCorners) {
+TEST(ClipPolygon, TriangleCoveringThePixelGivesItsFourCorners)
+{
     line2d region[4];
     pickRegion(10.0f, 20.0f, 50.0f, 50.0f, region);
     clippolygon_t p = poly({{-5, -5, 0.3f}, {5, -5, 0.3f}, {0, 5, 0.3f}});
-    for (const line2d& l : region) p = clipPolygon(p, l);
+    for (const line2d& l : region)
+        p = clipPolygon(p, l);
     ASSERT_EQ(p.count, 4u);
     for (uint64_t i = 0; i < p.count; ++i) {
         EXPECT_NEAR(std::fabs(p.v[i].x - (10.0f - 50.0f) / 50.0f), 0.01f, 1e-5f);
@@ -70,4 +76,4 @@ TEST(ClipPolygon, TriangleCoveringThePixelGivesItsFourCorners) {
     }
 }
 
-}  // namespace
+} // namespace

@@ -5,7 +5,8 @@
 #include <sstream>
 #include <string>
 
-namespace apptest {
+namespace apptest
+{
 
 struct rgb_t {
     int r, g, b;
@@ -14,7 +15,8 @@ struct rgb_t {
 // A polygon section: a w x h rectangle in the plane z = `z` (or, with
 // edgeOn, in the plane y = `z`, seen edge-on by the default camera), one
 // strip of two triangles, facing +z, in one colour.
-inline std::string quadSection(float w, float h, float z, rgb_t c, bool edgeOn = false, float cx = 0.0f) {
+inline std::string quadSection(float w, float h, float z, rgb_t c, bool edgeOn = false, float cx = 0.0f)
+{
     std::ostringstream s;
     s << "begin polygon_surface,4,4\n";
     s << "color " << c.r << "," << c.g << "," << c.b << ",255\n";
@@ -29,7 +31,8 @@ inline std::string quadSection(float w, float h, float z, rgb_t c, bool edgeOn =
         else
             s << "position " << cx + xs[i] << "," << ys[i] << "," << z << "\n";
     }
-    for (int i = 0; i < 4; ++i) s << "element " << i << "\n";
+    for (int i = 0; i < 4; ++i)
+        s << "element " << i << "\n";
     for (int i = 0; i < 4; ++i) {
         s << "tangent 1,0,0\n";
         if (edgeOn)
@@ -42,7 +45,8 @@ inline std::string quadSection(float w, float h, float z, rgb_t c, bool edgeOn =
 }
 
 // A w x h 24-bit BMP file of one colour.
-inline std::string bmpFile(uint32_t w, uint32_t h, rgb_t c) {
+inline std::string bmpFile(uint32_t w, uint32_t h, rgb_t c)
+{
     const uint32_t row = (w * 3 + 3) / 4 * 4;
     const uint32_t dataSize = row * h;
     std::string b;
@@ -54,35 +58,37 @@ inline std::string bmpFile(uint32_t w, uint32_t h, rgb_t c) {
         u16(v & 0xFFFF);
         u16(v >> 16);
     };
-    b += "BM";                                // 14-byte file header
+    b += "BM"; // 14-byte file header
     u32(54 + dataSize);
     u32(0);
     u32(54);
-    u32(40);                                  // 40-byte info header
+    u32(40); // 40-byte info header
     u32(w);
     u32(h);
-    u16(1);                                   // planes
-    u16(24);                                  // bits per pixel
-    u32(0);                                   // no compression
+    u16(1);  // planes
+    u16(24); // bits per pixel
+    u32(0);  // no compression
     u32(dataSize);
     u32(2835);
     u32(2835);
     u32(0);
     u32(0);
-    for (uint32_t y = 0; y < h; ++y) {        // rows bottom first, BGR, padded
+    for (uint32_t y = 0; y < h; ++y) { // rows bottom first, BGR, padded
         for (uint32_t x = 0; x < w; ++x) {
             b += char(c.b);
             b += char(c.g);
             b += char(c.r);
         }
-        for (uint32_t p = w * 3; p < row; ++p) b += '\0';
+        for (uint32_t p = w * 3; p < row; ++p)
+            b += '\0';
     }
     return b;
 }
 
 // An environment section naming `base` + ".bmp".
-inline std::string environmentSection(const std::string& base) {
+inline std::string environmentSection(const std::string& base)
+{
     return "begin environment\ncubetex " + base + ".bmp\nend\n";
 }
 
-}  // namespace apptest
+} // namespace apptest

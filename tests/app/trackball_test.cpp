@@ -5,7 +5,8 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
 constexpr float kTol = 1e-4f;
 
@@ -13,31 +14,35 @@ struct Frame {
     mtx3w invProjection;
     mtx3w proj;
     float hw = 400.0f, hh = 300.0f;
-    Frame() {
+    Frame()
+    {
         const projection f = viewFrustum(800, 600);
         proj = frustumMatrix(f);
         invProjection = frustumInverse(f);
     }
 };
 
-bool finite(const rot3& r) {
-    return std::isfinite(r.angle) && std::isfinite(r.axis.x) && std::isfinite(r.axis.y) &&
-           std::isfinite(r.axis.z);
+bool finite(const rot3& r)
+{
+    return std::isfinite(r.angle) && std::isfinite(r.axis.x) && std::isfinite(r.axis.y) && std::isfinite(r.axis.z);
 }
 
-void expectRot(const rot3& r, float angle, dir3 axis) {
+void expectRot(const rot3& r, float angle, dir3 axis)
+{
     EXPECT_NEAR(r.angle, angle, kTol);
     EXPECT_NEAR(r.axis.x, axis.x, kTol);
     EXPECT_NEAR(r.axis.y, axis.y, kTol);
     EXPECT_NEAR(r.axis.z, axis.z, kTol);
 }
 
-bool drag(trackball_t& tb, const Frame& f, int x, int y, float depth = 0.0f) {
+bool drag(trackball_t& tb, const Frame& f, int x, int y, float depth = 0.0f)
+{
     const viewMatrices_t v = tb.viewMatrices();
     return tb.motion(x, y, depth, v.invModelview, f.invProjection, f.hw, f.hh);
 }
 
-TEST(Trackball, LeftDragOf16PixelsWithoutDepthPansOneUnit) {
+TEST(Trackball, LeftDragOf16PixelsWithoutDepthPansOneUnit)
+{
     Frame f;
     trackball_t tb;
     tb.mouse(0, 0, 100, 100);
@@ -48,7 +53,8 @@ TEST(Trackball, LeftDragOf16PixelsWithoutDepthPansOneUnit) {
     EXPECT_EQ(tb.t.y, -1.0f);
 }
 
-TEST(Trackball, RightDragOf10PixelsTurnsTenDegreesAboutY) {
+TEST(Trackball, RightDragOf10PixelsTurnsTenDegreesAboutY)
+{
     Frame f;
     trackball_t tb;
     tb.mouse(2, 0, 100, 100);
@@ -63,7 +69,8 @@ TEST(Trackball, RightDragOf10PixelsTurnsTenDegreesAboutY) {
     expectRot(up.r2, 5.0f, {-1, 0, 0});
 }
 
-TEST(Trackball, MiddleDragZoomsAndRolls) {
+TEST(Trackball, MiddleDragZoomsAndRolls)
+{
     Frame f;
     trackball_t tb;
     tb.mouse(1, 0, 10, 10);
@@ -74,7 +81,8 @@ TEST(Trackball, MiddleDragZoomsAndRolls) {
     expectRot(tb.r3, 30.0f, {0, 0, -1});
 }
 
-TEST(Trackball, MotionWithoutButtonsChangesNothing) {
+TEST(Trackball, MotionWithoutButtonsChangesNothing)
+{
     Frame f;
     trackball_t tb;
     EXPECT_FALSE(drag(tb, f, 50, 50));
@@ -89,11 +97,12 @@ TEST(Trackball, MotionWithoutButtonsChangesNothing) {
     EXPECT_EQ(tb.t.x, 0.0f);
 }
 
-TEST(Trackball, ShiftHandsTheDragBetweenModelAndEnvironmentWithoutAJump) {
+TEST(Trackball, ShiftHandsTheDragBetweenModelAndEnvironmentWithoutAJump)
+{
     Frame f;
     trackball_t tb;
     tb.mouse(2, 0, 100, 100);
-    drag(tb, f, 110, 100);  // model 10 degrees
+    drag(tb, f, 110, 100); // model 10 degrees
     // The pointer moved 2 pixels before the shift press arrived.
     tb.setShift(true, 112, 100);
     drag(tb, f, 120, 100);
@@ -106,7 +115,8 @@ TEST(Trackball, ShiftHandsTheDragBetweenModelAndEnvironmentWithoutAJump) {
     expectRot(tb.r0, 8.0f, {0, 1, 0});
 }
 
-TEST(Trackball, WheelStepsAreAQuarterUnit) {
+TEST(Trackball, WheelStepsAreAQuarterUnit)
+{
     trackball_t tb;
     tb.wheel(+1);
     EXPECT_EQ(tb.t.z, -0.25f);
@@ -117,7 +127,8 @@ TEST(Trackball, WheelStepsAreAQuarterUnit) {
     EXPECT_EQ(tb.t.z, 0.0f);
 }
 
-TEST(Trackball, DragOutAndBackNeverGivesNaN) {
+TEST(Trackball, DragOutAndBackNeverGivesNaN)
+{
     Frame f;
     trackball_t tb;
     tb.mouse(2, 0, 0, 0);
@@ -125,20 +136,24 @@ TEST(Trackball, DragOutAndBackNeverGivesNaN) {
     // Many one-pixel steps out and back: rounding pushes the quaternion's w
     // just past 1 near the start.
     for (int round = 0; round < 20; ++round) {
-        for (int i = 1; i <= 37; ++i) drag(tb, f, i, (i * 3) % 7);
-        for (int i = 36; i >= 0; --i) drag(tb, f, i, 0);
+        for (int i = 1; i <= 37; ++i)
+            drag(tb, f, i, (i * 3) % 7);
+        for (int i = 36; i >= 0; --i)
+            drag(tb, f, i, 0);
         ASSERT_TRUE(finite(tb.r2) && finite(tb.r3) && finite(tb.r0) && finite(tb.r1));
     }
     const viewMatrices_t v = tb.viewMatrices();
-    for (float e : v.modelview.m) ASSERT_TRUE(std::isfinite(e));
+    for (float e : v.modelview.m)
+        ASSERT_TRUE(std::isfinite(e));
 }
 
-TEST(Trackball, GrabbedPointFollowsThePointer) {
+TEST(Trackball, GrabbedPointFollowsThePointer)
+{
     Frame f;
     trackball_t tb;
     tb.t = {0.5f, -0.25f, -5.0f};
     tb.mouse(2, 0, 0, 0);
-    drag(tb, f, 30, 20);  // some rotation first
+    drag(tb, f, 30, 20); // some rotation first
     tb.mouse(2, 1, 30, 20);
     const pos3 p{0.3f, 0.2f, 0.1f};
     auto toPixel = [&](const trackball_t& t) {
@@ -153,7 +168,8 @@ TEST(Trackball, GrabbedPointFollowsThePointer) {
     EXPECT_NEAR(end.y - start.y, -25.0f, 0.01f);
 }
 
-TEST(Trackball, InverseModelviewUndoesModelview) {
+TEST(Trackball, InverseModelviewUndoesModelview)
+{
     Frame f;
     trackball_t tb;
     tb.t = {1.0f, 2.0f, -7.0f};
@@ -163,10 +179,12 @@ TEST(Trackball, InverseModelviewUndoesModelview) {
     drag(tb, f, 60, -40);
     const viewMatrices_t v = tb.viewMatrices();
     const mtx3w id = v.invModelview * v.modelview;
-    for (int i = 0; i < 16; ++i) EXPECT_NEAR(id[i], (i % 5 == 0) ? 1.0f : 0.0f, 1e-5f) << i;
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(id[i], (i % 5 == 0) ? 1.0f : 0.0f, 1e-5f) << i;
 }
 
-TEST(Trackball, ResetKeepsButtonsAndShift) {
+TEST(Trackball, ResetKeepsButtonsAndShift)
+{
     trackball_t tb;
     tb.mouse(2, 0, 3, 4);
     tb.setShift(true, 3, 4);
@@ -179,4 +197,4 @@ TEST(Trackball, ResetKeepsButtonsAndShift) {
     expectRot(tb.r2, 0.0f, {0, 0, 1});
 }
 
-}  // namespace
+} // namespace

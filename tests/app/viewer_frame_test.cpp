@@ -9,9 +9,11 @@
 #include <cstring>
 #include <string>
 
-namespace {
+namespace
+{
 
-TEST(ViewFrustum, Window800x600) {
+TEST(ViewFrustum, Window800x600)
+{
     const projection f = viewFrustum(800, 600);
     EXPECT_NEAR(f.right, 0.008, 1e-12);
     EXPECT_NEAR(f.left, -0.008, 1e-12);
@@ -25,7 +27,8 @@ TEST(ViewFrustum, Window800x600) {
     EXPECT_NEAR(far.top, 600.0, 1e-9);
 }
 
-TEST(ViewFrustum, WindowWithoutAreaKeepsFiniteMatrices) {
+TEST(ViewFrustum, WindowWithoutAreaKeepsFiniteMatrices)
+{
     const struct {
         int w, h;
     } sizes[] = {{800, 0}, {0, 600}, {0, 0}, {-5, 10}};
@@ -41,16 +44,16 @@ TEST(ViewFrustum, WindowWithoutAreaKeepsFiniteMatrices) {
     }
 }
 
-TEST(MorphClock, StepAndRate) {
+TEST(MorphClock, StepAndRate)
+{
     const struct {
         uint32_t elapsed;
         std::size_t steps;
         uint32_t step;
         float rate;
     } cases[] = {
-        {0, 2, 0, 0.0f},      {2500, 2, 0, 0.5f},    {1999, 2, 1, 0.999f},
-        {3000, 3, 0, 0.0f},   {4250, 3, 1, 0.25f},   {1500, 0, 0, 0.5f},
-        {0xFFFFFFFFu, 2, 1, 0.295f},
+        {0, 2, 0, 0.0f},     {2500, 2, 0, 0.5f}, {1999, 2, 1, 0.999f},        {3000, 3, 0, 0.0f},
+        {4250, 3, 1, 0.25f}, {1500, 0, 0, 0.5f}, {0xFFFFFFFFu, 2, 1, 0.295f},
     };
     for (const auto& c : cases) {
         const morphPosition_t p = morphPosition(c.elapsed, c.steps);
@@ -59,16 +62,18 @@ TEST(MorphClock, StepAndRate) {
     }
 }
 
-TEST(MorphClock, ElapsedAcrossTheClockWrap) {
+TEST(MorphClock, ElapsedAcrossTheClockWrap)
+{
     EXPECT_EQ(elapsedSince(0xFFFFFF00u, 0x00000100u), 0x200u);
-    EXPECT_EQ(elapsedSince(0xFFFFFFFFu, 2499u), 2500u);  // the start value of a fresh viewer
+    EXPECT_EQ(elapsedSince(0xFFFFFFFFu, 2499u), 2500u); // the start value of a fresh viewer
     // Started 4096 ms before the wrap, 1476 ms after it: 5572 ms.
     const morphPosition_t p = morphPosition(elapsedSince(0xFFFFF000u, 1476u), 2);
     EXPECT_EQ(p.step, 1u);
     EXPECT_NEAR(p.rate, 0.572f, 1e-6f);
 }
 
-TEST(DirectoryPart, NamesAndSeparators) {
+TEST(DirectoryPart, NamesAndSeparators)
+{
     const struct {
         const char* name;
         const char* dir;
@@ -79,7 +84,7 @@ TEST(DirectoryPart, NamesAndSeparators) {
         {"win\\dir\\x.vyk", "win\\dir\\"},
         {"mixed\\a/b.vyk", "mixed\\a/"},
         {"v1:sky/x.vyk", "v1:sky/"},
-        {"d\xC3\xA9j\xC3\xA0/\xE6\x97\xA5.vyk", "d\xC3\xA9j\xC3\xA0/"},  // UTF-8
+        {"d\xC3\xA9j\xC3\xA0/\xE6\x97\xA5.vyk", "d\xC3\xA9j\xC3\xA0/"}, // UTF-8
         {"", ""},
     };
     for (const auto& c : cases) {
@@ -92,7 +97,8 @@ TEST(DirectoryPart, NamesAndSeparators) {
     EXPECT_STREQ(out, "");
 }
 
-TEST(DirectoryPart, LongNamesStayBounded) {
+TEST(DirectoryPart, LongNamesStayBounded)
+{
     // A separator as the 259th byte still fits; the 260th does not.
     const struct {
         std::size_t slashAt;
@@ -110,4 +116,4 @@ TEST(DirectoryPart, LongNamesStayBounded) {
     }
 }
 
-}  // namespace
+} // namespace

@@ -17,7 +17,8 @@
 #include <thread>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using apptest::quadSection;
 
@@ -30,12 +31,14 @@ struct Viewer {
     std::unique_ptr<vykview_t> v;
     char program[8] = "vykview";
 
-    explicit Viewer(const std::vector<std::string>& contents) {
+    explicit Viewer(const std::vector<std::string>& contents)
+    {
         vyktest::glContext();
         argv.push_back(program);
         for (std::size_t i = 0; i < contents.size(); ++i)
             paths.push_back(dir.write("s" + std::to_string(i) + ".vyk", contents[i]));
-        for (std::string& p : paths) argv.push_back(p.data());
+        for (std::string& p : paths)
+            argv.push_back(p.data());
         argv.push_back(nullptr);
         v = std::make_unique<vykview_t>(int(argv.size() - 1), argv.data());
         v->init();
@@ -46,22 +49,28 @@ struct Viewer {
     // Device coordinates of an object point.
     pos3 project(const pos3& p) const { return transformPoint(v->projectionMatrix * v->modelview, p); }
     // Object point under a device point.
-    pos3 unproject(const pos3& ndc) const {
+    pos3 unproject(const pos3& ndc) const
+    {
         const pos3 eye = homogenize(v->invProjection * vec3w{ndc.x, ndc.y, ndc.z, 1.0f});
         return transformPoint(v->invModelview, eye);
     }
 };
 
-bool finite(const pos3& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); }
+bool finite(const pos3& p)
+{
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
 
-TEST(ViewerGL, BasedirIsTheFirstFilesDirectory) {
+TEST(ViewerGL, BasedirIsTheFirstFilesDirectory)
+{
     Viewer w({quadSection(1, 1, 0, {9, 9, 9})});
     EXPECT_EQ(std::string(w->basedir), w.dir.path() + "/");
 }
 
-TEST(ViewerGL, PickFindsTheSurfaceUnderThePixel) {
+TEST(ViewerGL, PickFindsTheSurfaceUnderThePixel)
+{
     Viewer w({quadSection(2, 2, 0, {200, 200, 200})});
-    EXPECT_TRUE(fequal(w->pick(5.0f, 5.0f), pos3{0, 0, 0}));  // background
+    EXPECT_TRUE(fequal(w->pick(5.0f, 5.0f), pos3{0, 0, 0})); // background
     const pos3 hit = w->pick(400.0f, 300.0f);
     EXPECT_GT(hit.z, -1.0f);
     EXPECT_LT(hit.z, 1.0f);
@@ -71,7 +80,8 @@ TEST(ViewerGL, PickFindsTheSurfaceUnderThePixel) {
     EXPECT_NEAR(hit.z, w.project({0, 0, 0}).z, 1e-5f);
 }
 
-TEST(ViewerGL, NearerOfTwoOverlappingSurfacesWins) {
+TEST(ViewerGL, NearerOfTwoOverlappingSurfacesWins)
+{
     for (bool nearFirst : {false, true}) {
         const std::string nearQuad = quadSection(1, 1, 0.5f, {200, 0, 0});
         const std::string farQuad = quadSection(2, 2, -0.5f, {0, 0, 200});
@@ -81,13 +91,14 @@ TEST(ViewerGL, NearerOfTwoOverlappingSurfacesWins) {
     }
 }
 
-TEST(ViewerGL, LeftDragKeepsTheGrabbedPointUnderThePointer) {
+TEST(ViewerGL, LeftDragKeepsTheGrabbedPointUnderThePointer)
+{
     Viewer w({quadSection(2, 2, 0, {200, 200, 200})});
     // Turn the model first so the grabbed plane is oblique.
     w->mouse(2, 0, 400, 300);
     w->motion(430, 280);
     w->mouse(2, 1, 430, 280);
-    const int wx = 420, wy = 310;  // window pixels, y downward
+    const int wx = 420, wy = 310; // window pixels, y downward
     w->mouse(0, 0, wx, wy);
     ASSERT_NE(w->pickPoint.z, 0.0f);
     const pos3 grabbed = w.unproject(w->pickPoint);
@@ -103,7 +114,8 @@ TEST(ViewerGL, LeftDragKeepsTheGrabbedPointUnderThePointer) {
     w->mouse(0, 1, 520, 230);
 }
 
-TEST(ViewerGL, HitPolygonFormsNoTriangleAcrossARestart) {
+TEST(ViewerGL, HitPolygonFormsNoTriangleAcrossARestart)
+{
     vyktest::glContext();
     vyk3d::polygon_t p;
     ASSERT_TRUE(p.allocate(6, 7));
@@ -117,14 +129,17 @@ TEST(ViewerGL, HitPolygonFormsNoTriangleAcrossARestart) {
         const float pos[6][3] = {{-3, -1, 0}, {-2, -1, 0}, {-2.5f, 1, 0}, {2.5f, 1, 0}, {2, -1, 0}, {3, -1, 0}};
         for (int i = 0; i < 6; ++i) {
             float* r = &v[i * 9];
-            for (int k = 0; k < 9; ++k) r[k] = 0.0f;
+            for (int k = 0; k < 9; ++k)
+                r[k] = 0.0f;
             r[0] = pos[i][0];
             r[1] = pos[i][1];
             r[2] = pos[i][2];
-            for (int k = 0; k < 9; ++k) n[i * 9 + k] = 0.0f;
+            for (int k = 0; k < 9; ++k)
+                n[i * 9 + k] = 0.0f;
         }
         const uint32_t el[7] = {0, 1, 2, vyk3d::restartIndex, 3, 4, 5};
-        for (int i = 0; i < 7; ++i) e[i] = el[i];
+        for (int i = 0; i < 7; ++i)
+            e[i] = el[i];
     }
     p.update();
     line2d region[4];
@@ -139,10 +154,11 @@ TEST(ViewerGL, HitPolygonFormsNoTriangleAcrossARestart) {
         e[3] = 3;
     }
     EXPECT_TRUE(hitPolygon(hits, p, region, proj, mv));
-    EXPECT_EQ(hits.size(), 1u);  // a flat facing triangle: four corners, one depth
+    EXPECT_EQ(hits.size(), 1u); // a flat facing triangle: four corners, one depth
 }
 
-TEST(ViewerGL, HitPolygonSkipsTrianglesBehindTheEye) {
+TEST(ViewerGL, HitPolygonSkipsTrianglesBehindTheEye)
+{
     vyktest::glContext();
     vyk3d::polygon_t p;
     ASSERT_TRUE(p.allocate(3, 3));
@@ -153,8 +169,10 @@ TEST(ViewerGL, HitPolygonSkipsTrianglesBehindTheEye) {
         // land anywhere, and w = 0 gives NaN.
         const float pos[3][3] = {{-1, -1, -5}, {1, -1, -5}, {0, 1, 0}};
         for (int i = 0; i < 3; ++i) {
-            for (int k = 0; k < 9; ++k) v[i * 9 + k] = 0.0f;
-            for (int k = 0; k < 3; ++k) v[i * 9 + k] = pos[i][k];
+            for (int k = 0; k < 9; ++k)
+                v[i * 9 + k] = 0.0f;
+            for (int k = 0; k < 3; ++k)
+                v[i * 9 + k] = pos[i][k];
             e[i] = uint32_t(i);
         }
     }
@@ -168,7 +186,8 @@ TEST(ViewerGL, HitPolygonSkipsTrianglesBehindTheEye) {
     }
 }
 
-TEST(ViewerGL, FitOfEmptyAndDegenerateScenes) {
+TEST(ViewerGL, FitOfEmptyAndDegenerateScenes)
+{
     {
         Viewer w({"begin environment\nend\n"});
         EXPECT_TRUE(w->scenes.empty());
@@ -186,8 +205,7 @@ TEST(ViewerGL, FitOfEmptyAndDegenerateScenes) {
     for (const auto& c : cases) {
         Viewer w({c.scene});
         EXPECT_TRUE(finite(w->extent)) << c.name;
-        EXPECT_FALSE(fequal(w->extent.x, 0.0f) && fequal(w->extent.y, 0.0f) && fequal(w->extent.z, 0.0f))
-            << c.name;
+        EXPECT_FALSE(fequal(w->extent.x, 0.0f) && fequal(w->extent.y, 0.0f) && fequal(w->extent.z, 0.0f)) << c.name;
         EXPECT_TRUE(std::isfinite(w->camera.t.z)) << c.name;
         EXPECT_LT(w->camera.t.z, 0.0f) << c.name;
         // A refit does not move the camera again.
@@ -197,28 +215,33 @@ TEST(ViewerGL, FitOfEmptyAndDegenerateScenes) {
     }
 }
 
-TEST(ViewerGL, FittedQuadLiesInsideTheView) {
+TEST(ViewerGL, FittedQuadLiesInsideTheView)
+{
     Viewer w({quadSection(3, 2, 0, {9, 9, 9})});
     for (pos3 corner : {pos3{-1.5f, -1, 0}, pos3{1.5f, -1, 0}, pos3{-1.5f, 1, 0}, pos3{1.5f, 1, 0}}) {
         const pos3 p = w.project(corner);
         EXPECT_LT(std::fabs(p.x), 1.0f);
         EXPECT_LT(std::fabs(p.y), 1.0f);
-        EXPECT_GT(std::fabs(p.x), 0.2f);  // and fills a good part of it
+        EXPECT_GT(std::fabs(p.x), 0.2f); // and fills a good part of it
     }
 }
 
-TEST(ViewerGL, ZeroHeightWindowKeepsTheCameraFinite) {
+TEST(ViewerGL, ZeroHeightWindowKeepsTheCameraFinite)
+{
     Viewer w({quadSection(2, 2, 0, {9, 9, 9})});
     w->reshape(800, 0);
-    for (float e : w->projectionMatrix.m) ASSERT_TRUE(std::isfinite(e));
-    for (float e : w->invProjection.m) ASSERT_TRUE(std::isfinite(e));
+    for (float e : w->projectionMatrix.m)
+        ASSERT_TRUE(std::isfinite(e));
+    for (float e : w->invProjection.m)
+        ASSERT_TRUE(std::isfinite(e));
     w->mouse(0, 0, 10, 0);
     w->motion(30, 5);
     w->mouse(0, 1, 30, 5);
     EXPECT_TRUE(finite(w->camera.t));
 }
 
-TEST(ViewerGL, ShininessKeysPrintTheNewValue) {
+TEST(ViewerGL, ShininessKeysPrintTheNewValue)
+{
     Viewer w({quadSection(1, 1, 0, {9, 9, 9})});
     testing::internal::CaptureStdout();
     w->keyboard('s', 0, 0);
@@ -234,7 +257,8 @@ TEST(ViewerGL, ShininessKeysPrintTheNewValue) {
               "shininess: 11\nshininess: 12\nshininess: 13\nshininess: 12\nshininess: 8\nshininess: 10.25\n");
 }
 
-TEST(ViewerGL, EnterRestoresTheFittedView) {
+TEST(ViewerGL, EnterRestoresTheFittedView)
+{
     Viewer w({quadSection(2, 2, 0, {9, 9, 9})});
     const pos3 fitted = w->camera.t;
     w->mouse(2, 0, 100, 100);
@@ -251,10 +275,12 @@ TEST(ViewerGL, EnterRestoresTheFittedView) {
     EXPECT_EQ(w->camera.r2.angle, 0.0f);
     EXPECT_EQ(w->camera.r3.angle, 0.0f);
     const mtx3w expected = translation(0.0f, 0.0f, fitted.z);
-    for (int i = 0; i < 16; ++i) EXPECT_NEAR(w->modelview[i], expected[i], 1e-6f) << i;
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(w->modelview[i], expected[i], 1e-6f) << i;
 }
 
-TEST(ViewerGL, SpaceStartsAndStopsTheMorphClock) {
+TEST(ViewerGL, SpaceStartsAndStopsTheMorphClock)
+{
     {
         Viewer one({quadSection(1, 1, 0, {9, 9, 9})});
         one->keyboard(' ', 0, 0);
@@ -273,21 +299,23 @@ TEST(ViewerGL, SpaceStartsAndStopsTheMorphClock) {
     two->keyboard(' ', 0, 0);
     EXPECT_FALSE(two->animating);
     EXPECT_FALSE(dorv::glutyRegistry::instance()->idleEnabled);
-    EXPECT_EQ(two->elapsed, ran);  // stopped where it was
+    EXPECT_EQ(two->elapsed, ran); // stopped where it was
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
-    two->keyboard(' ', 0, 0);  // resumes from `ran`, not from the wall clock
+    two->keyboard(' ', 0, 0); // resumes from `ran`, not from the wall clock
     two->idle();
     EXPECT_GE(two->elapsed, ran);
     EXPECT_LT(two->elapsed, ran + 50u);
     two->keyboard(' ', 0, 0);
 }
 
-TEST(ViewerGL, MorphListsPairScenesByPosition) {
+TEST(ViewerGL, MorphListsPairScenesByPosition)
+{
     const std::string q = quadSection(1, 1, 0, {9, 9, 9});
     {
         Viewer w({q + q, q + q, q + q});
         ASSERT_EQ(w->morphs.size(), 3u);
-        for (const auto& list : w->morphs) EXPECT_EQ(list.size(), 2u);
+        for (const auto& list : w->morphs)
+            EXPECT_EQ(list.size(), 2u);
         w->setElapsed(3000);
         EXPECT_EQ(w->morphStep, 0u);
         w->setElapsed(2500);
@@ -307,4 +335,4 @@ TEST(ViewerGL, MorphListsPairScenesByPosition) {
     EXPECT_EQ(w->morphs[1].front().polyB, &first->front()->polygon);
 }
 
-}  // namespace
+} // namespace

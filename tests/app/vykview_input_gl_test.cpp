@@ -13,28 +13,34 @@
 #include <memory>
 #include <string>
 
-namespace {
+namespace
+{
 
 using apptest::quote;
 
 const std::string kViewer = vyktest::programPath("vykview");
 
 // One viewer window on its own X server, placed on screen, first frame drawn.
-class ViewerSession : public ::testing::Test {
-protected:
+class ViewerSession : public ::testing::Test
+{
+  protected:
     vyktest::XServer x;
     vyktest::TempDir dir;
     std::unique_ptr<vyktest::Process> viewer;
     std::string window;
 
-    bool start(const std::vector<std::string>& files) {
-        if (!x.ok()) return false;
+    bool start(const std::vector<std::string>& files)
+    {
+        if (!x.ok())
+            return false;
         std::string cmd = "cd " + quote(dir.path()) + " && exec " + quote(kViewer);
-        for (const auto& f : files) cmd += " " + quote(f);
+        for (const auto& f : files)
+            cmd += " " + quote(f);
         viewer = std::make_unique<vyktest::Process>(std::vector<std::string>{"/bin/sh", "-c", cmd},
                                                     std::vector<std::string>{x.env()});
         const auto ids = apptest::findWindows(x, files[0] + " - vykview");
-        if (ids.size() != 1) return false;
+        if (ids.size() != 1)
+            return false;
         window = ids[0];
         apptest::placeWindow(x, window);
         xdo("windowfocus --sync " + window);
@@ -43,7 +49,8 @@ protected:
     }
     void xdo(const std::string& args) { apptest::shell(x, "xdotool " + args); }
     apptest::Image grab() { return apptest::grabWindow(x, window, dir); }
-    apptest::Image firstFrame() {
+    apptest::Image firstFrame()
+    {
         // A window is black until its first frame lands: wait for the clear
         // colour in the corner and the model in the middle.
         return apptest::grabUntil(x, window, dir, [](const apptest::Image& img) {
@@ -51,16 +58,18 @@ protected:
         });
     }
     // Grabs until the picture equals (or differs from) `ref`.
-    apptest::Image grabWhile(const apptest::Image& ref, bool untilEqual) {
+    apptest::Image grabWhile(const apptest::Image& ref, bool untilEqual)
+    {
         return apptest::grabUntil(
-            x, window, dir, [&](const apptest::Image& img) { return (apptest::differingPixels(img, ref) == 0) == untilEqual; },
-            10);
+            x, window, dir,
+            [&](const apptest::Image& img) { return (apptest::differingPixels(img, ref) == 0) == untilEqual; }, 10);
     }
 };
 
 const std::string kQuad = apptest::quadSection(2, 1.5f, 0, {220, 120, 40});
 
-TEST_F(ViewerSession, ShininessKeysThenQuit) {
+TEST_F(ViewerSession, ShininessKeysThenQuit)
+{
     dir.write("quad.vyk", kQuad);
     ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
     xdo("key --delay 50 s s s");
@@ -71,7 +80,8 @@ TEST_F(ViewerSession, ShininessKeysThenQuit) {
     EXPECT_EQ(r.out, "shininess: 11\nshininess: 12\nshininess: 13\n");
 }
 
-TEST_F(ViewerSession, EscapeQuits) {
+TEST_F(ViewerSession, EscapeQuits)
+{
     dir.write("quad.vyk", kQuad);
     ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
     xdo("key Escape");
@@ -81,7 +91,8 @@ TEST_F(ViewerSession, EscapeQuits) {
     EXPECT_EQ(r.out, "");
 }
 
-TEST_F(ViewerSession, RightDragTurnsTheModelAndEnterRestoresTheView) {
+TEST_F(ViewerSession, RightDragTurnsTheModelAndEnterRestoresTheView)
+{
     dir.write("quad.vyk", kQuad);
     ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
     const apptest::Image first = grab();
@@ -96,7 +107,8 @@ TEST_F(ViewerSession, RightDragTurnsTheModelAndEnterRestoresTheView) {
     EXPECT_EQ(viewer->wait(15).status, 0);
 }
 
-TEST_F(ViewerSession, SpaceWithOneFileChangesNothing) {
+TEST_F(ViewerSession, SpaceWithOneFileChangesNothing)
+{
     dir.write("quad.vyk", kQuad);
     ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
     const apptest::Image first = grab();
@@ -106,18 +118,19 @@ TEST_F(ViewerSession, SpaceWithOneFileChangesNothing) {
     EXPECT_TRUE(viewer->running());
 }
 
-TEST_F(ViewerSession, SpaceStartsAndStopsTheMorph) {
+TEST_F(ViewerSession, SpaceStartsAndStopsTheMorph)
+{
     dir.write("a.vyk", apptest::quadSection(2, 2, 0, {230, 0, 0}));
     dir.write("b.vyk", apptest::quadSection(2, 2, 0, {0, 0, 230}));
     ASSERT_TRUE(start({"a.vyk", "b.vyk"})) << viewer->errSoFar();
     const apptest::Image first = grab();
     vyktest::sleepSeconds(1.0);
-    EXPECT_EQ(apptest::differingPixels(grab(), first), 0);  // the clock waits for space
+    EXPECT_EQ(apptest::differingPixels(grab(), first), 0); // the clock waits for space
     xdo("key space");
     const apptest::Image moving = grabWhile(first, false);
     EXPECT_GT(apptest::differingPixels(moving, first), 1000);
     xdo("key space");
-    vyktest::sleepSeconds(0.5);  // let the last redisplay land
+    vyktest::sleepSeconds(0.5); // let the last redisplay land
     const apptest::Image stopped = grab();
     vyktest::sleepSeconds(1.0);
     EXPECT_EQ(apptest::differingPixels(grab(), stopped), 0);
@@ -125,4 +138,4 @@ TEST_F(ViewerSession, SpaceStartsAndStopsTheMorph) {
     EXPECT_EQ(viewer->wait(15).status, 0);
 }
 
-}  // namespace
+} // namespace

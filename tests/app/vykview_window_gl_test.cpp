@@ -15,7 +15,8 @@
 #include <memory>
 #include <string>
 
-namespace {
+namespace
+{
 
 using apptest::quote;
 
@@ -27,13 +28,16 @@ const char kEmptyScene[] = "begin environment\nend\n";
 // Starts vykview in `dir` with the given arguments (relative names stay
 // relative, so the title shows them as typed).
 std::unique_ptr<vyktest::Process> startViewer(const vyktest::XServer& x, const vyktest::TempDir& dir,
-                                              const std::string& args) {
+                                              const std::string& args)
+{
     return std::make_unique<vyktest::Process>(
-        std::vector<std::string>{"/bin/sh", "-c", "cd " + quote(dir.path()) + " && exec " + quote(kViewer) + " " + args},
+        std::vector<std::string>{"/bin/sh", "-c",
+                                 "cd " + quote(dir.path()) + " && exec " + quote(kViewer) + " " + args},
         std::vector<std::string>{x.env()});
 }
 
-TEST(VykviewProgram, UsageLineWithoutFiles) {
+TEST(VykviewProgram, UsageLineWithoutFiles)
+{
     // No display at all: the usage line must not need one.
     const vyktest::RunResult r = vyktest::run({kViewer}, 30, {"DISPLAY="});
     EXPECT_FALSE(r.timedOut);
@@ -42,7 +46,8 @@ TEST(VykviewProgram, UsageLineWithoutFiles) {
     EXPECT_EQ(r.out, "");
 }
 
-TEST(VykviewProgram, OpensOneClearedWindowAndRunsUntilKilled) {
+TEST(VykviewProgram, OpensOneClearedWindowAndRunsUntilKilled)
+{
     vyktest::XServer x;
     ASSERT_TRUE(x.ok());
     vyktest::TempDir dir;
@@ -59,7 +64,8 @@ TEST(VykviewProgram, OpensOneClearedWindowAndRunsUntilKilled) {
     ASSERT_EQ(shot.width, 800);
     ASSERT_EQ(shot.height, 600);
     for (int y = 0; y < 600; y += 37)
-        for (int x0 = 0; x0 < 800; x0 += 41) ASSERT_EQ(shot.at(x0, y), (std::array<int, 3>{46, 46, 46})) << x0 << "," << y;
+        for (int x0 = 0; x0 < 800; x0 += 41)
+            ASSERT_EQ(shot.at(x0, y), (std::array<int, 3>{46, 46, 46})) << x0 << "," << y;
     vyktest::sleepSeconds(1.0);
     EXPECT_TRUE(viewer->running());
     viewer->signal(SIGTERM);
@@ -68,7 +74,8 @@ TEST(VykviewProgram, OpensOneClearedWindowAndRunsUntilKilled) {
     EXPECT_EQ(r.out, "");
 }
 
-TEST(VykviewProgram, WindowManagerCloseEndsTheProgram) {
+TEST(VykviewProgram, WindowManagerCloseEndsTheProgram)
+{
     vyktest::XServer x;
     ASSERT_TRUE(x.ok());
     vyktest::TempDir dir;
@@ -84,7 +91,8 @@ TEST(VykviewProgram, WindowManagerCloseEndsTheProgram) {
     EXPECT_EQ(r.status, 0) << r.err;
 }
 
-TEST(VykviewProgram, EndOfTheXServerEndsTheProgram) {
+TEST(VykviewProgram, EndOfTheXServerEndsTheProgram)
+{
     auto x = std::make_unique<vyktest::XServer>();
     ASSERT_TRUE(x->ok());
     vyktest::TempDir dir;
@@ -98,4 +106,4 @@ TEST(VykviewProgram, EndOfTheXServerEndsTheProgram) {
     EXPECT_NE(r.status, 128 + SIGSEGV) << r.err;
 }
 
-}  // namespace
+} // namespace

@@ -14,27 +14,31 @@
 #include <string>
 #include <vector>
 
-namespace apptest {
+namespace apptest
+{
 
 struct Image {
     int width = 0, height = 0;
-    std::vector<unsigned char> rgb;  // top row first
+    std::vector<unsigned char> rgb; // top row first
     bool empty() const { return rgb.empty(); }
-    std::array<int, 3> at(int x, int y) const {
+    std::array<int, 3> at(int x, int y) const
+    {
         const std::size_t i = (std::size_t(y) * width + x) * 3;
         return {rgb[i], rgb[i + 1], rgb[i + 2]};
     }
 };
 
 // An 8-bit binary PPM (P6) file; empty on any error.
-inline Image readPpm(const std::string& path) {
+inline Image readPpm(const std::string& path)
+{
     Image img;
     const std::string bytes = vyktest::readFile(path);
     int w = 0, h = 0, maxv = 0, used = 0;
     if (std::sscanf(bytes.c_str(), "P6 %d %d %d%n", &w, &h, &maxv, &used) != 3 || maxv != 255)
         return img;
-    const std::size_t start = std::size_t(used) + 1;  // one whitespace byte after maxval
-    if (w <= 0 || h <= 0 || bytes.size() < start + std::size_t(w) * h * 3) return img;
+    const std::size_t start = std::size_t(used) + 1; // one whitespace byte after maxval
+    if (w <= 0 || h <= 0 || bytes.size() < start + std::size_t(w) * h * 3)
+        return img;
     img.width = w;
     img.height = h;
     img.rgb.assign(bytes.begin() + start, bytes.begin() + start + std::size_t(w) * h * 3);
@@ -42,42 +46,48 @@ inline Image readPpm(const std::string& path) {
 }
 
 // Any image ImageMagick reads (PNG), through a PPM copy.
-inline Image readImage(const std::string& path) {
+inline Image readImage(const std::string& path)
+{
     const std::string ppm = path + ".ppm";
     const vyktest::RunResult r = vyktest::run({"/usr/bin/convert", path, "-depth", "8", "ppm:" + ppm}, 60);
-    if (r.status != 0) return {};
+    if (r.status != 0)
+        return {};
     return readPpm(ppm);
 }
 
 // Runs a shell command with the server's DISPLAY; returns its result.
-inline vyktest::RunResult shell(const vyktest::XServer& x, const std::string& command, double timeout = 60) {
+inline vyktest::RunResult shell(const vyktest::XServer& x, const std::string& command, double timeout = 60)
+{
     return vyktest::run({"/bin/sh", "-c", command}, timeout, {x.env()});
 }
 
-inline std::string quote(const std::string& s) {
+inline std::string quote(const std::string& s)
+{
     std::string q = "'";
-    for (char c : s) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
+    for (char c : s)
+        q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
     return q + "'";
 }
 
 // Ids of the windows whose title is exactly `title`, waiting up to `timeout`
 // seconds for at least one.
-inline std::vector<std::string> findWindows(const vyktest::XServer& x, const std::string& title,
-                                            double timeout = 20) {
+inline std::vector<std::string> findWindows(const vyktest::XServer& x, const std::string& title, double timeout = 20)
+{
     std::vector<std::string> ids;
     for (double waited = 0; waited < timeout; waited += 0.2) {
-        const vyktest::RunResult r =
-            shell(x, "xdotool search --name " + quote("^" + title + "$") + " 2>/dev/null", 10);
+        const vyktest::RunResult r = shell(x, "xdotool search --name " + quote("^" + title + "$") + " 2>/dev/null", 10);
         std::string line;
         for (char c : r.out) {
             if (c == '\n') {
-                if (!line.empty()) ids.push_back(line);
+                if (!line.empty())
+                    ids.push_back(line);
                 line.clear();
             } else {
                 line += c;
             }
         }
-        if (!ids.empty()) return ids;
+        if (!ids.empty())
+            return ids;
         vyktest::sleepSeconds(0.2);
     }
     return ids;
@@ -86,55 +96,67 @@ inline std::vector<std::string> findWindows(const vyktest::XServer& x, const std
 // Moves a window fully onto the screen: without a window manager GLUT's
 // default position leaves its first row and column off screen, and a
 // screenshot only sees what is on screen.
-inline void placeWindow(const vyktest::XServer& x, const std::string& id) {
+inline void placeWindow(const vyktest::XServer& x, const std::string& id)
+{
     shell(x, "xdotool windowmove --sync " + id + " 0 0");
 }
 
 // The window's pixels at 8 bits per channel.
-inline Image grabWindow(const vyktest::XServer& x, const std::string& id, const vyktest::TempDir& dir) {
+inline Image grabWindow(const vyktest::XServer& x, const std::string& id, const vyktest::TempDir& dir)
+{
     const std::string path = dir.file("shot-" + id + ".ppm");
     const vyktest::RunResult r = shell(x, "import -window " + id + " -depth 8 ppm:" + quote(path));
-    if (r.status != 0) return {};
+    if (r.status != 0)
+        return {};
     return readPpm(path);
 }
 
 // Grabs until `ready` accepts the picture or `timeout` seconds pass; returns
 // the last picture.
 template <class Pred>
-Image grabUntil(const vyktest::XServer& x, const std::string& id, const vyktest::TempDir& dir,
-                Pred ready, double timeout = 20) {
+Image grabUntil(const vyktest::XServer& x, const std::string& id, const vyktest::TempDir& dir, Pred ready,
+                double timeout = 20)
+{
     Image img;
     for (double waited = 0; waited < timeout; waited += 0.25) {
         img = grabWindow(x, id, dir);
-        if (!img.empty() && ready(img)) return img;
+        if (!img.empty() && ready(img))
+            return img;
         vyktest::sleepSeconds(0.25);
     }
     return img;
 }
 
 // Number of pixels that differ between two pictures of the same size.
-inline long differingPixels(const Image& a, const Image& b) {
-    if (a.width != b.width || a.height != b.height) return -1;
+inline long differingPixels(const Image& a, const Image& b)
+{
+    if (a.width != b.width || a.height != b.height)
+        return -1;
     long n = 0;
     for (std::size_t i = 0; i + 2 < a.rgb.size(); i += 3)
-        if (a.rgb[i] != b.rgb[i] || a.rgb[i + 1] != b.rgb[i + 1] || a.rgb[i + 2] != b.rgb[i + 2]) ++n;
+        if (a.rgb[i] != b.rgb[i] || a.rgb[i + 1] != b.rgb[i + 1] || a.rgb[i + 2] != b.rgb[i + 2])
+            ++n;
     return n;
 }
 
 // Sends the window manager's close request (WM_DELETE_WINDOW) to a window,
 // as a window manager's close button does. libX11 is opened at run time so
 // the test program needs no link change.
-inline bool sendDeleteWindow(const vyktest::XServer& x, unsigned long window) {
+inline bool sendDeleteWindow(const vyktest::XServer& x, unsigned long window)
+{
     void* lib = dlopen("libX11.so.6", RTLD_NOW);
-    if (!lib) return false;
+    if (!lib)
+        return false;
     auto open = reinterpret_cast<Display* (*)(const char*)>(dlsym(lib, "XOpenDisplay"));
     auto atom = reinterpret_cast<Atom (*)(Display*, const char*, Bool)>(dlsym(lib, "XInternAtom"));
     auto send = reinterpret_cast<Status (*)(Display*, Window, Bool, long, XEvent*)>(dlsym(lib, "XSendEvent"));
     auto flush = reinterpret_cast<int (*)(Display*)>(dlsym(lib, "XFlush"));
     auto close = reinterpret_cast<int (*)(Display*)>(dlsym(lib, "XCloseDisplay"));
-    if (!open || !atom || !send || !flush || !close) return false;
+    if (!open || !atom || !send || !flush || !close)
+        return false;
     Display* d = open(x.display().c_str());
-    if (!d) return false;
+    if (!d)
+        return false;
     XEvent ev{};
     ev.xclient.type = ClientMessage;
     ev.xclient.window = window;
@@ -148,4 +170,4 @@ inline bool sendDeleteWindow(const vyktest::XServer& x, unsigned long window) {
     return ok != 0;
 }
 
-}  // namespace apptest
+} // namespace apptest

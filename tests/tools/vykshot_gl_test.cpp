@@ -15,38 +15,45 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using apptest::rgb_t;
 
 const std::string kShot = vyktest::programPath("vykshot");
 const std::array<int, 3> kBackground{46, 46, 46};
 
-class VykshotTest : public ::testing::Test {
-protected:
+class VykshotTest : public ::testing::Test
+{
+  protected:
     vyktest::XServer x;
     vyktest::TempDir dir;
 
     // Runs vykshot in the temporary directory on `files` with `options`.
     vyktest::RunResult shot(const std::vector<std::string>& options, const std::vector<std::string>& files,
-                            const std::string& out = "out.png") {
+                            const std::string& out = "out.png")
+    {
         std::string cmd = "cd " + apptest::quote(dir.path()) + " && exec " + apptest::quote(kShot);
-        for (const auto& o : options) cmd += " " + apptest::quote(o);
+        for (const auto& o : options)
+            cmd += " " + apptest::quote(o);
         cmd += " -o " + apptest::quote(out);
-        for (const auto& f : files) cmd += " " + apptest::quote(f);
+        for (const auto& f : files)
+            cmd += " " + apptest::quote(f);
         return apptest::shell(x, cmd, 120);
     }
     apptest::Image picture(const std::string& out = "out.png") { return apptest::readImage(dir.file(out)); }
 };
 
-TEST(VykshotProgram, HelpPrintsUsageOnStdout) {
+TEST(VykshotProgram, HelpPrintsUsageOnStdout)
+{
     const vyktest::RunResult r = vyktest::run({kShot, "--help"}, 30, {"DISPLAY="});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "usage: vykshot [--size WxH] [--elapsed MS] -o OUT.png FILE...\n");
     EXPECT_EQ(r.err, "");
 }
 
-TEST(VykshotProgram, BadOptionsAreRefused) {
+TEST(VykshotProgram, BadOptionsAreRefused)
+{
     const struct {
         std::vector<std::string> args;
         const char* err;
@@ -66,7 +73,8 @@ TEST(VykshotProgram, BadOptionsAreRefused) {
     }
 }
 
-TEST_F(VykshotTest, WithoutEnvironmentTheBackgroundIsTheClearColour) {
+TEST_F(VykshotTest, WithoutEnvironmentTheBackgroundIsTheClearColour)
+{
     ASSERT_TRUE(x.ok());
     dir.write("quad.vyk", apptest::quadSection(2, 2, 0, {200, 40, 40}));
     const vyktest::RunResult r = shot({"--size", "320x240"}, {"quad.vyk"});
@@ -76,10 +84,11 @@ TEST_F(VykshotTest, WithoutEnvironmentTheBackgroundIsTheClearColour) {
     ASSERT_EQ(img.height, 240);
     EXPECT_EQ(img.at(0, 0), kBackground);
     EXPECT_EQ(img.at(319, 239), kBackground);
-    EXPECT_NE(img.at(100, 120), kBackground);  // the quad
+    EXPECT_NE(img.at(100, 120), kBackground); // the quad
 }
 
-TEST_F(VykshotTest, EnvironmentFillsTheCornersWithTheSkyBox) {
+TEST_F(VykshotTest, EnvironmentFillsTheCornersWithTheSkyBox)
+{
     ASSERT_TRUE(x.ok());
     for (const char* face : {"posx", "negx", "posy", "negy", "posz", "negz"})
         dir.write(std::string("sky_") + face + ".bmp", apptest::bmpFile(2, 2, {20, 60, 220}));
@@ -95,7 +104,8 @@ TEST_F(VykshotTest, EnvironmentFillsTheCornersWithTheSkyBox) {
     }
 }
 
-TEST_F(VykshotTest, MorphBetweenTwoFilesFollowsTheClock) {
+TEST_F(VykshotTest, MorphBetweenTwoFilesFollowsTheClock)
+{
     ASSERT_TRUE(x.ok());
     dir.write("a.vyk", apptest::quadSection(2, 2, 0, {230, 0, 0}));
     dir.write("b.vyk", apptest::quadSection(2, 2, 0, {0, 0, 230}));
@@ -107,17 +117,18 @@ TEST_F(VykshotTest, MorphBetweenTwoFilesFollowsTheClock) {
         ASSERT_EQ(r.status, 0) << r.err;
         const apptest::Image img = picture(out);
         ASSERT_FALSE(img.empty());
-        at[i] = img.at(250, 300);  // on the quad, away from the highlight
+        at[i] = img.at(250, 300); // on the quad, away from the highlight
     }
-    EXPECT_GT(at[0][0], at[0][2] + 50);  // first file: red
-    EXPECT_GT(at[2][2], at[2][0] + 50);  // second file: blue
-    EXPECT_LT(at[1][0], at[0][0]);       // half way: between the two
+    EXPECT_GT(at[0][0], at[0][2] + 50); // first file: red
+    EXPECT_GT(at[2][2], at[2][0] + 50); // second file: blue
+    EXPECT_LT(at[1][0], at[0][0]);      // half way: between the two
     EXPECT_GT(at[1][0], at[2][0]);
     EXPECT_GT(at[1][2], at[0][2]);
     EXPECT_LT(at[1][2], at[2][2]);
 }
 
-TEST_F(VykshotTest, TooFewModelsInTheNextFile) {
+TEST_F(VykshotTest, TooFewModelsInTheNextFile)
+{
     ASSERT_TRUE(x.ok());
     const std::string q = apptest::quadSection(1, 1, 0, {100, 100, 100});
     dir.write("three.vyk", q + q + q);
@@ -127,7 +138,8 @@ TEST_F(VykshotTest, TooFewModelsInTheNextFile) {
     EXPECT_EQ(r.err, "0, [2:3]: too few models in opposite model.\n");
 }
 
-TEST_F(VykshotTest, LoadFailuresEndWithStatusOne) {
+TEST_F(VykshotTest, LoadFailuresEndWithStatusOne)
+{
     ASSERT_TRUE(x.ok());
     dir.write("good.vyk", apptest::quadSection(1, 1, 0, {100, 100, 100}));
     dir.write("comments.vyk", "# nothing here\n");
@@ -147,7 +159,8 @@ TEST_F(VykshotTest, LoadFailuresEndWithStatusOne) {
     }
 }
 
-TEST_F(VykshotTest, EnvironmentOnlyFileShowsAnEmptyView) {
+TEST_F(VykshotTest, EnvironmentOnlyFileShowsAnEmptyView)
+{
     ASSERT_TRUE(x.ok());
     dir.write("empty.vyk", "begin environment\nend\n");
     const vyktest::RunResult r = shot({"--size", "64x48"}, {"empty.vyk"});
@@ -156,12 +169,14 @@ TEST_F(VykshotTest, EnvironmentOnlyFileShowsAnEmptyView) {
     const apptest::Image img = picture();
     ASSERT_EQ(img.width, 64);
     for (int y = 0; y < 48; ++y)
-        for (int x0 = 0; x0 < 64; ++x0) ASSERT_EQ(img.at(x0, y), kBackground);
+        for (int x0 = 0; x0 < 64; ++x0)
+            ASSERT_EQ(img.at(x0, y), kBackground);
 }
 
 // Files that load but make nonsense: the picture is still written, the
 // program ends normally and a line on stderr says what was wrong.
-TEST_F(VykshotTest, NonsenseScenesNeitherCrashNorHang) {
+TEST_F(VykshotTest, NonsenseScenesNeitherCrashNorHang)
+{
     ASSERT_TRUE(x.ok());
     const std::string quad = apptest::quadSection(1, 1, 0, {100, 100, 100});
     const std::string firstPosition = "position -0.5,-0.5,0\n";
@@ -177,9 +192,9 @@ TEST_F(VykshotTest, NonsenseScenesNeitherCrashNorHang) {
         "tangent 1,0,0\ntangent 1,0,0\ntangent 1,0,0\nbinormal 0,1,0\nbinormal 0,1,0\nbinormal 0,1,0\n"
         "normal 0,0,1\nnormal 0,0,1\nnormal 0,0,1\nend\n";
     for (const char* face : {"posx", "negx", "posy", "negy", "posz", "negz"})
-        dir.write(std::string("odd_") + face + ".bmp",
-                  apptest::bmpFile(std::string(face) == "posy" ? 4 : 2, std::string(face) == "posy" ? 4 : 2,
-                                   {10, 200, 10}));
+        dir.write(
+            std::string("odd_") + face + ".bmp",
+            apptest::bmpFile(std::string(face) == "posy" ? 4 : 2, std::string(face) == "posy" ? 4 : 2, {10, 200, 10}));
     dir.write("nan.vyk", nan);
     dir.write("inf.vyk", inf);
     dir.write("point.vyk", point);
@@ -206,7 +221,8 @@ TEST_F(VykshotTest, NonsenseScenesNeitherCrashNorHang) {
 }
 
 // The example scenes, as the README shows them.
-TEST_F(VykshotTest, ExampleScenes) {
+TEST_F(VykshotTest, ExampleScenes)
+{
     ASSERT_TRUE(x.ok());
     const struct {
         const char* file;
@@ -215,7 +231,8 @@ TEST_F(VykshotTest, ExampleScenes) {
         {"demo.vyk", true}, {"globe.vyk", true}, {"torus.vyk", false}, {"panel.vyk", false}, {"bracket.stl", false},
     };
     for (const auto& c : cases) {
-        const vyktest::RunResult r = shot({"--size", "400x300"}, {vyktest::sourcePath(std::string("examples/") + c.file)});
+        const vyktest::RunResult r =
+            shot({"--size", "400x300"}, {vyktest::sourcePath(std::string("examples/") + c.file)});
         ASSERT_EQ(r.status, 0) << c.file << "\n" << r.err;
         EXPECT_EQ(r.err, "") << c.file;
         const apptest::Image img = picture();
@@ -226,14 +243,16 @@ TEST_F(VykshotTest, ExampleScenes) {
             else
                 EXPECT_EQ(img.at(cx, cy), kBackground) << c.file << " " << cx << "," << cy;
         }
-        long model = 0;  // pixels of the model in the middle half of the view
+        long model = 0; // pixels of the model in the middle half of the view
         for (int y = 75; y < 225; ++y)
-            for (int x0 = 100; x0 < 300; ++x0) model += img.at(x0, y) != kBackground;
+            for (int x0 = 100; x0 < 300; ++x0)
+                model += img.at(x0, y) != kBackground;
         EXPECT_GT(model, 3000) << c.file;
     }
 }
 
-TEST_F(VykshotTest, ExampleMorphShowsTheSecondFileAfterOneSecond) {
+TEST_F(VykshotTest, ExampleMorphShowsTheSecondFileAfterOneSecond)
+{
     ASSERT_TRUE(x.ok());
     const std::string a = vyktest::sourcePath("examples/morph_a.vyk");
     const std::string b = vyktest::sourcePath("examples/morph_b.vyk");
@@ -257,4 +276,4 @@ TEST_F(VykshotTest, ExampleMorphShowsTheSecondFileAfterOneSecond) {
     EXPECT_EQ(apptest::differingPixels(take({a, b}, "4000", "a4000.png"), start), 0);
 }
 
-}  // namespace
+} // namespace

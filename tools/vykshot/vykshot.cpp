@@ -7,6 +7,7 @@
 #include "textures/png.h"
 
 #include <GL/glew.h>
+// after glew.h, which must come first
 #include <GL/freeglut.h>
 
 #include <cerrno>
@@ -16,7 +17,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const char kUsage[] = "usage: vykshot [--size WxH] [--elapsed MS] -o OUT.png FILE...\n";
 constexpr unsigned long kMaxSide = 16384;
@@ -29,34 +31,43 @@ struct options_t {
     std::vector<char*> files;
 };
 
-[[noreturn]] void fail(const std::string& message) {
+[[noreturn]] void fail(const std::string& message)
+{
     std::fprintf(stderr, "vykshot: %s\n", message.c_str());
     std::fflush(stderr);
     std::exit(1);
 }
 
-bool parseUnsigned(const char* text, unsigned long max, unsigned long& value) {
-    if (!text || *text < '0' || *text > '9') return false;
+bool parseUnsigned(const char* text, unsigned long max, unsigned long& value)
+{
+    if (!text || *text < '0' || *text > '9')
+        return false;
     errno = 0;
     char* end = nullptr;
     value = std::strtoul(text, &end, 10);
     return errno == 0 && end != text && *end == '\0' && value <= max;
 }
 
-bool parseSize(const char* text, int& w, int& h) {
-    if (!text) return false;
+bool parseSize(const char* text, int& w, int& h)
+{
+    if (!text)
+        return false;
     const char* x = std::strchr(text, 'x');
-    if (!x) return false;
+    if (!x)
+        return false;
     const std::string ws(text, x);
     unsigned long uw = 0, uh = 0;
-    if (!parseUnsigned(ws.c_str(), kMaxSide, uw) || !parseUnsigned(x + 1, kMaxSide, uh)) return false;
-    if (uw == 0 || uh == 0) return false;
+    if (!parseUnsigned(ws.c_str(), kMaxSide, uw) || !parseUnsigned(x + 1, kMaxSide, uh))
+        return false;
+    if (uw == 0 || uh == 0)
+        return false;
     w = static_cast<int>(uw);
     h = static_cast<int>(uh);
     return true;
 }
 
-options_t parseArguments(int argc, char** argv) {
+options_t parseArguments(int argc, char** argv)
+{
     options_t o;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -65,19 +76,23 @@ options_t parseArguments(int argc, char** argv) {
             std::fputs(kUsage, stdout);
             std::exit(0);
         } else if (a == "--size") {
-            if (!parseSize(next, o.width, o.height)) fail("--size needs WxH, each 1 to 16384.");
+            if (!parseSize(next, o.width, o.height))
+                fail("--size needs WxH, each 1 to 16384.");
             ++i;
         } else if (a == "--elapsed") {
             unsigned long ms = 0;
-            if (!parseUnsigned(next, 0xFFFFFFFFul, ms)) fail("--elapsed needs milliseconds, 0 to 4294967295.");
+            if (!parseUnsigned(next, 0xFFFFFFFFul, ms))
+                fail("--elapsed needs milliseconds, 0 to 4294967295.");
             o.elapsed = static_cast<uint32_t>(ms);
             ++i;
         } else if (a == "-o") {
-            if (!next || !*next) fail("-o needs a file name.");
+            if (!next || !*next)
+                fail("-o needs a file name.");
             o.output = next;
             ++i;
         } else if (a == "--") {
-            for (++i; i < argc; ++i) o.files.push_back(argv[i]);
+            for (++i; i < argc; ++i)
+                o.files.push_back(argv[i]);
         } else if (a.size() > 1 && a[0] == '-') {
             fail("unknown option " + a + ".");
         } else {
@@ -95,7 +110,8 @@ options_t parseArguments(int argc, char** argv) {
 // An off-screen colour and depth target of the requested size.
 struct framebuffer_t {
     GLuint fbo = 0, color = 0, depth = 0;
-    bool create(int w, int h) {
+    bool create(int w, int h)
+    {
         glGenFramebuffers(1, &fbo);
         glBindFramebuffer(GL_FRAMEBUFFER, fbo);
         glGenRenderbuffers(1, &color);
@@ -111,17 +127,22 @@ struct framebuffer_t {
         checkGL("vykshot framebuffer");
         return ok;
     }
-    ~framebuffer_t() {
+    ~framebuffer_t()
+    {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        if (depth) glDeleteRenderbuffers(1, &depth);
-        if (color) glDeleteRenderbuffers(1, &color);
-        if (fbo) glDeleteFramebuffers(1, &fbo);
+        if (depth)
+            glDeleteRenderbuffers(1, &depth);
+        if (color)
+            glDeleteRenderbuffers(1, &color);
+        if (fbo)
+            glDeleteFramebuffers(1, &fbo);
     }
 };
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const options_t o = parseArguments(argc, argv);
 
     // GLUT sees only the program name: the options are ours.
@@ -156,7 +177,8 @@ int main(int argc, char** argv) {
         image.format = {libgr::grFmtRGB, libgr::grTypeUINT, libgr::grBits8};
         image.width = static_cast<uint32_t>(o.width);
         image.height = static_cast<uint32_t>(o.height);
-        if (!image.allocate()) fail("no memory for the picture.");
+        if (!image.allocate())
+            fail("no memory for the picture.");
         // Rows come bottom first, as the image stores them; 4-byte row
         // alignment matches the image's row size.
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
