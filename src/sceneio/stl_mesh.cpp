@@ -203,16 +203,26 @@ void fillBinary(const char* data, uint32_t n, const Arrays& a)
     }
 }
 
-uint64_t countFacets(const char* begin, const char* end)
+TextCounts countText(const char* begin, const char* end)
 {
     static const char kFacet[] = "facet normal ";
+    static const char kVertex[] = "vertex ";
     LineReader lines(begin, end);
     Line line;
-    uint64_t f = 0;
-    while (lines.next(line))
+    TextCounts c;
+    while (lines.next(line)) {
         if (findIn(line, kFacet, sizeof kFacet - 1))
-            ++f;
-    return f;
+            ++c.facets;
+        if (findIn(line, kVertex, sizeof kVertex - 1))
+            ++c.vertexLines;
+    }
+    c.lines = lines.number();
+    return c;
+}
+
+uint64_t countFacets(const char* begin, const char* end)
+{
+    return countText(begin, end).facets;
 }
 
 bool fillText(const char* begin, const char* end, uint32_t facets, const Arrays& a)

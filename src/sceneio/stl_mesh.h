@@ -59,6 +59,17 @@ void fillBinary(const char* data, uint32_t n, const Arrays& a);
 // line number read (the "solid" line being line 1) and returns false.
 // Numbers are never read past the end of their line; a missing one reads 0.
 uint64_t countFacets(const char* begin, const char* end);
+
+// What the counting pass sees: the lines holding "facet normal ", those
+// holding "vertex ", and all lines. Reading F facets takes 3F distinct
+// vertex lines, so F > vertexLines / 3 is bound to end inside a facet:
+// the reader can tell without allocating for F triangles first.
+struct TextCounts {
+    uint64_t facets = 0;
+    uint64_t vertexLines = 0;
+    uint64_t lines = 0;
+};
+TextCounts countText(const char* begin, const char* end);
 bool fillText(const char* begin, const char* end, uint32_t facets, const Arrays& a);
 
 // The triangles of triangle strips: a run of indices below vertexCount

@@ -131,7 +131,15 @@ bool readTextBytes(const char* begin, const char* end, const std::string& name, 
         return false;
     const char* nl = static_cast<const char*>(std::memchr(begin, '\n', size_t(end - begin)));
     const char* body = nl ? nl + 1 : end;
-    uint64_t facets = stlmesh::countFacets(body, end);
+    const stlmesh::TextCounts counts = stlmesh::countText(body, end);
+    const uint64_t facets = counts.facets;
+    if (facets > counts.vertexLines / 3) {
+        // Too few vertex lines for the facets: reading would end inside a
+        // facet at the last line, so say so without reserving the surface.
+        scene.models.push_back(new model_t(model_t::Polygon));
+        std::cerr << "num: " << counts.lines + 1 << std::endl;
+        return false;
+    }
     if (facets > stlmesh::kMaxTriangles) {
         std::cerr << name << ": too many facets." << std::endl;
         return false;

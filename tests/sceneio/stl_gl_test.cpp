@@ -115,6 +115,15 @@ TEST(StlRead, FilesByContent)
         {"text without facets loads empty", "solid empty\nendsolid empty\n", true, {}, ""},
         {"text cut after the second vertex", "solid t\n" + facet + facet.substr(0, facet.find("  vertex 0 1 0")), false,
          {}, "num: 12\n"},
+        // 100000 facet lines and nothing else: refused before a surface of
+        // 100000 triangles is reserved, with the line the read would end at.
+        {"facet lines without vertices", "solid t\n" + [] {
+             std::string lines;
+             for (int i = 0; i < 100000; ++i)
+                 lines += "facet normal 0 0 1\n";
+             return lines;
+         }(),
+         false, {}, "num: 100001\n"},
         {"only the word solid", "solid", false, {}, ""},
         {"empty file", "", false, {}, ""},
     };
