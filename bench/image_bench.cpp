@@ -13,7 +13,8 @@
 
 using namespace libgr;
 
-namespace {
+namespace
+{
 
 const uint32_t kEdge = 1024;
 

@@ -6,14 +6,19 @@
 #include "foundation/byteorder.h"
 #include "textures/file_buffer.h"
 
-namespace libgr {
+namespace libgr
+{
 
-namespace {
+namespace
+{
 
 constexpr uint64_t kFileHeaderSize = 14;
 constexpr uint64_t kInfoHeaderSize = 40;
 
-uint64_t paddedRow(uint64_t width, uint32_t bitsPerPixel) { return ((width * bitsPerPixel + 7) / 8 + 3) / 4 * 4; }
+uint64_t paddedRow(uint64_t width, uint32_t bitsPerPixel)
+{
+    return ((width * bitsPerPixel + 7) / 8 + 3) / 4 * 4;
+}
 
 void put16(unsigned char*& p, uint16_t v)
 {
@@ -98,13 +103,16 @@ bool grBitmapFile::toImage(grImage2D& image) const
         pf.format = paletted ? grFmtColorIndex : grFmtLuminance;
         pf.bits = grBitsCodeOf(bitCount);
         break;
-    case 24: pf.format = grFmtBGR; break;
+    case 24:
+        pf.format = grFmtBGR;
+        break;
     case 32:
         if (paletted)
             return false;
         pf.format = grFmtBGRA;
         break;
-    default: return false;
+    default:
+        return false;
     }
 
     // The pixel rows must all be in the file: the header's size is data.
@@ -160,8 +168,8 @@ bool grBitmapFile::convert(const grImage2D& image)
     if (bytes + 54 > UINT32_MAX)
         return false;
     wfile = tagBITMAPFILEHEADER{0x4D42, uint32_t(bytes + 54), 0, 0, 54};
-    winfo = tagBITMAPINFOHEADER{40, int32_t(image.width), int32_t(image.height), 1, bitCount, 0, uint32_t(bytes),
-                                72, 72, 0, 0};
+    winfo = tagBITMAPINFOHEADER{
+        40, int32_t(image.width), int32_t(image.height), 1, bitCount, 0, uint32_t(bytes), 72, 72, 0, 0};
     wimage = image;
     return true;
 }

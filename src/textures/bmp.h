@@ -6,7 +6,8 @@
 
 #include "textures/image.h"
 
-namespace libgr {
+namespace libgr
+{
 
 #pragma pack(push, 1)
 struct tagBITMAPFILEHEADER {
@@ -39,8 +40,9 @@ struct tagRGBQUAD {
 static_assert(sizeof(tagBITMAPFILEHEADER) == 14, "file header is 14 bytes");
 static_assert(sizeof(tagBITMAPINFOHEADER) == 40, "info header is 40 bytes");
 
-class grBitmapFile {
-public:
+class grBitmapFile
+{
+  public:
     // Reading: typed views into the one mapping of the file.
     libutils::ofsvector<tagBITMAPFILEHEADER, libutils::alloc_mmap_win> fileheader;
     libutils::ofsvector<tagBITMAPINFOHEADER, libutils::alloc_mmap_win> infoheader;

@@ -6,7 +6,8 @@
 
 #include <cstdio>
 
-namespace libgr {
+namespace libgr
+{
 
 bool mapWholeFile(grByteVector& out, const char* name, uint64_t& size)
 {

@@ -3,7 +3,8 @@
 
 #include "textures/image.h"
 
-namespace libgr {
+namespace libgr
+{
 
 struct grFileBuffer {
     grByteVector bytes;

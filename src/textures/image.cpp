@@ -1,10 +1,15 @@
 #include "textures/image.h"
 
-namespace libgr {
+namespace libgr
+{
 
-namespace {
+namespace
+{
 
-uint64_t roundUp(uint64_t n, uint64_t multiple) { return (n + multiple - 1) / multiple * multiple; }
+uint64_t roundUp(uint64_t n, uint64_t multiple)
+{
+    return (n + multiple - 1) / multiple * multiple;
+}
 
 uint32_t storeAlignment(const grPixelStore* store)
 {
@@ -33,11 +38,17 @@ uint64_t grImage1D::rowSize() const
     return (uint64_t(skippixels + uint64_t(width)) * bitsPerPixel() + 7) / 8;
 }
 
-bool grImage1D::allocate() { return freshStorage(*this, rowSize()); }
+bool grImage1D::allocate()
+{
+    return freshStorage(*this, rowSize());
+}
 
 // --- 2-D
 
-uint32_t grImage2D::alignment() const { return storeAlignment(store); }
+uint32_t grImage2D::alignment() const
+{
+    return storeAlignment(store);
+}
 
 uint64_t grImage2D::rowSize() const
 {
@@ -45,7 +56,10 @@ uint64_t grImage2D::rowSize() const
     return roundUp((pixels * bitsPerPixel() + 7) / 8, alignment());
 }
 
-uint64_t grImage2D::packedRowSize() const { return uint64_t(width) * bitsPerPixel() / 8; }
+uint64_t grImage2D::packedRowSize() const
+{
+    return uint64_t(width) * bitsPerPixel() / 8;
+}
 
 bool grImage2D::holdsPixels() const
 {
@@ -90,7 +104,10 @@ uint64_t grImage3D::rowSize() const
     return roundUp((pixels * bitsPerPixel() + 7) / 8, align);
 }
 
-uint64_t grImage3D::sliceSize() const { return uint64_t(imageheight ? imageheight : height) * rowSize(); }
+uint64_t grImage3D::sliceSize() const
+{
+    return uint64_t(imageheight ? imageheight : height) * rowSize();
+}
 
 bool grImage3D::allocate()
 {

@@ -9,7 +9,8 @@
 #include "foundation/refvector.h"
 #include "textures/pixel_format.h"
 
-namespace libgr {
+namespace libgr
+{
 
 using grByteVector = libutils::ofsvector<unsigned char, libutils::alloc_mmap_win>;
 
@@ -17,8 +18,9 @@ using grByteVector = libutils::ofsvector<unsigned char, libutils::alloc_mmap_win
 // tiny file cannot demand gigabytes (16384 x 8192 still loads).
 constexpr uint64_t grMaxDecodedPixels = uint64_t(1) << 27;
 
-class grImage1D : public grByteVector {
-public:
+class grImage1D : public grByteVector
+{
+  public:
     grPixelFormat format;
     const grPixelStore* store = nullptr;
     uint32_t skippixels = 0;
@@ -39,8 +41,9 @@ public:
     unsigned char* pixel(uint32_t x) { return data() + (uint64_t(skippixels) + x) * bitsPerPixel() / 8; }
 };
 
-class grImage2D : public grByteVector {
-public:
+class grImage2D : public grByteVector
+{
+  public:
     grPixelFormat format;
     const grPixelStore* store = nullptr;
     uint32_t rowlength = 0; // 0 means the width
@@ -79,8 +82,9 @@ public:
     bool allocate();
 };
 
-class grImage3D : public grByteVector {
-public:
+class grImage3D : public grByteVector
+{
+  public:
     grPixelFormat format;
     const grPixelStore* store = nullptr;
     uint32_t rowlength = 0;

@@ -1,6 +1,7 @@
 #include "textures/image_convert.h"
 
-namespace libgr {
+namespace libgr
+{
 
 bool index2rgb(grImage2D& dst, const grImage2D& srcRef)
 {
@@ -47,7 +48,8 @@ bool index2rgb(grImage2D& dst, const grImage2D& srcRef)
     return true;
 }
 
-namespace {
+namespace
+{
 
 // Swaps the first and third byte of every pixel of an 8-bit 3- or
 // 4-component image into fresh storage of format `to`.

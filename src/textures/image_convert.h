@@ -3,7 +3,8 @@
 
 #include "textures/image.h"
 
-namespace libgr {
+namespace libgr
+{
 
 // Colour index (format 17, 4- or 8-bit indices) to 8-bit RGB through the
 // pixel map; an index at or above the map's entry count reads entry 0

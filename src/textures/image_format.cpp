@@ -9,7 +9,8 @@
 #include "textures/png.h"
 #include "textures/tga.h"
 
-namespace libgr {
+namespace libgr
+{
 
 bool autoloadformat(grImage2D& image, const char* fname)
 {

@@ -3,13 +3,18 @@
 #include <cmath>
 #include <cstdio>
 
-namespace libgr {
+namespace libgr
+{
 
-namespace {
+namespace
+{
 
 // Rows of the luminance conversion and the normal map are read packed and
 // padded to 4 bytes, whatever the source's unpack fields say.
-uint64_t simpleStride(const grImage2D& src) { return (src.packedRowSize() + 3) / 4 * 4; }
+uint64_t simpleStride(const grImage2D& src)
+{
+    return (src.packedRowSize() + 3) / 4 * 4;
+}
 
 bool simpleRowsFit(const grImage2D& src, uint32_t bytesPerPixel)
 {
@@ -121,11 +126,17 @@ bool scaledown(grImage2D& dst, const grImage2D& srcRef)
     const grImage2D src = srcRef;
     uint32_t components;
     switch (src.format.format) {
-    case grFmtLuminance: components = 1; break;
+    case grFmtLuminance:
+        components = 1;
+        break;
     case grFmtRGB:
-    case grFmtBGR: components = 3; break;
+    case grFmtBGR:
+        components = 3;
+        break;
     case grFmtRGBA:
-    case grFmtBGRA: components = 4; break;
+    case grFmtBGRA:
+        components = 4;
+        break;
     default:
         fprintf(stderr, "scaledown(): %u: unsupported format.\n", src.format.format);
         return false;

@@ -4,7 +4,8 @@
 
 #include "textures/image.h"
 
-namespace libgr {
+namespace libgr
+{
 
 // 8-bit RGB to 8-bit luminance (0.299 R + 0.587 G + 0.114 B, truncated).
 // Refusals print "<code>: image format is not RGB." / "...type is not UINT."

@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <cstring>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
-namespace libgr {
+namespace libgr
+{
 
-namespace {
+namespace
+{
 
 // libjpeg's standard error manager, whose fatal routine jumps back into the
 // adapter instead of ending the process.
@@ -126,9 +128,15 @@ void destinationTerm(j_compress_ptr cinfo)
     dest->out->setLimit(dest->out->size() - dest->pub.free_in_buffer);
 }
 
-const char* displayName(const grFileBuffer& file) { return file.fname ? file.fname : "(memory)"; }
+const char* displayName(const grFileBuffer& file)
+{
+    return file.fname ? file.fname : "(memory)";
+}
 
-uint32_t roundUpTo(uint64_t n, uint32_t multiple) { return uint32_t((n + multiple - 1) / multiple * multiple); }
+uint32_t roundUpTo(uint64_t n, uint32_t multiple)
+{
+    return uint32_t((n + multiple - 1) / multiple * multiple);
+}
 
 } // namespace
 
@@ -263,10 +271,17 @@ bool jpegCompress(grJpegInfo& info, grByteVector& out, const grImage2D& image, i
     if (pf.type != grTypeUINT || pf.bits != grBits8)
         return false;
     switch (pf.format) {
-    case grFmtRGB: components = 3, space = JCS_RGB; break;
-    case grFmtYCbCr: components = 3, space = JCS_YCbCr; break;
-    case grFmtLuminance: components = 1, space = JCS_GRAYSCALE; break;
-    default: return false;
+    case grFmtRGB:
+        components = 3, space = JCS_RGB;
+        break;
+    case grFmtYCbCr:
+        components = 3, space = JCS_YCbCr;
+        break;
+    case grFmtLuminance:
+        components = 1, space = JCS_GRAYSCALE;
+        break;
+    default:
+        return false;
     }
     if (!image.holdsPixels() || image.width > JPEG_MAX_DIMENSION || image.height > JPEG_MAX_DIMENSION)
         return false;
@@ -282,8 +297,8 @@ bool jpegCompress(grJpegInfo& info, grByteVector& out, const grImage2D& image, i
         return false;
     }
     jpeg_CreateCompress(&cinfo, JPEG_LIB_VERSION, sizeof cinfo);
-    MemoryDestination* dest = static_cast<MemoryDestination*>((*cinfo.mem->alloc_small)(
-        reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_PERMANENT, sizeof(MemoryDestination)));
+    MemoryDestination* dest = static_cast<MemoryDestination*>(
+        (*cinfo.mem->alloc_small)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_PERMANENT, sizeof(MemoryDestination)));
     dest->pub.init_destination = destinationInit;
     dest->pub.empty_output_buffer = destinationFull;
     dest->pub.term_destination = destinationTerm;

@@ -8,7 +8,8 @@
 #include "textures/file_buffer.h"
 #include "textures/image.h"
 
-namespace libgr {
+namespace libgr
+{
 
 struct grJpegMarker {
     uint8_t code = 0;

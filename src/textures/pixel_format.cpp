@@ -1,6 +1,7 @@
 #include "textures/pixel_format.h"
 
-namespace libgr {
+namespace libgr
+{
 
 const grPixelStore grDefaultPixelStore = {0, 4};
 const grPixelStore grSwapBytesPixelStore = {1, 4};
@@ -24,13 +25,20 @@ uint32_t grBitsPerComponent(uint32_t bits)
 uint32_t grBitsPerPixel(const grPixelFormat& pf)
 {
     switch (pf.bits) {
-    case grBitsP233: return 8;
-    case grBitsP565: return 16;
-    case grBitsP1555: return 16;
-    case grBitsP2101010: return 32;
-    case grBitsP62: return 8;
-    case grBitsP124: return 16;
-    default: return grComponents(pf.format) * grBitsPerComponent(pf.bits);
+    case grBitsP233:
+        return 8;
+    case grBitsP565:
+        return 16;
+    case grBitsP1555:
+        return 16;
+    case grBitsP2101010:
+        return 32;
+    case grBitsP62:
+        return 8;
+    case grBitsP124:
+        return 16;
+    default:
+        return grComponents(pf.format) * grBitsPerComponent(pf.bits);
     }
 }
 

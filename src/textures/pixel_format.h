@@ -5,7 +5,8 @@
 
 #include "foundation/refvector.h"
 
-namespace libgr {
+namespace libgr
+{
 
 // Component layout codes (grPixelFormat::format).
 enum grFormatCode : uint32_t {
@@ -62,9 +63,7 @@ struct grPixelFormat {
     uint32_t type = grTypeUINT;
     uint32_t bits = grBits8;
 
-    bool operator==(const grPixelFormat& o) const {
-        return format == o.format && type == o.type && bits == o.bits;
-    }
+    bool operator==(const grPixelFormat& o) const { return format == o.format && type == o.type && bits == o.bits; }
     bool operator!=(const grPixelFormat& o) const { return !(*this == o); }
 };
 

@@ -9,9 +9,11 @@
 
 #include <png.h>
 
-namespace libgr {
+namespace libgr
+{
 
-namespace {
+namespace
+{
 
 // Each dimension alone; the pixel count is checked after the header.
 constexpr png_uint_32 kMaxDimension = 0x10000;
@@ -19,12 +21,18 @@ constexpr png_uint_32 kMaxDimension = 0x10000;
 uint32_t depthCode(int depth)
 {
     switch (depth) {
-    case 1: return grBits1;
-    case 2: return grBits2;
-    case 4: return grBits4;
-    case 8: return grBits8;
-    case 16: return grBits16;
-    default: return grBitsNone;
+    case 1:
+        return grBits1;
+    case 2:
+        return grBits2;
+    case 4:
+        return grBits4;
+    case 8:
+        return grBits8;
+    case 16:
+        return grBits16;
+    default:
+        return grBitsNone;
     }
 }
 
@@ -94,12 +102,23 @@ int pngRead(const char* fname, grImage2D& image)
     image.width = width;
     image.height = height;
     switch (colorType) {
-    case PNG_COLOR_TYPE_GRAY: image.format.format = grFmtLuminance; break;
-    case PNG_COLOR_TYPE_RGB: image.format.format = grFmtRGB; break;
-    case PNG_COLOR_TYPE_GRAY_ALPHA: image.format.format = grFmtLuminanceAlpha; break;
-    case PNG_COLOR_TYPE_RGB_ALPHA: image.format.format = grFmtRGBA; break;
-    case PNG_COLOR_TYPE_PALETTE: image.format.format = grFmtColorIndex; break;
-    default: png_error(png, "unknown colour type");
+    case PNG_COLOR_TYPE_GRAY:
+        image.format.format = grFmtLuminance;
+        break;
+    case PNG_COLOR_TYPE_RGB:
+        image.format.format = grFmtRGB;
+        break;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        image.format.format = grFmtLuminanceAlpha;
+        break;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        image.format.format = grFmtRGBA;
+        break;
+    case PNG_COLOR_TYPE_PALETTE:
+        image.format.format = grFmtColorIndex;
+        break;
+    default:
+        png_error(png, "unknown colour type");
     }
     image.format.type = grTypeUINT;
     image.format.bits = depthCode(depth);
@@ -145,21 +164,43 @@ int pngWrite(const char* fname, const grImage2D& image, const char* title)
     // Both are read after setjmp: volatile, so a jump back cannot clobber them.
     volatile int colorType;
     switch (image.format.format) {
-    case grFmtLuminance: colorType = PNG_COLOR_TYPE_GRAY; break;
-    case grFmtLuminanceAlpha: colorType = PNG_COLOR_TYPE_GRAY_ALPHA; break;
-    case grFmtRGB: colorType = PNG_COLOR_TYPE_RGB; break;
-    case grFmtRGBA: colorType = PNG_COLOR_TYPE_RGB_ALPHA; break;
-    case grFmtColorIndex: colorType = PNG_COLOR_TYPE_PALETTE; break;
-    default: return -1;
+    case grFmtLuminance:
+        colorType = PNG_COLOR_TYPE_GRAY;
+        break;
+    case grFmtLuminanceAlpha:
+        colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
+        break;
+    case grFmtRGB:
+        colorType = PNG_COLOR_TYPE_RGB;
+        break;
+    case grFmtRGBA:
+        colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+        break;
+    case grFmtColorIndex:
+        colorType = PNG_COLOR_TYPE_PALETTE;
+        break;
+    default:
+        return -1;
     }
     volatile int depth;
     switch (image.format.bits) {
-    case grBits1: depth = 1; break;
-    case grBits2: depth = 2; break;
-    case grBits4: depth = 4; break;
-    case grBits8: depth = 8; break;
-    case grBits16: depth = 16; break;
-    default: return -1;
+    case grBits1:
+        depth = 1;
+        break;
+    case grBits2:
+        depth = 2;
+        break;
+    case grBits4:
+        depth = 4;
+        break;
+    case grBits8:
+        depth = 8;
+        break;
+    case grBits16:
+        depth = 16;
+        break;
+    default:
+        return -1;
     }
     if (!image.holdsPixels())
         return -1;
@@ -198,11 +239,20 @@ int pngWrite(const char* fname, const grImage2D& image, const char* title)
     memset(&sigBit, 0, sizeof sigBit);
     const png_byte d = png_byte(depth);
     switch (colorType) {
-    case PNG_COLOR_TYPE_GRAY: sigBit.gray = d; break;
-    case PNG_COLOR_TYPE_GRAY_ALPHA: sigBit.gray = sigBit.alpha = d; break;
-    case PNG_COLOR_TYPE_RGB: sigBit.red = sigBit.green = sigBit.blue = d; break;
-    case PNG_COLOR_TYPE_RGB_ALPHA: sigBit.red = sigBit.green = sigBit.blue = sigBit.alpha = d; break;
-    default: break;
+    case PNG_COLOR_TYPE_GRAY:
+        sigBit.gray = d;
+        break;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        sigBit.gray = sigBit.alpha = d;
+        break;
+    case PNG_COLOR_TYPE_RGB:
+        sigBit.red = sigBit.green = sigBit.blue = d;
+        break;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        sigBit.red = sigBit.green = sigBit.blue = sigBit.alpha = d;
+        break;
+    default:
+        break;
     }
     if (colorType == PNG_COLOR_TYPE_PALETTE) {
         uint64_t count = image.pixelmap.count < paletteMax ? image.pixelmap.count : paletteMax;
@@ -247,8 +297,14 @@ bool pngVersionCheck()
     return false;
 }
 
-bool pngLoad(grImage2D& image, const char* name) { return pngVersionCheck() && pngRead(name, image) == 0; }
+bool pngLoad(grImage2D& image, const char* name)
+{
+    return pngVersionCheck() && pngRead(name, image) == 0;
+}
 
-bool pngSave(const grImage2D& image, const char* name) { return pngVersionCheck() && pngWrite(name, image, nullptr) == 0; }
+bool pngSave(const grImage2D& image, const char* name)
+{
+    return pngVersionCheck() && pngWrite(name, image, nullptr) == 0;
+}
 
 } // namespace libgr

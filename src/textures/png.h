@@ -3,7 +3,8 @@
 
 #include "textures/image.h"
 
-namespace libgr {
+namespace libgr
+{
 
 // Reads `fname` into `image`: 0 on success; -1 not a PNG, -2/-3 library
 // structures, -4 a libpng error (prints "FAIL"; images over

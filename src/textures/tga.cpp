@@ -6,16 +6,27 @@
 
 #include "textures/image_convert.h"
 
-namespace libgr {
+namespace libgr
+{
 
-namespace {
+namespace
+{
 
 constexpr uint64_t kHeaderSize = 18;
 
-uint64_t packedRow(uint64_t width, uint32_t depth) { return (width * depth + 7) / 8; }
-uint64_t paddedRow(uint64_t width, uint32_t depth) { return (packedRow(width, depth) + 3) / 4 * 4; }
+uint64_t packedRow(uint64_t width, uint32_t depth)
+{
+    return (width * depth + 7) / 8;
+}
+uint64_t paddedRow(uint64_t width, uint32_t depth)
+{
+    return (packedRow(width, depth) + 3) / 4 * 4;
+}
 
-uint16_t get16(const unsigned char* p) { return uint16_t(p[0] | (p[1] << 8)); }
+uint16_t get16(const unsigned char* p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
 
 void put16(unsigned char* p, uint16_t v)
 {
@@ -115,11 +126,20 @@ bool grTargaFile::toImage(grImage2D& image) const
     grImage2D out;
     out.format.type = grTypeUINT;
     switch (pixeldepth) {
-    case 8: out.format = {grFmtLuminance, grTypeUINT, grBits8}; break;
-    case 16: out.format = {grFmtBGRA, grTypeUINT, grBitsP1555}; break;
-    case 24: out.format = {grFmtBGR, grTypeUINT, grBits8}; break;
-    case 32: out.format = {grFmtBGRA, grTypeUINT, grBits8}; break;
-    default: return false;
+    case 8:
+        out.format = {grFmtLuminance, grTypeUINT, grBits8};
+        break;
+    case 16:
+        out.format = {grFmtBGRA, grTypeUINT, grBitsP1555};
+        break;
+    case 24:
+        out.format = {grFmtBGR, grTypeUINT, grBits8};
+        break;
+    case 32:
+        out.format = {grFmtBGRA, grTypeUINT, grBits8};
+        break;
+    default:
+        return false;
     }
     if (imagetype == 3 && pixeldepth != 8)
         return false;

@@ -7,10 +7,12 @@
 
 #include "textures/image.h"
 
-namespace libgr {
+namespace libgr
+{
 
-class grTargaFile {
-public:
+class grTargaFile
+{
+  public:
     uint8_t idlength = 0;
     uint8_t colormaptype = 0;
     uint8_t imagetype = 0;

@@ -13,7 +13,8 @@
 using namespace libgr;
 using namespace imgtest;
 
-namespace {
+namespace
+{
 
 struct BmpSpec {
     int32_t width = 2;
@@ -29,24 +30,25 @@ struct BmpSpec {
 std::string bmpFile(const BmpSpec& s)
 {
     std::string info;
-    le32(info, s.infoSize);           // info header size
-    le32(info, uint32_t(s.width));    // width
-    le32(info, uint32_t(s.height));   // height
-    le16(info, 1);                    // planes
-    le16(info, s.bits);               // bits per pixel
-    le32(info, s.compression);        // compression
+    le32(info, s.infoSize);                // info header size
+    le32(info, uint32_t(s.width));         // width
+    le32(info, uint32_t(s.height));        // height
+    le16(info, 1);                         // planes
+    le16(info, s.bits);                    // bits per pixel
+    le32(info, s.compression);             // compression
     le32(info, uint32_t(s.pixels.size())); // image size
     le32(info, 2835);
-    le32(info, 2835);                 // resolution
+    le32(info, 2835); // resolution
     le32(info, 0);
-    le32(info, 0);                    // colours used, important
+    le32(info, 0); // colours used, important
     if (s.infoSize > 40)
         info.append(s.infoSize - 40, '\0');
-    const uint32_t offset = s.pixelOffset >= 0 ? uint32_t(s.pixelOffset) : uint32_t(14 + info.size() + s.palette.size());
+    const uint32_t offset =
+        s.pixelOffset >= 0 ? uint32_t(s.pixelOffset) : uint32_t(14 + info.size() + s.palette.size());
     std::string f = "BM";
     le32(f, uint32_t(14 + info.size() + s.palette.size() + s.pixels.size())); // file size
-    le32(f, 0);                                                                 // reserved
-    le32(f, offset);                                                            // pixel data offset
+    le32(f, 0);                                                               // reserved
+    le32(f, offset);                                                          // pixel data offset
     return f + info + s.palette + s.pixels;
 }
 
@@ -69,34 +71,73 @@ TEST(Bmp, LoadTable)
     for (int i = 0; i < 20; ++i)
         pal20 += bytes({i, i, i, 0});
     const LoadCase cases[] = {
-        {"24-bit, 2x2", {2, 2, 24, 0, 40, "", bytes({1, 2, 3, 4, 5, 6, 0, 0, /* row 1 */ 7, 8, 9, 10, 11, 12, 0, 0})},
-         true, grFmtBGR, grBits8, 0, bytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12})},
+        {"24-bit, 2x2",
+         {2, 2, 24, 0, 40, "", bytes({1, 2, 3, 4, 5, 6, 0, 0, /* row 1 */ 7, 8, 9, 10, 11, 12, 0, 0})},
+         true,
+         grFmtBGR,
+         grBits8,
+         0,
+         bytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12})},
         {"32-bit", {1, 1, 32, 0, 40, "", bytes({1, 2, 3, 4})}, true, grFmtBGRA, grBits8, 0, bytes({1, 2, 3, 4})},
-        {"8-bit without palette is luminance", {3, 1, 8, 0, 40, "", bytes({9, 8, 7, 0})}, true, grFmtLuminance,
-         grBits8, 0, bytes({9, 8, 7})},
-        {"24-bit with a palette leaves an empty map", {1, 1, 24, 0, 40, pal2, bytes({1, 2, 3, 0})}, true, grFmtBGR,
-         grBits8, 0, bytes({1, 2, 3})},
-        {"8-bit palette after a 124-byte info header", {2, 1, 8, 0, 124, pal2, bytes({1, 0, 0, 0})}, true,
-         grFmtColorIndex, grBits8, 2, bytes({1, 0})},
-        {"4-bit palette capped at 16 entries", {2, 1, 4, 0, 40, pal20, bytes({0x12, 0, 0, 0})}, true,
-         grFmtColorIndex, grBits4, 16, bytes({0x12})},
-        {"pixel offset inside the info header: no palette", {1, 1, 8, 0, 40, "", bytes({5, 0, 0, 0}), 20}, true,
-         grFmtLuminance, grBits8, 0, bytes({0}) /* byte 20: high half of the width */},
-        {"top-down rows are flipped", {1, -2, 24, 0, 40, "", bytes({1, 2, 3, 0, /* second */ 4, 5, 6, 0})}, true,
-         grFmtBGR, grBits8, 0, bytes({4, 5, 6, 1, 2, 3})},
+        {"8-bit without palette is luminance",
+         {3, 1, 8, 0, 40, "", bytes({9, 8, 7, 0})},
+         true,
+         grFmtLuminance,
+         grBits8,
+         0,
+         bytes({9, 8, 7})},
+        {"24-bit with a palette leaves an empty map",
+         {1, 1, 24, 0, 40, pal2, bytes({1, 2, 3, 0})},
+         true,
+         grFmtBGR,
+         grBits8,
+         0,
+         bytes({1, 2, 3})},
+        {"8-bit palette after a 124-byte info header",
+         {2, 1, 8, 0, 124, pal2, bytes({1, 0, 0, 0})},
+         true,
+         grFmtColorIndex,
+         grBits8,
+         2,
+         bytes({1, 0})},
+        {"4-bit palette capped at 16 entries",
+         {2, 1, 4, 0, 40, pal20, bytes({0x12, 0, 0, 0})},
+         true,
+         grFmtColorIndex,
+         grBits4,
+         16,
+         bytes({0x12})},
+        {"pixel offset inside the info header: no palette",
+         {1, 1, 8, 0, 40, "", bytes({5, 0, 0, 0}), 20},
+         true,
+         grFmtLuminance,
+         grBits8,
+         0,
+         bytes({0}) /* byte 20: high half of the width */},
+        {"top-down rows are flipped",
+         {1, -2, 24, 0, 40, "", bytes({1, 2, 3, 0, /* second */ 4, 5, 6, 0})},
+         true,
+         grFmtBGR,
+         grBits8,
+         0,
+         bytes({4, 5, 6, 1, 2, 3})},
         {"16-bit", {1, 1, 16, 0, 40, "", bytes({1, 2, 0, 0})}, false, 0, 0, 0, ""},
         {"compression 1", {1, 1, 8, 1, 40, "", bytes({1, 0, 0, 0})}, false, 0, 0, 0, ""},
         {"32-bit with a palette", {1, 1, 32, 0, 40, pal2, bytes({1, 2, 3, 4})}, false, 0, 0, 0, ""},
         {"width 0", {0, 1, 24, 0, 40, "", ""}, false, 0, 0, 0, ""},
         {"negative width", {-1, 1, 24, 0, 40, "", bytes({1, 2, 3, 0})}, false, 0, 0, 0, ""},
         {"height 0", {1, 0, 24, 0, 40, "", ""}, false, 0, 0, 0, ""},
-        {"more rows than the file holds", {1, 3, 24, 0, 40, "", bytes({1, 2, 3, 0, 4, 5, 6, 0})}, false, 0, 0, 0,
-         ""},
+        {"more rows than the file holds", {1, 3, 24, 0, 40, "", bytes({1, 2, 3, 0, 4, 5, 6, 0})}, false, 0, 0, 0, ""},
         {"huge width, tiny file", {0x7FFFFFFF, 0x7FFFFFFF, 32, 0, 40, "", bytes({1, 2, 3, 4})}, false, 0, 0, 0, ""},
         {"pixel offset past the end", {1, 1, 24, 0, 40, "", bytes({1, 2, 3, 0}), 5000}, false, 0, 0, 0, ""},
         {"12-byte core header", {1, 1, 24, 0, 12, "", bytes({1, 2, 3, 0})}, false, 0, 0, 0, ""},
-        {"info header size past the end: no palette", {1, 1, 8, 0, 0xFFFFFFF0, "", bytes({6, 0, 0, 0})}, true,
-         grFmtLuminance, grBits8, 0, bytes({6})},
+        {"info header size past the end: no palette",
+         {1, 1, 8, 0, 0xFFFFFFF0, "", bytes({6, 0, 0, 0})},
+         true,
+         grFmtLuminance,
+         grBits8,
+         0,
+         bytes({6})},
     };
     vyktest::TempDir dir;
     for (const LoadCase& c : cases) {
@@ -193,15 +234,15 @@ TEST(Bmp, WritesHeaderAndPaddedRows)
     le32(expect, 54);      // pixel data offset
     le32(expect, 40);      // info header size
     le32(expect, 3);
-    le32(expect, 2);       // width, height
+    le32(expect, 2); // width, height
     le16(expect, 1);
-    le16(expect, 24);      // planes, bits
+    le16(expect, 24); // planes, bits
     le32(expect, 0);
-    le32(expect, 24);      // compression, image size
+    le32(expect, 24); // compression, image size
     le32(expect, 72);
-    le32(expect, 72);      // resolution
+    le32(expect, 72); // resolution
     le32(expect, 0);
-    le32(expect, 0);       // colours
+    le32(expect, 0); // colours
     expect += bytes({3, 2, 1, 6, 5, 4, 9, 8, 7, 0, 0, 0});
     expect += bytes({12, 11, 10, 15, 14, 13, 18, 17, 16, 0, 0, 0});
     EXPECT_EQ(vyktest::readFile(dir.file("w.bmp")), expect);

@@ -6,7 +6,8 @@
 using namespace libgr;
 using namespace imgtest;
 
-namespace {
+namespace
+{
 
 grImage2D indexed(uint32_t bits, uint32_t w, const std::string& rows, int entries)
 {

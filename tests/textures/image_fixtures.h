@@ -12,7 +12,8 @@
 #include "support/temp_dir.h"
 #include "textures/image.h"
 
-namespace imgtest {
+namespace imgtest
+{
 
 inline void le16(std::string& s, uint16_t v)
 {
@@ -60,6 +61,9 @@ inline std::string rowsOf(const libgr::grImage2D& img)
     return s;
 }
 
-inline std::string dataFile(const std::string& name) { return vyktest::sourcePath("tests/data/" + name); }
+inline std::string dataFile(const std::string& name)
+{
+    return vyktest::sourcePath("tests/data/" + name);
+}
 
 } // namespace imgtest

@@ -8,20 +8,24 @@
 using namespace libgr;
 using namespace imgtest;
 
-namespace {
+namespace
+{
 
 const grPixelFormat kGrey{grFmtLuminance, grTypeUINT, grBits8};
 const grPixelFormat kRgb{grFmtRGB, grTypeUINT, grBits8};
 
-int8_t at(const grImage2D& img, uint32_t x, uint32_t y, int c) { return int8_t(img.row(y)[x * 3 + c]); }
+int8_t at(const grImage2D& img, uint32_t x, uint32_t y, int c)
+{
+    return int8_t(img.row(y)[x * 3 + c]);
+}
 
 } // namespace
 
 TEST(Mono, WeightsTruncated)
 {
     // Width 3: source rows padded to 12 bytes.
-    grImage2D src = makeImage(kRgb, 3, 2, bytes({255, 0, 0, 255, 255, 255, 0, 0, 255, /* row 1 */ 0, 255, 0, 10, 20,
-                                                 30, 1, 1, 1}));
+    grImage2D src =
+        makeImage(kRgb, 3, 2, bytes({255, 0, 0, 255, 255, 255, 0, 0, 255, /* row 1 */ 0, 255, 0, 10, 20, 30, 1, 1, 1}));
     grImage2D dst;
     ASSERT_TRUE(mono(dst, src));
     EXPECT_EQ(dst.format, kGrey);
@@ -108,11 +112,32 @@ TEST(ScaleDown, Table)
     } cases[] = {
         {kGrey, 2, 2, bytes({0, 4, 8, 255}), true, 1, 1, bytes({66}), ""},
         {kRgb, 5, 3, std::string(45, '\x10'), true, 2, 1, std::string(6, '\x10'), ""},
-        {{grFmtBGRA, grTypeUINT, grBits8}, 2, 2, bytes({1, 2, 3, 4, 1, 2, 3, 4, 3, 2, 1, 0, 3, 2, 1, 0}), true, 1, 1,
-         bytes({2, 2, 2, 2}), ""},
-        {{grFmtLuminanceAlpha, grTypeUINT, grBits8}, 2, 2, std::string(8, '\1'), false, 0, 0, "",
+        {{grFmtBGRA, grTypeUINT, grBits8},
+         2,
+         2,
+         bytes({1, 2, 3, 4, 1, 2, 3, 4, 3, 2, 1, 0, 3, 2, 1, 0}),
+         true,
+         1,
+         1,
+         bytes({2, 2, 2, 2}),
+         ""},
+        {{grFmtLuminanceAlpha, grTypeUINT, grBits8},
+         2,
+         2,
+         std::string(8, '\1'),
+         false,
+         0,
+         0,
+         "",
          "scaledown(): 1: unsupported format.\n"},
-        {{grFmtRGB, grTypeUINT, grBits16}, 2, 2, std::string(24, '\1'), false, 0, 0, "",
+        {{grFmtRGB, grTypeUINT, grBits16},
+         2,
+         2,
+         std::string(24, '\1'),
+         false,
+         0,
+         0,
+         "",
          "scaledown(): 5: unsupported bits.\n"},
     };
     for (const Case& c : cases) {

@@ -15,12 +15,18 @@ TEST(PixelFormat, BitsPerPixel)
         grPixelFormat pf;
         uint32_t bits;
     } cases[] = {
-        {{grFmtLuminance, grTypeUINT, grBits1}, 1},   {{grFmtLuminanceAlpha, grTypeUINT, grBits8}, 16},
-        {{grFmtRGB, grTypeUINT, grBits8}, 24},        {{grFmtRGBA, grTypeFLOAT, grBits32}, 128},
-        {{grFmtBGR, grTypeUINT, grBitsP565}, 16},     {{grFmtBGRA, grTypeUINT, grBitsP1555}, 16},
-        {{grFmtRGBA, grTypeUINT, grBitsP2101010}, 32}, {{grFmtLuminanceAlpha, grTypeUINT, grBitsP62}, 8},
-        {{grFmtYCbCr, grTypeUINT, grBits8}, 24},      {{grFmtColorIndex, grTypeUINT, grBits4}, 4},
-        {{grFmtDepthStencil, grTypeUINT, grBitsNone}, 0}, {{99, grTypeUINT, grBits8}, 0},
+        {{grFmtLuminance, grTypeUINT, grBits1}, 1},
+        {{grFmtLuminanceAlpha, grTypeUINT, grBits8}, 16},
+        {{grFmtRGB, grTypeUINT, grBits8}, 24},
+        {{grFmtRGBA, grTypeFLOAT, grBits32}, 128},
+        {{grFmtBGR, grTypeUINT, grBitsP565}, 16},
+        {{grFmtBGRA, grTypeUINT, grBitsP1555}, 16},
+        {{grFmtRGBA, grTypeUINT, grBitsP2101010}, 32},
+        {{grFmtLuminanceAlpha, grTypeUINT, grBitsP62}, 8},
+        {{grFmtYCbCr, grTypeUINT, grBits8}, 24},
+        {{grFmtColorIndex, grTypeUINT, grBits4}, 4},
+        {{grFmtDepthStencil, grTypeUINT, grBitsNone}, 0},
+        {{99, grTypeUINT, grBits8}, 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(grBitsPerPixel(c.pf), c.bits) << c.pf.format << "/" << c.pf.bits;

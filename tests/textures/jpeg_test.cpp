@@ -15,7 +15,8 @@
 using namespace libgr;
 using namespace imgtest;
 
-namespace {
+namespace
+{
 
 // Every byte of row y within `tolerance` of the repeated pixel `px`.
 void expectRowNear(const grImage2D& img, uint32_t y, const std::string& px, int tolerance = 8)
@@ -64,7 +65,7 @@ TEST(Jpeg, RgbFromAnotherProgramRowsFlipped)
     EXPECT_EQ(img.store, &grDefaultPixelStore);
     ASSERT_EQ(img.width, 16u);
     ASSERT_EQ(img.height, 16u);
-    expectRowNear(img, 0, bytes({0, 0, 255}));   // the file's last scanline
+    expectRowNear(img, 0, bytes({0, 0, 255}));  // the file's last scanline
     expectRowNear(img, 15, bytes({255, 0, 0})); // its first
 }
 
@@ -267,7 +268,7 @@ TEST(Jpeg, AlignmentAndBorder)
     ASSERT_TRUE(jpegDecompress(info, square, file, 8));
     EXPECT_EQ(square.width, 16u);
     EXPECT_EQ(square.height, 16u);
-    EXPECT_EQ(square.row(6)[0], 0); // cleared above the picture
+    EXPECT_EQ(square.row(6)[0], 0);      // cleared above the picture
     EXPECT_EQ(square.row(0)[10 * 3], 0); // and right of it
     grImage2D framed;
     ASSERT_TRUE(jpegDecompress(info, framed, file, 0, true));

@@ -11,7 +11,8 @@
 using namespace libgr;
 using namespace imgtest;
 
-namespace {
+namespace
+{
 
 uint32_t crc32(const std::string& s)
 {

@@ -11,20 +11,21 @@
 using namespace libgr;
 using namespace imgtest;
 
-namespace {
+namespace
+{
 
-std::string tgaHeader(int type, int width, int height, int depth, int descriptor = 0, int idLength = 0,
-                      int mapType = 0, int mapLength = 0, int mapEntryBits = 0)
+std::string tgaHeader(int type, int width, int height, int depth, int descriptor = 0, int idLength = 0, int mapType = 0,
+                      int mapLength = 0, int mapEntryBits = 0)
 {
     std::string h;
-    h += char(idLength);   // identification length
-    h += char(mapType);    // colour-map type
-    h += char(type);       // image type
-    le16(h, 0);            // colour-map first entry
+    h += char(idLength); // identification length
+    h += char(mapType);  // colour-map type
+    h += char(type);     // image type
+    le16(h, 0);          // colour-map first entry
     le16(h, uint16_t(mapLength));
     h += char(mapEntryBits);
     le16(h, 0);
-    le16(h, 0);            // origin
+    le16(h, 0); // origin
     le16(h, uint16_t(width));
     le16(h, uint16_t(height));
     h += char(depth);
@@ -52,15 +53,22 @@ TEST(Tga, LoadTable)
          tgaHeader(2, 5, 2, 24) + w5rows + bytes({0}) + w5rows + bytes({0}), true, bgr, w5rows + w5rows},
         {"packed rows followed by a footer", tgaHeader(2, 1, 1, 24) + bytes({1, 2, 3}) + std::string(26, 'F'), true,
          bgr, bytes({1, 2, 3})},
-        {"32-bit", tgaHeader(2, 1, 1, 32) + bytes({1, 2, 3, 4}), true, {grFmtBGRA, grTypeUINT, grBits8},
+        {"32-bit",
+         tgaHeader(2, 1, 1, 32) + bytes({1, 2, 3, 4}),
+         true,
+         {grFmtBGRA, grTypeUINT, grBits8},
          bytes({1, 2, 3, 4})},
-        {"16-bit", tgaHeader(2, 1, 1, 16) + bytes({1, 2}), true, {grFmtBGRA, grTypeUINT, grBitsP1555},
-         bytes({1, 2})},
-        {"grey, type 3", tgaHeader(3, 3, 1, 8) + bytes({7, 8, 9}), true, {grFmtLuminance, grTypeUINT, grBits8},
+        {"16-bit", tgaHeader(2, 1, 1, 16) + bytes({1, 2}), true, {grFmtBGRA, grTypeUINT, grBitsP1555}, bytes({1, 2})},
+        {"grey, type 3",
+         tgaHeader(3, 3, 1, 8) + bytes({7, 8, 9}),
+         true,
+         {grFmtLuminance, grTypeUINT, grBits8},
          bytes({7, 8, 9})},
         {"colour-mapped: indices as luminance",
-         tgaHeader(1, 2, 1, 8, 0, 2, 1, 2, 24) + bytes({'i', 'd', 0, 0, 255, 255, 0, 0}) + bytes({1, 0}), true,
-         {grFmtLuminance, grTypeUINT, grBits8}, bytes({1, 0})},
+         tgaHeader(1, 2, 1, 8, 0, 2, 1, 2, 24) + bytes({'i', 'd', 0, 0, 255, 255, 0, 0}) + bytes({1, 0}),
+         true,
+         {grFmtLuminance, grTypeUINT, grBits8},
+         bytes({1, 0})},
         {"type 10 (run-length)", tgaHeader(10, 1, 1, 24) + bytes({0, 1, 2, 3}), false, {}, ""},
         {"descriptor 32 (top-left origin)", tgaHeader(2, 1, 1, 24, 32) + bytes({1, 2, 3}), false, {}, ""},
         {"depth 15", tgaHeader(2, 1, 1, 15) + bytes({1, 2}), false, {}, ""},

@@ -22,11 +22,11 @@ TEST(Vykimg, WritesEveryExampleImage)
         uint32_t w, h;
         uint32_t format;
     } files[] = {
-        {"globe_color.png", 256, 128, grFmtRGB},       {"globe_bump.bmp", 256, 128, grFmtLuminance},
-        {"globe_spec.tga", 256, 128, grFmtLuminance},  {"torus_color.tga", 128, 64, grFmtBGR},
-        {"panel_color.jpg", 128, 128, grFmtRGB},       {"sky_posx.jpg", 256, 256, grFmtRGB},
-        {"sky_negx.jpg", 256, 256, grFmtRGB},          {"sky_posy.jpg", 256, 256, grFmtRGB},
-        {"sky_negy.jpg", 256, 256, grFmtRGB},          {"sky_posz.jpg", 256, 256, grFmtRGB},
+        {"globe_color.png", 256, 128, grFmtRGB},      {"globe_bump.bmp", 256, 128, grFmtLuminance},
+        {"globe_spec.tga", 256, 128, grFmtLuminance}, {"torus_color.tga", 128, 64, grFmtBGR},
+        {"panel_color.jpg", 128, 128, grFmtRGB},      {"sky_posx.jpg", 256, 256, grFmtRGB},
+        {"sky_negx.jpg", 256, 256, grFmtRGB},         {"sky_posy.jpg", 256, 256, grFmtRGB},
+        {"sky_negy.jpg", 256, 256, grFmtRGB},         {"sky_posz.jpg", 256, 256, grFmtRGB},
         {"sky_negz.jpg", 256, 256, grFmtRGB},
     };
     std::set<std::string> distinct;

@@ -18,7 +18,8 @@
 
 using namespace libgr;
 
-namespace {
+namespace
+{
 
 const float kPi = 3.14159265f;
 
@@ -26,7 +27,10 @@ struct Rgb {
     float r, g, b;
 };
 
-Rgb mix(Rgb a, Rgb b, float t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
+Rgb mix(Rgb a, Rgb b, float t)
+{
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
+}
 
 uint8_t byteOf(float v)
 {
@@ -34,7 +38,10 @@ uint8_t byteOf(float v)
     return uint8_t(v * 255.0f + 0.5f);
 }
 
-float clamp01(float v) { return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v; }
+float clamp01(float v)
+{
+    return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v;
+}
 
 Rgb hue(float h) // h in [0, 1): fully saturated colour wheel
 {
@@ -75,8 +82,14 @@ float globeHeight(float lon, float lat)
 }
 
 // Image row y (bottom first) of an equirectangular map: latitude.
-float latitudeOf(uint32_t y, uint32_t h) { return ((y + 0.5f) / h - 0.5f) * kPi; }
-float longitudeOf(uint32_t x, uint32_t w) { return ((x + 0.5f) / w) * 2.0f * kPi - kPi; }
+float latitudeOf(uint32_t y, uint32_t h)
+{
+    return ((y + 0.5f) / h - 0.5f) * kPi;
+}
+float longitudeOf(uint32_t x, uint32_t w)
+{
+    return ((x + 0.5f) / w) * 2.0f * kPi - kPi;
+}
 
 grImage2D globeColor()
 {
@@ -93,7 +106,8 @@ grImage2D globeColor()
                 c = mix(c, {0.05f, 0.15f, 0.45f}, 0.55f); // seas darker and bluer
             // Grid every 30 degrees.
             const float deg = 180.0f / kPi;
-            if (std::fmod(std::fabs(lon * deg) + 0.7f, 30.0f) < 1.4f || std::fmod(std::fabs(lat * deg) + 0.7f, 30.0f) < 1.4f)
+            if (std::fmod(std::fabs(lon * deg) + 0.7f, 30.0f) < 1.4f ||
+                std::fmod(std::fabs(lat * deg) + 0.7f, 30.0f) < 1.4f)
                 c = mix(c, {0, 0, 0}, 0.6f);
             put(img, x, y, c);
         }
@@ -142,7 +156,7 @@ grImage2D panel()
                 c = mix(c, {0.15f, 0.15f, 0.18f}, 0.7f); // frame
             if (y >= 56 && y < 72)
                 c = mix(c, {0.85f, 0.1f, 0.1f}, 0.8f); // red stripe
-            for (uint32_t cy : {12u, n - 13}) // rivets
+            for (uint32_t cy : {12u, n - 13})          // rivets
                 for (uint32_t cx : {12u, n - 13}) {
                     float dx = float(x) - cx, dy = float(y) - cy, r = std::sqrt(dx * dx + dy * dy);
                     if (r < 5.0f)
@@ -159,12 +173,24 @@ grImage2D panel()
 void faceDirection(int face, float sc, float tc, float d[3])
 {
     switch (face) {
-    case 0: d[0] = 1, d[1] = -tc, d[2] = -sc; break;  // +x
-    case 1: d[0] = -1, d[1] = -tc, d[2] = sc; break;  // -x
-    case 2: d[0] = sc, d[1] = 1, d[2] = tc; break;    // +y
-    case 3: d[0] = sc, d[1] = -1, d[2] = -tc; break;  // -y
-    case 4: d[0] = sc, d[1] = -tc, d[2] = 1; break;   // +z
-    default: d[0] = -sc, d[1] = -tc, d[2] = -1; break; // -z
+    case 0:
+        d[0] = 1, d[1] = -tc, d[2] = -sc;
+        break; // +x
+    case 1:
+        d[0] = -1, d[1] = -tc, d[2] = sc;
+        break; // -x
+    case 2:
+        d[0] = sc, d[1] = 1, d[2] = tc;
+        break; // +y
+    case 3:
+        d[0] = sc, d[1] = -1, d[2] = -tc;
+        break; // -y
+    case 4:
+        d[0] = sc, d[1] = -tc, d[2] = 1;
+        break; // +z
+    default:
+        d[0] = -sc, d[1] = -tc, d[2] = -1;
+        break; // -z
     }
     float len = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
     for (int i = 0; i < 3; ++i)
@@ -238,7 +264,8 @@ int main(int argc, char** argv)
     save(globeGrey(true), "globe_spec.tga");
     save(torusChecker(), "torus_color.tga");
     save(panel(), "panel_color.jpg");
-    const char* faces[] = {"sky_posx.jpg", "sky_negx.jpg", "sky_posy.jpg", "sky_negy.jpg", "sky_posz.jpg", "sky_negz.jpg"};
+    const char* faces[] = {"sky_posx.jpg", "sky_negx.jpg", "sky_posy.jpg",
+                           "sky_negy.jpg", "sky_posz.jpg", "sky_negz.jpg"};
     for (int f = 0; f < 6; ++f)
         save(skyFace(f), faces[f]);
     return ok ? 0 : 1;
