@@ -10,10 +10,20 @@
 
 namespace vykfuzz {
 
-std::string inputFile(const uint8_t* data, size_t size, const char* extension) {
+namespace {
+std::map<std::string, std::string>& inputPaths() {
   static std::map<std::string, std::string> paths;
-  std::string& path = paths[extension];
+  return paths;
+}
+void removeInputs() {
+  for (const auto& p : inputPaths()) unlink(p.second.c_str());
+}
+}  // namespace
+
+std::string inputFile(const uint8_t* data, size_t size, const char* extension) {
+  std::string& path = inputPaths()[extension];
   if (path.empty()) {
+    if (inputPaths().size() == 1) std::atexit(removeInputs);
     const char* dir = std::getenv("TMPDIR");
     path = std::string(dir && *dir ? dir : "/tmp") + "/vykfuzz-" +
            std::to_string(static_cast<long>(getpid())) + extension;

@@ -7,8 +7,9 @@
 
 namespace vykfuzz {
 
-// Writes the input to one file per process (under $TMPDIR or /tmp) whose
-// name ends in `extension`, and returns its path. Aborts when the file
+// Writes the input to one file per process (under $TMPDIR or /tmp, removed
+// at exit) whose name ends in `extension`, and returns its path. Aborts when
+// the file
 // cannot be written: a fuzz run without its input is meaningless.
 std::string inputFile(const uint8_t* data, size_t size, const char* extension);
 
