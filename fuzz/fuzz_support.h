@@ -9,8 +9,7 @@ namespace vykfuzz {
 
 // Writes the input to one file per process (under $TMPDIR or /tmp, removed
 // at exit) whose name ends in `extension`, and returns its path. Aborts when
-// the file
-// cannot be written: a fuzz run without its input is meaningless.
+// the file cannot be written: a fuzz run without its input is meaningless.
 std::string inputFile(const uint8_t* data, size_t size, const char* extension);
 
 // Makes a GL context current (a hidden freeglut window with GLEW), once per
