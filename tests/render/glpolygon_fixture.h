@@ -4,6 +4,7 @@
 // from, and quads built as polygon surfaces.
 
 #include "foundation/math.h"
+#include "model/environment.h"
 #include "model/polygon.h"
 #include "render/scoped_map.h"
 
@@ -11,6 +12,8 @@
 
 #include <array>
 #include <cstdint>
+#include <fstream>
+#include <string>
 
 namespace rendertest
 {
@@ -87,6 +90,27 @@ inline bool makeQuad(vyk3d::polygon_t& p, float x0, float y0, float x1, float y1
     }
     p.update("quad");
     return true;
+}
+
+// Writes the six faces of a white 1 x 1 cube map as "sky_posx.bmp" ... into
+// `dir` and opens it as `environment` of a scene file in `dir`.
+inline bool whiteCube(const std::string& dir, vyk3d::environment_t& environment)
+{
+    static const unsigned char bmp[58] = {
+        'B',  'M',  58,  0, 0,    0,    0, 0, 0, 0, 54, 0, 0, 0,       // file header: size 58, pixels at 54
+        40,   0,    0,   0, 1,    0,    0, 0, 1, 0, 0,  0,             // info header: 40 bytes, 1 x 1
+        1,    0,    24,  0, 0,    0,    0, 0, 4, 0, 0,  0,             // 1 plane, 24 bits, no compression, 4 bytes
+        0x13, 0x0B, 0,   0, 0x13, 0x0B, 0, 0, 0, 0, 0,  0, 0, 0, 0, 0, // resolution, no palette
+        255,  255,  255, 0,                                            // one white pixel (BGR) and row padding
+    };
+    for (const char* face : {"posx", "negx", "posy", "negy", "posz", "negz"}) {
+        std::ofstream out(dir + "/sky_" + face + ".bmp", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bmp), sizeof bmp);
+        if (!out)
+            return false;
+    }
+    environment.name = "sky.bmp";
+    return environment.initex((dir + "/scene.vyk").c_str());
 }
 
 } // namespace rendertest

@@ -7,6 +7,7 @@
 #include "model/texture.h"
 #include "render/scoped_map.h"
 #include "support/gl_context.h"
+#include "support/temp_dir.h"
 
 #include <GL/glew.h>
 
@@ -84,6 +85,44 @@ TEST(GlPolygon, DrawsolidShadesWithVertexColourAndAlpha)
         EXPECT_EQ(out[0] + out[1] + out[2], 0);
     }
     EXPECT_FALSE(checkGL("GlPolygon.DrawsolidShadesWithVertexColourAndAlpha"));
+}
+
+// A white environment adds its reflection or refraction by their alphas;
+// without a name nothing is added, whatever the alphas say.
+TEST(GlPolygon, EnvironmentReflectsAndRefractsOnlyWhenNamed)
+{
+    vyktest::glContext();
+    Scene s;
+    ASSERT_TRUE(s.texture.open(nullptr));
+    vyktest::TempDir dir;
+    environment_t white;
+    ASSERT_TRUE(rendertest::whiteCube(dir.path(), white));
+    struct {
+        const char* name;
+        float reflect, refract;
+        std::array<int, 4> inside;
+    } cases[] = {
+        {"sky.bmp", 1, 0, {255, 255, 255, 255}},
+        {"", 1, 1, {255, 0, 0, 255}},
+        {"sky.bmp", 0, 0.5f, {255, 128, 128, 255}},
+        {"sky.bmp", 0, 0, {255, 0, 0, 255}},
+    };
+    polygon_t quad;
+    ASSERT_TRUE(makeQuad(quad, -0.5f, -0.5f, 0.5f, 0.5f, -0.5f, {1, 0, 0, 1}));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "'" << c.name << "' " << c.reflect << " " << c.refract);
+        environment_t env = white;
+        env.name = c.name;
+        env.reflectalpha = c.reflect;
+        env.refractalpha = c.refract;
+        Target target;
+        renderer().drawsolid(env, 0, s.texture, quad, &s.identity, &s.identity, &s.identity, &s.identity, &s.light,
+                             200.0f);
+        const std::array<int, 4> in = target.pixel(20, 20);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_NEAR(in[k], c.inside[k], 3) << "component " << k;
+    }
+    EXPECT_FALSE(checkGL("GlPolygon.EnvironmentReflectsAndRefractsOnlyWhenNamed"));
 }
 
 // Only the selected triangle shows; the other holds restart indices.
