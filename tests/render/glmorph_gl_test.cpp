@@ -6,6 +6,7 @@
 #include "model/polygon.h"
 #include "model/texture.h"
 #include "support/gl_context.h"
+#include "support/temp_dir.h"
 
 #include <GL/glew.h>
 
@@ -102,6 +103,28 @@ TEST(GlMorph, RateBlendsPositionsAndColours)
         expectPixel(target, c.black[0], 20, {0, 0, 0});
     }
     EXPECT_FALSE(checkGL("GlMorph.RateBlendsPositionsAndColours"));
+}
+
+// The environment's cube map is reflected by the morph too (unit 6).
+TEST(GlMorph, NamedEnvironmentIsReflected)
+{
+    vyktest::glContext();
+    Pair p;
+    ASSERT_TRUE(p.make(0, 0));
+    vyktest::TempDir dir;
+    ASSERT_TRUE(rendertest::whiteCube(dir.path(), p.environment));
+    p.pair.build();
+    struct {
+        float reflect;
+        std::array<int, 3> want;
+    } cases[] = {{1, {255, 255, 255}}, {0.5f, {255, 128, 128}}, {0, {255, 0, 0}}};
+    for (const auto& c : cases) {
+        p.environment.reflectalpha = c.reflect;
+        Target target;
+        p.draw(target, 0.0f);
+        expectPixel(target, 8, 20, c.want);
+    }
+    EXPECT_FALSE(checkGL("GlMorph.NamedEnvironmentIsReflected"));
 }
 
 // B with fewer vertices than A would be read past its end: A is drawn alone,
