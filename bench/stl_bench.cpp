@@ -20,7 +20,8 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
+namespace
+{
 
 const uint32_t kTriangles = 1000000;
 

@@ -11,7 +11,8 @@
 #include <iostream>
 #include <ostream>
 
-namespace {
+namespace
+{
 
 const char kEol[] = "\r\n";
 
@@ -28,7 +29,10 @@ std::ostream& operator<<(std::ostream& out, Real r)
     return out << buf;
 }
 
-const char* flag(bool b) { return b ? "true" : "false"; }
+const char* flag(bool b)
+{
+    return b ? "true" : "false";
+}
 
 // The 8-bit colour last written in a section; the reader starts every
 // section with the same default.

@@ -40,12 +40,10 @@ bool readStlText(std::istream& in, scene_t& scene);
 // will have) as the 80-byte header. Returns false, with no message, when the
 // file cannot be opened or a write fails (e.g. a full disk); the file is
 // closed either way. Needs a current GL context.
-bool writeStlBinary(const std::string& fileName, const std::list<model_t*>& models,
-                    const char* headerName = nullptr);
+bool writeStlBinary(const std::string& fileName, const std::list<model_t*>& models, const char* headerName = nullptr);
 // The same for the polygon surface of one model.
 bool writeStlBinary(const std::string& fileName, const model_t& model, const char* headerName = nullptr);
 
 // The same as text STL: "solid <name>", one facet per triangle in scientific
 // notation, "endsolid ", CR LF line ends.
-bool writeStlText(const std::string& fileName, const std::list<model_t*>& models,
-                  const char* headerName = nullptr);
+bool writeStlText(const std::string& fileName, const std::list<model_t*>& models, const char* headerName = nullptr);

@@ -10,7 +10,8 @@
 #include <cstring>
 #include <iostream>
 
-namespace {
+namespace
+{
 
 const uint32_t kRestart = 0xFFFFFFFFu;
 
@@ -36,8 +37,9 @@ struct Line {
 // Walks the lines of a text held in memory, the way getline does: a last
 // line without a line feed still counts, nothing after the last line feed
 // does not.
-class LineReader {
-public:
+class LineReader
+{
+  public:
     LineReader(const char* begin, const char* end) : pos_(begin), end_(end) {}
 
     bool next(Line& line)
@@ -65,7 +67,7 @@ public:
     uint64_t number() const { return number_; }
     void setNumber(uint64_t n) { number_ = n; }
 
-private:
+  private:
     const char* pos_;
     const char* end_;
     uint64_t number_ = 0;
@@ -143,7 +145,8 @@ const char* readReal(const char* p, const char* lineEnd, float& value)
 
 } // namespace
 
-namespace stlmesh {
+namespace stlmesh
+{
 
 void fillTriangle(const Arrays& a, uint32_t i, const float c[9])
 {

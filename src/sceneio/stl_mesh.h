@@ -9,7 +9,8 @@
 #include <cstdint>
 #include <string>
 
-namespace stlmesh {
+namespace stlmesh
+{
 
 // The most triangles one surface may hold: its 4 elements a triangle must
 // stay countable in 32 bits below the restart index.
@@ -19,7 +20,10 @@ struct Vec3 {
     float x, y, z;
 };
 
-inline Vec3 sub(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline Vec3 sub(Vec3 a, Vec3 b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
 inline Vec3 cross(Vec3 a, Vec3 b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
@@ -76,8 +80,7 @@ bool fillText(const char* begin, const char* end, uint32_t facets, const Arrays&
 // (anything else ends it) closes a triangle at each index from its third on,
 // (i-2, i-1, i) at odd run lengths and (i-1, i-2, i) at even ones, so every
 // triangle keeps the strip's winding. Calls f(a, b, c) for each.
-template <class F>
-uint64_t walkTriangles(const uint32_t* elements, uint64_t count, uint64_t vertexCount, F&& f)
+template <class F> uint64_t walkTriangles(const uint32_t* elements, uint64_t count, uint64_t vertexCount, F&& f)
 {
     uint64_t run = 0, triangles = 0;
     for (uint64_t i = 0; i < count; ++i) {

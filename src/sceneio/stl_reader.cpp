@@ -17,11 +17,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // The whole of a file in memory: mapped when it can be, read otherwise.
-class FileBytes {
-public:
+class FileBytes
+{
+  public:
     FileBytes() = default;
     FileBytes(const FileBytes&) = delete;
     FileBytes& operator=(const FileBytes&) = delete;
@@ -63,7 +65,7 @@ public:
     const char* data() const { return data_; }
     size_t size() const { return size_; }
 
-private:
+  private:
     bool readAll(int fd)
     {
         char chunk[1 << 16];
@@ -90,8 +92,7 @@ const char kSolid[] = "solid";
 
 // Appends a polygon model for n triangles and lets fill write them straight
 // into its mapped arrays. The model stays in the scene on failure.
-template <class Fill>
-bool buildModel(scene_t& scene, uint64_t n, Fill&& fill)
+template <class Fill> bool buildModel(scene_t& scene, uint64_t n, Fill&& fill)
 {
     model_t* model = new model_t(model_t::Polygon);
     scene.models.push_back(model);
@@ -144,9 +145,8 @@ bool readTextBytes(const char* begin, const char* end, const std::string& name, 
         std::cerr << name << ": too many facets." << std::endl;
         return false;
     }
-    return buildModel(scene, facets, [&](const stlmesh::Arrays& a) {
-        return stlmesh::fillText(body, end, uint32_t(facets), a);
-    });
+    return buildModel(scene, facets,
+                      [&](const stlmesh::Arrays& a) { return stlmesh::fillText(body, end, uint32_t(facets), a); });
 }
 
 // A file is binary when its size is exactly what its count says, whatever

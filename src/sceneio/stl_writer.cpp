@@ -6,19 +6,21 @@
 #include "render/scoped_map.h"
 #include "sceneio/scene.h"
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using stlmesh::Vec3;
 
 // A file opened for writing, closed on every path; reports whether every
 // write, the flush and the close succeeded.
-class OutFile {
-public:
+class OutFile
+{
+  public:
     explicit OutFile(const std::string& fileName) : f_(std::fopen(fileName.c_str(), "wb"))
     {
         if (f_)
@@ -48,15 +50,14 @@ public:
     }
     void fail() { failed_ = true; }
 
-private:
+  private:
     FILE* f_;
     bool failed_ = false;
 };
 
 // Calls f(q0, q1, q2) for every triangle of the polygon surface's strips.
 // Returns false when its arrays cannot be mapped.
-template <class F>
-bool forEachTriangle(const vyk3d::polygon_t& constPolygon, F&& f)
+template <class F> bool forEachTriangle(const vyk3d::polygon_t& constPolygon, F&& f)
 {
     // Mapping for reading leaves the surface as it was.
     auto& polygon = const_cast<vyk3d::polygon_t&>(constPolygon);

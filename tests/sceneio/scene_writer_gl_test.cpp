@@ -19,7 +19,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const uint32_t R = 0xFFFFFFFFu;
 
@@ -72,10 +73,26 @@ TEST(SceneWriterText, PolygonSection)
     // from the colour before).
     model_t* m = polygonModel(
         {
-            0, 0, 0, 0.5f, 0.5f, 0.5f, 1, 0, 0,          //
-            1, 0, 0, 1, 0, 0, 1, 1, 0,                   //
-            0, 1.5f, 0, 1, -3, nan, 1, 0.25f, 1,         //
-            1e-7f, 123456789.0f, -2, 0.502f, 0.5f, 0.5f, 1, 0, 0.5f, //
+            0,     0,
+            0,     0.5f,
+            0.5f,  0.5f,
+            1,     0,
+            0, //
+            1,     0,
+            0,     1,
+            0,     0,
+            1,     1,
+            0, //
+            0,     1.5f,
+            0,     1,
+            -3,    nan,
+            1,     0.25f,
+            1, //
+            1e-7f, 123456789.0f,
+            -2,    0.502f,
+            0.5f,  0.5f,
+            1,     0,
+            0.5f, //
         },
         {0, 1, 2, R, 3},
         {1, 0, 0, 0, 1, 0, 0, 0, 1, 1, 0, 0, 0, 1, 0, 0, 0, 1, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0, -1, 0, 0, 0, 0, 1});
@@ -187,14 +204,14 @@ TEST(SceneWriterText, FailuresAreReported)
     const Case cases[] = {
         // A full disk: the writes fail when the buffer is flushed.
         {"scene, full disk", [](scene_t& s, const std::string& f) { return writeSceneText(s, f); }, "/dev/full", ""},
-        {"list, full disk", [](scene_t& s, const std::string& f) { return writeModelsText(s.models, f); },
-         "/dev/full", ""},
+        {"list, full disk", [](scene_t& s, const std::string& f) { return writeModelsText(s.models, f); }, "/dev/full",
+         ""},
         {"model, full disk", [](scene_t& s, const std::string& f) { return writeModelText(*s.models.front(), f); },
          "/dev/full", ""},
-        {"missing directory", [](scene_t& s, const std::string& f) { return saveScene(s, f); },
-         dir.file("no/such.vyk"), ""},
-        {"unknown ending, scene", [](scene_t& s, const std::string& f) { return saveScene(s, f); },
-         dir.file("x.obj"), "file extension not recognized.\n"},
+        {"missing directory", [](scene_t& s, const std::string& f) { return saveScene(s, f); }, dir.file("no/such.vyk"),
+         ""},
+        {"unknown ending, scene", [](scene_t& s, const std::string& f) { return saveScene(s, f); }, dir.file("x.obj"),
+         "file extension not recognized.\n"},
         {"unknown ending, list", [](scene_t& s, const std::string& f) { return saveModels(s.models, f); },
          dir.file("x.vy"), "file extension not recognized.\n"},
         {"unknown ending, model", [](scene_t& s, const std::string& f) { return saveModel(*s.models.front(), f); },

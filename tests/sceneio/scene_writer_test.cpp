@@ -8,7 +8,8 @@
 #include <limits>
 #include <sstream>
 
-namespace {
+namespace
+{
 
 TEST(SceneWriterColor, Quantize)
 {
@@ -17,8 +18,10 @@ TEST(SceneWriterColor, Quantize)
         unsigned out;
     };
     const Case cases[] = {
-        {0.502f, 128}, {-3.0f, 0}, {std::numeric_limits<float>::quiet_NaN(), 255}, {0.5f, 128}, {1.0f, 255},
-        {7.0f, 255},   {0.0f, 0},  {1.0f / 255, 1},                                {0.498f, 127}, {-0.0f, 0},
+        {0.502f, 128}, {-3.0f, 0},      {std::numeric_limits<float>::quiet_NaN(), 255},
+        {0.5f, 128},   {1.0f, 255},     {7.0f, 255},
+        {0.0f, 0},     {1.0f / 255, 1}, {0.498f, 127},
+        {-0.0f, 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(quantizeColor(c.in), c.out) << c.in;
@@ -33,7 +36,8 @@ TEST(SceneWriterMaterial, Lines)
     };
     const Case cases[] = {
         {"no maps", [](vyk3d::texture_t&) {}, "refractfactor 0\r\nmercatorsphere false\r\n"},
-        {"colour map with its filter", [](vyk3d::texture_t& t) {
+        {"colour map with its filter",
+         [](vyk3d::texture_t& t) {
              t.colormap = "images/a b.png";
              t.mipmap = false;
              t.anisotropy = 4;
@@ -43,7 +47,8 @@ TEST(SceneWriterMaterial, Lines)
          "refractfactor 0.25\r\ntexture images/a b.png\r\nmipmap false\r\nnearlinear true\r\nmaglinear true\r\n"
          "aniso 4\r\nmercatorsphere true\r\n"},
         // The filter lines apply to every map: a bump map alone keeps them.
-        {"bump map only", [](vyk3d::texture_t& t) {
+        {"bump map only",
+         [](vyk3d::texture_t& t) {
              t.bumpmap = "bump.bmp";
              t.nearlinear = false;
              t.bumpofs = false;
@@ -51,14 +56,16 @@ TEST(SceneWriterMaterial, Lines)
          },
          "refractfactor 0\r\nmipmap true\r\nnearlinear false\r\nmaglinear true\r\naniso 1\r\nbumpmap bump.bmp\r\n"
          "bumpofs false\r\nbump2mono true\r\nmercatorsphere false\r\n"},
-        {"specular map only", [](vyk3d::texture_t& t) {
+        {"specular map only",
+         [](vyk3d::texture_t& t) {
              t.specularmap = "s.tga";
              t.maglinear = false;
              t.anisotropy = 0.1234567f;
          },
          "refractfactor 0\r\nmipmap true\r\nnearlinear true\r\nmaglinear false\r\naniso 0.123457\r\n"
          "specular s.tga\r\nmercatorsphere false\r\n"},
-        {"all three", [](vyk3d::texture_t& t) {
+        {"all three",
+         [](vyk3d::texture_t& t) {
              t.colormap = "c.jpg";
              t.bumpmap = "b.bmp";
              t.specularmap = "s.tga";

@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const uint32_t R = 0xFFFFFFFFu;
 
@@ -76,9 +77,9 @@ std::string binaryStl(const std::string& header, uint32_t count, const std::vect
     s.resize(80, '\0');
     s += le32(count);
     for (const auto& t : triangles) {
-        s += floats({0, 0, 1});                                                   // normal, ignored
+        s += floats({0, 0, 1});                                              // normal, ignored
         s += floats({t[0], t[1], t[2], t[3], t[4], t[5], t[6], t[7], t[8]}); // corners
-        s += std::string("\0\0", 2);                                              // attribute bytes
+        s += std::string("\0\0", 2);                                         // attribute bytes
     }
     return s;
 }
@@ -100,30 +101,52 @@ TEST(StlRead, FilesByContent)
     const Case cases[] = {
         {"binary, one triangle", binaryStl("bin", 1, {kTri1}), true, {0, 1, 2, R}, ""},
         // Many exporters begin the binary header with "solid": the size decides.
-        {"binary whose header begins with solid", binaryStl("solid part", 2, {kTri1, kTri2}), true,
-         {0, 1, 2, R, 3, 4, 5, R}, ""},
-        {"binary claiming 4294967295 triangles", binaryStl("bin", 4294967295u, {kTri1, kTri2}), true,
-         {0, 1, 2, R, 3, 4, 5, R}, "FILE: binary STL holds 2 of its 4294967295 triangles.\n"},
-        {"binary cut inside its second record", binaryStl("bin", 2, {kTri1, kTri2}).substr(0, 84 + 50 + 30), true,
-         {0, 1, 2, R}, "FILE: binary STL holds 1 of its 2 triangles.\n"},
-        {"binary cut inside its header", std::string(60, 'x'), false, {},
+        {"binary whose header begins with solid",
+         binaryStl("solid part", 2, {kTri1, kTri2}),
+         true,
+         {0, 1, 2, R, 3, 4, 5, R},
+         ""},
+        {"binary claiming 4294967295 triangles",
+         binaryStl("bin", 4294967295u, {kTri1, kTri2}),
+         true,
+         {0, 1, 2, R, 3, 4, 5, R},
+         "FILE: binary STL holds 2 of its 4294967295 triangles.\n"},
+        {"binary cut inside its second record",
+         binaryStl("bin", 2, {kTri1, kTri2}).substr(0, 84 + 50 + 30),
+         true,
+         {0, 1, 2, R},
+         "FILE: binary STL holds 1 of its 2 triangles.\n"},
+        {"binary cut inside its header",
+         std::string(60, 'x'),
+         false,
+         {},
          "FILE: binary STL ends inside its 84-byte header.\n"},
         {"text", "solid t\n" + facet + "endsolid t\n", true, {0, 1, 2, R}, ""},
-        {"text with CR LF", "solid t\r\nfacet normal 0 0 1\r\nouter loop\r\nvertex 0 0 0\r\nvertex 1 0 0\r\n"
-                            "vertex 0 1 0\r\nendloop\r\nendfacet\r\nendsolid\r\n",
-         true, {0, 1, 2, R}, ""},
+        {"text with CR LF",
+         "solid t\r\nfacet normal 0 0 1\r\nouter loop\r\nvertex 0 0 0\r\nvertex 1 0 0\r\n"
+         "vertex 0 1 0\r\nendloop\r\nendfacet\r\nendsolid\r\n",
+         true,
+         {0, 1, 2, R},
+         ""},
         {"text without facets loads empty", "solid empty\nendsolid empty\n", true, {}, ""},
-        {"text cut after the second vertex", "solid t\n" + facet + facet.substr(0, facet.find("  vertex 0 1 0")), false,
-         {}, "num: 12\n"},
+        {"text cut after the second vertex",
+         "solid t\n" + facet + facet.substr(0, facet.find("  vertex 0 1 0")),
+         false,
+         {},
+         "num: 12\n"},
         // 100000 facet lines and nothing else: refused before a surface of
         // 100000 triangles is reserved, with the line the read would end at.
-        {"facet lines without vertices", "solid t\n" + [] {
-             std::string lines;
-             for (int i = 0; i < 100000; ++i)
-                 lines += "facet normal 0 0 1\n";
-             return lines;
-         }(),
-         false, {}, "num: 100001\n"},
+        {"facet lines without vertices",
+         "solid t\n" +
+             [] {
+                 std::string lines;
+                 for (int i = 0; i < 100000; ++i)
+                     lines += "facet normal 0 0 1\n";
+                 return lines;
+             }(),
+         false,
+         {},
+         "num: 100001\n"},
         {"only the word solid", "solid", false, {}, ""},
         {"empty file", "", false, {}, ""},
     };
@@ -166,7 +189,8 @@ TEST(StlRead, TrianglesBecomeGreyVerticesWithFlatFrames)
 
 TEST(StlRead, FilesWrittenByAdmesh)
 {
-    for (const char* name : {"tests/data/sphere_binary.stl", "tests/data/sphere_text.stl", "tests/data/sphere_in.stl"}) {
+    for (const char* name :
+         {"tests/data/sphere_binary.stl", "tests/data/sphere_text.stl", "tests/data/sphere_in.stl"}) {
         SCOPED_TRACE(name);
         Loaded r = load(vyktest::sourcePath(name));
         EXPECT_TRUE(r.ok);

@@ -9,7 +9,8 @@
 #include <tuple>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using stlmesh::Arrays;
 
@@ -62,8 +63,8 @@ TEST(StlText, SeparatorsBetweenNumbers)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string text = std::string("facet normal 0 0 1\nouter loop\n") + c.vertexLine +
-                           "\nvertex 9 9 9\n" + c.vertexLine + "\nendloop\nendfacet\nendsolid x\n";
+        std::string text = std::string("facet normal 0 0 1\nouter loop\n") + c.vertexLine + "\nvertex 9 9 9\n" +
+                           c.vertexLine + "\nendloop\nendfacet\nendsolid x\n";
         Mesh mesh(0);
         bool ok = false;
         uint64_t facets = 0;

@@ -13,7 +13,8 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
+namespace
+{
 
 struct Difference {
     int maxChannel = 0;

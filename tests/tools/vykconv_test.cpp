@@ -9,12 +9,16 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using vyktest::readFile;
 using vyktest::run;
 
-std::string conv() { return vyktest::programPath("vykconv"); }
+std::string conv()
+{
+    return vyktest::programPath("vykconv");
+}
 
 std::string le(uint32_t v, int bytes)
 {
@@ -27,7 +31,7 @@ std::string le(uint32_t v, int bytes)
 // A 1 x 1 24-bit BMP of one colour.
 std::string bmp1x1(uint8_t r, uint8_t g, uint8_t b)
 {
-    std::string s = "BM" + le(58, 4) + le(0, 4) + le(54, 4);                 // 14-byte file header
+    std::string s = "BM" + le(58, 4) + le(0, 4) + le(54, 4);                // 14-byte file header
     s += le(40, 4) + le(1, 4) + le(1, 4) + le(1, 2) + le(24, 2) + le(0, 4); // info header: 1x1, 24 bits
     s += le(4, 4) + le(2835, 4) + le(2835, 4) + le(0, 4) + le(0, 4);
     s += std::string{char(b), char(g), char(r), 0}; // one BGR pixel, row padded to 4 bytes
@@ -69,14 +73,25 @@ TEST(Vykconv, ArgumentsAndMessages)
         {"help among files", {quad, "-h", dir.file("x.vyk")}, 0, true, "", dir.file("x.vyk")},
         {"no arguments", {}, 1, false, "usage: ...", ""},
         {"one argument", {quad}, 1, false, "usage: ...", ""},
-        {"unknown output ending", {quad, dir.file("out.obj")}, 1, false, "file extension not recognized.\n",
+        {"unknown output ending",
+         {quad, dir.file("out.obj")},
+         1,
+         false,
+         "file extension not recognized.\n",
          dir.file("out.obj")},
         {"unwritable directory", {quad, missingDir}, 1, false, missingDir + ": write error.\n", missingDir},
-        {"missing input", {dir.file("absent.vyk"), dir.file("o.vyk")}, 1, false,
+        {"missing input",
+         {dir.file("absent.vyk"), dir.file("o.vyk")},
+         1,
+         false,
          dir.file("absent.vyk") + ": file open error.\n" + dir.file("absent.vyk") + ": load error.\n",
          dir.file("o.vyk")},
-        {"unknown input ending", {dir.file("x.txt"), dir.file("o.vyk")}, 1, false,
-         "file extension not recognized.\n" + dir.file("x.txt") + ": load error.\n", dir.file("o.vyk")},
+        {"unknown input ending",
+         {dir.file("x.txt"), dir.file("o.vyk")},
+         1,
+         false,
+         "file extension not recognized.\n" + dir.file("x.txt") + ": load error.\n",
+         dir.file("o.vyk")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -119,7 +134,8 @@ TEST(Vykconv, StlToSceneTextToStlKeepsEveryTriangle)
     uint32_t triangles = 0;
     std::memcpy(&triangles, original.data() + 80, 4);
 
-    vyktest::RunResult r = run({conv(), vyktest::sourcePath("examples/bracket.stl"), dir.file("b.vyk")}, 60, {"DISPLAY="});
+    vyktest::RunResult r =
+        run({conv(), vyktest::sourcePath("examples/bracket.stl"), dir.file("b.vyk")}, 60, {"DISPLAY="});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     std::string text = readFile(dir.file("b.vyk"));

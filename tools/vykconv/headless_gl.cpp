@@ -2,7 +2,9 @@
 // window as the fallback.
 #include "headless_gl.h"
 
+// GLEW must come before any other GL header.
 #include <GL/glew.h>
+
 #include <GL/freeglut.h>
 
 #include <EGL/egl.h>
@@ -13,7 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 // libEGL is opened at run time: the program needs no EGL library to link,
 // and falls back to freeglut where there is none.
@@ -30,8 +33,7 @@ struct Egl {
 
 int glutWindow = 0;
 
-template <class F>
-F sym(const char* name)
+template <class F> F sym(const char* name)
 {
     return reinterpret_cast<F>(dlsym(egl.lib, name));
 }
@@ -51,8 +53,8 @@ bool eglSurfaceless()
     egl.terminate = sym<PFNEGLTERMINATEPROC>("eglTerminate");
     egl.destroySurface = sym<PFNEGLDESTROYSURFACEPROC>("eglDestroySurface");
     auto createPbufferSurface = sym<PFNEGLCREATEPBUFFERSURFACEPROC>("eglCreatePbufferSurface");
-    if (!createPbufferSurface || !egl.destroySurface || !getProcAddress || !initialize || !bindApi || !chooseConfig || !createContext || !egl.makeCurrent ||
-        !egl.destroyContext || !egl.terminate)
+    if (!createPbufferSurface || !egl.destroySurface || !getProcAddress || !initialize || !bindApi || !chooseConfig ||
+        !createContext || !egl.makeCurrent || !egl.destroyContext || !egl.terminate)
         return false;
     auto getPlatformDisplay =
         reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(getProcAddress("eglGetPlatformDisplayEXT"));

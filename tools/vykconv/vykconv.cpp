@@ -20,7 +20,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 void usage(std::ostream& out, const char* program)
 {
