@@ -115,8 +115,9 @@ class nurbs_t : public modeling_t
     // and writes the triangle strips. Refuses a resolution below 2 or above
     // maxResolution in either direction, or above maxGridVertices in all
     // ("nurbs_t::makeVertices(): resolution(65536,65537) is out of range."),
-    // and surfaces whose counts allocate() did not accept; prints
-    // "polygon.allocate() fail." when the polygon cannot be allocated.
+    // and a surface without control data ("nurbs_t::makeVertices(): the
+    // surface has no control points."); prints "polygon.allocate() fail."
+    // when the polygon cannot be allocated. Each refusal returns false.
     bool makeVertices();
     // Evaluates every grid vertex into the polygon, then updateNormals. Does
     // nothing unless makeVertices succeeded for the current resolution.
