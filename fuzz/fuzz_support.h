@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <string>
 
-namespace vykfuzz {
+namespace vykfuzz
+{
 
 // Writes the input to one file per process (under $TMPDIR or /tmp, removed
 // at exit) whose name ends in `extension`, and returns its path. Aborts when
@@ -16,4 +17,4 @@ std::string inputFile(const uint8_t* data, size_t size, const char* extension);
 // process. Needs an X display: run GL targets under xvfb-run -a.
 void glContext();
 
-}  // namespace vykfuzz
+} // namespace vykfuzz

@@ -9,20 +9,26 @@
 
 // The GL driver is loaded and unloaded with its own allocations, which the
 // leak checker can only see as unreachable blocks of an unknown module.
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
+extern "C" const char* __asan_default_options()
+{
+    return "detect_leaks=0";
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 1) return 0;
-  vykfuzz::glContext();
-  static vyk3d::glpolygon_t* renderer = nullptr;
-  if (!renderer) {
-    renderer = new vyk3d::glpolygon_t;
-    if (!renderer->init("")) std::abort();
-  }
-  const std::string path = vykfuzz::inputFile(data + 1, size - 1, data[0] & 1 ? ".stl" : ".vyk");
-  scene_t scene;
-  std::ostringstream err;
-  loadScene(scene, path, *renderer, err);
-  scene.destroyModels();
-  return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    vykfuzz::glContext();
+    static vyk3d::glpolygon_t* renderer = nullptr;
+    if (!renderer) {
+        renderer = new vyk3d::glpolygon_t;
+        if (!renderer->init(""))
+            std::abort();
+    }
+    const std::string path = vykfuzz::inputFile(data + 1, size - 1, data[0] & 1 ? ".stl" : ".vyk");
+    scene_t scene;
+    std::ostringstream err;
+    loadScene(scene, path, *renderer, err);
+    scene.destroyModels();
+    return 0;
 }

@@ -8,49 +8,59 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace libutils {
+namespace libutils
+{
 
-namespace {
+namespace
+{
 // malloc(0) may answer null; every successful allocation is non-null here.
-void* heapBytes(uint64_t size) {
-  if (size > SIZE_MAX) return nullptr;
-  return std::calloc(size ? static_cast<size_t>(size) : 1, 1);
+void* heapBytes(uint64_t size)
+{
+    if (size > SIZE_MAX)
+        return nullptr;
+    return std::calloc(size ? static_cast<size_t>(size) : 1, 1);
 }
-}  // namespace
+} // namespace
 
-void* alloc_new::allocate(uint64_t& size, const char* name, int /*mode*/,
-                          uint64_t offset) {
-  if (name && size == 0) {
-    struct stat st;
-    if (stat(name, &st) != 0) return nullptr;
-    size = static_cast<uint64_t>(st.st_size);
-  }
-  void* buffer = heapBytes(size);
-  if (!buffer) return nullptr;
-  if (name) {
-    // calloc already zeroed what the file may fail to supply.
-    if (std::FILE* f = std::fopen(name, "rb")) {
-      if (offset <= static_cast<uint64_t>(LONG_MAX) &&
-          std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0)
-        (void)std::fread(buffer, 1, static_cast<size_t>(size), f);
-      std::fclose(f);
+void* alloc_new::allocate(uint64_t& size, const char* name, int /*mode*/, uint64_t offset)
+{
+    if (name && size == 0) {
+        struct stat st;
+        if (stat(name, &st) != 0)
+            return nullptr;
+        size = static_cast<uint64_t>(st.st_size);
     }
-  }
-  m_size = size;
-  return buffer;
+    void* buffer = heapBytes(size);
+    if (!buffer)
+        return nullptr;
+    if (name) {
+        // calloc already zeroed what the file may fail to supply.
+        if (std::FILE* f = std::fopen(name, "rb")) {
+            if (offset <= static_cast<uint64_t>(LONG_MAX) && std::fseek(f, static_cast<long>(offset), SEEK_SET) == 0)
+                (void)std::fread(buffer, 1, static_cast<size_t>(size), f);
+            std::fclose(f);
+        }
+    }
+    m_size = size;
+    return buffer;
 }
 
-void* alloc_new::reallocate(void* buffer, uint64_t newSize, uint64_t /*offset*/) {
-  void* fresh = heapBytes(newSize);
-  if (!fresh) return nullptr;
-  if (buffer) std::memcpy(fresh, buffer, static_cast<size_t>(newSize < m_size ? newSize : m_size));
-  m_size = newSize;
-  std::free(buffer);
-  return fresh;
+void* alloc_new::reallocate(void* buffer, uint64_t newSize, uint64_t /*offset*/)
+{
+    void* fresh = heapBytes(newSize);
+    if (!fresh)
+        return nullptr;
+    if (buffer)
+        std::memcpy(fresh, buffer, static_cast<size_t>(newSize < m_size ? newSize : m_size));
+    m_size = newSize;
+    std::free(buffer);
+    return fresh;
 }
 
-void alloc_new::deallocate(void* buffer) {
-  if (buffer) std::free(buffer);
+void alloc_new::deallocate(void* buffer)
+{
+    if (buffer)
+        std::free(buffer);
 }
 
-}  // namespace libutils
+} // namespace libutils

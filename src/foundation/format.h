@@ -52,45 +52,69 @@ std::ostream& operator<<(std::ostream& os, const perspective& v);
 
 // A tagged value: `kind` says which member of the union holds it.
 struct value_t {
-  enum kind_t : int32_t {
-    Float = 0, Pos3 = 1, Dir3 = 2, Pos2 = 3, Dir2 = 4, Pos2l = 5, Dir2l = 6,
-    Qua = 7, Rot3 = 8, Pst3w = 9, Plr3 = 10, Ang3 = 11, Rev3 = 12, Srt3 = 13,
-    Irt3 = 14, Vec3w = 15, Col3 = 16, Col3a = 17, Txc1 = 18, Txc2 = 19,
-    Txc2q = 20, Txc3 = 21, Txc3q = 22, Mtx3w = 23, Col3aub = 28, Col3ub = 29,
-    Col1aub = 30, Col1ub = 31, Projection = 35
-  };
-  int32_t kind;
-  union {
-    float f;
-    pos3 p3;
-    dir3 d3;
-    pos2 p2;
-    dir2 d2;
-    pos2l p2l;
-    dir2l d2l;
-    qua q;
-    rot3 r;
-    pst3w pst;
-    plr3 plr;
-    ang3 ang;
-    rev3 rev;
-    srt3 srt;
-    irt3 irt;
-    vec3w v;
-    col3 c3;
-    col3a c3a;
-    txc1 t1;
-    txc2 t2;
-    txc2q t2q;
-    txc3 t3;
-    txc3q t3q;
-    mtx3w m;
-    col3aub c3aub;
-    col3ub c3ub;
-    col1aub c1aub;
-    col1ub c1ub;
-    projection proj;
-  };
+    enum kind_t : int32_t {
+        Float = 0,
+        Pos3 = 1,
+        Dir3 = 2,
+        Pos2 = 3,
+        Dir2 = 4,
+        Pos2l = 5,
+        Dir2l = 6,
+        Qua = 7,
+        Rot3 = 8,
+        Pst3w = 9,
+        Plr3 = 10,
+        Ang3 = 11,
+        Rev3 = 12,
+        Srt3 = 13,
+        Irt3 = 14,
+        Vec3w = 15,
+        Col3 = 16,
+        Col3a = 17,
+        Txc1 = 18,
+        Txc2 = 19,
+        Txc2q = 20,
+        Txc3 = 21,
+        Txc3q = 22,
+        Mtx3w = 23,
+        Col3aub = 28,
+        Col3ub = 29,
+        Col1aub = 30,
+        Col1ub = 31,
+        Projection = 35
+    };
+    int32_t kind;
+    union {
+        float f;
+        pos3 p3;
+        dir3 d3;
+        pos2 p2;
+        dir2 d2;
+        pos2l p2l;
+        dir2l d2l;
+        qua q;
+        rot3 r;
+        pst3w pst;
+        plr3 plr;
+        ang3 ang;
+        rev3 rev;
+        srt3 srt;
+        irt3 irt;
+        vec3w v;
+        col3 c3;
+        col3a c3a;
+        txc1 t1;
+        txc2 t2;
+        txc2q t2q;
+        txc3 t3;
+        txc3q t3q;
+        mtx3w m;
+        col3aub c3aub;
+        col3ub c3ub;
+        col1aub c1aub;
+        col1ub c1ub;
+        projection proj;
+    };
 };
 
 // Writes the value as its kind's type; float as "float(0.500000)". Kinds

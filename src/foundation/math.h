@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+// clang-format off
 // ---------------------------------------------------------------- vectors
 
 struct pos3 { float x, y, z; };        // point
@@ -55,9 +56,9 @@ struct txc3q { float s, t, r, q; };
 // 4x4 matrix stored column by column: m[4c + r] is row r of column c;
 // m[12], m[13], m[14] hold the translation.
 struct mtx3w {
-  float m[16];
-  float& operator[](int i) { return m[i]; }
-  const float& operator[](int i) const { return m[i]; }
+    float m[16];
+    float& operator[](int i) { return m[i]; }
+    const float& operator[](int i) const { return m[i]; }
 };
 
 // ------------------------------------------------------ boxes and planes
@@ -77,23 +78,24 @@ struct projection { double left, right, bottom, top, near, far; };
 
 // fovy in radians, measured across the image diagonal.
 struct perspective {
-  double fovy = 1.5707963267948966;  // pi / 2
-  double aspect = 4.0 / 3.0;
-  double near = 0.1;
-  double far = 1000.1;
+    double fovy = 1.5707963267948966;  // pi / 2
+    double aspect = 4.0 / 3.0;
+    double near = 0.1;
+    double far = 1000.1;
 };
+// clang-format on
 
 // ------------------------------------------------------------ operations
 
 // Tolerance of every tolerant float comparison.
 constexpr float kEpsilon = 2e-5f;
 
-bool fequal(float a, float b);         // |a - b| <= eps
-bool fequal(float a, float b, float c);  // all three pairs equal
-bool fless(float a, float b);          // a - b < -eps
-bool fgreater(float a, float b);       // a - b > eps
-bool flessequal(float a, float b);     // a - b < eps
-bool fgreaterequal(float a, float b);  // a - b > -eps
+bool fequal(float a, float b);          // |a - b| <= eps
+bool fequal(float a, float b, float c); // all three pairs equal
+bool fless(float a, float b);           // a - b < -eps
+bool fgreater(float a, float b);        // a - b > eps
+bool flessequal(float a, float b);      // a - b < eps
+bool fgreaterequal(float a, float b);   // a - b > -eps
 // Component-wise tolerant equality (two points coincide).
 bool fequal(const pos3& a, const pos3& b);
 bool fequal(const dir3& a, const dir3& b);
@@ -134,15 +136,15 @@ dir3 triangleUnitNormal(const pos3& a, const pos3& b, const pos3& c);
 
 // (x, y, z) / w.
 pos3 homogenize(const vec3w& v);
-vec3w toVec3w(const pos3& p);          // w = 1
-vec3w toVec3w(const dir3& d);          // w = 0
+vec3w toVec3w(const pos3& p); // w = 1
+vec3w toVec3w(const dir3& d); // w = 0
 
 // Matrices. A * B applies B first.
 mtx3w identityMatrix();
 mtx3w translation(float x, float y, float z);
 mtx3w operator*(const mtx3w& a, const mtx3w& b);
 vec3w operator*(const mtx3w& m, const vec3w& v);
-vec3w operator*(const mtx3w& m, const pos3& p);  // p extended with w = 1
+vec3w operator*(const mtx3w& m, const pos3& p); // p extended with w = 1
 // Point through m, divided by w.
 pos3 transformPoint(const mtx3w& m, const pos3& p);
 // Direction through the upper 3x3 of m (translation ignored).

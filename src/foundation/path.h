@@ -19,11 +19,11 @@ int hasExtension(const std::string& name, const char* ending);
 // A file name cut into its parts; joining drive, directory, base name and
 // extension gives the name back when no part was cut.
 struct splitpath_t {
-  static constexpr size_t kPartSize = 260;  // at most 259 bytes and a zero
-  char drive[kPartSize];      // "D:" when the name starts with a letter and ':'
-  char directory[kPartSize];  // up to and including the last '/' or '\'
-  char base[kPartSize];       // the rest before its last '.'
-  char extension[kPartSize];  // from that '.' on, or empty
+    static constexpr size_t kPartSize = 260; // at most 259 bytes and a zero
+    char drive[kPartSize];                   // "D:" when the name starts with a letter and ':'
+    char directory[kPartSize];               // up to and including the last '/' or '\'
+    char base[kPartSize];                    // the rest before its last '.'
+    char extension[kPartSize];               // from that '.' on, or empty
 };
 
 // Splits a file name. Separators are found in the bytes: in UTF-8 (and any

@@ -19,342 +19,371 @@
 #include "foundation/alloc_mmap.h"
 #include "foundation/alloc_new.h"
 
-namespace libutils {
+namespace libutils
+{
 
 // The storage block shared by every vector that refers to one allocation.
-template <class A>
-struct refblock {
-  uint64_t refs;  // reference count
-  uint64_t size;  // byte size of the storage
-  A alloc;        // the allocator that owns the storage
-  void* data;     // first byte of the storage
+template <class A> struct refblock {
+    uint64_t refs; // reference count
+    uint64_t size; // byte size of the storage
+    A alloc;       // the allocator that owns the storage
+    void* data;    // first byte of the storage
 };
 
-namespace detail {
-inline bool writable(const alloc_new&) { return true; }
-inline bool writable(const alloc_mmap_win& a) {
-  return a.access() == alloc_mmap_win::ReadWrite;
+namespace detail
+{
+inline bool writable(const alloc_new&)
+{
+    return true;
 }
-}  // namespace detail
+inline bool writable(const alloc_mmap_win& a)
+{
+    return a.access() == alloc_mmap_win::ReadWrite;
+}
+} // namespace detail
 
-template <class T, class A>
-class ofsvector;
+template <class T, class A> class ofsvector;
 
-template <class T, class A = alloc_mmap_win>
-class refvector2 {
-  static_assert(std::is_trivially_copyable<T>::value,
-                "storage is copied and mapped bytewise");
+template <class T, class A = alloc_mmap_win> class refvector2
+{
+    static_assert(std::is_trivially_copyable<T>::value, "storage is copied and mapped bytewise");
 
- public:
-  using block_t = refblock<A>;
+  public:
+    using block_t = refblock<A>;
 
-  refvector2() = default;
-  refvector2(const refvector2& other) : m_block(other.m_block) {
-    if (m_block) ++m_block->refs;
-  }
-  refvector2& operator=(const refvector2& other) {
-    share(other.m_block);
-    return *this;
-  }
-  virtual ~refvector2() { releaseBlock(); }
-
-  // True without storage or with storage of 0 bytes.
-  virtual bool empty() const { return !m_block || m_block->size == 0; }
-  // Whole elements in the storage; 0 without storage.
-  virtual uint64_t size() const { return m_block ? m_block->size / sizeof(T) : 0; }
-  virtual const T* begin() const {
-    return m_block ? static_cast<const T*>(m_block->data) : nullptr;
-  }
-  virtual const T* end() const { return begin() + size(); }
-  virtual T* begin() { return m_block ? static_cast<T*>(m_block->data) : nullptr; }
-  virtual T* end() { return begin() + size(); }
-  virtual const T& operator[](uint64_t i) const { return begin()[i]; }
-  virtual T& operator[](uint64_t i) { return begin()[i]; }
-  virtual const T* data() const { return begin(); }
-  virtual T* data() { return begin(); }
-
-  // New storage for `count` elements from the allocator: with a file name
-  // the file is mapped (mode 0 read-only, 1 read/write) from byte `offset`,
-  // and a count of 0 maps the rest of the file; without a name the storage
-  // is anonymous and zero-filled. Unless `keep` is set the current storage
-  // is released first; with `keep` the first bytes of the old storage are
-  // copied into writable new storage and the old one is released on
-  // success, kept on failure. Returns false (nothing printed) when the
-  // allocator refuses: bad mode, a missing file, a view past the end of a
-  // read-only file, out of memory, or a count whose byte size overflows.
-  // A file that exists but cannot be opened or mapped ends the process (see
-  // alloc_mmap_win::allocate).
-  virtual bool allocate(uint64_t count, const char* name = nullptr, int mode = 1,
-                        uint64_t offset = 0, bool keep = false) {
-    if (!keep) releaseBlock();
-    if (count > UINT64_MAX / sizeof(T)) return false;
-    block_t* b = new (std::nothrow) block_t{0, count * sizeof(T), A(), nullptr};
-    if (!b) return false;
-    b->data = b->alloc.allocate(b->size, name, mode, offset);
-    if (!b->data) {
-      delete b;
-      return false;
+    refvector2() = default;
+    refvector2(const refvector2& other) : m_block(other.m_block)
+    {
+        if (m_block)
+            ++m_block->refs;
     }
-    b->refs = 1;
-    if (m_block) {
-      if (detail::writable(b->alloc)) {
-        uint64_t n = b->size < m_block->size ? b->size : m_block->size;
-        if (n) std::memcpy(b->data, m_block->data, static_cast<size_t>(n));
-      }
-      releaseBlock();
+    refvector2& operator=(const refvector2& other)
+    {
+        share(other.m_block);
+        return *this;
     }
-    m_block = b;
-    return true;
-  }
+    virtual ~refvector2() { releaseBlock(); }
 
-  // Resizes the shared storage to `count` elements (every sharer sees the
-  // new storage). Without storage, makes an anonymous read/write block.
-  // Returns false and keeps the old storage and size when the allocator
-  // refuses.
-  virtual bool reallocate(uint64_t count, uint64_t offset = 0) {
-    if (count > UINT64_MAX / sizeof(T)) return false;
-    uint64_t bytes = count * sizeof(T);
-    if (m_block) {
-      void* p = m_block->alloc.reallocate(m_block->data, bytes, offset);
-      if (!p) return false;
-      m_block->data = p;
-      m_block->size = bytes;
-      return true;
+    // True without storage or with storage of 0 bytes.
+    virtual bool empty() const { return !m_block || m_block->size == 0; }
+    // Whole elements in the storage; 0 without storage.
+    virtual uint64_t size() const { return m_block ? m_block->size / sizeof(T) : 0; }
+    virtual const T* begin() const { return m_block ? static_cast<const T*>(m_block->data) : nullptr; }
+    virtual const T* end() const { return begin() + size(); }
+    virtual T* begin() { return m_block ? static_cast<T*>(m_block->data) : nullptr; }
+    virtual T* end() { return begin() + size(); }
+    virtual const T& operator[](uint64_t i) const { return begin()[i]; }
+    virtual T& operator[](uint64_t i) { return begin()[i]; }
+    virtual const T* data() const { return begin(); }
+    virtual T* data() { return begin(); }
+
+    // New storage for `count` elements from the allocator: with a file name
+    // the file is mapped (mode 0 read-only, 1 read/write) from byte `offset`,
+    // and a count of 0 maps the rest of the file; without a name the storage
+    // is anonymous and zero-filled. Unless `keep` is set the current storage
+    // is released first; with `keep` the first bytes of the old storage are
+    // copied into writable new storage and the old one is released on
+    // success, kept on failure. Returns false (nothing printed) when the
+    // allocator refuses: bad mode, a missing file, a view past the end of a
+    // read-only file, out of memory, or a count whose byte size overflows.
+    // A file that exists but cannot be opened or mapped ends the process (see
+    // alloc_mmap_win::allocate).
+    virtual bool allocate(uint64_t count, const char* name = nullptr, int mode = 1, uint64_t offset = 0,
+                          bool keep = false)
+    {
+        if (!keep)
+            releaseBlock();
+        if (count > UINT64_MAX / sizeof(T))
+            return false;
+        block_t* b = new (std::nothrow) block_t{0, count * sizeof(T), A(), nullptr};
+        if (!b)
+            return false;
+        b->data = b->alloc.allocate(b->size, name, mode, offset);
+        if (!b->data) {
+            delete b;
+            return false;
+        }
+        b->refs = 1;
+        if (m_block) {
+            if (detail::writable(b->alloc)) {
+                uint64_t n = b->size < m_block->size ? b->size : m_block->size;
+                if (n)
+                    std::memcpy(b->data, m_block->data, static_cast<size_t>(n));
+            }
+            releaseBlock();
+        }
+        m_block = b;
+        return true;
     }
-    block_t* b = new (std::nothrow) block_t{1, bytes, A(), nullptr};
-    if (!b) return false;
-    b->data = b->alloc.allocate(b->size, nullptr, 1, 0);
-    if (!b->data) {
-      delete b;
-      return false;
+
+    // Resizes the shared storage to `count` elements (every sharer sees the
+    // new storage). Without storage, makes an anonymous read/write block.
+    // Returns false and keeps the old storage and size when the allocator
+    // refuses.
+    virtual bool reallocate(uint64_t count, uint64_t offset = 0)
+    {
+        if (count > UINT64_MAX / sizeof(T))
+            return false;
+        uint64_t bytes = count * sizeof(T);
+        if (m_block) {
+            void* p = m_block->alloc.reallocate(m_block->data, bytes, offset);
+            if (!p)
+                return false;
+            m_block->data = p;
+            m_block->size = bytes;
+            return true;
+        }
+        block_t* b = new (std::nothrow) block_t{1, bytes, A(), nullptr};
+        if (!b)
+            return false;
+        b->data = b->alloc.allocate(b->size, nullptr, 1, 0);
+        if (!b->data) {
+            delete b;
+            return false;
+        }
+        m_block = b;
+        return true;
     }
-    m_block = b;
-    return true;
-  }
 
-  // Drops this vector's reference; the last one frees the storage.
-  virtual void release() { releaseBlock(); }
+    // Drops this vector's reference; the last one frees the storage.
+    virtual void release() { releaseBlock(); }
 
-  // Byte size of the whole storage (0 without storage).
-  uint64_t bytes() const { return m_block ? m_block->size : 0; }
-  // First byte of the whole storage, whatever view a derived vector has.
-  const void* storage() const { return m_block ? m_block->data : nullptr; }
-  // Number of vectors sharing the storage (0 without storage).
-  uint64_t use_count() const { return m_block ? m_block->refs : 0; }
-  // The allocator of the storage (null without storage).
-  const A* allocator() const { return m_block ? &m_block->alloc : nullptr; }
+    // Byte size of the whole storage (0 without storage).
+    uint64_t bytes() const { return m_block ? m_block->size : 0; }
+    // First byte of the whole storage, whatever view a derived vector has.
+    const void* storage() const { return m_block ? m_block->data : nullptr; }
+    // Number of vectors sharing the storage (0 without storage).
+    uint64_t use_count() const { return m_block ? m_block->refs : 0; }
+    // The allocator of the storage (null without storage).
+    const A* allocator() const { return m_block ? &m_block->alloc : nullptr; }
 
- protected:
-  template <class, class>
-  friend class refvector2;
-  template <class, class>
-  friend class ofsvector;
+  protected:
+    template <class, class> friend class refvector2;
+    template <class, class> friend class ofsvector;
 
-  void share(block_t* b) {
-    if (b == m_block) return;
-    releaseBlock();
-    m_block = b;
-    if (m_block) ++m_block->refs;
-  }
+    void share(block_t* b)
+    {
+        if (b == m_block)
+            return;
+        releaseBlock();
+        m_block = b;
+        if (m_block)
+            ++m_block->refs;
+    }
 
-  // GCC 12 follows one sharer's delete into the next sharer's release and
-  // warns of a use after free; the count keeps the block alive until then.
+    // GCC 12 follows one sharer's delete into the next sharer's release and
+    // warns of a use after free; the count keeps the block alive until then.
 #if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuse-after-free"
 #endif
-  void releaseBlock() {
-    if (!m_block) return;
-    if (--m_block->refs == 0) {
-      m_block->alloc.deallocate(m_block->data);
-      delete m_block;
+    void releaseBlock()
+    {
+        if (!m_block)
+            return;
+        if (--m_block->refs == 0) {
+            m_block->alloc.deallocate(m_block->data);
+            delete m_block;
+        }
+        m_block = nullptr;
     }
-    m_block = nullptr;
-  }
 #if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
 #pragma GCC diagnostic pop
 #endif
 
-  block_t* m_block = nullptr;
+    block_t* m_block = nullptr;
 };
 
 // A typed view into a byte range of shared storage: elements start `offset`
 // bytes into the storage and there are at most `limit` of them.
-template <class T, class A = alloc_mmap_win>
-class ofsvector : public refvector2<T, A> {
-  using base = refvector2<T, A>;
+template <class T, class A = alloc_mmap_win> class ofsvector : public refvector2<T, A>
+{
+    using base = refvector2<T, A>;
 
- public:
-  static constexpr uint64_t nolimit = ~uint64_t(0);
+  public:
+    static constexpr uint64_t nolimit = ~uint64_t(0);
 
-  ofsvector() = default;
-  ofsvector(const ofsvector&) = default;
-  ofsvector& operator=(const ofsvector&) = default;
+    ofsvector() = default;
+    ofsvector(const ofsvector&) = default;
+    ofsvector& operator=(const ofsvector&) = default;
 
-  bool empty() const override { return size() == 0; }
-  // Whole elements between the view offset and the end of the storage,
-  // capped by the limit; 0 when the offset lies at or past the end.
-  uint64_t size() const override {
-    uint64_t total = base::bytes();
-    if (m_offset >= total) return 0;
-    uint64_t n = (total - m_offset) / sizeof(T);
-    return n < m_limit ? n : m_limit;
-  }
-  // Storage start plus the view offset; an offset past the end stops at the
-  // end, so the pointer stays inside (or one past) the storage.
-  const T* begin() const override {
-    return this->m_block ? reinterpret_cast<const T*>(
-                               static_cast<const char*>(this->m_block->data) + start())
-                         : nullptr;
-  }
-  const T* end() const override { return begin() + size(); }
-  T* begin() override {
-    return this->m_block
-               ? reinterpret_cast<T*>(static_cast<char*>(this->m_block->data) + start())
-               : nullptr;
-  }
-  T* end() override { return begin() + size(); }
-  const T& operator[](uint64_t i) const override { return begin()[i]; }
-  T& operator[](uint64_t i) override { return begin()[i]; }
-  const T* data() const override { return begin(); }
-  T* data() override { return begin(); }
+    bool empty() const override { return size() == 0; }
+    // Whole elements between the view offset and the end of the storage,
+    // capped by the limit; 0 when the offset lies at or past the end.
+    uint64_t size() const override
+    {
+        uint64_t total = base::bytes();
+        if (m_offset >= total)
+            return 0;
+        uint64_t n = (total - m_offset) / sizeof(T);
+        return n < m_limit ? n : m_limit;
+    }
+    // Storage start plus the view offset; an offset past the end stops at the
+    // end, so the pointer stays inside (or one past) the storage.
+    const T* begin() const override
+    {
+        return this->m_block ? reinterpret_cast<const T*>(static_cast<const char*>(this->m_block->data) + start())
+                             : nullptr;
+    }
+    const T* end() const override { return begin() + size(); }
+    T* begin() override
+    {
+        return this->m_block ? reinterpret_cast<T*>(static_cast<char*>(this->m_block->data) + start()) : nullptr;
+    }
+    T* end() override { return begin() + size(); }
+    const T& operator[](uint64_t i) const override { return begin()[i]; }
+    T& operator[](uint64_t i) override { return begin()[i]; }
+    const T* data() const override { return begin(); }
+    T* data() override { return begin(); }
 
-  // As in the base; the view returns to offset 0 and no limit either way.
-  bool allocate(uint64_t count, const char* name = nullptr, int mode = 1,
-                uint64_t offset = 0, bool keep = false) override {
-    bool ok = base::allocate(count, name, mode, offset, keep);
-    m_offset = 0;
-    m_limit = nolimit;
-    return ok;
-  }
-  // As in the base; clears the limit and keeps the view offset.
-  bool reallocate(uint64_t count, uint64_t offset = 0) override {
-    m_limit = nolimit;
-    return base::reallocate(count, offset);
-  }
-  void release() override {
-    base::release();
-    m_offset = 0;
-    m_limit = nolimit;
-  }
+    // As in the base; the view returns to offset 0 and no limit either way.
+    bool allocate(uint64_t count, const char* name = nullptr, int mode = 1, uint64_t offset = 0,
+                  bool keep = false) override
+    {
+        bool ok = base::allocate(count, name, mode, offset, keep);
+        m_offset = 0;
+        m_limit = nolimit;
+        return ok;
+    }
+    // As in the base; clears the limit and keeps the view offset.
+    bool reallocate(uint64_t count, uint64_t offset = 0) override
+    {
+        m_limit = nolimit;
+        return base::reallocate(count, offset);
+    }
+    void release() override
+    {
+        base::release();
+        m_offset = 0;
+        m_limit = nolimit;
+    }
 
-  // Shares the storage of `source` (a vector of any element type over the
-  // same allocator) and views it from byte `offset` with at most `limit`
-  // elements. The offset counts from the start of the storage, not from the
-  // source's own view.
-  template <class U>
-  void retarget(const refvector2<U, A>& source, uint64_t offset,
-                uint64_t limit = nolimit) {
-    this->share(source.m_block);
-    m_offset = offset;
-    m_limit = limit;
-  }
+    // Shares the storage of `source` (a vector of any element type over the
+    // same allocator) and views it from byte `offset` with at most `limit`
+    // elements. The offset counts from the start of the storage, not from the
+    // source's own view.
+    template <class U> void retarget(const refvector2<U, A>& source, uint64_t offset, uint64_t limit = nolimit)
+    {
+        this->share(source.m_block);
+        m_offset = offset;
+        m_limit = limit;
+    }
 
-  uint64_t offset() const { return m_offset; }
-  uint64_t limit() const { return m_limit; }
-  void setOffset(uint64_t offset) { m_offset = offset; }
-  void setLimit(uint64_t limit) { m_limit = limit; }
+    uint64_t offset() const { return m_offset; }
+    uint64_t limit() const { return m_limit; }
+    void setOffset(uint64_t offset) { m_offset = offset; }
+    void setLimit(uint64_t limit) { m_limit = limit; }
 
- private:
-  uint64_t start() const {
-    uint64_t total = base::bytes();
-    return m_offset < total ? m_offset : total;
-  }
+  private:
+    uint64_t start() const
+    {
+        uint64_t total = base::bytes();
+        return m_offset < total ? m_offset : total;
+    }
 
-  uint64_t m_offset = 0;       // byte offset of the first element
-  uint64_t m_limit = nolimit;  // element limit; all bits set: none
+    uint64_t m_offset = 0;      // byte offset of the first element
+    uint64_t m_limit = nolimit; // element limit; all bits set: none
 };
 
 // Heap vector: one buffer holds the header and then the elements.
-template <class T, class A = alloc_new>
-class refvector {
-  static_assert(std::is_trivially_copyable<T>::value, "elements are copied bytewise");
-  static_assert(alignof(T) <= 8, "elements follow an 8-byte aligned header");
+template <class T, class A = alloc_new> class refvector
+{
+    static_assert(std::is_trivially_copyable<T>::value, "elements are copied bytewise");
+    static_assert(alignof(T) <= 8, "elements follow an 8-byte aligned header");
 
-  struct header_t {
-    uint64_t refs;   // reference count
-    uint64_t count;  // element count
-    A alloc;         // allocator state (byte size of the buffer)
-  };
-  static constexpr uint64_t kHeader = (sizeof(header_t) + 7) / 8 * 8;
+    struct header_t {
+        uint64_t refs;  // reference count
+        uint64_t count; // element count
+        A alloc;        // allocator state (byte size of the buffer)
+    };
+    static constexpr uint64_t kHeader = (sizeof(header_t) + 7) / 8 * 8;
 
- public:
-  refvector() = default;
-  refvector(const refvector& other) : m_buffer(other.m_buffer) {
-    if (m_buffer) ++m_buffer->refs;
-  }
-  refvector& operator=(const refvector& other) {
-    assign(other);
-    return *this;
-  }
-  virtual ~refvector() { releaseBuffer(); }
-
-  virtual bool empty() const { return !m_buffer || m_buffer->count == 0; }
-  virtual uint64_t size() const { return m_buffer ? m_buffer->count : 0; }
-  virtual const T* begin() const {
-    return m_buffer ? reinterpret_cast<const T*>(
-                          reinterpret_cast<const char*>(m_buffer) + kHeader)
-                    : nullptr;
-  }
-  virtual const T* end() const { return begin() + size(); }
-  virtual T* begin() {
-    return m_buffer ? reinterpret_cast<T*>(reinterpret_cast<char*>(m_buffer) + kHeader)
-                    : nullptr;
-  }
-  virtual T* end() { return begin() + size(); }
-  virtual const T& operator[](uint64_t i) const { return begin()[i]; }
-  virtual T& operator[](uint64_t i) { return begin()[i]; }
-  virtual const T* data() const { return begin(); }
-  virtual T* data() { return begin(); }
-
-  // Shares the other vector's buffer.
-  virtual void assign(const refvector& other) {
-    if (other.m_buffer == m_buffer) return;
-    releaseBuffer();
-    m_buffer = other.m_buffer;
-    if (m_buffer) ++m_buffer->refs;
-  }
-
-  // A new buffer of `count` elements holding the first min(old, new) old
-  // ones (the rest zero); other vectors that shared the old buffer keep it.
-  // 0 releases the buffer. Returns false, keeping the old buffer, when out
-  // of memory.
-  virtual bool resize(uint64_t count) {
-    if (count == 0) {
-      releaseBuffer();
-      return true;
+  public:
+    refvector() = default;
+    refvector(const refvector& other) : m_buffer(other.m_buffer)
+    {
+        if (m_buffer)
+            ++m_buffer->refs;
     }
-    if (count > (UINT64_MAX - kHeader) / sizeof(T)) return false;
-    A alloc;
-    uint64_t bytes = kHeader + count * sizeof(T);
-    void* p = alloc.allocate(bytes, nullptr, 1, 0);
-    if (!p) return false;
-    header_t* h = new (p) header_t{1, count, alloc};
-    if (m_buffer) {
-      uint64_t n = count < m_buffer->count ? count : m_buffer->count;
-      std::memcpy(reinterpret_cast<char*>(h) + kHeader, begin(),
-                  static_cast<size_t>(n * sizeof(T)));
-      releaseBuffer();
+    refvector& operator=(const refvector& other)
+    {
+        assign(other);
+        return *this;
     }
-    m_buffer = h;
-    return true;
-  }
+    virtual ~refvector() { releaseBuffer(); }
 
-  virtual void release() { releaseBuffer(); }
-
-  uint64_t use_count() const { return m_buffer ? m_buffer->refs : 0; }
-
- private:
-  void releaseBuffer() {
-    if (!m_buffer) return;
-    if (--m_buffer->refs == 0) {
-      A alloc = m_buffer->alloc;  // the state lives in the buffer being freed
-      alloc.deallocate(m_buffer);
+    virtual bool empty() const { return !m_buffer || m_buffer->count == 0; }
+    virtual uint64_t size() const { return m_buffer ? m_buffer->count : 0; }
+    virtual const T* begin() const
+    {
+        return m_buffer ? reinterpret_cast<const T*>(reinterpret_cast<const char*>(m_buffer) + kHeader) : nullptr;
     }
-    m_buffer = nullptr;
-  }
+    virtual const T* end() const { return begin() + size(); }
+    virtual T* begin()
+    {
+        return m_buffer ? reinterpret_cast<T*>(reinterpret_cast<char*>(m_buffer) + kHeader) : nullptr;
+    }
+    virtual T* end() { return begin() + size(); }
+    virtual const T& operator[](uint64_t i) const { return begin()[i]; }
+    virtual T& operator[](uint64_t i) { return begin()[i]; }
+    virtual const T* data() const { return begin(); }
+    virtual T* data() { return begin(); }
 
-  header_t* m_buffer = nullptr;
+    // Shares the other vector's buffer.
+    virtual void assign(const refvector& other)
+    {
+        if (other.m_buffer == m_buffer)
+            return;
+        releaseBuffer();
+        m_buffer = other.m_buffer;
+        if (m_buffer)
+            ++m_buffer->refs;
+    }
+
+    // A new buffer of `count` elements holding the first min(old, new) old
+    // ones (the rest zero); other vectors that shared the old buffer keep it.
+    // 0 releases the buffer. Returns false, keeping the old buffer, when out
+    // of memory.
+    virtual bool resize(uint64_t count)
+    {
+        if (count == 0) {
+            releaseBuffer();
+            return true;
+        }
+        if (count > (UINT64_MAX - kHeader) / sizeof(T))
+            return false;
+        A alloc;
+        uint64_t bytes = kHeader + count * sizeof(T);
+        void* p = alloc.allocate(bytes, nullptr, 1, 0);
+        if (!p)
+            return false;
+        header_t* h = new (p) header_t{1, count, alloc};
+        if (m_buffer) {
+            uint64_t n = count < m_buffer->count ? count : m_buffer->count;
+            std::memcpy(reinterpret_cast<char*>(h) + kHeader, begin(), static_cast<size_t>(n * sizeof(T)));
+            releaseBuffer();
+        }
+        m_buffer = h;
+        return true;
+    }
+
+    virtual void release() { releaseBuffer(); }
+
+    uint64_t use_count() const { return m_buffer ? m_buffer->refs : 0; }
+
+  private:
+    void releaseBuffer()
+    {
+        if (!m_buffer)
+            return;
+        if (--m_buffer->refs == 0) {
+            A alloc = m_buffer->alloc; // the state lives in the buffer being freed
+            alloc.deallocate(m_buffer);
+        }
+        m_buffer = nullptr;
+    }
+
+    header_t* m_buffer = nullptr;
 };
 
-}  // namespace libutils
+} // namespace libutils

@@ -4,196 +4,212 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
 constexpr float kTol = 1e-5f;
 
-void expectDir(const dir3& expected, const dir3& actual, float tol = kTol) {
-  EXPECT_NEAR(expected.x, actual.x, tol);
-  EXPECT_NEAR(expected.y, actual.y, tol);
-  EXPECT_NEAR(expected.z, actual.z, tol);
+void expectDir(const dir3& expected, const dir3& actual, float tol = kTol)
+{
+    EXPECT_NEAR(expected.x, actual.x, tol);
+    EXPECT_NEAR(expected.y, actual.y, tol);
+    EXPECT_NEAR(expected.z, actual.z, tol);
 }
 
-void expectFinite(const rot3& r) {
-  EXPECT_TRUE(std::isfinite(r.angle));
-  EXPECT_TRUE(std::isfinite(r.axis.x) && std::isfinite(r.axis.y) && std::isfinite(r.axis.z));
+void expectFinite(const rot3& r)
+{
+    EXPECT_TRUE(std::isfinite(r.angle));
+    EXPECT_TRUE(std::isfinite(r.axis.x) && std::isfinite(r.axis.y) && std::isfinite(r.axis.z));
 }
 
-TEST(MathTest, ToleranceComparisons) {
-  struct {
-    float a, b;
-    bool eq, lt, gt, le, ge;
-  } cases[] = {
-      {1.0f, 1.00001f, true, false, false, true, true},
-      {1.0f, 1.0001f, false, true, false, true, false},
-      {1.0001f, 1.0f, false, false, true, false, true},
-      {-3.0f, -3.0f, true, false, false, true, true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.a << " vs " << c.b);
-    EXPECT_EQ(c.eq, fequal(c.a, c.b));
-    EXPECT_EQ(c.lt, fless(c.a, c.b));
-    EXPECT_EQ(c.gt, fgreater(c.a, c.b));
-    EXPECT_EQ(c.le, flessequal(c.a, c.b));
-    EXPECT_EQ(c.ge, fgreaterequal(c.a, c.b));
-  }
-  EXPECT_TRUE(fequal(1.0f, 1.00001f, 0.999995f));
-  EXPECT_FALSE(fequal(1.0f, 1.00001f, 1.0001f));
-}
-
-TEST(MathTest, VectorProducts) {
-  expectDir({0, 0, 0}, normalize({0, 0, 0}));
-  expectDir({0.6f, 0.8f, 0}, normalize({3, 4, 0}));
-  expectDir({0, 0, 1}, cross({1, 0, 0}, {0, 1, 0}));
-  EXPECT_FLOAT_EQ(32.0f, dot({1, 2, 3}, {4, 5, 6}));
-  // Counter-clockwise in the xy plane faces +z.
-  expectDir({0, 0, 1}, triangleNormal({0, 0, 0}, {1, 0, 0}, {1, 1, 0}));
-  expectDir({0, 0, 1}, triangleUnitNormal({0, 0, 0}, {2, 0, 0}, {2, 2, 0}));
-  expectDir({0, 0, 0}, triangleUnitNormal({1, 1, 1}, {1, 1, 1}, {2, 2, 2}));
-  pos3 h = homogenize({2, 4, 6, 2});
-  EXPECT_FLOAT_EQ(1.0f, h.x);
-  EXPECT_FLOAT_EQ(3.0f, h.z);
-}
-
-TEST(MathTest, RotationMapsVectors) {
-  struct {
-    rot3 r;
-    dir3 in, out;
-  } cases[] = {
-      {{90, {0, 0, 2}}, {1, 0, 0}, {0, 1, 0}},   // the axis is normalised
-      {{90, {1, 0, 0}}, {0, 1, 0}, {0, 0, 1}},
-      {{90, {0, 1, 0}}, {0, 0, 1}, {1, 0, 0}},
-      {{180, {0, 0, 1}}, {1, 0, 0}, {-1, 0, 0}},
-      {{120, {1, 1, 1}}, {1, 0, 0}, {0, 1, 0}},  // cycles the axes
-      {{-90, {0, 0, 1}}, {0, 1, 0}, {1, 0, 0}},
-      {{45, {0, 0, 0}}, {1, 2, 3}, {1, 2, 3}},   // no axis: no rotation
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.r.angle << " deg");
-    mtx3w m = rotation(c.r);
-    expectDir(c.out, transformDir(m, c.in));
-    EXPECT_EQ(1.0f, m[15]);
-    EXPECT_EQ(0.0f, m[12]);
-    EXPECT_EQ(0.0f, m[3]);
-  }
-}
-
-TEST(MathTest, MatrixProductAppliesRightOperandFirst) {
-  // Rotate (1, 0, 0) to (0, 1, 0), then move it by (5, 0, 0).
-  mtx3w m = translation(5, 0, 0) * rotation({90, {0, 0, 1}});
-  pos3 p = transformPoint(m, {1, 0, 0});
-  EXPECT_NEAR(5.0f, p.x, kTol);
-  EXPECT_NEAR(1.0f, p.y, kTol);
-  // R(a) R(-a) is the identity.
-  mtx3w id = rotation({33, {1, 2, 3}}) * rotation({-33, {1, 2, 3}});
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, id[i], kTol) << i;
-}
-
-TEST(MathTest, TenDegreeRightDragComposition) {
-  // A right drag of 10 pixels to the right from the reset state.
-  const float dx = 10, dy = 0;
-  rot3 d = toRot3(quaX(-dy) * quaY(dx));
-  rot3 dInv = toRot3(quaY(-dx) * quaX(dy));
-  rot3 r2 = compose(d, identityRot3());
-  rot3 r3 = compose(identityRot3(), dInv);
-  EXPECT_NEAR(10.0f, r2.angle, 1e-3f);
-  expectDir({0, 1, 0}, r2.axis);
-  EXPECT_NEAR(10.0f, r3.angle, 1e-3f);
-  expectDir({0, -1, 0}, r3.axis);
-  // r3 stays the inverse of r2.
-  mtx3w id = rotation(r2) * rotation(r3);
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, id[i], 1e-5f) << i;
-}
-
-TEST(MathTest, ZeroVectorPartGivesZAxis) {
-  rot3 r = toRot3(qua{1, 0, 0, 0});
-  EXPECT_EQ(0.0f, r.angle);
-  expectDir({0, 0, 1}, r.axis);
-  // A composition that cancels exactly: Qz(30) then Qz(-30).
-  rot3 c = compose({30, {0, 0, 1}}, {-30, {0, 0, 1}});
-  expectFinite(c);
-  EXPECT_NEAR(0.0f, c.angle, 0.05f);
-  EXPECT_NEAR(1.0f, length(c.axis), kTol);
-}
-
-TEST(MathTest, WPastOneNeverGivesNaN) {
-  // Rounding can leave w just above 1 (or below -1).
-  rot3 a = toRot3(qua{1.0000001f, 1e-8f, 0, 0});
-  expectFinite(a);
-  EXPECT_EQ(0.0f, a.angle);
-  rot3 b = toRot3(qua{-1.0000001f, 0, 1e-8f, 0});
-  expectFinite(b);
-  EXPECT_NEAR(360.0f, b.angle, 1e-3f);
-}
-
-TEST(MathTest, DragOutAndBackStaysFinite) {
-  // Many one-pixel steps out and the same steps back, as the camera does.
-  rot3 r2 = identityRot3(), r3 = identityRot3();
-  const float steps[][2] = {{1, 0}, {0, 1}, {1, 1}, {-1, 2}, {3, -1}};
-  for (int dir = 1; dir >= -1; dir -= 2)
-    for (int rep = 0; rep < 200; ++rep)
-      for (const auto& s : steps) {
-        float dx = s[0] * dir, dy = s[1] * dir;
-        r2 = compose(toRot3(quaX(-dy) * quaY(dx)), r2);
-        r3 = compose(r3, toRot3(quaY(-dx) * quaX(dy)));
-        expectFinite(r2);
-        expectFinite(r3);
-        if (HasFailure()) return;
-      }
-  mtx3w id = rotation(r2) * rotation(r3);
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, id[i], 1e-3f) << i;
-}
-
-TEST(MathTest, FrustumTimesInverseIsIdentity) {
-  const projection frusta[] = {
-      {-0.008, 0.008, -0.006, 0.006, 0.01, 1000},
-      {-1, 3, -2, 0.5, 0.5, 20},  // off-centre
-      {-0.1, 0.1, -0.1, 0.1, 0.1, 1000.1},
-  };
-  for (const auto& f : frusta) {
-    mtx3w a = frustumMatrix(f) * frustumInverse(f);
-    mtx3w b = frustumInverse(f) * frustumMatrix(f);
-    for (int i = 0; i < 16; ++i) {
-      EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, a[i], 1e-4f) << i;
-      EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, b[i], 1e-4f) << i;
+TEST(MathTest, ToleranceComparisons)
+{
+    struct {
+        float a, b;
+        bool eq, lt, gt, le, ge;
+    } cases[] = {
+        {1.0f, 1.00001f, true, false, false, true, true},
+        {1.0f, 1.0001f, false, true, false, true, false},
+        {1.0001f, 1.0f, false, false, true, false, true},
+        {-3.0f, -3.0f, true, false, false, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.a << " vs " << c.b);
+        EXPECT_EQ(c.eq, fequal(c.a, c.b));
+        EXPECT_EQ(c.lt, fless(c.a, c.b));
+        EXPECT_EQ(c.gt, fgreater(c.a, c.b));
+        EXPECT_EQ(c.le, flessequal(c.a, c.b));
+        EXPECT_EQ(c.ge, fgreaterequal(c.a, c.b));
     }
-  }
+    EXPECT_TRUE(fequal(1.0f, 1.00001f, 0.999995f));
+    EXPECT_FALSE(fequal(1.0f, 1.00001f, 1.0001f));
 }
 
-TEST(MathTest, DiagonalFieldOf800x600) {
-  perspective p;
-  p.near = 0.01;
-  p.far = 1000;
-  setAspect(p, 800, 600);
-  EXPECT_DOUBLE_EQ(4.0 / 3.0, p.aspect);
-  projection n = nearFrustum(p);
-  EXPECT_NEAR(0.008, n.right, 1e-12);
-  EXPECT_NEAR(-0.008, n.left, 1e-12);
-  EXPECT_NEAR(0.006, n.top, 1e-12);
-  EXPECT_NEAR(-0.006, n.bottom, 1e-12);
-  EXPECT_EQ(0.01, n.near);
-  EXPECT_EQ(1000.0, n.far);
-  projection f = farFrustum(p);
-  EXPECT_NEAR(800.0, f.right, 1e-9);
-  EXPECT_NEAR(-600.0, f.bottom, 1e-9);
-  // The glFrustum matrix of the near rectangle.
-  mtx3w m = frustumMatrix(n);
-  EXPECT_NEAR(1.25f, m[0], 1e-6f);
-  EXPECT_NEAR(5.0f / 3.0f, m[5], 1e-6f);
-  EXPECT_EQ(-1.0f, m[11]);
-  EXPECT_EQ(0.0f, m[15]);
+TEST(MathTest, VectorProducts)
+{
+    expectDir({0, 0, 0}, normalize({0, 0, 0}));
+    expectDir({0.6f, 0.8f, 0}, normalize({3, 4, 0}));
+    expectDir({0, 0, 1}, cross({1, 0, 0}, {0, 1, 0}));
+    EXPECT_FLOAT_EQ(32.0f, dot({1, 2, 3}, {4, 5, 6}));
+    // Counter-clockwise in the xy plane faces +z.
+    expectDir({0, 0, 1}, triangleNormal({0, 0, 0}, {1, 0, 0}, {1, 1, 0}));
+    expectDir({0, 0, 1}, triangleUnitNormal({0, 0, 0}, {2, 0, 0}, {2, 2, 0}));
+    expectDir({0, 0, 0}, triangleUnitNormal({1, 1, 1}, {1, 1, 1}, {2, 2, 2}));
+    pos3 h = homogenize({2, 4, 6, 2});
+    EXPECT_FLOAT_EQ(1.0f, h.x);
+    EXPECT_FLOAT_EQ(3.0f, h.z);
 }
 
-TEST(MathTest, WindowWithoutAreaKeepsAspect) {
-  perspective p;
-  setAspect(p, 800, 600);
-  const double sizes[][2] = {{800, 0}, {0, 600}, {0, 0}, {-5, 10}};
-  for (const auto& s : sizes) {
-    setAspect(p, s[0], s[1]);
+TEST(MathTest, RotationMapsVectors)
+{
+    struct {
+        rot3 r;
+        dir3 in, out;
+    } cases[] = {
+        {{90, {0, 0, 2}}, {1, 0, 0}, {0, 1, 0}}, // the axis is normalised
+        {{90, {1, 0, 0}}, {0, 1, 0}, {0, 0, 1}},   {{90, {0, 1, 0}}, {0, 0, 1}, {1, 0, 0}},
+        {{180, {0, 0, 1}}, {1, 0, 0}, {-1, 0, 0}}, {{120, {1, 1, 1}}, {1, 0, 0}, {0, 1, 0}}, // cycles the axes
+        {{-90, {0, 0, 1}}, {0, 1, 0}, {1, 0, 0}},  {{45, {0, 0, 0}}, {1, 2, 3}, {1, 2, 3}},  // no axis: no rotation
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.r.angle << " deg");
+        mtx3w m = rotation(c.r);
+        expectDir(c.out, transformDir(m, c.in));
+        EXPECT_EQ(1.0f, m[15]);
+        EXPECT_EQ(0.0f, m[12]);
+        EXPECT_EQ(0.0f, m[3]);
+    }
+}
+
+TEST(MathTest, MatrixProductAppliesRightOperandFirst)
+{
+    // Rotate (1, 0, 0) to (0, 1, 0), then move it by (5, 0, 0).
+    mtx3w m = translation(5, 0, 0) * rotation({90, {0, 0, 1}});
+    pos3 p = transformPoint(m, {1, 0, 0});
+    EXPECT_NEAR(5.0f, p.x, kTol);
+    EXPECT_NEAR(1.0f, p.y, kTol);
+    // R(a) R(-a) is the identity.
+    mtx3w id = rotation({33, {1, 2, 3}}) * rotation({-33, {1, 2, 3}});
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, id[i], kTol) << i;
+}
+
+TEST(MathTest, TenDegreeRightDragComposition)
+{
+    // A right drag of 10 pixels to the right from the reset state.
+    const float dx = 10, dy = 0;
+    rot3 d = toRot3(quaX(-dy) * quaY(dx));
+    rot3 dInv = toRot3(quaY(-dx) * quaX(dy));
+    rot3 r2 = compose(d, identityRot3());
+    rot3 r3 = compose(identityRot3(), dInv);
+    EXPECT_NEAR(10.0f, r2.angle, 1e-3f);
+    expectDir({0, 1, 0}, r2.axis);
+    EXPECT_NEAR(10.0f, r3.angle, 1e-3f);
+    expectDir({0, -1, 0}, r3.axis);
+    // r3 stays the inverse of r2.
+    mtx3w id = rotation(r2) * rotation(r3);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, id[i], 1e-5f) << i;
+}
+
+TEST(MathTest, ZeroVectorPartGivesZAxis)
+{
+    rot3 r = toRot3(qua{1, 0, 0, 0});
+    EXPECT_EQ(0.0f, r.angle);
+    expectDir({0, 0, 1}, r.axis);
+    // A composition that cancels exactly: Qz(30) then Qz(-30).
+    rot3 c = compose({30, {0, 0, 1}}, {-30, {0, 0, 1}});
+    expectFinite(c);
+    EXPECT_NEAR(0.0f, c.angle, 0.05f);
+    EXPECT_NEAR(1.0f, length(c.axis), kTol);
+}
+
+TEST(MathTest, WPastOneNeverGivesNaN)
+{
+    // Rounding can leave w just above 1 (or below -1).
+    rot3 a = toRot3(qua{1.0000001f, 1e-8f, 0, 0});
+    expectFinite(a);
+    EXPECT_EQ(0.0f, a.angle);
+    rot3 b = toRot3(qua{-1.0000001f, 0, 1e-8f, 0});
+    expectFinite(b);
+    EXPECT_NEAR(360.0f, b.angle, 1e-3f);
+}
+
+TEST(MathTest, DragOutAndBackStaysFinite)
+{
+    // Many one-pixel steps out and the same steps back, as the camera does.
+    rot3 r2 = identityRot3(), r3 = identityRot3();
+    const float steps[][2] = {{1, 0}, {0, 1}, {1, 1}, {-1, 2}, {3, -1}};
+    for (int dir = 1; dir >= -1; dir -= 2)
+        for (int rep = 0; rep < 200; ++rep)
+            for (const auto& s : steps) {
+                float dx = s[0] * dir, dy = s[1] * dir;
+                r2 = compose(toRot3(quaX(-dy) * quaY(dx)), r2);
+                r3 = compose(r3, toRot3(quaY(-dx) * quaX(dy)));
+                expectFinite(r2);
+                expectFinite(r3);
+                if (HasFailure())
+                    return;
+            }
+    mtx3w id = rotation(r2) * rotation(r3);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, id[i], 1e-3f) << i;
+}
+
+TEST(MathTest, FrustumTimesInverseIsIdentity)
+{
+    const projection frusta[] = {
+        {-0.008, 0.008, -0.006, 0.006, 0.01, 1000},
+        {-1, 3, -2, 0.5, 0.5, 20}, // off-centre
+        {-0.1, 0.1, -0.1, 0.1, 0.1, 1000.1},
+    };
+    for (const auto& f : frusta) {
+        mtx3w a = frustumMatrix(f) * frustumInverse(f);
+        mtx3w b = frustumInverse(f) * frustumMatrix(f);
+        for (int i = 0; i < 16; ++i) {
+            EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, a[i], 1e-4f) << i;
+            EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, b[i], 1e-4f) << i;
+        }
+    }
+}
+
+TEST(MathTest, DiagonalFieldOf800x600)
+{
+    perspective p;
+    p.near = 0.01;
+    p.far = 1000;
+    setAspect(p, 800, 600);
     EXPECT_DOUBLE_EQ(4.0 / 3.0, p.aspect);
-  }
-  mtx3w m = frustumMatrix(nearFrustum(p));
-  for (int i = 0; i < 16; ++i) EXPECT_TRUE(std::isfinite(m[i])) << i;
+    projection n = nearFrustum(p);
+    EXPECT_NEAR(0.008, n.right, 1e-12);
+    EXPECT_NEAR(-0.008, n.left, 1e-12);
+    EXPECT_NEAR(0.006, n.top, 1e-12);
+    EXPECT_NEAR(-0.006, n.bottom, 1e-12);
+    EXPECT_EQ(0.01, n.near);
+    EXPECT_EQ(1000.0, n.far);
+    projection f = farFrustum(p);
+    EXPECT_NEAR(800.0, f.right, 1e-9);
+    EXPECT_NEAR(-600.0, f.bottom, 1e-9);
+    // The glFrustum matrix of the near rectangle.
+    mtx3w m = frustumMatrix(n);
+    EXPECT_NEAR(1.25f, m[0], 1e-6f);
+    EXPECT_NEAR(5.0f / 3.0f, m[5], 1e-6f);
+    EXPECT_EQ(-1.0f, m[11]);
+    EXPECT_EQ(0.0f, m[15]);
 }
 
-}  // namespace
+TEST(MathTest, WindowWithoutAreaKeepsAspect)
+{
+    perspective p;
+    setAspect(p, 800, 600);
+    const double sizes[][2] = {{800, 0}, {0, 600}, {0, 0}, {-5, 10}};
+    for (const auto& s : sizes) {
+        setAspect(p, s[0], s[1]);
+        EXPECT_DOUBLE_EQ(4.0 / 3.0, p.aspect);
+    }
+    mtx3w m = frustumMatrix(nearFrustum(p));
+    for (int i = 0; i < 16; ++i)
+        EXPECT_TRUE(std::isfinite(m[i])) << i;
+}
+
+} // namespace

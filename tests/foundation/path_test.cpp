@@ -4,91 +4,93 @@
 
 #include <string>
 
-namespace {
+namespace
+{
 
-TEST(PathTest, SplitPath) {
-  struct {
-    const char* name;
-    const char *drive, *directory, *base, *extension;
-  } cases[] = {
-      {"D:\\scenes\\sky.jpg", "D:", "\\scenes\\", "sky", ".jpg"},
-      {"sky", "", "", "sky", ""},
-      {"a.b/c", "", "a.b/", "c", ""},
-      {"/work/scenes/demo.vyk", "", "/work/scenes/", "demo", ".vyk"},
-      {"models\\x/y.tar.gz", "", "models\\x/", "y.tar", ".gz"},
-      {"v1:sky.jpg", "", "", "v1:sky", ".jpg"},  // not a drive: keeps its text
-      {"dir/v1:sky.jpg", "", "dir/", "v1:sky", ".jpg"},
-      {"C:model.stl", "C:", "", "model", ".stl"},
-      {"", "", "", "", ""},
-      {"scenes/", "", "scenes/", "", ""},
-      {".hidden", "", "", "", ".hidden"},
-      {"\xc3\xa9t\xc3\xa9/ciel.jpg", "", "\xc3\xa9t\xc3\xa9/", "ciel", ".jpg"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    splitpath_t p = splitPath(c.name);
-    EXPECT_STREQ(c.drive, p.drive);
-    EXPECT_STREQ(c.directory, p.directory);
-    EXPECT_STREQ(c.base, p.base);
-    EXPECT_STREQ(c.extension, p.extension);
-    EXPECT_EQ(std::string(c.name),
-              std::string(p.drive) + p.directory + p.base + p.extension);
-  }
+TEST(PathTest, SplitPath)
+{
+    struct {
+        const char* name;
+        const char *drive, *directory, *base, *extension;
+    } cases[] = {
+        {"D:\\scenes\\sky.jpg", "D:", "\\scenes\\", "sky", ".jpg"},
+        {"sky", "", "", "sky", ""},
+        {"a.b/c", "", "a.b/", "c", ""},
+        {"/work/scenes/demo.vyk", "", "/work/scenes/", "demo", ".vyk"},
+        {"models\\x/y.tar.gz", "", "models\\x/", "y.tar", ".gz"},
+        {"v1:sky.jpg", "", "", "v1:sky", ".jpg"}, // not a drive: keeps its text
+        {"dir/v1:sky.jpg", "", "dir/", "v1:sky", ".jpg"},
+        {"C:model.stl", "C:", "", "model", ".stl"},
+        {"", "", "", "", ""},
+        {"scenes/", "", "scenes/", "", ""},
+        {".hidden", "", "", "", ".hidden"},
+        {"\xc3\xa9t\xc3\xa9/ciel.jpg", "", "\xc3\xa9t\xc3\xa9/", "ciel", ".jpg"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        splitpath_t p = splitPath(c.name);
+        EXPECT_STREQ(c.drive, p.drive);
+        EXPECT_STREQ(c.directory, p.directory);
+        EXPECT_STREQ(c.base, p.base);
+        EXPECT_STREQ(c.extension, p.extension);
+        EXPECT_EQ(std::string(c.name), std::string(p.drive) + p.directory + p.base + p.extension);
+    }
 }
 
-TEST(PathTest, LongPartsAreBounded) {
-  // 300 two-byte characters of directory: cut to whole characters.
-  std::string dir;
-  for (int i = 0; i < 150; ++i) dir += "\xc3\xa9";
-  dir += "/";
-  std::string name = dir + std::string(400, 'b') + ".jpg";
-  splitpath_t p = splitPath(name.c_str());
-  EXPECT_EQ(258u, std::string(p.directory).size());  // 129 whole characters
-  EXPECT_EQ(dir.substr(0, 258), p.directory);
-  EXPECT_EQ(std::string(259, 'b'), p.base);
-  EXPECT_STREQ(".jpg", p.extension);
+TEST(PathTest, LongPartsAreBounded)
+{
+    // 300 two-byte characters of directory: cut to whole characters.
+    std::string dir;
+    for (int i = 0; i < 150; ++i)
+        dir += "\xc3\xa9";
+    dir += "/";
+    std::string name = dir + std::string(400, 'b') + ".jpg";
+    splitpath_t p = splitPath(name.c_str());
+    EXPECT_EQ(258u, std::string(p.directory).size()); // 129 whole characters
+    EXPECT_EQ(dir.substr(0, 258), p.directory);
+    EXPECT_EQ(std::string(259, 'b'), p.base);
+    EXPECT_STREQ(".jpg", p.extension);
 
-  splitpath_t q = splitPath(nullptr);
-  EXPECT_STREQ("", q.base);
+    splitpath_t q = splitPath(nullptr);
+    EXPECT_STREQ("", q.base);
 }
 
-TEST(PathTest, HasExtension) {
-  EXPECT_EQ(0, hasExtension("model.STL", ".stl"));
-  EXPECT_EQ(-1, hasExtension("x", ".stl"));
-  EXPECT_NE(0, hasExtension("model.stx", ".stl"));
-  EXPECT_EQ(0, hasExtension(".stl", ".stl"));
-  EXPECT_EQ(0, hasExtension(std::string("a.Vyk"), ".vyk"));
-  EXPECT_EQ(0, hasExtension("sky.jpg trailing", 7, ".JPG"));  // counted name
-  EXPECT_EQ(-1, hasExtension(nullptr, ".stl"));
+TEST(PathTest, HasExtension)
+{
+    EXPECT_EQ(0, hasExtension("model.STL", ".stl"));
+    EXPECT_EQ(-1, hasExtension("x", ".stl"));
+    EXPECT_NE(0, hasExtension("model.stx", ".stl"));
+    EXPECT_EQ(0, hasExtension(".stl", ".stl"));
+    EXPECT_EQ(0, hasExtension(std::string("a.Vyk"), ".vyk"));
+    EXPECT_EQ(0, hasExtension("sky.jpg trailing", 7, ".JPG")); // counted name
+    EXPECT_EQ(-1, hasExtension(nullptr, ".stl"));
 }
 
-TEST(PathTest, BeginsWith) {
-  EXPECT_EQ(0, beginsWith("endsolid", "end"));
-  EXPECT_NE(0, beginsWith("en", "end"));
-  EXPECT_NE(0, beginsWith("End", "end"));  // case-sensitive
-  EXPECT_EQ(0, beginsWith("anything", ""));
-  EXPECT_EQ(0, beginsWith(std::string("facet normal"), "facet"));
+TEST(PathTest, BeginsWith)
+{
+    EXPECT_EQ(0, beginsWith("endsolid", "end"));
+    EXPECT_NE(0, beginsWith("en", "end"));
+    EXPECT_NE(0, beginsWith("End", "end")); // case-sensitive
+    EXPECT_EQ(0, beginsWith("anything", ""));
+    EXPECT_EQ(0, beginsWith(std::string("facet normal"), "facet"));
 }
 
-TEST(PathTest, TrimRight) {
-  struct {
-    std::string in, out;
-  } cases[] = {
-      {"abc \r", "abc"},
-      {" \t \t", ""},
-      {"a b\n\n", "a b"},
-      {std::string("x\0\0", 3), "x"},
-      {"  lead", "  lead"},
-      {"", ""},
-  };
-  for (const auto& c : cases) {
-    std::string s = c.in;
-    trimRight(s);
-    EXPECT_EQ(c.out, s);
-    std::string buf = c.in + '\0';
-    trimRight(&buf[0]);
-    EXPECT_EQ(c.out, std::string(buf.c_str()));
-  }
+TEST(PathTest, TrimRight)
+{
+    struct {
+        std::string in, out;
+    } cases[] = {
+        {"abc \r", "abc"},    {" \t \t", ""}, {"a b\n\n", "a b"}, {std::string("x\0\0", 3), "x"},
+        {"  lead", "  lead"}, {"", ""},
+    };
+    for (const auto& c : cases) {
+        std::string s = c.in;
+        trimRight(s);
+        EXPECT_EQ(c.out, s);
+        std::string buf = c.in + '\0';
+        trimRight(&buf[0]);
+        EXPECT_EQ(c.out, std::string(buf.c_str()));
+    }
 }
 
-}  // namespace
+} // namespace

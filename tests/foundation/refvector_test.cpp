@@ -13,9 +13,13 @@
 
 // Out-of-memory cases must see null from the allocator, also under
 // AddressSanitizer, which otherwise stops at the first refused allocation.
-extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+extern "C" const char* __asan_default_options()
+{
+    return "allocator_may_return_null=1";
+}
 
-namespace {
+namespace
+{
 
 using libutils::alloc_mmap_win;
 using libutils::alloc_new;
@@ -24,293 +28,311 @@ using libutils::refvector;
 using libutils::refvector2;
 
 #pragma pack(push, 1)
-struct fileHeader {  // 14 bytes, as a BMP file header
-  uint16_t type;
-  uint32_t size;
-  uint16_t reserved1, reserved2;
-  uint32_t offBits;
+struct fileHeader { // 14 bytes, as a BMP file header
+    uint16_t type;
+    uint32_t size;
+    uint16_t reserved1, reserved2;
+    uint32_t offBits;
 };
-struct infoHeader {  // 40 bytes, as a BMP info header
-  uint32_t size;
-  int32_t width, height;
-  uint16_t planes, bitCount;
-  uint32_t compression, sizeImage;
-  int32_t xppm, yppm;
-  uint32_t clrUsed, clrImportant;
+struct infoHeader { // 40 bytes, as a BMP info header
+    uint32_t size;
+    int32_t width, height;
+    uint16_t planes, bitCount;
+    uint32_t compression, sizeImage;
+    int32_t xppm, yppm;
+    uint32_t clrUsed, clrImportant;
 };
 #pragma pack(pop)
 static_assert(sizeof(fileHeader) == 14 && sizeof(infoHeader) == 40, "packed headers");
 
 // A 1x1 24-bit BMP: 14-byte file header, 40-byte info header, one BGR
 // pixel padded to 4 bytes.
-std::string tinyBmp() {
-  std::string b;
-  b += std::string("BM") + std::string("\x3a\0\0\0", 4) + std::string(4, '\0') +
-       std::string("\x36\0\0\0", 4);                            // file header
-  b += std::string("\x28\0\0\0", 4) + std::string("\1\0\0\0", 4) +
-       std::string("\1\0\0\0", 4) + std::string("\1\0\x18\0", 4) +
-       std::string(24, '\0');                                  // info header
-  b += std::string("\x10\x20\x30\0", 4);                       // pixel, padding
-  return b;
+std::string tinyBmp()
+{
+    std::string b;
+    b += std::string("BM") + std::string("\x3a\0\0\0", 4) + std::string(4, '\0') +
+         std::string("\x36\0\0\0", 4); // file header
+    b += std::string("\x28\0\0\0", 4) + std::string("\1\0\0\0", 4) + std::string("\1\0\0\0", 4) +
+         std::string("\1\0\x18\0", 4) + std::string(24, '\0'); // info header
+    b += std::string("\x10\x20\x30\0", 4);                     // pixel, padding
+    return b;
 }
 
 // The text as a POSIX extended regular expression that matches only itself.
-std::string literal(const std::string& text) {
-  std::string r;
-  for (char c : text) {
-    if (std::strchr("\\^$.|?*+()[]{}", c)) r += '\\';
-    r += c;
-  }
-  return r;
+std::string literal(const std::string& text)
+{
+    std::string r;
+    for (char c : text) {
+        if (std::strchr("\\^$.|?*+()[]{}", c))
+            r += '\\';
+        r += c;
+    }
+    return r;
 }
 
-std::string stderrOf(const std::function<void()>& body) {
-  testing::internal::CaptureStderr();
-  body();
-  return testing::internal::GetCapturedStderr();
+std::string stderrOf(const std::function<void()>& body)
+{
+    testing::internal::CaptureStderr();
+    body();
+    return testing::internal::GetCapturedStderr();
 }
 
-TEST(RefVectorTest, TypedViewsOverOneMappedFile) {
-  vyktest::TempDir dir;
-  const std::string bytes = tinyBmp();
-  const std::string path = dir.write("one.bmp", bytes);
+TEST(RefVectorTest, TypedViewsOverOneMappedFile)
+{
+    vyktest::TempDir dir;
+    const std::string bytes = tinyBmp();
+    const std::string path = dir.write("one.bmp", bytes);
 
-  ofsvector<unsigned char> file;
-  ASSERT_TRUE(file.allocate(0, path.c_str(), 0, 0, false));
-  ASSERT_EQ(bytes.size(), file.size());  // 0 maps the whole file
-  EXPECT_EQ(0, std::memcmp(file.data(), bytes.data(), bytes.size()));
+    ofsvector<unsigned char> file;
+    ASSERT_TRUE(file.allocate(0, path.c_str(), 0, 0, false));
+    ASSERT_EQ(bytes.size(), file.size()); // 0 maps the whole file
+    EXPECT_EQ(0, std::memcmp(file.data(), bytes.data(), bytes.size()));
 
-  ofsvector<fileHeader> fh;
-  ofsvector<infoHeader> ih;
-  ofsvector<unsigned char> pixels;
-  fh.retarget(file, 0, 1);
-  ih.retarget(file, 14, 1);
-  pixels.retarget(file, fh[0].offBits);
-  EXPECT_EQ(4u, file.use_count());
+    ofsvector<fileHeader> fh;
+    ofsvector<infoHeader> ih;
+    ofsvector<unsigned char> pixels;
+    fh.retarget(file, 0, 1);
+    ih.retarget(file, 14, 1);
+    pixels.retarget(file, fh[0].offBits);
+    EXPECT_EQ(4u, file.use_count());
 
-  ASSERT_EQ(1u, fh.size());
-  EXPECT_EQ(0x4d42, uint16_t{fh[0].type});  // packed fields: copy before binding
-  EXPECT_EQ(58u, uint32_t{fh[0].size});
-  ASSERT_EQ(1u, ih.size());  // the header ends exactly 4 bytes before the end
-  EXPECT_EQ(static_cast<const void*>(file.begin() + 14), static_cast<const void*>(ih.begin()));
-  EXPECT_EQ(24, uint16_t{ih[0].bitCount});
-  ASSERT_EQ(4u, pixels.size());
-  EXPECT_EQ(0x30, pixels[2]);
-  EXPECT_EQ(pixels.begin() + 4, pixels.end());
+    ASSERT_EQ(1u, fh.size());
+    EXPECT_EQ(0x4d42, uint16_t{fh[0].type}); // packed fields: copy before binding
+    EXPECT_EQ(58u, uint32_t{fh[0].size});
+    ASSERT_EQ(1u, ih.size()); // the header ends exactly 4 bytes before the end
+    EXPECT_EQ(static_cast<const void*>(file.begin() + 14), static_cast<const void*>(ih.begin()));
+    EXPECT_EQ(24, uint16_t{ih[0].bitCount});
+    ASSERT_EQ(4u, pixels.size());
+    EXPECT_EQ(0x30, pixels[2]);
+    EXPECT_EQ(pixels.begin() + 4, pixels.end());
 
-  // The views keep the mapping alive after the first vector lets go.
-  file.release();
-  EXPECT_TRUE(file.empty());
-  EXPECT_EQ(3u, ih.use_count());
-  EXPECT_EQ(1, int32_t{ih[0].width});
+    // The views keep the mapping alive after the first vector lets go.
+    file.release();
+    EXPECT_TRUE(file.empty());
+    EXPECT_EQ(3u, ih.use_count());
+    EXPECT_EQ(1, int32_t{ih[0].width});
 }
 
-TEST(RefVectorTest, ViewSizes) {
-  ofsvector<uint32_t, alloc_new> v;  // element size 4
-  ASSERT_TRUE(v.allocate(10, nullptr, 1, 0, false));
-  ofsvector<unsigned char, alloc_new> bytes10;
-  bytes10.retarget(v, 0);
-  EXPECT_EQ(40u, bytes10.size());
+TEST(RefVectorTest, ViewSizes)
+{
+    ofsvector<uint32_t, alloc_new> v; // element size 4
+    ASSERT_TRUE(v.allocate(10, nullptr, 1, 0, false));
+    ofsvector<unsigned char, alloc_new> bytes10;
+    bytes10.retarget(v, 0);
+    EXPECT_EQ(40u, bytes10.size());
 
-  struct {
-    uint64_t storage, offset, limit, size;
-  } cases[] = {
-      {10, 0, ofsvector<uint32_t>::nolimit, 2},  // 10 bytes hold 2 whole elements
-      {10, 2, ofsvector<uint32_t>::nolimit, 2},  // 8 bytes after the offset
-      {10, 3, ofsvector<uint32_t>::nolimit, 1},
-      {10, 0, 1, 1},
-      {10, 0, 0, 0},
-      {10, 10, ofsvector<uint32_t>::nolimit, 0},
-      {10, 11, ofsvector<uint32_t>::nolimit, 0},  // past the end: no wrap
-      {10, ~uint64_t(0), 5, 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "offset " << c.offset << " limit " << c.limit);
-    ofsvector<unsigned char> storage;
-    ASSERT_TRUE(storage.reallocate(c.storage));
-    ofsvector<uint32_t> view;
-    view.retarget(storage, c.offset, c.limit);
-    EXPECT_EQ(c.size, view.size());
-    EXPECT_EQ(c.size == 0, view.empty());
-    EXPECT_EQ(view.begin() + c.size, view.end());
-  }
+    struct {
+        uint64_t storage, offset, limit, size;
+    } cases[] = {
+        {10, 0, ofsvector<uint32_t>::nolimit, 2}, // 10 bytes hold 2 whole elements
+        {10, 2, ofsvector<uint32_t>::nolimit, 2}, // 8 bytes after the offset
+        {10, 3, ofsvector<uint32_t>::nolimit, 1},
+        {10, 0, 1, 1},
+        {10, 0, 0, 0},
+        {10, 10, ofsvector<uint32_t>::nolimit, 0},
+        {10, 11, ofsvector<uint32_t>::nolimit, 0}, // past the end: no wrap
+        {10, ~uint64_t(0), 5, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "offset " << c.offset << " limit " << c.limit);
+        ofsvector<unsigned char> storage;
+        ASSERT_TRUE(storage.reallocate(c.storage));
+        ofsvector<uint32_t> view;
+        view.retarget(storage, c.offset, c.limit);
+        EXPECT_EQ(c.size, view.size());
+        EXPECT_EQ(c.size == 0, view.empty());
+        EXPECT_EQ(view.begin() + c.size, view.end());
+    }
 }
 
-TEST(RefVectorTest, AllocateAndReleaseResetTheView) {
-  ofsvector<unsigned char> v;
-  ASSERT_TRUE(v.allocate(16));
-  v.setOffset(4);
-  v.setLimit(2);
-  EXPECT_EQ(2u, v.size());
-  EXPECT_TRUE(v.reallocate(32));  // clears the limit, keeps the offset
-  EXPECT_EQ(4u, v.offset());
-  EXPECT_EQ(28u, v.size());
-  v.release();
-  EXPECT_EQ(0u, v.offset());
-  EXPECT_EQ(v.nolimit, v.limit());
-  EXPECT_TRUE(v.empty());
-  EXPECT_EQ(nullptr, v.begin());
+TEST(RefVectorTest, AllocateAndReleaseResetTheView)
+{
+    ofsvector<unsigned char> v;
+    ASSERT_TRUE(v.allocate(16));
+    v.setOffset(4);
+    v.setLimit(2);
+    EXPECT_EQ(2u, v.size());
+    EXPECT_TRUE(v.reallocate(32)); // clears the limit, keeps the offset
+    EXPECT_EQ(4u, v.offset());
+    EXPECT_EQ(28u, v.size());
+    v.release();
+    EXPECT_EQ(0u, v.offset());
+    EXPECT_EQ(v.nolimit, v.limit());
+    EXPECT_TRUE(v.empty());
+    EXPECT_EQ(nullptr, v.begin());
 }
 
-TEST(RefVectorTest, ZeroBytesIsAValidEmptyVector) {
-  vyktest::TempDir dir;
-  const std::string empty = dir.write("empty.bin", "");
-  refvector2<unsigned char> anon;
-  ASSERT_TRUE(anon.allocate(0));
-  EXPECT_TRUE(anon.empty());
-  EXPECT_EQ(0u, anon.size());
-  EXPECT_NE(nullptr, anon.begin());
-  EXPECT_TRUE(anon.reallocate(8));  // and it can grow from there
-  EXPECT_EQ(8u, anon.size());
-  EXPECT_EQ(0, anon[7]);
+TEST(RefVectorTest, ZeroBytesIsAValidEmptyVector)
+{
+    vyktest::TempDir dir;
+    const std::string empty = dir.write("empty.bin", "");
+    refvector2<unsigned char> anon;
+    ASSERT_TRUE(anon.allocate(0));
+    EXPECT_TRUE(anon.empty());
+    EXPECT_EQ(0u, anon.size());
+    EXPECT_NE(nullptr, anon.begin());
+    EXPECT_TRUE(anon.reallocate(8)); // and it can grow from there
+    EXPECT_EQ(8u, anon.size());
+    EXPECT_EQ(0, anon[7]);
 
-  refvector2<unsigned char> file;
-  ASSERT_TRUE(file.allocate(0, empty.c_str(), 0, 0, false));
-  EXPECT_TRUE(file.empty());
-  refvector2<unsigned char> heap;
-  heap.reallocate(0);
-  EXPECT_TRUE(heap.empty());
+    refvector2<unsigned char> file;
+    ASSERT_TRUE(file.allocate(0, empty.c_str(), 0, 0, false));
+    EXPECT_TRUE(file.empty());
+    refvector2<unsigned char> heap;
+    heap.reallocate(0);
+    EXPECT_TRUE(heap.empty());
 }
 
-TEST(RefVectorTest, RefusalsPrintNothingAndKeepStorage) {
-  vyktest::TempDir dir;
-  const std::string path = dir.write("four.bin", "abcd");
-  refvector2<unsigned char> v;
-  ASSERT_TRUE(v.allocate(4, path.c_str(), 0, 0, false));
-  const std::string out = stderrOf([&] {
-    EXPECT_FALSE(v.allocate(4, path.c_str(), 2, 0, true));          // mode 2
-    EXPECT_FALSE(v.allocate(4, dir.file("none").c_str(), 0, 0, true));  // missing file
-    EXPECT_FALSE(v.allocate(5, path.c_str(), 0, 0, true));          // past the end
-    EXPECT_FALSE(v.allocate(1, path.c_str(), 0, 4, true));
-    EXPECT_FALSE(v.reallocate(8));  // a read-only view cannot outgrow its file
-    EXPECT_FALSE(v.allocate(~uint64_t(0) / 2, nullptr, 1, 0, true));  // no memory
-  });
-  EXPECT_EQ("", out);
-  ASSERT_EQ(4u, v.size());
-  EXPECT_EQ('d', v[3]);
-  EXPECT_EQ(1u, v.use_count());
-  // Without keep a refused allocation leaves the vector empty.
-  EXPECT_FALSE(v.allocate(4, path.c_str(), 2, 0, false));
-  EXPECT_TRUE(v.empty());
+TEST(RefVectorTest, RefusalsPrintNothingAndKeepStorage)
+{
+    vyktest::TempDir dir;
+    const std::string path = dir.write("four.bin", "abcd");
+    refvector2<unsigned char> v;
+    ASSERT_TRUE(v.allocate(4, path.c_str(), 0, 0, false));
+    const std::string out = stderrOf([&] {
+        EXPECT_FALSE(v.allocate(4, path.c_str(), 2, 0, true));             // mode 2
+        EXPECT_FALSE(v.allocate(4, dir.file("none").c_str(), 0, 0, true)); // missing file
+        EXPECT_FALSE(v.allocate(5, path.c_str(), 0, 0, true));             // past the end
+        EXPECT_FALSE(v.allocate(1, path.c_str(), 0, 4, true));
+        EXPECT_FALSE(v.reallocate(8));                                   // a read-only view cannot outgrow its file
+        EXPECT_FALSE(v.allocate(~uint64_t(0) / 2, nullptr, 1, 0, true)); // no memory
+    });
+    EXPECT_EQ("", out);
+    ASSERT_EQ(4u, v.size());
+    EXPECT_EQ('d', v[3]);
+    EXPECT_EQ(1u, v.use_count());
+    // Without keep a refused allocation leaves the vector empty.
+    EXPECT_FALSE(v.allocate(4, path.c_str(), 2, 0, false));
+    EXPECT_TRUE(v.empty());
 }
 
-TEST(RefVectorTest, AllocateAtAnOffsetAndWriteThrough) {
-  vyktest::TempDir dir;
-  const std::string path = dir.write("data.bin", std::string(5000, 'x') + "tail");
-  refvector2<unsigned char> tail;
-  ASSERT_TRUE(tail.allocate(0, path.c_str(), 0, 5000, false));  // unaligned offset
-  ASSERT_EQ(4u, tail.size());
-  EXPECT_EQ(0, std::memcmp(tail.data(), "tail", 4));
+TEST(RefVectorTest, AllocateAtAnOffsetAndWriteThrough)
+{
+    vyktest::TempDir dir;
+    const std::string path = dir.write("data.bin", std::string(5000, 'x') + "tail");
+    refvector2<unsigned char> tail;
+    ASSERT_TRUE(tail.allocate(0, path.c_str(), 0, 5000, false)); // unaligned offset
+    ASSERT_EQ(4u, tail.size());
+    EXPECT_EQ(0, std::memcmp(tail.data(), "tail", 4));
 
-  refvector2<unsigned char> rw;
-  ASSERT_TRUE(rw.allocate(6, path.c_str(), 1, 5002, false));  // grows the file
-  std::memcpy(rw.data(), "ILSIX!", 6);
-  rw.release();
-  EXPECT_EQ(std::string(5000, 'x') + "taILSIX!", vyktest::readFile(path));
+    refvector2<unsigned char> rw;
+    ASSERT_TRUE(rw.allocate(6, path.c_str(), 1, 5002, false)); // grows the file
+    std::memcpy(rw.data(), "ILSIX!", 6);
+    rw.release();
+    EXPECT_EQ(std::string(5000, 'x') + "taILSIX!", vyktest::readFile(path));
 }
 
-TEST(RefVectorTest, KeepCopiesOldBytesIntoNewStorage) {
-  refvector2<uint16_t> v;
-  ASSERT_TRUE(v.allocate(3));
-  v[0] = 7;
-  v[2] = 9;
-  refvector2<uint16_t> sharer = v;
-  ASSERT_TRUE(v.allocate(5, nullptr, 1, 0, true));
-  EXPECT_EQ(7, v[0]);
-  EXPECT_EQ(9, v[2]);
-  EXPECT_EQ(0, v[4]);
-  EXPECT_EQ(1u, v.use_count());  // the old storage lives on in `sharer` alone
-  EXPECT_EQ(1u, sharer.use_count());
+TEST(RefVectorTest, KeepCopiesOldBytesIntoNewStorage)
+{
+    refvector2<uint16_t> v;
+    ASSERT_TRUE(v.allocate(3));
+    v[0] = 7;
+    v[2] = 9;
+    refvector2<uint16_t> sharer = v;
+    ASSERT_TRUE(v.allocate(5, nullptr, 1, 0, true));
+    EXPECT_EQ(7, v[0]);
+    EXPECT_EQ(9, v[2]);
+    EXPECT_EQ(0, v[4]);
+    EXPECT_EQ(1u, v.use_count()); // the old storage lives on in `sharer` alone
+    EXPECT_EQ(1u, sharer.use_count());
 }
 
-TEST(RefVectorTest, AnonymousReallocateKeepsFirstBytesForAllSharers) {
-  refvector2<unsigned char> v;
-  ASSERT_TRUE(v.reallocate(100));
-  for (int i = 0; i < 100; ++i) v[i] = static_cast<unsigned char>(i);
-  refvector2<unsigned char> sharer(v);
-  ASSERT_TRUE(v.reallocate(40));
-  EXPECT_EQ(40u, sharer.size());  // the block is shared, so is its new storage
-  EXPECT_EQ(39, sharer[39]);
-  ASSERT_TRUE(sharer.reallocate(9000));
-  EXPECT_EQ(39, v[39]);
-  EXPECT_EQ(0, v[8999]);
+TEST(RefVectorTest, AnonymousReallocateKeepsFirstBytesForAllSharers)
+{
+    refvector2<unsigned char> v;
+    ASSERT_TRUE(v.reallocate(100));
+    for (int i = 0; i < 100; ++i)
+        v[i] = static_cast<unsigned char>(i);
+    refvector2<unsigned char> sharer(v);
+    ASSERT_TRUE(v.reallocate(40));
+    EXPECT_EQ(40u, sharer.size()); // the block is shared, so is its new storage
+    EXPECT_EQ(39, sharer[39]);
+    ASSERT_TRUE(sharer.reallocate(9000));
+    EXPECT_EQ(39, v[39]);
+    EXPECT_EQ(0, v[8999]);
 }
 
-TEST(RefVectorTest, AssignmentShares) {
-  refvector2<char> a, b;
-  ASSERT_TRUE(a.allocate(2));
-  b = a;
-  b[0] = 'q';
-  EXPECT_EQ('q', a[0]);  // no copy-on-write
-  refvector2<char>& same = b;
-  b = same;  // already shared: nothing changes
-  EXPECT_EQ(2u, a.use_count());
-  refvector2<char> c;
-  b = c;
-  EXPECT_TRUE(b.empty());
-  EXPECT_EQ(1u, a.use_count());
+TEST(RefVectorTest, AssignmentShares)
+{
+    refvector2<char> a, b;
+    ASSERT_TRUE(a.allocate(2));
+    b = a;
+    b[0] = 'q';
+    EXPECT_EQ('q', a[0]); // no copy-on-write
+    refvector2<char>& same = b;
+    b = same; // already shared: nothing changes
+    EXPECT_EQ(2u, a.use_count());
+    refvector2<char> c;
+    b = c;
+    EXPECT_TRUE(b.empty());
+    EXPECT_EQ(1u, a.use_count());
 }
 
-TEST(RefVectorTest, HeapVectorResize) {
-  refvector<unsigned short> v;
-  EXPECT_TRUE(v.empty());
-  ASSERT_TRUE(v.resize(3));
-  v[0] = 1;
-  v[1] = 2;
-  v[2] = 3;
-  refvector<unsigned short> old(v);
-  ASSERT_TRUE(v.resize(5));
-  ASSERT_EQ(5u, v.size());
-  EXPECT_EQ(3, v[2]);
-  EXPECT_EQ(0, v[4]);
-  EXPECT_EQ(v.begin() + 5, v.end());
-  EXPECT_EQ(3u, old.size());  // sharers of the old buffer keep it
-  EXPECT_EQ(1u, old.use_count());
-  EXPECT_FALSE(v.resize(~uint64_t(0) / 4));  // out of memory keeps the buffer
-  EXPECT_EQ(5u, v.size());
-  EXPECT_EQ(1, v[0]);
-  EXPECT_TRUE(v.resize(0));
-  EXPECT_TRUE(v.empty());
-  EXPECT_EQ(nullptr, v.begin());
-  old.assign(v);
-  EXPECT_TRUE(old.empty());
+TEST(RefVectorTest, HeapVectorResize)
+{
+    refvector<unsigned short> v;
+    EXPECT_TRUE(v.empty());
+    ASSERT_TRUE(v.resize(3));
+    v[0] = 1;
+    v[1] = 2;
+    v[2] = 3;
+    refvector<unsigned short> old(v);
+    ASSERT_TRUE(v.resize(5));
+    ASSERT_EQ(5u, v.size());
+    EXPECT_EQ(3, v[2]);
+    EXPECT_EQ(0, v[4]);
+    EXPECT_EQ(v.begin() + 5, v.end());
+    EXPECT_EQ(3u, old.size()); // sharers of the old buffer keep it
+    EXPECT_EQ(1u, old.use_count());
+    EXPECT_FALSE(v.resize(~uint64_t(0) / 4)); // out of memory keeps the buffer
+    EXPECT_EQ(5u, v.size());
+    EXPECT_EQ(1, v[0]);
+    EXPECT_TRUE(v.resize(0));
+    EXPECT_TRUE(v.empty());
+    EXPECT_EQ(nullptr, v.begin());
+    old.assign(v);
+    EXPECT_TRUE(old.empty());
 }
 
-TEST(RefVectorTest, HeapAllocatorReadsFiles) {
-  vyktest::TempDir dir;
-  const std::string path = dir.write("h.bin", "0123456789");
-  refvector2<unsigned char, alloc_new> all;
-  ASSERT_TRUE(all.allocate(0, path.c_str(), 0, 0, false));
-  EXPECT_EQ(10u, all.size());
-  refvector2<unsigned char, alloc_new> part;
-  ASSERT_TRUE(part.allocate(6, path.c_str(), 0, 7, false));  // 3 bytes remain
-  EXPECT_EQ(0, std::memcmp(part.data(), "789\0\0\0", 6));
-  EXPECT_FALSE(part.allocate(0, dir.file("none").c_str(), 0, 0, false));
+TEST(RefVectorTest, HeapAllocatorReadsFiles)
+{
+    vyktest::TempDir dir;
+    const std::string path = dir.write("h.bin", "0123456789");
+    refvector2<unsigned char, alloc_new> all;
+    ASSERT_TRUE(all.allocate(0, path.c_str(), 0, 0, false));
+    EXPECT_EQ(10u, all.size());
+    refvector2<unsigned char, alloc_new> part;
+    ASSERT_TRUE(part.allocate(6, path.c_str(), 0, 7, false)); // 3 bytes remain
+    EXPECT_EQ(0, std::memcmp(part.data(), "789\0\0\0", 6));
+    EXPECT_FALSE(part.allocate(0, dir.file("none").c_str(), 0, 0, false));
 }
 
 // Files that exist but cannot be opened or mapped end the process with the
 // system error, as a failed mapping always has.
-TEST(RefVectorDeathTest, ExistingFileThatCannotBeMappedIsFatal) {
-  vyktest::TempDir dir;
-  const std::string name = dir.path();
-  EXPECT_EXIT(
-      {
-        refvector2<unsigned char> v;
-        v.allocate(0, name.c_str(), 1, 0, false);
-      },
-      testing::ExitedWithCode(EISDIR),
-      "^" + literal(name + ": file open failed.\nalloc_mmap_win::allocate() failed with error " +
+TEST(RefVectorDeathTest, ExistingFileThatCannotBeMappedIsFatal)
+{
+    vyktest::TempDir dir;
+    const std::string name = dir.path();
+    EXPECT_EXIT(
+        {
+            refvector2<unsigned char> v;
+            v.allocate(0, name.c_str(), 1, 0, false);
+        },
+        testing::ExitedWithCode(EISDIR),
+        "^" +
+            literal(name + ": file open failed.\nalloc_mmap_win::allocate() failed with error " +
                     std::to_string(EISDIR) + ": " + std::strerror(EISDIR) + "\n") +
-          "$");
-  EXPECT_EXIT(
-      {
-        refvector2<unsigned char> v;
-        v.allocate(0, name.c_str(), 0, 0, false);
-      },
-      testing::ExitedWithCode(ENODEV),
-      "^" + literal(name + ": create file mapping failed.\nalloc_mmap_win::allocate() failed with error " +
+            "$");
+    EXPECT_EXIT(
+        {
+            refvector2<unsigned char> v;
+            v.allocate(0, name.c_str(), 0, 0, false);
+        },
+        testing::ExitedWithCode(ENODEV),
+        "^" +
+            literal(name + ": create file mapping failed.\nalloc_mmap_win::allocate() failed with error " +
                     std::to_string(ENODEV) + ": " + std::strerror(ENODEV) + "\n") +
-          "$");
+            "$");
 }
 
-}  // namespace
+} // namespace
