@@ -45,7 +45,16 @@ vykview_t::vykview_t(int argc_, char** argv_) : argc(argc_), argv(argv_)
     basedir[kDirectoryPartSize - 1] = '\0';
 }
 
-vykview_t::~vykview_t() {}
+vykview_t::~vykview_t()
+{
+    // The pairs point into the models: they go first. The models are the
+    // viewer's from the moment their file loaded.
+    morphs.clear();
+    for (auto& scene : scenes)
+        for (model_t* model : scene)
+            delete model;
+    scenes.clear();
+}
 
 void vykview_t::usage(const char* program)
 {
