@@ -171,6 +171,13 @@ void polygon_t::update(const char* newName)
     polyidvector.assign(count - 2, polyid_t{restartIndex, false});
     if (!verts || !frames)
         return;
+    // Frames that came with a normal (from a file or the GPU frame pass) are
+    // the producer's data: a computed frame never overwrites them.
+    std::vector<bool> supplied(vertexCount);
+    for (uint64_t v = 0; v < vertexCount; ++v) {
+        const float* n = &frames[size_t(v) * frameStride + 6];
+        supplied[v] = n[0] != 0.0f || n[1] != 0.0f || n[2] != 0.0f;
+    }
     // selectelems is sized by allocate; elements resized since then must not
     // make the walk write past it.
     const uint64_t selectCount = selectelems.count() / 3;
@@ -213,8 +220,10 @@ void polygon_t::update(const char* newName)
             put(fc, tangent);
             put(fc + 3, crossv(normal, tangent));
             put(fc + 6, normal);
-            std::copy(fc, fc + frameStride, &frames[size_t(b) * frameStride]);
-            std::copy(fc, fc + frameStride, &frames[size_t(a) * frameStride]);
+            if (!supplied[b])
+                std::copy(fc, fc + frameStride, &frames[size_t(b) * frameStride]);
+            if (!supplied[a])
+                std::copy(fc, fc + frameStride, &frames[size_t(a) * frameStride]);
         }
     }
 }

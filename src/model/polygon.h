@@ -41,7 +41,8 @@ class polygon_t : public modeling_t
     bool allocate(uint64_t vertexCount, uint64_t elementCount);
     // Finishes a filled polygon: takes `newName` when not null, replaces bad
     // indices by the restart index, rebuilds the triangle tables and fills
-    // frames whose normal is (0, 0, 0).
+    // frames whose normal is (0, 0, 0) from their triangles; frames that
+    // came with a normal are never overwritten.
     void update(const char* newName = nullptr);
 
     size_t arraycount() const override { return 2; }

@@ -159,31 +159,37 @@ TEST(PolygonFrames, ComputedWhereNormalIsZeroKeptWhereSupplied)
 {
     vyktest::glContext();
     const float s = std::sqrt(0.5f);
+    using frame_t = std::vector<float>;
     struct frame_case_t {
         const char* label;
         std::vector<v3> positions;
-        std::vector<float> frames;   // supplied (empty: zeros)
-        std::vector<float> expected; // every vertex's frame afterwards
+        std::vector<float> frames;     // supplied, vertex after vertex (missing: zeros)
+        std::vector<frame_t> expected; // each vertex's frame afterwards
     };
-    const std::vector<float> supplied = {9, 8, 7, 6, 5, 4, 0, 0, 1};
+    const frame_t given = {9, 8, 7, 6, 5, 4, 0, 0, 1};
+    // tangent = normalize(Pb - Pc), normal = normalize((Pb - Pa) x (Pc - Pb))
+    const frame_t right = {s, -s, 0, s, s, 0, 0, 0, 1};
+    const frame_t line = {-1, 0, 0, 0, 0, 0, 0, 0, 0};
+    const v3 rightCorners[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    std::vector<float> givenToAll;
+    for (int v = 0; v < 3; ++v)
+        givenToAll.insert(givenToAll.end(), given.begin(), given.end());
     const frame_case_t cases[] = {
-        // tangent = normalize(Pb - Pc), normal = normalize((Pb - Pa) x (Pc - Pb))
-        {"rightTriangle", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {}, {s, -s, 0, s, s, 0, 0, 0, 1}},
-        {"collinear", {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, {}, {-1, 0, 0, 0, 0, 0, 0, 0, 0}},
-        {"supplied",
-         {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
-         {9, 8, 7, 6, 5, 4, 0, 0, 1, 9, 8, 7, 6, 5, 4, 0, 0, 1, 9, 8, 7, 6, 5, 4, 0, 0, 1},
-         supplied},
+        {"rightTriangle", {rightCorners, rightCorners + 3}, {}, {right, right, right}},
+        {"collinear", {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, {}, {line, line, line}},
+        // The computed frame fills the others but leaves a supplied one alone.
+        {"suppliedOnFirst", {rightCorners, rightCorners + 3}, given, {given, right, right}},
+        {"suppliedOnAll", {rightCorners, rightCorners + 3}, givenToAll, {given, given, given}},
     };
     for (const frame_case_t& c : cases) {
         SCOPED_TRACE(c.label);
         polygon_t poly;
         build(poly, c.positions, {0, 1, 2}, c.frames);
         for (size_t v = 0; v < 3; ++v) {
-            const std::vector<float> f = frameOf(poly, v);
+            const frame_t f = frameOf(poly, v);
             ASSERT_EQ(f.size(), 9u);
             for (size_t k = 0; k < 9; ++k)
-                EXPECT_NEAR(f[k], c.expected[k], 2e-5f) << "vertex " << v << " component " << k;
+                EXPECT_NEAR(f[k], c.expected[v][k], 2e-5f) << "vertex " << v << " component " << k;
         }
     }
 }
