@@ -56,6 +56,16 @@ mapping_t mapBytes(int file, uint32_t access, uint64_t size, uint64_t offset)
     return {p, size + delta, static_cast<char*>(p) + delta};
 }
 
+// Prints "NAME: WHAT" and ends the process with the system error that made
+// it fail (saved first: writing the line may change errno).
+[[noreturn]] void fatalFileError(const char* name, const char* what)
+{
+    int code = errno;
+    std::fprintf(stderr, "%s: %s\n", name, what);
+    errno = code;
+    fatalSystemError("alloc_mmap_win::allocate()");
+}
+
 bool isMissing(int error)
 {
     return error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG;
@@ -94,8 +104,7 @@ void* alloc_mmap_win::allocate(uint64_t& size, const char* name, int mode, uint6
         // A name that is not there is bad input, not a system failure.
         if (isMissing(errno))
             return nullptr;
-        std::fprintf(stderr, "%s: file open failed.\n", name);
-        fatalSystemError("alloc_mmap_win::allocate()");
+        fatalFileError(name, "file open failed.");
     }
     struct stat st;
     if (fstat(fd, &st) != 0) {
@@ -103,9 +112,8 @@ void* alloc_mmap_win::allocate(uint64_t& size, const char* name, int mode, uint6
         return nullptr;
     }
     if (!S_ISREG(st.st_mode)) {
-        std::fprintf(stderr, "%s: create file mapping failed.\n", name);
         errno = ENODEV;
-        fatalSystemError("alloc_mmap_win::allocate()");
+        fatalFileError(name, "create file mapping failed.");
     }
     uint64_t fileSize = static_cast<uint64_t>(st.st_size);
     if (size == 0)
@@ -122,14 +130,12 @@ void* alloc_mmap_win::allocate(uint64_t& size, const char* name, int mode, uint6
             return nullptr;
         }
         if (ftruncate(fd, static_cast<off_t>(offset + size)) != 0) {
-            std::fprintf(stderr, "%s: create file mapping failed.\n", name);
-            fatalSystemError("alloc_mmap_win::allocate()");
+            fatalFileError(name, "create file mapping failed.");
         }
     }
     mapping_t m = mapBytes(fd, m_access, size, offset);
     if (!m.view) {
-        std::fprintf(stderr, "%s: create file mapping failed.\n", name);
-        fatalSystemError("alloc_mmap_win::allocate()");
+        fatalFileError(name, "create file mapping failed.");
     }
     m_file = fd;
     m_base = m.base;

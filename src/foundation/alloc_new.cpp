@@ -28,7 +28,9 @@ void* alloc_new::allocate(uint64_t& size, const char* name, int /*mode*/, uint64
         struct stat st;
         if (stat(name, &st) != 0)
             return nullptr;
-        size = static_cast<uint64_t>(st.st_size);
+        // The rest of the file from the offset, as a mapping gives it.
+        uint64_t fileSize = static_cast<uint64_t>(st.st_size);
+        size = offset < fileSize ? fileSize - offset : 0;
     }
     void* buffer = heapBytes(size);
     if (!buffer)

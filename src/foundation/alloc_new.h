@@ -11,9 +11,9 @@ class alloc_new
   public:
     // Returns a heap buffer of `size` bytes, or null when the heap is out of
     // memory. The mode is not used. With a file name the buffer is filled from
-    // the file starting at byte `offset`; a size of 0 then becomes the file's
-    // size (stored back through `size`; a file whose size cannot be read gives
-    // null). Bytes the file cannot supply (missing, short or unreadable file)
+    // the file starting at byte `offset`; a size of 0 then becomes the size of the
+    // rest of the file from the offset (stored back through `size`; a file
+    // whose size cannot be read gives null). Bytes the file cannot supply (missing, short or unreadable file)
     // are zero; nothing is printed. Safe on untrusted files: never reads past
     // the buffer.
     void* allocate(uint64_t& size, const char* name, int mode, uint64_t offset);

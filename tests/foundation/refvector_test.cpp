@@ -304,6 +304,10 @@ TEST(RefVectorTest, HeapAllocatorReadsFiles)
     refvector2<unsigned char, alloc_new> part;
     ASSERT_TRUE(part.allocate(6, path.c_str(), 0, 7, false)); // 3 bytes remain
     EXPECT_EQ(0, std::memcmp(part.data(), "789\0\0\0", 6));
+    refvector2<unsigned char, alloc_new> rest;
+    ASSERT_TRUE(rest.allocate(0, path.c_str(), 0, 4, false));
+    EXPECT_EQ(6u, rest.size());
+    EXPECT_EQ('4', rest[0]);
     EXPECT_FALSE(part.allocate(0, dir.file("none").c_str(), 0, 0, false));
 }
 
