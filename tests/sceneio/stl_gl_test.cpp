@@ -169,6 +169,32 @@ TEST(StlRead, FilesByContent)
     }
 }
 
+// Every prefix of a binary file, read from disk as a user's file would be.
+TEST(StlRead, BinaryTruncationSweep)
+{
+    const std::string whole = binaryStl("bin", 3, {kTri1, kTri2, kTri1});
+    vyktest::TempDir dir;
+    for (size_t len = 0; len <= whole.size(); ++len) {
+        SCOPED_TRACE(len);
+        std::string path = dir.write("cut.stl", whole.substr(0, len));
+        Loaded r = load(path);
+        if (len < 5) {
+            EXPECT_FALSE(r.ok);
+            EXPECT_EQ(r.err, "");
+        } else if (len < 84) {
+            EXPECT_FALSE(r.ok);
+            EXPECT_EQ(r.err, path + ": binary STL ends inside its 84-byte header.\n");
+        } else {
+            const size_t held = (len - 84) / 50;
+            ASSERT_TRUE(r.ok);
+            EXPECT_EQ(r.elements.size(), held * 4);
+            EXPECT_EQ(r.err, held == 3
+                                 ? std::string()
+                                 : path + ": binary STL holds " + std::to_string(held) + " of its 3 triangles.\n");
+        }
+    }
+}
+
 TEST(StlRead, TrianglesBecomeGreyVerticesWithFlatFrames)
 {
     vyktest::TempDir dir;
