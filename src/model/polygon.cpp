@@ -249,14 +249,25 @@ void polygon_t::drawselection()
     glDisable(GL_PRIMITIVE_RESTART);
 }
 
+namespace
+{
+
+// glDrawArrays takes a signed count.
+GLsizei drawCount(uint64_t count)
+{
+    return GLsizei(std::min<uint64_t>(count, INT32_MAX));
+}
+
+} // namespace
+
 void polygon_t::drawpoints()
 {
-    pointvao.drawArrays(GL_POINTS, GLsizei(vertices.count()));
+    pointvao.drawArrays(GL_POINTS, drawCount(vertices.count()));
 }
 
 void polygon_t::drawforfeedback()
 {
-    feedbackvao.drawArrays(GL_POINTS, GLsizei(vertices.count()));
+    feedbackvao.drawArrays(GL_POINTS, drawCount(vertices.count()));
 }
 
 void polygon_t::bounds(pos3& min, pos3& max) const
