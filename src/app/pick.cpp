@@ -56,26 +56,42 @@ clippolygon_t clipPolygon(const clippolygon_t& poly, const line2d& line)
 namespace
 {
 
-struct projected_t {
-    pos3 p;
-    bool ok; // in front of the eye and finite
+// A position in clip coordinates, before the division by w.
+struct clip_t {
+    float x, y, w;
 };
 
-projected_t project(const mtx3w& m, const float* position)
-{
-    const vec3w h = m * pos3{position[0], position[1], position[2]};
-    if (!(h.w > 0.0f))
-        return {{0, 0, 0}, false};
-    const pos3 p = homogenize(h);
-    return {p, std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)};
-}
+// The rows of the combined matrix that give clip x, y and w: the cheap part
+// of the projection, enough to reject a triangle without dividing.
+struct clipRows_t {
+    float m[16];
+    explicit clipRows_t(const mtx3w& pm)
+    {
+        for (int i = 0; i < 16; ++i)
+            m[i] = pm[i];
+    }
+    clip_t operator()(const float* p) const
+    {
+        return {m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12], m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13],
+                m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15]};
+    }
+    // The full projection (divided by w); false when not finite.
+    bool project(const float* p, pos3& out) const
+    {
+        const clip_t c = (*this)(p);
+        const float z = m[2] * p[0] + m[6] * p[1] + m[10] * p[2] + m[14];
+        const float k = 1.0f / c.w;
+        out = {c.x * k, c.y * k, z * k};
+        return std::isfinite(out.x) && std::isfinite(out.y) && std::isfinite(out.z);
+    }
+};
 
 } // namespace
 
 bool hitPolygon(hitmap_t& hits, vyk3d::polygon_t& polygon, const line2d region[4], const mtx3w& projection,
                 const mtx3w& modelview)
 {
-    const mtx3w pm = projection * modelview;
+    const clipRows_t clip(projection * modelview);
     const uint64_t vertexCount = polygon.vertices.count();
     const uint64_t elementCount = polygon.elements.count();
     if (elementCount == 0 || vertexCount == 0 || polygon.vertices.stride() < 3)
@@ -86,8 +102,15 @@ bool hitPolygon(hitmap_t& hits, vyk3d::polygon_t& polygon, const line2d region[4
         return false;
     const uint64_t stride = polygon.vertices.stride();
 
-    // The pixel's bounds, to skip the clip for triangles wholly outside.
+    // The pixel's bounds. With w > 0, x / w < left is x < left * w, so a
+    // triangle wholly beside the pixel is rejected before any division.
     const float top = region[0].c, bottom = -region[1].c, left = -region[2].c, right = region[3].c;
+    auto besideThePixel = [&](const clip_t& a, const clip_t& b, const clip_t& c) {
+        return (a.x < left * a.w && b.x < left * b.w && c.x < left * c.w) ||
+               (a.x > right * a.w && b.x > right * b.w && c.x > right * c.w) ||
+               (a.y < bottom * a.w && b.y < bottom * b.w && c.y < bottom * c.w) ||
+               (a.y > top * a.w && b.y > top * b.w && c.y > top * c.w);
+    };
 
     bool hit = false;
     uint64_t strip = 0;
@@ -101,19 +124,24 @@ bool hitPolygon(hitmap_t& hits, vyk3d::polygon_t& polygon, const line2d region[4
             continue;
         const uint32_t a = (strip % 2) ? elements[i - 2] : elements[i - 1];
         const uint32_t b = (strip % 2) ? elements[i - 1] : elements[i - 2];
-        const projected_t pa = project(pm, &vertices[a * stride]);
-        const projected_t pb = project(pm, &vertices[b * stride]);
-        const projected_t pc = project(pm, &vertices[e * stride]);
-        if (!pa.ok || !pb.ok || !pc.ok)
+        const float* va = &vertices[a * stride];
+        const float* vb = &vertices[b * stride];
+        const float* vc = &vertices[e * stride];
+        const clip_t ca = clip(va), cb = clip(vb), cc = clip(vc);
+        // At or behind the eye the projection means nothing (and w = 0 or a
+        // NaN would pass every line test): such triangles are skipped.
+        if (!(ca.w > 0.0f && cb.w > 0.0f && cc.w > 0.0f))
             continue;
-        if (std::max({pa.p.x, pb.p.x, pc.p.x}) < left || std::min({pa.p.x, pb.p.x, pc.p.x}) > right ||
-            std::max({pa.p.y, pb.p.y, pc.p.y}) < bottom || std::min({pa.p.y, pb.p.y, pc.p.y}) > top)
+        if (besideThePixel(ca, cb, cc))
+            continue;
+        pos3 pa, pb, pc;
+        if (!clip.project(va, pa) || !clip.project(vb, pb) || !clip.project(vc, pc))
             continue;
         clippolygon_t poly;
         poly.count = 3;
-        poly.v[0] = pa.p;
-        poly.v[1] = pb.p;
-        poly.v[2] = pc.p;
+        poly.v[0] = pa;
+        poly.v[1] = pb;
+        poly.v[2] = pc;
         for (int k = 0; k < 4 && poly.count > 0; ++k)
             poly = clipPolygon(poly, region[k]);
         for (uint64_t k = 0; k < poly.count; ++k) {
