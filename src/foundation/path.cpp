@@ -58,8 +58,13 @@ void setPart(char* part, const char* first, const char* last)
     const size_t room = splitpath_t::kPartSize - 1;
     if (n > room) {
         n = room;
-        while (n > 0 && (static_cast<unsigned char>(first[n]) & 0xC0) == 0x80)
-            --n;
+        // A UTF-8 character has at most three continuation bytes; more in a
+        // row is not UTF-8, and the plain byte cut stands.
+        size_t back = 0;
+        while (back < 3 && (static_cast<unsigned char>(first[n - back]) & 0xC0) == 0x80)
+            ++back;
+        if ((static_cast<unsigned char>(first[n - back]) & 0xC0) != 0x80)
+            n -= back;
     }
     std::memcpy(part, first, n);
     part[n] = '\0';

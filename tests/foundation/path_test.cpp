@@ -51,6 +51,13 @@ TEST(PathTest, LongPartsAreBounded)
     EXPECT_EQ(std::string(259, 'b'), p.base);
     EXPECT_STREQ(".jpg", p.extension);
 
+    // Bytes that are not UTF-8 are cut at 259 bytes, never emptied.
+    std::string bytes(300, '\xaf');
+    EXPECT_EQ(std::string(259, '\xaf'), splitPath(bytes.c_str()).base);
+    // A four-byte character straddling the cut goes whole.
+    std::string four = std::string(257, 'a') + "\xf0\x9f\x99\x82" + "z";
+    EXPECT_EQ(std::string(257, 'a'), splitPath(four.c_str()).base);
+
     splitpath_t q = splitPath(nullptr);
     EXPECT_STREQ("", q.base);
 }
