@@ -224,10 +224,14 @@ void vykview_t::fitScene()
         bool reached = false;
     } minX, maxX, minY, maxY;
     forEachPosition([&](const pos3& p) {
-        const vec3w h = A * p;
-        if (!(h.w > 0.0f))
+        // A x (p, 1), written out: this runs for every vertex of the scene.
+        const float w = A[3] * p.x + A[7] * p.y + A[11] * p.z + A[15];
+        if (!(w > 0.0f))
             return;
-        const pos3 q = homogenize(h);
+        const float k = 1.0f / w;
+        const pos3 q{(A[0] * p.x + A[4] * p.y + A[8] * p.z + A[12]) * k,
+                     (A[1] * p.x + A[5] * p.y + A[9] * p.z + A[13]) * k,
+                     (A[2] * p.x + A[6] * p.y + A[10] * p.z + A[14]) * k};
         if (!finite3(q.x, q.y, q.z))
             return;
         if (q.x < minX.p.x)
