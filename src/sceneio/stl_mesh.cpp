@@ -104,6 +104,64 @@ bool isStrtodBlank(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// The common decimal forms ("-1.234567e+00", "0.25") by Clinger's fast
+// path: with at most 15 significant digits and a power of ten up to 22,
+// both factors are exact doubles and one multiplication or division rounds
+// correctly, so the result is strtod's. Null for anything else.
+const char* fastDecimal(const char* p, const char* end, double& value)
+{
+    static const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char* q = p;
+    bool negative = q < end && *q == '-';
+    if (negative)
+        ++q;
+    uint64_t mantissa = 0;
+    int significant = 0, exponent = 0, digits = 0;
+    for (; q < end && *q >= '0' && *q <= '9'; ++q, ++digits) {
+        if (mantissa != 0 || *q != '0')
+            ++significant;
+        mantissa = mantissa * 10 + uint64_t(*q - '0');
+        if (significant > 15)
+            return nullptr;
+    }
+    if (q < end && *q == '.') {
+        for (++q; q < end && *q >= '0' && *q <= '9'; ++q, ++digits) {
+            if (mantissa != 0 || *q != '0')
+                ++significant;
+            mantissa = mantissa * 10 + uint64_t(*q - '0');
+            --exponent;
+            if (significant > 15)
+                return nullptr;
+        }
+    }
+    if (digits == 0)
+        return nullptr;
+    // An exponent counts only with at least one digit ("1e" reads as 1).
+    if (q < end && (*q == 'e' || *q == 'E')) {
+        const char* e = q + 1;
+        bool minus = e < end && *e == '-';
+        if (e < end && (*e == '-' || *e == '+'))
+            ++e;
+        if (e < end && *e >= '0' && *e <= '9') {
+            int power = 0;
+            for (; e < end && *e >= '0' && *e <= '9'; ++e) {
+                power = power * 10 + (*e - '0');
+                if (power > 1000)
+                    return nullptr;
+            }
+            exponent += minus ? -power : power;
+            q = e;
+        }
+    }
+    if (exponent < -22 || exponent > 22)
+        return nullptr;
+    double d = double(mantissa);
+    d = exponent >= 0 ? d * kPow10[exponent] : d / kPow10[-exponent];
+    value = negative ? -d : d;
+    return q;
+}
+
 // Reads one real as strtod would from p, but never past lineEnd; a value
 // missing before the end of the line reads as 0. Returns where the value
 // ended (p itself when there was no number).
@@ -123,6 +181,10 @@ const char* readReal(const char* p, const char* lineEnd, float& value)
     if (digits + 1 < lineEnd && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
         plain = false;
     if (plain) {
+        if (const char* stop = fastDecimal(q, lineEnd, d)) {
+            value = float(d);
+            return stop;
+        }
         auto r = std::from_chars(q, lineEnd, d, std::chars_format::general);
         if (r.ec == std::errc()) {
             value = float(d);

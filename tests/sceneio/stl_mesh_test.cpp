@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -78,6 +80,67 @@ TEST(StlText, SeparatorsBetweenNumbers)
         EXPECT_FLOAT_EQ(mesh.vertices[9], 9);
         EXPECT_FLOAT_EQ(mesh.vertices[18], c.x);
         EXPECT_FLOAT_EQ(mesh.vertices[20], c.z);
+    }
+}
+
+// Every form of number reads as strtod reads it, rounded to float, each
+// value starting one character after the end of the one before.
+TEST(StlText, NumbersAsStrtodReadsThem)
+{
+    const char* numbers[] = {
+        "0.1",
+        "-0.1",
+        "1.000000e+00",
+        "-1.234567E-05",
+        "3.4028235e38",
+        "1e22",
+        "1e23",
+        "9.999999999999999e22",
+        "123456789012345",
+        "1234567890123456789",
+        "0.000000000000000000000001",
+        "1e-22",
+        "1e-23",
+        ".5",
+        "5.",
+        "-0",
+        "1e",
+        "1e+",
+        "2E-",
+        "0x1p3",
+        "+7.5",
+        "inf",
+        "-nan",
+        "1e400",
+        "-1e-400",
+        "00012.50",
+        "7.038531e-26",
+        "0.30000000000000004",
+        "1.17549435e-38",
+        "16777217",
+        "3.141592653589793238",
+    };
+    for (const char* n : numbers) {
+        SCOPED_TRACE(n);
+        const std::string values = std::string(n) + " " + n + " 1";
+        std::string text = "facet normal 0 0 1\nouter loop\nvertex " + values + "\nvertex 0 0 0\nvertex 0 0 0\n";
+        Mesh mesh(0);
+        bool ok = false;
+        uint64_t facets = 0;
+        parseText(text, mesh, ok, facets);
+        ASSERT_TRUE(ok);
+        // The same line read by strtod itself.
+        const char* p = values.c_str();
+        char* end = nullptr;
+        for (int k = 0; k < 3; ++k) {
+            const float expected = float(std::strtod(p, &end));
+            if (std::isnan(expected)) {
+                EXPECT_TRUE(std::isnan(mesh.vertices[k])) << k;
+            } else {
+                EXPECT_EQ(std::memcmp(&mesh.vertices[k], &expected, 4), 0) << k << ": " << mesh.vertices[k];
+            }
+            p = *end ? end + 1 : end;
+        }
     }
 }
 
