@@ -138,4 +138,32 @@ TEST_F(ViewerSession, SpaceStartsAndStopsTheMorph)
     EXPECT_EQ(viewer->wait(15).status, 0);
 }
 
+TEST_F(ViewerSession, FTogglesFullScreen)
+{
+    dir.write("quad.vyk", kQuad);
+    ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
+    auto geometry = [&] {
+        for (int i = 0; i < 40; ++i) {
+            const std::string out = apptest::shell(x, "xdotool getwindowgeometry " + window).out;
+            const auto at = out.find("Geometry: ");
+            if (at != std::string::npos)
+                return out.substr(at + 10, out.find('\n', at) - at - 10);
+            vyktest::sleepSeconds(0.1);
+        }
+        return std::string();
+    };
+    auto waitFor = [&](const std::string& size) {
+        std::string g;
+        for (int i = 0; i < 50 && (g = geometry()) != size; ++i)
+            vyktest::sleepSeconds(0.1);
+        return g;
+    };
+    xdo("key f");
+    EXPECT_EQ(waitFor("1280x1024"), "1280x1024"); // the whole screen of the test server
+    xdo("key f");
+    EXPECT_EQ(waitFor("800x600"), "800x600");
+    xdo("key q");
+    EXPECT_EQ(viewer->wait(15).status, 0);
+}
+
 } // namespace
