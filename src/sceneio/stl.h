@@ -28,9 +28,12 @@ struct model_t;
 // file cannot fill, and no number is read past the end of its line.
 bool readStl(const std::string& fileName, scene_t& scene);
 
-// The two halves of readStl. Each reads the rest of `in`: the binary reader
-// expects the stream after the first five bytes of the file, the text reader
-// the stream after "solid". Same results and messages as readStl.
+// The two readers behind readStl, for streams. Each reads the rest of `in`:
+// the binary reader expects the stream after the first five bytes of the
+// file, the text reader the stream after "solid"; the size rule does not
+// apply. Same results and messages as readStl ("stl" stands for the file
+// name), except that the new model is left for the caller to finish: open
+// its texture set and update its polygon, as readStl does.
 bool readStlBinary(std::istream& in, scene_t& scene);
 bool readStlText(std::istream& in, scene_t& scene);
 
