@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -230,6 +231,25 @@ TEST(StlRead, FilesWrittenByAdmesh)
                         1.0, 1e-5)
                 << i;
     }
+}
+
+TEST(StlRead, StreamReaders)
+{
+    vyktest::glContext();
+    // Both expect the stream after the first five bytes, as readStl leaves it.
+    std::istringstream binary(binaryStl("solid but binary", 2, {kTri1, kTri2}).substr(5));
+    std::istringstream text(" t\nfacet normal 0 0 1\nouter loop\nvertex 1 2 3\nvertex 4 5 6\nvertex 7 8 9\n");
+    scene_t scene;
+    EXPECT_TRUE(readStlBinary(binary, scene));
+    EXPECT_TRUE(readStlText(text, scene));
+    ASSERT_EQ(scene.models.size(), 2u);
+    EXPECT_EQ(scene.models.front()->polygon.vertices.count(), 6u);
+    EXPECT_EQ(scene.models.back()->polygon.elements.count(), 4u);
+    std::istringstream cut(binaryStl("x", 2, {kTri1, kTri2}).substr(5, 84 + 60));
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(readStlBinary(cut, scene));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "stl: binary STL holds 1 of its 2 triangles.\n");
+    scene.destroyModels();
 }
 
 TEST(StlRead, MissingFileFailsQuietly)
