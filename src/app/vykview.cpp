@@ -65,7 +65,8 @@ void vykview_t::usage(const char* program)
 
 void vykview_t::init()
 {
-    glewExperimental = GL_TRUE;
+    // Not glewExperimental: it marks every version whose entry points merely
+    // exist as available, and a 3.0 context would pass the check below.
     glewInit();
     // GLEW's probing may leave an error behind that is not ours.
     while (glGetError() != GL_NO_ERROR) {

@@ -183,18 +183,4 @@ TEST(Trackball, InverseModelviewUndoesModelview)
         EXPECT_NEAR(id[i], (i % 5 == 0) ? 1.0f : 0.0f, 1e-5f) << i;
 }
 
-TEST(Trackball, ResetKeepsButtonsAndShift)
-{
-    trackball_t tb;
-    tb.mouse(2, 0, 3, 4);
-    tb.setShift(true, 3, 4);
-    tb.t = {1, 2, 3};
-    tb.r2 = {45.0f, {1, 0, 0}};
-    tb.reset();
-    EXPECT_TRUE(tb.buttons[2].pressed);
-    EXPECT_TRUE(tb.shift);
-    EXPECT_EQ(tb.t.z, 0.0f);
-    expectRot(tb.r2, 0.0f, {0, 0, 1});
-}
-
 } // namespace

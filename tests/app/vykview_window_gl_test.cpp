@@ -106,4 +106,23 @@ TEST(VykviewProgram, EndOfTheXServerEndsTheProgram)
     EXPECT_NE(r.status, 128 + SIGSEGV) << r.err;
 }
 
+TEST(VykviewProgram, RefusesOpenGLBelow33)
+{
+    vyktest::XServer x;
+    ASSERT_TRUE(x.ok());
+    vyktest::TempDir dir;
+    const std::string scene = dir.write("a.vyk", apptest::quadSection(1, 1, 0, {200, 100, 0}));
+    // Mesa offers the context as OpenGL 3.0.
+    for (const std::string& program : {kViewer, vyktest::programPath("vykshot")}) {
+        std::vector<std::string> argv{program};
+        if (program != kViewer)
+            argv.insert(argv.end(), {"-o", dir.file("x.png")});
+        argv.push_back(scene);
+        const vyktest::RunResult r = vyktest::run(argv, 30, {x.env(), "MESA_GL_VERSION_OVERRIDE=3.0"});
+        EXPECT_FALSE(r.timedOut) << program;
+        EXPECT_EQ(r.status, 1) << program;
+        EXPECT_EQ(r.err, "OpenGL 3.3 or later required.\n") << program;
+    }
+}
+
 } // namespace
