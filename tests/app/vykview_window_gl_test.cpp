@@ -125,4 +125,19 @@ TEST(VykviewProgram, RefusesOpenGLBelow33)
     }
 }
 
+TEST(VykviewProgram, LoadFailureEndsWithStatusOne)
+{
+    vyktest::XServer x;
+    ASSERT_TRUE(x.ok());
+    vyktest::TempDir dir;
+    dir.write("good.vyk", apptest::quadSection(1, 1, 0, {200, 100, 0}));
+    // The second file fails; the third is never read.
+    const vyktest::RunResult r = apptest::shell(
+        x, "cd " + quote(dir.path()) + " && exec " + quote(kViewer) + " good.vyk missing.vyk alsomissing.vyk", 30);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "missing.vyk: file open error.\nmissing.vyk: load error.\n");
+    EXPECT_EQ(r.out, "");
+}
+
 } // namespace
