@@ -207,6 +207,8 @@ template <class T, class A = alloc_mmap_win> class ofsvector : public refvector2
     ofsvector(const ofsvector&) = default;
     ofsvector& operator=(const ofsvector&) = default;
 
+    // No element to read: no storage, a limit of 0, or an offset at or past
+    // the end of the storage.
     bool empty() const override { return size() == 0; }
     // Whole elements between the view offset and the end of the storage,
     // capped by the limit; 0 when the offset lies at or past the end.
