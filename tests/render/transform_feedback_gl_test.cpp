@@ -154,17 +154,6 @@ TEST(TransformFeedback, UnnamedBufferDoesNothing)
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
-TEST(TransformFeedback, DefaultBindingAlwaysAllocates)
-{
-    vyktest::glContext();
-    transform_feedback_t feedback(transform_feedback_t::UseDefault);
-    EXPECT_TRUE(feedback.allocate());
-    EXPECT_FALSE(feedback.useObject());
-    EXPECT_EQ(feedback.name(), 1u);
-    feedback.release();
-    EXPECT_EQ(feedback.name(), 0u);
-}
-
 TEST(Query, PlainCallsRefuseOtherIndices)
 {
     vyktest::glContext();
@@ -176,26 +165,6 @@ TEST(Query, PlainCallsRefuseOtherIndices)
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "query_t::begin(): index needs OpenGL 4.0.\n");
     EXPECT_EQ(q.GetQuery(), 0u);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-TEST(FeedbackBuffer, AllocateMapRelease)
-{
-    vyktest::glContext();
-    feedback_buffer_t b;
-    EXPECT_EQ(b.map(), nullptr);
-    ASSERT_TRUE(b.allocate(6));
-    EXPECT_EQ(b.size(), 24u);
-    float* p = static_cast<float*>(b.map());
-    ASSERT_NE(p, nullptr);
-    p[5] = 4.5f;
-    b.unmap();
-    p = static_cast<float*>(b.map());
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p[5], 4.5f);
-    b.unmap();
-    b.release();
-    EXPECT_EQ(b.name(), 0u);
-    EXPECT_EQ(b.count(), 0u);
 }
 
 } // namespace
