@@ -5,6 +5,10 @@
 // - BM_ViewerPick1M: one left-press pick over the same mesh in a loaded
 //   viewer. Goal: <= 30 ms.
 // - BM_ViewerFrame1M: one display of the mesh (clear, draw, swap, finish).
+// - BM_ExampleLoad/<scene>, BM_ExampleDraw/<scene>: each example scene's
+//   first frame split into the load (viewer init: shaders, files, textures)
+//   and the first reshape and display. Measured once per process: the
+//   texture cache would serve a second load.
 // The files are made at run time in /tmp and removed at exit.
 
 #include "app/vykview.h"
@@ -156,6 +160,49 @@ void BM_ViewerFrame1M(benchmark::State& state)
     }
 }
 
+const char* const kExamples[] = {"demo.vyk", "globe.vyk", "torus.vyk", "panel.vyk", "bracket.stl", "morph_a.vyk"};
+
+struct example_t {
+    std::string program = "vykview", path;
+    std::vector<char*> argv;
+    std::unique_ptr<vykview_t> viewer;
+};
+
+example_t& example(int index)
+{
+    static example_t examples[sizeof kExamples / sizeof kExamples[0]];
+    return examples[index];
+}
+
+void BM_ExampleLoad(benchmark::State& state)
+{
+    vyktest::glContext();
+    example_t& e = example(int(state.range(0)));
+    state.SetLabel(kExamples[state.range(0)]);
+    for (auto _ : state) {
+        e.path = vyktest::sourcePath(std::string("examples/") + kExamples[state.range(0)]);
+        e.argv = {e.program.data(), e.path.data(), nullptr};
+        e.viewer = std::make_unique<vykview_t>(2, e.argv.data());
+        e.viewer->init();
+        glFinish();
+    }
+}
+
+void BM_ExampleDraw(benchmark::State& state)
+{
+    example_t& e = example(int(state.range(0)));
+    state.SetLabel(kExamples[state.range(0)]);
+    if (!e.viewer) {
+        state.SkipWithError("not loaded");
+        return;
+    }
+    for (auto _ : state) {
+        e.viewer->reshape(800, 600);
+        e.viewer->display();
+        glFinish();
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_VykshotFirstFrameBinary1M)
@@ -172,3 +219,5 @@ BENCHMARK(BM_VykshotFirstFrameText1M)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_ViewerPick1M)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ViewerFrame1M)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ExampleLoad)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ExampleDraw)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->Iterations(1);
