@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <list>
 #include <string>
-#include <vector>
 
 #include "support/gl_context.h"
 #include "textures/image_fixtures.h"
@@ -20,20 +20,15 @@ using imgtest::makeImage;
 const grPixelFormat kRGB8 = {grFmtRGB, grTypeUINT, grBits8};
 const grPixelFormat kRGBA8 = {grFmtRGBA, grTypeUINT, grBits8};
 
-class TextureObjectGL : public testing::Test {
-protected:
-    void SetUp() override {
-        vyktest::glContext();
-        while (glGetError() != GL_NO_ERROR) {
-        }
-    }
-    void TearDown() override { EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)); }
-};
-
-// Level `level` of the bound texture on `target`.
 GLint levelParam(GLenum target, GLint level, GLenum pname) {
     GLint v = -1;
     glGetTexLevelParameteriv(target, level, pname, &v);
+    return v;
+}
+
+GLint texParam(GLenum target, GLenum pname) {
+    GLint v = -1;
+    glGetTexParameteriv(target, pname, &v);
     return v;
 }
 
@@ -42,101 +37,81 @@ std::string texels(const grImage2D& img) {
     return std::string(reinterpret_cast<const char*>(img.data()), size_t(img.width) * img.height * 4);
 }
 
-TEST_F(TextureObjectGL, CreateBindsTheTargetOfTheTexturable) {
-    grTexture2D tex2d;
-    tex2d.SetImage(makeImage(kRGB8, 1, 1, bytes({1, 2, 3})), 0, 0);
-    grTextureObject obj2d;
-    EXPECT_EQ(obj2d.Name(), GLuint(GL_INVALID_VALUE));
-    EXPECT_EQ(obj2d.Dimension(), 0u);
-    obj2d.Create(tex2d);
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(GLuint(bound), obj2d.Name());
-    EXPECT_EQ(obj2d.Dimension(), 2u);
-    EXPECT_TRUE(obj2d.IsLoaded());
+class TextureObjectGL : public testing::Test {
+protected:
+    void SetUp() override {
+        vyktest::glContext();
+        while (glGetError() != GL_NO_ERROR) {
+        }
+    }
+    void TearDown() override { EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)); }
 
-    grImage2D face = makeImage(kRGB8, 1, 1, bytes({1, 2, 3}));
-    grImage2D faces[6] = {face, face, face, face, face, face};
-    grTextureCubeMap cube;
-    cube.SetImages(faces, 0, 0);
-    grTextureObject objCube;
-    objCube.Create(cube);
-    glGetIntegerv(GL_TEXTURE_BINDING_CUBE_MAP, &bound);
-    EXPECT_EQ(GLuint(bound), objCube.Name());
-    EXPECT_EQ(objCube.Dimension(), 6u);
-    EXPECT_NE(objCube.Name(), obj2d.Name());
+    // A 2-D texture of `img` at its own size, uploaded into a new name;
+    // `err` receives what the upload printed.
+    grTextureObject& upload(const grImage2D& img, bool mipmap = false, std::string* err = nullptr) {
+        made_.emplace_back();
+        made_.back().tex.SetMipmap(mipmap);
+        made_.back().tex.SetImage(img, 0, 0);
+        testing::internal::CaptureStderr();
+        made_.back().obj.Create(made_.back().tex);
+        const std::string out = testing::internal::GetCapturedStderr();
+        if (err)
+            *err = out;
+        else
+            EXPECT_EQ(out, "");
+        return made_.back().obj;
+    }
 
-    // Load binds for drawing, Unload binds 0.
-    glBindTexture(GL_TEXTURE_2D, 0);
-    obj2d.Load();
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(GLuint(bound), obj2d.Name());
-    obj2d.Unload();
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(bound, 0);
-}
+private:
+    struct Made {
+        grTexture2D tex;  // outlives the object made from it
+        grTextureObject obj;
+    };
+    std::list<Made> made_;
+};
 
-TEST_F(TextureObjectGL, LastCopyDeletesTheOneName) {
+TEST_F(TextureObjectGL, CopiesShareOneNameTheLastDeletesIt) {
     grTexture2D tex;
     tex.SetImage(makeImage(kRGB8, 1, 1, bytes({1, 2, 3})), 0, 0);
     GLuint name;
     {
         grTextureObject a;
+        EXPECT_EQ(a.Name(), GLuint(GL_INVALID_VALUE));
         a.Create(tex);
         name = a.Name();
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(GLuint(bound), name);
+        EXPECT_EQ(a.Dimension(), 2u);
         {
             grTextureObject b = a;
-            EXPECT_EQ(b.Name(), name);
-            EXPECT_EQ(a.ShareCount(), 2u);
             grTextureObject c;
             c = b;
             EXPECT_EQ(a.ShareCount(), 3u);
-            // Creating again through a copy keeps the shared name.
-            c.Create(tex);
+            c.Create(tex);  // again through a copy: the shared name stays
             EXPECT_EQ(c.Name(), name);
         }
         EXPECT_EQ(a.ShareCount(), 1u);
+        // Load binds for drawing, Unload binds 0.
+        glBindTexture(GL_TEXTURE_2D, 0);
+        a.Load();
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(GLuint(bound), name);
+        a.Unload();
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(bound, 0);
         EXPECT_TRUE(glIsTexture(name));
     }
     EXPECT_FALSE(glIsTexture(name));
 }
 
-TEST_F(TextureObjectGL, SetImageSizeAndLevels) {
-    grImage2D img;
-    img.format = kRGB8;
-    img.width = 300;
-    img.height = 200;
-    grTexture2D tex;
-    EXPECT_EQ(tex.InternalFormat(), GLenum(GL_INVALID_VALUE));
-    tex.SetImage(img, 0, 0);
-    EXPECT_EQ(tex.size, 0u);
-    tex.SetImage(img, 256, 0);
-    EXPECT_EQ(tex.size, 300u);
-    tex.SetImage(img, 512, 2);
-    EXPECT_EQ(tex.levels.size(), 3u);
-    EXPECT_EQ(tex.size, 512u);
-    tex.SetImage(img, 0, 0);
-    EXPECT_EQ(tex.levels.size(), 1u);
-    EXPECT_EQ(tex.InternalFormat(), GLenum(GL_RGB8));
-    tex.SetCompressed(true);
-    EXPECT_EQ(tex.InternalFormat(), GLenum(GL_COMPRESSED_RGB));
-    grImage2D rg;
-    rg.format = {grFmtRG, grTypeUINT, grBits8};
-    tex.SetImage(rg, 0, 0);
-    EXPECT_EQ(tex.InternalFormat(), GLenum(GL_INVALID_VALUE));
-}
-
 TEST_F(TextureObjectGL, ReadBackGivesTheUploadedTexels) {
     // 2x2 RGB, bottom row first; alpha reads back as 255.
-    grTexture2D tex;
-    tex.SetImage(makeImage(kRGB8, 2, 2, bytes({10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120})), 0, 0);
-    grTextureObject obj;
-    obj.Create(tex);
-    const std::string expected =
-        bytes({10, 20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 255, 100, 110, 120, 255});
+    grTextureObject& obj = upload(makeImage(kRGB8, 2, 2, bytes({10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120})));
+    const std::string expected = bytes({10, 20, 30, 255, 40, 50, 60, 255, 70, 80, 90, 255, 100, 110, 120, 255});
     grImage2D bound;
     ASSERT_TRUE(obj.GetTextureImage(0, bound));
-    EXPECT_EQ(bound.format, (grPixelFormat{grFmtRGBA, grTypeUINT, grBits8}));
+    EXPECT_EQ(bound.format, kRGBA8);
     EXPECT_EQ(bound.width, 2u);
     EXPECT_EQ(bound.height, 2u);
     EXPECT_EQ(texels(bound), expected);
@@ -144,23 +119,14 @@ TEST_F(TextureObjectGL, ReadBackGivesTheUploadedTexels) {
     grImage2D direct;
     ASSERT_TRUE(obj.GetTextureImageDirect(0, direct));
     EXPECT_EQ(texels(direct), expected);
-}
 
-TEST_F(TextureObjectGL, SignedColourKeepsNegativeComponents) {
     // A normal map texel (-100, 50, 127) in signed bytes: an unsigned
     // normalised format would clamp the -100 to 0.
-    grImage2D img = makeImage({grFmtRGB, grTypeSINT, grBits8}, 1, 1, bytes({-100 & 0xFF, 50, 127}));
-    grTexture2D tex;
-    tex.SetImage(img, 0, 0);
-    grTextureObject obj;
-    obj.Create(tex);
+    grTextureObject& normals = upload(makeImage({grFmtRGB, grTypeSINT, grBits8}, 1, 1, bytes({-100 & 0xFF, 50, 127})));
     grImage2D back;
-    ASSERT_TRUE(obj.GetTextureImageDirect(0, back));
+    ASSERT_TRUE(normals.GetTextureImageDirect(0, back));
     EXPECT_EQ(back.format, (grPixelFormat{grFmtRGBA, grTypeSINT, grBits8}));
-    const signed char* t = reinterpret_cast<const signed char*>(back.data());
-    EXPECT_EQ(t[0], -100);
-    EXPECT_EQ(t[1], 50);
-    EXPECT_EQ(t[2], 127);
+    EXPECT_EQ(texels(back).substr(0, 3), bytes({-100 & 0xFF, 50, 127}));
 }
 
 TEST_F(TextureObjectGL, MipmapsAndPowerOfTwoPlacement) {
@@ -219,15 +185,10 @@ TEST_F(TextureObjectGL, ParametersAreApplied) {
     tex.SetImage(makeImage(kRGB8, 1, 1, bytes({1, 2, 3})), 0, 0);
     grTextureObject obj;
     obj.Create(tex);
-    GLint v = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &v);
-    EXPECT_EQ(v, GL_NEAREST_MIPMAP_NEAREST);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &v);
-    EXPECT_EQ(v, GL_NEAREST);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &v);
-    EXPECT_EQ(v, GL_CLAMP_TO_EDGE);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &v);
-    EXPECT_EQ(v, GL_MIRRORED_REPEAT);
+    EXPECT_EQ(texParam(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER), GL_NEAREST_MIPMAP_NEAREST);
+    EXPECT_EQ(texParam(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
+    EXPECT_EQ(texParam(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S), GL_CLAMP_TO_EDGE);
+    EXPECT_EQ(texParam(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T), GL_MIRRORED_REPEAT);
     GLfloat a = 0;
     glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &a);
     EXPECT_EQ(a, 4.0f);
@@ -235,10 +196,7 @@ TEST_F(TextureObjectGL, ParametersAreApplied) {
 
 TEST_F(TextureObjectGL, UpdateReplacesThePixels) {
     grImage2D img = makeImage(kRGBA8, 1, 1, bytes({1, 2, 3, 4}));
-    grTexture2D tex;
-    tex.SetImage(img, 0, 0);
-    grTextureObject obj;
-    obj.Create(tex);
+    grTextureObject& obj = upload(img);
     img.data()[0] = 200;  // the texture's level shares these bytes
     obj.Update();
     grImage2D back;
@@ -246,36 +204,38 @@ TEST_F(TextureObjectGL, UpdateReplacesThePixels) {
     EXPECT_EQ(texels(back), bytes({200, 2, 3, 4}));
 }
 
-TEST_F(TextureObjectGL, UploadsNeverReadPastTheImage) {
-    struct Case {
-        const char* what;
-        grImage2D img;
-    };
+TEST_F(TextureObjectGL, RefusedUploadsLeaveTheLevelUndefined) {
+    const std::string tooSmall = "image data is smaller than its upload, skip.\n";
     // 16x16 luminance at 4 bits a pixel holds 8-byte rows, but its OpenGL
     // type reads one byte a pixel.
     grImage2D lum4;
     lum4.format = {grFmtLuminance, grTypeUINT, grBits4};
-    lum4.width = 16;
-    lum4.height = 16;
+    lum4.width = lum4.height = 16;
     ASSERT_TRUE(lum4.allocate());
     // A header that promises more rows than the storage holds.
     grImage2D tall = makeImage(kRGB8, 2, 2, std::string(12, char(1)));
     tall.height = 4096;
-    // A view cut short.
     grImage2D cut = makeImage(kRGB8, 4, 4, std::string(48, char(1)));
     cut.setLimit(47);
-    Case cases[] = {{"4-bit luminance", lum4}, {"tall", tall}, {"cut view", cut}};
+    grImage2D rg = makeImage({grFmtRG, grTypeUINT, grBits8}, 1, 1, bytes({1, 2}));
+    struct Case {
+        const char* what;
+        grImage2D img;
+        std::string message;
+    } cases[] = {
+        {"4-bit luminance", lum4, tooSmall},
+        {"tall", tall, tooSmall},
+        {"cut view", cut, tooSmall},
+        {"no OpenGL format", rg, "Not supported image format!\nimgformat: 7\nimgtype: 1\nimgbits: 3\n"},
+    };
     for (Case& c : cases) {
         SCOPED_TRACE(c.what);
         for (bool mipmap : {false, true}) {
-            grTexture2D tex;
-            tex.SetMipmap(mipmap);
-            tex.SetImage(c.img, 0, 0);
-            grTextureObject obj;
-            testing::internal::CaptureStderr();
-            obj.Create(tex);
-            EXPECT_EQ(testing::internal::GetCapturedStderr(), "image data is smaller than its upload, skip.\n");
+            std::string err;
+            grTextureObject& obj = upload(c.img, mipmap, &err);
+            EXPECT_EQ(err, c.message);
             EXPECT_EQ(levelParam(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH), 0);
+            EXPECT_TRUE(obj.IsLoaded());  // set whatever happened inside
         }
     }
 }
@@ -288,10 +248,7 @@ TEST_F(TextureObjectGL, ImageWithoutAStoreIsNotReadWithThePreviousStore) {
     // Then native 16-bit samples without a store: 0x1234 little-endian.
     grImage2D little = makeImage({grFmtRGBA, grTypeUINT, grBits16}, 1, 1, bytes({0x34, 0x12, 0, 0, 0, 0, 0xFF, 0xFF}));
     for (const grImage2D* img : {&big, &little}) {
-        grTexture2D tex;
-        tex.SetImage(*img, 0, 0);
-        grTextureObject obj;
-        obj.Create(tex);
+        upload(*img);
         unsigned short texel[4] = {};
         glPixelStorei(GL_PACK_ALIGNMENT, 4);
         glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_SHORT, texel);
@@ -318,38 +275,14 @@ TEST_F(TextureObjectGL, EveryFormatTheCodecsProduceUploadsCleanly) {
         SCOPED_TRACE(testing::Message() << "format " << pf.format << " type " << pf.type << " bits " << pf.bits);
         grImage2D img;
         img.format = pf;
-        img.width = 2;
-        img.height = 2;
+        img.width = img.height = 2;
         ASSERT_TRUE(img.allocate());
         for (bool mipmap : {false, true}) {
-            grTexture2D tex;
-            tex.SetMipmap(mipmap);
-            tex.SetImage(img, 0, 0);
-            grTextureObject obj;
-            testing::internal::CaptureStderr();
-            obj.Create(tex);
-            EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+            upload(img, mipmap);
             EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
             EXPECT_EQ(levelParam(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH), 2);
         }
     }
-}
-
-TEST_F(TextureObjectGL, RefusedFormatLeavesTheLevelUndefined) {
-    grImage2D rg;
-    rg.format = {grFmtRG, grTypeUINT, grBits8};
-    rg.width = 1;
-    rg.height = 1;
-    ASSERT_TRUE(rg.allocate());
-    grTexture2D tex;
-    tex.SetImage(rg, 0, 0);
-    grTextureObject obj;
-    testing::internal::CaptureStderr();
-    obj.Create(tex);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Not supported image format!\nimgformat: 7\nimgtype: 1\nimgbits: 3\n");
-    EXPECT_EQ(levelParam(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH), 0);
-    EXPECT_TRUE(obj.IsLoaded());  // set whatever happened inside
 }
 
 TEST_F(TextureObjectGL, ColourIndexLevelLeavesMapColorOff) {
@@ -359,12 +292,8 @@ TEST_F(TextureObjectGL, ColourIndexLevelLeavesMapColorOff) {
     ASSERT_TRUE(idx.pixelmap.resize(4));
     for (int i = 0; i < 4; ++i) idx.pixelmap.red[i] = idx.pixelmap.green[i] = idx.pixelmap.blue[i] = 0xFFFF;
     idx.pixelmap.count = 256;
-    grTexture2D tex;
-    tex.SetImage(idx, 0, 0);
-    grTextureObject obj;
-    testing::internal::CaptureStderr();  // drivers without colour-index uploads report it
-    obj.Create(tex);
-    testing::internal::GetCapturedStderr();
+    std::string err;  // drivers without colour-index uploads report it
+    upload(idx, false, &err);
     while (glGetError() != GL_NO_ERROR) {
     }
     GLboolean mapColor = GL_TRUE;
@@ -375,47 +304,35 @@ TEST_F(TextureObjectGL, ColourIndexLevelLeavesMapColorOff) {
     EXPECT_EQ(mapSize, 4);
 }
 
-TEST_F(TextureObjectGL, CubeMapFacesInOrder) {
+TEST_F(TextureObjectGL, CubeMapFacesInOrderWithExplicitLevels) {
     grImage2D faces[6];
     for (int f = 0; f < 6; ++f) faces[f] = makeImage(kRGB8, 1, 1, bytes({f * 40, 255 - f * 40, f}));
     grTexParamCubeMap param;
     param.minfilter = GL_LINEAR_MIPMAP_LINEAR;
-    param.magfilter = GL_LINEAR;
     grTextureCubeMap cube;
-    cube.SetMipmap(true);
     cube.SetParameter(&param);
     cube.SetImages(faces, 0, 0);
-    ASSERT_NE(cube.Face(0, 5), nullptr);
-    EXPECT_EQ(cube.Face(1, 0), nullptr);
+    cube.SetImages(faces, 4, 1);  // level 1 in a 4-texel square: level 0 is 4 wide
+    ASSERT_NE(cube.Face(1, 5), nullptr);
+    EXPECT_EQ(cube.Face(2, 0), nullptr);
     grTextureObject obj;
     obj.Create(cube);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_CUBE_MAP, &bound);
+    EXPECT_EQ(GLuint(bound), obj.Name());
+    EXPECT_EQ(obj.Dimension(), 6u);
     for (int f = 0; f < 6; ++f) {
         SCOPED_TRACE(f);
-        grImage2D back;
-        ASSERT_TRUE(obj.GetTextureImage(0, back, GL_TEXTURE_CUBE_MAP_POSITIVE_X + f));
-        EXPECT_EQ(texels(back), bytes({f * 40, 255 - f * 40, f, 255}));
-        grImage2D direct;
-        ASSERT_TRUE(obj.GetTextureImageDirect(0, direct, GL_TEXTURE_CUBE_MAP_POSITIVE_X + f));
+        const GLenum face = GL_TEXTURE_CUBE_MAP_POSITIVE_X + f;
+        EXPECT_EQ(levelParam(face, 0, GL_TEXTURE_WIDTH), 4);
+        EXPECT_EQ(levelParam(face, 1, GL_TEXTURE_WIDTH), 2);
+        grImage2D back, direct;
+        ASSERT_TRUE(obj.GetTextureImage(1, back, face));
+        EXPECT_EQ(texels(back).substr(0, 4), bytes({f * 40, 255 - f * 40, f, 255}));
+        ASSERT_TRUE(obj.GetTextureImageDirect(1, direct, face));
         EXPECT_EQ(texels(direct), texels(back));
     }
-    GLint v = 0;
-    glGetTexParameteriv(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, &v);
-    EXPECT_EQ(v, GL_LINEAR_MIPMAP_LINEAR);
-}
-
-TEST_F(TextureObjectGL, CubeMapExplicitLevelsInASquare) {
-    grImage2D face = makeImage(kRGB8, 1, 1, bytes({5, 6, 7}));
-    grImage2D faces[6] = {face, face, face, face, face, face};
-    grTextureCubeMap cube;
-    cube.SetImages(faces, 0, 0);
-    cube.SetImages(faces, 4, 1);
-    grTextureObject obj;
-    obj.Create(cube);
-    EXPECT_EQ(levelParam(GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, 0, GL_TEXTURE_WIDTH), 4);
-    EXPECT_EQ(levelParam(GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, 1, GL_TEXTURE_WIDTH), 2);
-    grImage2D back;
-    ASSERT_TRUE(obj.GetTextureImage(1, back, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z));
-    EXPECT_EQ(texels(back).substr(0, 4), bytes({5, 6, 7, 255}));
+    EXPECT_EQ(texParam(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
 }
 
 TEST_F(TextureObjectGL, OtherTextureKinds) {
@@ -423,7 +340,6 @@ TEST_F(TextureObjectGL, OtherTextureKinds) {
     line.format = kRGB8;
     line.width = 2;
     ASSERT_TRUE(line.allocate());
-    line.data()[0] = 9;
     grTexture1D tex1d;
     tex1d.SetImage(line, 0, 0);
     grTextureObject obj1d;
