@@ -1,16 +1,22 @@
 #pragma once
 
-// Shared by the renderer tests: an off-screen colour target to read pixels
-// from, and quads built as polygon surfaces.
+// Shared by the renderer tests: the renderers made once per process, quads
+// built as polygon surfaces, and a white cube map.
 
 #include "foundation/math.h"
 #include "model/environment.h"
 #include "model/polygon.h"
+#include "render/glmorph.h"
+#include "render/glpolygon.h"
 #include "render/scoped_map.h"
+#include "support/gl_readback.h"
 
 #include <GL/glew.h>
 
+#include <gtest/gtest.h>
+
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <string>
@@ -18,47 +24,56 @@
 namespace rendertest
 {
 
-// A 64 x 64 RGBA8 framebuffer object, bound while the object lives.
-class Target
+using Target = vyktest::OffscreenTarget;
+
+// Built on first use and kept, as the viewer keeps them; the caller has made
+// the context current.
+template <class Renderer> Renderer& renderer()
 {
-  public:
-    static constexpr int size = 64;
-    Target()
-    {
-        glGetIntegerv(GL_VIEWPORT, oldViewport_);
-        glGenFramebuffers(1, &fbo_);
-        glGenRenderbuffers(1, &colour_);
-        glBindRenderbuffer(GL_RENDERBUFFER, colour_);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, size, size);
-        glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
-        glViewport(0, 0, size, size);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
+    static Renderer* r = nullptr;
+    if (r == nullptr) {
+        r = new Renderer;
+        EXPECT_TRUE(r->init(""));
     }
-    ~Target()
-    {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        glDeleteRenderbuffers(1, &colour_);
-        glDeleteFramebuffers(1, &fbo_);
-        glViewport(oldViewport_[0], oldViewport_[1], oldViewport_[2], oldViewport_[3]);
-    }
-    Target(const Target&) = delete;
-    Target& operator=(const Target&) = delete;
+    return *r;
+}
 
-    bool complete() const { return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE; }
-    // Pixel at window coordinates (x to the right, y upward).
-    std::array<int, 4> pixel(int x, int y) const
-    {
-        uint8_t p[4] = {0, 0, 0, 0};
-        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-        return {p[0], p[1], p[2], p[3]};
-    }
+// Each colour component of pixel (x, y) within 3 of `want`.
+inline void expectPixel(const Target& t, int x, int y, std::array<int, 3> want)
+{
+    const std::array<int, 4> p = t.pixel(x, y);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_NEAR(p[k], want[k], 3) << "pixel " << x << "," << y << " component " << k;
+}
 
-  private:
-    GLuint fbo_ = 0, colour_ = 0;
-    GLint oldViewport_[4] = {0, 0, 0, 0};
-};
+// The feedback program's frame from one vertex's two work frames (T1, B1,
+// T2, B2): normal = normalize(T1 x B1 + T2 x B2), tangent = normalize(T1 +
+// T2), binormal = normal x tangent; returned as tangent, binormal, normal.
+inline std::array<float, 9> cpuFrame(const float* wk)
+{
+    const auto cross = [](const float* a, const float* b, float* out) {
+        out[0] = a[1] * b[2] - a[2] * b[1];
+        out[1] = a[2] * b[0] - a[0] * b[2];
+        out[2] = a[0] * b[1] - a[1] * b[0];
+    };
+    const auto normalize = [](float* v) {
+        const float len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+        for (int k = 0; len > 0 && k < 3; ++k)
+            v[k] /= len;
+    };
+    std::array<float, 9> f;
+    float c1[3], c2[3];
+    cross(wk + 0, wk + 3, c1);
+    cross(wk + 6, wk + 9, c2);
+    for (int k = 0; k < 3; ++k) {
+        f[6 + k] = c1[k] + c2[k];
+        f[k] = wk[k] + wk[6 + k];
+    }
+    normalize(&f[6]);
+    normalize(&f[0]);
+    cross(&f[6], &f[0], &f[3]);
+    return f;
+}
 
 // A quad from (x0, y0) to (x1, y1) in the plane z, one colour, frames facing
 // +z, as one strip 0, 1, 2, 3: triangle 0 is the upper-left half, triangle 1
