@@ -110,6 +110,17 @@ bool environment_t::initex(const char* scenefilename) {
             return false;
         }
     }
+    // GL refuses a cube map whose faces are not squares of one size, and only
+    // says so by an error code: name the face that is wrong.
+    for (int f = 0; f < 6; ++f) {
+        const libgr::grImage2D& i = e->faces[f];
+        if (i.width != e->faces[0].width || i.height != e->faces[0].height || i.width != i.height) {
+            std::cerr << stem << cubeFaceSuffixes[f] << n.extension << ": cube face is " << i.width << "x"
+                      << i.height << ", not a square of the first face's size " << e->faces[0].width << "x"
+                      << e->faces[0].height << "." << std::endl;
+            break;
+        }
+    }
     handle = h;
     createCube(*e);
     return true;
