@@ -1,11 +1,11 @@
 #include "model/nurbs.h"
 
-#include "foundation/check_gl.h"
+#include "../render/glpolygon_fixture.h"
 #include "model/polygon.h"
 #include "model/texture.h"
 #include "render/glpolygon.h"
-#include "render/scoped_map.h"
 #include "support/gl_context.h"
+#include "support/gl_readback.h"
 
 #include <GL/glew.h>
 
@@ -13,93 +13,57 @@
 
 #include <cmath>
 #include <functional>
-#include <string>
 #include <vector>
 
 using namespace vyk3d;
+using vyktest::readBuffer;
 
 namespace
 {
 
-// The parts of a scene model that a NURBS surface works on.
+using point_fn = std::function<ctlpt_t(uint64_t, uint64_t)>;
+
+// The parts of a scene model that a NURBS surface works on, filled as the
+// scene reader fills them: clamped uniform knots in every row and column,
+// weight 1, control point (i, j) from `point`.
 struct Model {
     texture_t texture;
     polygon_t polygon;
     nurbs_t nurbs{&texture, &polygon};
+
+    static std::vector<float> clampedKnots(uint64_t num, uint64_t order)
+    {
+        std::vector<float> k(num + order);
+        for (uint64_t n = 0; n < k.size(); ++n)
+            k[n] = n < order ? 0.0f : n >= num ? 1.0f : float(n - order + 1) / float(num - order + 1);
+        return k;
+    }
+    bool fill(uint64_t numU, uint64_t orderU, uint64_t numV, uint64_t orderV, const point_fn& point)
+    {
+        if (!nurbs.allocate(numU, orderU, numV, orderV))
+            return false;
+        const std::vector<float> ku = clampedKnots(numU, orderU), kv = clampedKnots(numV, orderV);
+        for (uint64_t j = 0; j < numV; ++j)
+            for (uint64_t i = 0; i < numU; ++i) {
+                std::copy(ku.begin(), ku.end(), &nurbs.knotsU.at(j, 0));
+                std::copy(kv.begin(), kv.end(), &nurbs.knotsV.at(i, 0));
+                nurbs.weights.at(j, i) = 1.0f;
+                nurbs.ctlpts.at(j, i) = point(i, j);
+            }
+        return nurbs.afterload("surface.vyk");
+    }
+    // The scene reader's finishing steps.
+    bool finish(uint32_t resU, uint32_t resV)
+    {
+        nurbs.resU = resU;
+        nurbs.resV = resV;
+        if (!nurbs.makeVertices())
+            return false;
+        nurbs.updateVertices();
+        rendertest::renderer<glpolygon_t>().computeFrames(polygon);
+        return true;
+    }
 };
-
-glpolygon_t& renderer()
-{
-    static glpolygon_t* r = nullptr;
-    if (r == nullptr) {
-        r = new glpolygon_t;
-        EXPECT_TRUE(r->init(""));
-    }
-    return *r;
-}
-
-// Clamped uniform knots for `num` points of order `order`: order zeros, the
-// inner knots evenly spaced, order ones.
-std::vector<float> clampedKnots(uint64_t num, uint64_t order)
-{
-    std::vector<float> k(num + order);
-    const uint64_t spans = num - order + 1;
-    for (uint64_t n = 0; n < k.size(); ++n) {
-        if (n < order)
-            k[n] = 0.0f;
-        else if (n >= num)
-            k[n] = 1.0f;
-        else
-            k[n] = float(n - order + 1) / float(spans);
-    }
-    return k;
-}
-
-// Fills the surface's arrays as the scene reader does: clamped knots in every
-// row and column, weight 1, control point (i, j) from `point`.
-void fill(nurbs_t& n, const std::function<ctlpt_t(uint64_t, uint64_t)>& point)
-{
-    const std::vector<float> ku = clampedKnots(n.numU, n.orderU), kv = clampedKnots(n.numV, n.orderV);
-    for (uint64_t j = 0; j < n.numV; ++j)
-        for (uint64_t c = 0; c < ku.size(); ++c)
-            n.knotsU.at(j, c) = ku[c];
-    for (uint64_t i = 0; i < n.numU; ++i)
-        for (uint64_t c = 0; c < kv.size(); ++c)
-            n.knotsV.at(i, c) = kv[c];
-    for (uint64_t j = 0; j < n.numV; ++j)
-        for (uint64_t i = 0; i < n.numU; ++i) {
-            n.weights.at(j, i) = 1.0f;
-            n.ctlpts.at(j, i) = point(i, j);
-        }
-}
-
-// The scene reader's finishing steps.
-bool finish(Model& m, uint32_t resU, uint32_t resV)
-{
-    m.nurbs.resU = resU;
-    m.nurbs.resV = resV;
-    if (!m.nurbs.afterload("surface.vyk") || !m.nurbs.makeVertices())
-        return false;
-    m.nurbs.updateVertices();
-    renderer().computeFrames(m.polygon);
-    return true;
-}
-
-std::vector<float> readAll(attribute_array_t& a)
-{
-    scoped_map_t<const float> p(a, GL_MAP_READ_BIT);
-    if (!p)
-        return {};
-    return std::vector<float>(p.get(), p.get() + a.count() * a.stride());
-}
-
-std::vector<uint32_t> readElements(element_array_t& e)
-{
-    scoped_map_t<const uint32_t> p(e, GL_MAP_READ_BIT);
-    if (!p)
-        return {};
-    return std::vector<uint32_t>(p.get(), p.get() + e.count());
-}
 
 ctlpt_t bilinearPoint(uint64_t i, uint64_t j)
 {
@@ -107,124 +71,6 @@ ctlpt_t bilinearPoint(uint64_t i, uint64_t j)
         {0, 0, 0, 1, 0, 0, 1}, {2, 0, 0, 0, 1, 0, 1}, {0, 4, 0, 0, 0, 1, 1}, {2, 4, 1, 1, 1, 1, 0}};
     return p[j * 2 + i];
 }
-
-TEST(Nurbs, BilinearPatchReproducesCornersAndMidpoint)
-{
-    vyktest::glContext();
-    Model m;
-    ASSERT_TRUE(m.nurbs.allocate(2, 2, 2, 2));
-    fill(m.nurbs, bilinearPoint);
-    ASSERT_TRUE(finish(m, 3, 3));
-    const std::vector<float> v = readAll(m.polygon.vertices);
-    ASSERT_EQ(v.size(), 9u * 9u);
-    struct {
-        uint32_t i, j;
-        std::vector<float> want; // position, colour, texture coordinate
-    } cases[] = {
-        {0, 0, {0, 0, 0, 1, 0, 0, 1, 0, 0}},
-        {2, 0, {2, 0, 0, 0, 1, 0, 1, 1, 0}},
-        {0, 2, {0, 4, 0, 0, 0, 1, 1, 0, 1}},
-        {2, 2, {2, 4, 1, 1, 1, 1, 0, 1, 1}},
-        {1, 1, {1, 2, 0.25f, 0.5f, 0.5f, 0.5f, 0.75f, 0.5f, 0.5f}},
-        {1, 0, {1, 0, 0, 0.5f, 0.5f, 0, 1, 0.5f, 0}},
-    };
-    for (const auto& c : cases)
-        for (int n = 0; n < 9; ++n)
-            EXPECT_NEAR(v[(3 * c.j + c.i) * 9 + n], c.want[n], 1e-6f) << c.i << "," << c.j << " component " << n;
-    EXPECT_EQ(m.polygon.name, "surface.vyk");
-}
-
-// Strips of two grid rows each, ended by the restart index.
-TEST(Nurbs, TessellationCountsAndStrips)
-{
-    vyktest::glContext();
-    struct {
-        uint32_t resU, resV;
-        uint64_t vertices, elements;
-    } cases[] = {{33, 33, 1089, 2144}, {2, 2, 4, 5}, {65, 17, 1105, 16 * 131}, {3, 2, 6, 7}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.resU << "x" << c.resV);
-        Model m;
-        ASSERT_TRUE(m.nurbs.allocate(2, 2, 2, 2));
-        fill(m.nurbs, bilinearPoint);
-        ASSERT_TRUE(finish(m, c.resU, c.resV));
-        EXPECT_EQ(m.polygon.vertices.count(), c.vertices);
-        EXPECT_EQ(m.polygon.elements.count(), c.elements);
-        // Every second triangle of a strip is flipped: (resU - 1) * 2 per strip.
-        EXPECT_EQ(m.polygon.polyidvector.size(), c.elements - 2);
-    }
-    Model m;
-    ASSERT_TRUE(m.nurbs.allocate(2, 2, 2, 2));
-    fill(m.nurbs, bilinearPoint);
-    ASSERT_TRUE(finish(m, 3, 2));
-    EXPECT_EQ(readElements(m.polygon.elements), (std::vector<uint32_t>{3, 0, 4, 1, 5, 2, 0xFFFFFFFFu}));
-}
-
-// Counts from a file that cannot make a surface are refused with one line.
-TEST(Nurbs, AllocateRefusesBadCounts)
-{
-    struct {
-        uint64_t numU, orderU, numV, orderV;
-        const char* message;
-    } cases[] = {
-        {4, 0, 4, 2, "nurbs_t::allocate(): orderU(0) is out of range for numU(4).\n"},
-        {3, 4, 4, 2, "nurbs_t::allocate(): orderU(4) is out of range for numU(3).\n"},
-        {4, 2, 4, 0, "nurbs_t::allocate(): orderV(0) is out of range for numV(4).\n"},
-        {4, 2, 2, 3, "nurbs_t::allocate(): orderV(3) is out of range for numV(2).\n"},
-        {0, 0, 0, 0, "nurbs_t::allocate(): orderU(0) is out of range for numU(0).\n"},
-        {uint64_t(1) << 32, 2, uint64_t(1) << 32, 2,
-         "nurbs_t::allocate(): numU(4294967296) x numV(4294967296) control points are too many.\n"},
-        {UINT64_MAX, 4, 2, 2,
-         "nurbs_t::allocate(): numU(18446744073709551615) x numV(2) control points are too many.\n"},
-        {3000, 4, 3000, 4, "nurbs_t::allocate(): numU(3000) x numV(3000) control points are too many.\n"},
-    };
-    for (const auto& c : cases) {
-        Model m;
-        testing::internal::CaptureStderr();
-        EXPECT_FALSE(m.nurbs.allocate(c.numU, c.orderU, c.numV, c.orderV));
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
-        EXPECT_EQ(m.nurbs.numU, 0u);
-        EXPECT_EQ(m.nurbs.ctlpts.size(), 0u);
-    }
-}
-
-// A resolution the grid cannot be built from fails before anything is
-// allocated; so does a surface without control data.
-TEST(Nurbs, MakeVerticesRefusesBadResolutions)
-{
-    vyktest::glContext();
-    struct {
-        uint32_t resU, resV;
-        const char* message;
-    } cases[] = {
-        {0, 33, "nurbs_t::makeVertices(): resolution(0,33) is out of range.\n"},
-        {33, 1, "nurbs_t::makeVertices(): resolution(33,1) is out of range.\n"},
-        {1, 1, "nurbs_t::makeVertices(): resolution(1,1) is out of range.\n"},
-        {65536, 65537, "nurbs_t::makeVertices(): resolution(65536,65537) is out of range.\n"},
-        {4096, 4096, "nurbs_t::makeVertices(): resolution(4096,4096) is out of range.\n"},
-        {4294967295u, 2, "nurbs_t::makeVertices(): resolution(4294967295,2) is out of range.\n"},
-    };
-    for (const auto& c : cases) {
-        Model m;
-        ASSERT_TRUE(m.nurbs.allocate(2, 2, 2, 2));
-        fill(m.nurbs, bilinearPoint);
-        ASSERT_TRUE(m.nurbs.afterload("surface.vyk"));
-        m.nurbs.resU = c.resU;
-        m.nurbs.resV = c.resV;
-        testing::internal::CaptureStderr();
-        EXPECT_FALSE(m.nurbs.makeVertices());
-        m.nurbs.updateVertices(); // must not touch anything
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
-        EXPECT_EQ(m.polygon.vertices.count(), 0u);
-    }
-    Model m;
-    m.nurbs.clear();
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(m.nurbs.makeVertices());
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "nurbs_t::makeVertices(): the surface has no control points.\n");
-}
-
-const float kPi = 3.14159265358979f;
 
 // A tube closed in u: the first and last control columns are equal, and the
 // end tangents of each row both point along +y, so the seam is smooth.
@@ -234,99 +80,152 @@ ctlpt_t tubePoint(uint64_t i, uint64_t j)
     return {cx[i], cy[i], float(j), 0.8f, 0.6f, 0.2f, 1};
 }
 
-struct Frame {
-    float t[3], b[3], n[3];
-};
-
-void cross(const float* a, const float* b, float* out)
-{
-    out[0] = a[1] * b[2] - a[2] * b[1];
-    out[1] = a[2] * b[0] - a[0] * b[2];
-    out[2] = a[0] * b[1] - a[1] * b[0];
-}
-
-void normalize(float* v)
-{
-    const float len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    if (len > 0)
-        for (int k = 0; k < 3; ++k)
-            v[k] /= len;
-}
-
-// The feedback program's formulas on the CPU.
-Frame cpuFrame(const float* wk)
-{
-    Frame f;
-    float c1[3], c2[3];
-    cross(wk + 0, wk + 3, c1);
-    cross(wk + 6, wk + 9, c2);
-    for (int k = 0; k < 3; ++k) {
-        f.n[k] = c1[k] + c2[k];
-        f.t[k] = wk[k] + wk[6 + k];
-    }
-    normalize(f.n);
-    normalize(f.t);
-    cross(f.n, f.t, f.b);
-    return f;
-}
-
-TEST(Nurbs, GpuFramesMatchTheCpuFormulasAndAreUnitLength)
+TEST(Nurbs, BilinearPatchReproducesCornersAndMidpoint)
 {
     vyktest::glContext();
-    struct {
-        const char* name;
-        uint64_t numU, orderU, numV, orderV;
-        std::function<ctlpt_t(uint64_t, uint64_t)> point;
-        uint32_t resU, resV;
+    Model m;
+    ASSERT_TRUE(m.fill(2, 2, 2, 2, bilinearPoint));
+    ASSERT_TRUE(m.finish(3, 3));
+    const std::vector<float> v = readBuffer<float>(m.polygon.vertices, 81);
+    ASSERT_EQ(v.size(), 81u);
+    const struct {
+        uint32_t i, j;
+        std::vector<float> want; // position, colour, texture coordinate
     } cases[] = {
-        {"tube", 6, 3, 3, 2, tubePoint, 17, 9},
-        {"dome", 4, 4, 4, 3,
-         [](uint64_t i, uint64_t j) {
-             return ctlpt_t{float(i), float(j), float((i % 3) * (j % 2)) * 0.7f, 1, 1, 1, 1};
-         },
-         33, 33},
+        {0, 0, {0, 0, 0, 1, 0, 0, 1, 0, 0}}, {2, 0, {2, 0, 0, 0, 1, 0, 1, 1, 0}},
+        {0, 2, {0, 4, 0, 0, 0, 1, 1, 0, 1}}, {2, 2, {2, 4, 1, 1, 1, 1, 0, 1, 1}},
+        {1, 1, {1, 2, 0.25f, 0.5f, 0.5f, 0.5f, 0.75f, 0.5f, 0.5f}},
     };
+    for (const auto& c : cases)
+        for (int n = 0; n < 9; ++n)
+            EXPECT_NEAR(v[(3 * c.j + c.i) * 9 + n], c.want[n], 1e-6f) << c.i << "," << c.j << " component " << n;
+}
+
+// Strips of two grid rows each, ended by the restart index.
+TEST(Nurbs, TessellationCountsAndStrips)
+{
+    vyktest::glContext();
+    const struct {
+        uint32_t resU, resV;
+        uint64_t vertices, elements;
+    } cases[] = {{33, 33, 1089, 2144}, {2, 2, 4, 5}, {65, 17, 1105, 16 * 131}, {3, 2, 6, 7}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(testing::Message() << c.resU << "x" << c.resV);
         Model m;
-        ASSERT_TRUE(m.nurbs.allocate(c.numU, c.orderU, c.numV, c.orderV));
-        fill(m.nurbs, c.point);
-        testing::internal::CaptureStderr();
-        ASSERT_TRUE(finish(m, c.resU, c.resV));
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-        const std::vector<float> wk = readAll(m.polygon.wknmls), nm = readAll(m.polygon.normals);
-        const uint64_t count = uint64_t(c.resU) * c.resV;
-        ASSERT_EQ(wk.size(), count * 12);
-        ASSERT_EQ(nm.size(), count * 9);
-        for (uint64_t k = 0; k < count; ++k) {
-            const Frame want = cpuFrame(&wk[12 * k]);
-            const float* got = &nm[9 * k];
-            const float* w = &want.t[0];
-            for (int n = 0; n < 9; ++n)
-                ASSERT_NEAR(got[n], w[n], 1e-5f) << "vertex " << k << " component " << n;
-            for (int part = 0; part < 3; ++part) {
-                const float* v = got + 3 * part;
-                EXPECT_NEAR(std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]), 1.0f, 1e-5f) << "vertex " << k;
-            }
+        ASSERT_TRUE(m.fill(2, 2, 2, 2, bilinearPoint));
+        ASSERT_TRUE(m.finish(c.resU, c.resV));
+        EXPECT_EQ(m.polygon.vertices.count(), c.vertices);
+        EXPECT_EQ(m.polygon.elements.count(), c.elements);
+        EXPECT_EQ(m.polygon.polyidvector.size(), c.elements - 2);
+        if (c.resU == 3) {
+            EXPECT_EQ(readBuffer<uint32_t>(m.polygon.elements, 7), (std::vector<uint32_t>{3, 0, 4, 1, 5, 2, restartIndex}));
         }
     }
 }
 
-// Both vertices of the tube's seam end with the same tangent frame.
-TEST(Nurbs, ClosedSurfaceGetsEqualFramesOnBothSeamVertices)
+// Counts from a file that cannot make a surface are refused with one line.
+TEST(Nurbs, AllocateRefusesBadCounts)
+{
+    const struct {
+        uint64_t numU, orderU, numV, orderV;
+        const char* message;
+    } cases[] = {
+        {4, 0, 4, 2, "nurbs_t::allocate(): orderU(0) is out of range for numU(4).\n"},
+        {3, 4, 4, 2, "nurbs_t::allocate(): orderU(4) is out of range for numU(3).\n"},
+        {4, 2, 2, 3, "nurbs_t::allocate(): orderV(3) is out of range for numV(2).\n"},
+        {uint64_t(1) << 32, 2, uint64_t(1) << 32, 2,
+         "nurbs_t::allocate(): numU(4294967296) x numV(4294967296) control points are too many.\n"},
+        {UINT64_MAX, 4, 2, 2,
+         "nurbs_t::allocate(): numU(18446744073709551615) x numV(2) control points are too many.\n"},
+    };
+    for (const auto& c : cases) {
+        Model m;
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(m.nurbs.allocate(c.numU, c.orderU, c.numV, c.orderV));
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
+        EXPECT_EQ(m.nurbs.ctlpts.size(), 0u);
+    }
+}
+
+// A resolution the grid cannot be built from (a step of 1 / (res - 1), or
+// element counts past 32 bits) fails before anything is allocated; so does a
+// surface without control data.
+TEST(Nurbs, MakeVerticesRefusesBadResolutions)
 {
     vyktest::glContext();
-    Model m;
-    ASSERT_TRUE(m.nurbs.allocate(6, 3, 3, 2));
-    fill(m.nurbs, tubePoint);
-    ASSERT_TRUE(finish(m, 17, 9));
-    const std::vector<float> wk = readAll(m.polygon.wknmls), nm = readAll(m.polygon.normals);
-    for (uint32_t j = 1; j + 1 < 9; ++j) {
-        const uint64_t first = 17 * j, last = 17 * j + 16;
-        for (int n = 0; n < 12; ++n)
-            EXPECT_EQ(wk[12 * first + n], wk[12 * last + n]) << "row " << j;
-        for (int n = 0; n < 9; ++n)
-            EXPECT_EQ(nm[9 * first + n], nm[9 * last + n]) << "row " << j;
+    const struct {
+        uint32_t resU, resV;
+        bool filled;
+        const char* message;
+    } cases[] = {
+        {0, 33, true, "nurbs_t::makeVertices(): resolution(0,33) is out of range.\n"},
+        {33, 1, true, "nurbs_t::makeVertices(): resolution(33,1) is out of range.\n"},
+        {65536, 65537, true, "nurbs_t::makeVertices(): resolution(65536,65537) is out of range.\n"},
+        {4096, 4096, true, "nurbs_t::makeVertices(): resolution(4096,4096) is out of range.\n"},
+        {33, 33, false, "nurbs_t::makeVertices(): the surface has no control points.\n"},
+    };
+    for (const auto& c : cases) {
+        Model m;
+        if (c.filled) {
+            ASSERT_TRUE(m.fill(2, 2, 2, 2, bilinearPoint));
+        }
+        m.nurbs.resU = c.resU;
+        m.nurbs.resV = c.resV;
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(m.nurbs.makeVertices());
+        m.nurbs.updateVertices(); // must not touch anything
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
+        EXPECT_EQ(m.polygon.vertices.count(), 0u);
+    }
+}
+
+// Every frame from the GPU pass is unit length and what the feedback
+// formulas give on the CPU for the same work frames; on the closed tube both
+// seam vertices of a row get the same work frames and frame.
+TEST(Nurbs, GpuFramesMatchTheCpuFormulasAndCloseTheSeam)
+{
+    vyktest::glContext();
+    const struct {
+        const char* name;
+        uint64_t numU, orderU, numV, orderV;
+        point_fn point;
+        uint32_t resU, resV;
+        bool closedInU;
+    } cases[] = {
+        {"tube", 6, 3, 3, 2, tubePoint, 17, 9, true},
+        {"dome", 4, 4, 4, 3,
+         [](uint64_t i, uint64_t j) {
+             return ctlpt_t{float(i), float(j), float((i % 3) * (j % 2)) * 0.7f, 1, 1, 1, 1};
+         },
+         33, 33, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Model m;
+        ASSERT_TRUE(m.fill(c.numU, c.orderU, c.numV, c.orderV, c.point));
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(m.finish(c.resU, c.resV));
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        const uint64_t count = uint64_t(c.resU) * c.resV;
+        const std::vector<float> wk = readBuffer<float>(m.polygon.wknmls, count * 12),
+                                 nm = readBuffer<float>(m.polygon.normals, count * 9);
+        ASSERT_EQ(nm.size(), count * 9);
+        for (uint64_t k = 0; k < count; ++k) {
+            const std::array<float, 9> want = rendertest::cpuFrame(&wk[12 * k]);
+            for (int n = 0; n < 9; ++n)
+                ASSERT_NEAR(nm[9 * k + n], want[n], 1e-5f) << "vertex " << k << " component " << n;
+            for (int part = 0; part < 3; ++part) {
+                const float* v = &nm[9 * k + 3 * part];
+                EXPECT_NEAR(std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]), 1.0f, 1e-5f) << "vertex " << k;
+            }
+        }
+        for (uint32_t j = 1; c.closedInU && j + 1 < c.resV; ++j) {
+            const uint64_t first = c.resU * j, last = first + c.resU - 1;
+            for (int n = 0; n < 12; ++n)
+                EXPECT_EQ(wk[12 * first + n], wk[12 * last + n]) << "row " << j;
+            for (int n = 0; n < 9; ++n)
+                EXPECT_EQ(nm[9 * first + n], nm[9 * last + n]) << "row " << j;
+        }
     }
 }
 
@@ -336,73 +235,20 @@ TEST(Nurbs, RebuildAtASmallerResolutionCopiesOnlyTheFramesInUse)
 {
     vyktest::glContext();
     Model m;
-    ASSERT_TRUE(m.nurbs.allocate(6, 3, 3, 2));
-    fill(m.nurbs, tubePoint);
-    ASSERT_TRUE(finish(m, 33, 33));
+    ASSERT_TRUE(m.fill(6, 3, 3, 2, tubePoint));
+    ASSERT_TRUE(m.finish(33, 33));
     m.nurbs.resU = 9;
     m.nurbs.resV = 5;
     testing::internal::CaptureStderr();
-    m.nurbs.rebuild(renderer());
+    m.nurbs.rebuild(rendertest::renderer<glpolygon_t>());
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(m.polygon.vertices.count(), 45u);
-    const std::vector<float> wk = readAll(m.polygon.wknmls), nm = readAll(m.polygon.normals);
-    for (uint64_t k = 0; k < 45; ++k) {
-        const Frame want = cpuFrame(&wk[12 * k]);
-        for (int n = 0; n < 3; ++n)
-            ASSERT_NEAR(nm[9 * k + 6 + n], want.n[n], 1e-5f) << "vertex " << k;
-    }
-}
-
-// The control points live in a GL buffer: bounds read them there, and single
-// records move between the grid and the buffer.
-TEST(Nurbs, ControlPointsInTheGlBuffer)
-{
-    vyktest::glContext();
-    Model m;
-    pos3 lo{9, 9, 9}, hi{9, 9, 9};
-    m.nurbs.bounds(lo, hi); // no buffer yet
-    EXPECT_EQ(lo.x, 0.0f);
-    EXPECT_EQ(hi.z, 0.0f);
-    ASSERT_TRUE(m.nurbs.allocate(6, 3, 3, 2));
-    fill(m.nurbs, tubePoint);
-    ASSERT_TRUE(m.nurbs.afterload("tube.vyk"));
-    m.nurbs.bounds(lo, hi);
-    EXPECT_EQ(lo.x, -1.0f);
-    EXPECT_EQ(lo.y, -1.0f);
-    EXPECT_EQ(lo.z, 0.0f);
-    EXPECT_EQ(hi.x, 1.0f);
-    EXPECT_EQ(hi.z, 2.0f);
-
-    m.nurbs.ctlpts.at(2, 1) = ctlpt_t{7, 8, 9, 0, 0, 0, 1};
-    m.nurbs.writerecord(1, 2);
-    m.nurbs.ctlpts.at(2, 1) = ctlpt_t{};
-    m.nurbs.pullrecord(0, 2 * 6 + 1);
-    EXPECT_EQ(m.nurbs.ctlpts.at(2, 1).x, 7.0f);
-    EXPECT_EQ(m.nurbs.ctlpts.at(2, 1).z, 9.0f);
-    m.nurbs.bounds(lo, hi);
-    EXPECT_EQ(hi.x, 7.0f);
-    m.nurbs.pullrecord(0, 18); // past the end: ignored
-    m.nurbs.writerecord(6, 0);
-
-    EXPECT_EQ(m.nurbs.paramview(0).count, 3u * 9u);
-    EXPECT_EQ(m.nurbs.paramview(1).count, 6u * 5u);
-    EXPECT_EQ(m.nurbs.paramview(2).count, 18u);
-    EXPECT_EQ(m.nurbs.paramview(3).ptr, nullptr);
-
-    // An independent copy of the control data.
-    Model copy;
-    copy.nurbs.copyfrom(m.nurbs);
-    m.nurbs.ctlpts.at(0, 0).x = 100;
-    EXPECT_EQ(copy.nurbs.ctlpts.at(0, 0).x, 1.0f);
-    copy.nurbs.bounds(lo, hi);
-    EXPECT_EQ(hi.x, 7.0f);
-
-    m.nurbs.clear();
-    EXPECT_EQ(m.nurbs.resU, 33u);
-    EXPECT_EQ(m.nurbs.knotsU.size(), 0u);
-    m.nurbs.bounds(lo, hi);
-    EXPECT_EQ(hi.x, 0.0f);
-    EXPECT_FALSE(checkGL("Nurbs.ControlPointsInTheGlBuffer"));
+    const std::vector<float> wk = readBuffer<float>(m.polygon.wknmls, 45 * 12),
+                             nm = readBuffer<float>(m.polygon.normals, 45 * 9);
+    ASSERT_EQ(nm.size(), 45u * 9);
+    for (uint64_t k = 0; k < 45; ++k)
+        for (int n = 0; n < 9; ++n)
+            ASSERT_NEAR(nm[9 * k + n], rendertest::cpuFrame(&wk[12 * k])[n], 1e-5f) << "vertex " << k;
 }
 
 } // namespace
