@@ -16,6 +16,12 @@ void expectDir(const dir3& expected, const dir3& actual, float tol = kTol)
     EXPECT_NEAR(expected.z, actual.z, tol);
 }
 
+void expectIdentity(const mtx3w& m, float tol)
+{
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, m[i], tol) << i;
+}
+
 void expectFinite(const rot3& r)
 {
     EXPECT_TRUE(std::isfinite(r.angle));
@@ -89,9 +95,7 @@ TEST(MathTest, MatrixProductAppliesRightOperandFirst)
     EXPECT_NEAR(5.0f, p.x, kTol);
     EXPECT_NEAR(1.0f, p.y, kTol);
     // R(a) R(-a) is the identity.
-    mtx3w id = rotation({33, {1, 2, 3}}) * rotation({-33, {1, 2, 3}});
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, id[i], kTol) << i;
+    expectIdentity(rotation({33, {1, 2, 3}}) * rotation({-33, {1, 2, 3}}), kTol);
 }
 
 TEST(MathTest, TenDegreeRightDragComposition)
@@ -107,12 +111,10 @@ TEST(MathTest, TenDegreeRightDragComposition)
     EXPECT_NEAR(10.0f, r3.angle, 1e-3f);
     expectDir({0, -1, 0}, r3.axis);
     // r3 stays the inverse of r2.
-    mtx3w id = rotation(r2) * rotation(r3);
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, id[i], 1e-5f) << i;
+    expectIdentity(rotation(r2) * rotation(r3), 1e-5f);
 }
 
-TEST(MathTest, ZeroVectorPartGivesZAxis)
+TEST(MathTest, ZeroVectorPartGivesZAxisAndWPastOneNoNaN)
 {
     rot3 r = toRot3(qua{1, 0, 0, 0});
     EXPECT_EQ(0.0f, r.angle);
@@ -122,11 +124,7 @@ TEST(MathTest, ZeroVectorPartGivesZAxis)
     expectFinite(c);
     EXPECT_NEAR(0.0f, c.angle, 0.05f);
     EXPECT_NEAR(1.0f, length(c.axis), kTol);
-}
-
-TEST(MathTest, WPastOneNeverGivesNaN)
-{
-    // Rounding can leave w just above 1 (or below -1).
+    // Rounding can leave w just above 1 (or below -1): no NaN.
     rot3 a = toRot3(qua{1.0000001f, 1e-8f, 0, 0});
     expectFinite(a);
     EXPECT_EQ(0.0f, a.angle);
@@ -151,9 +149,7 @@ TEST(MathTest, DragOutAndBackStaysFinite)
                 if (HasFailure())
                     return;
             }
-    mtx3w id = rotation(r2) * rotation(r3);
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, id[i], 1e-3f) << i;
+    expectIdentity(rotation(r2) * rotation(r3), 1e-3f);
 }
 
 TEST(MathTest, FrustumTimesInverseIsIdentity)
@@ -164,12 +160,8 @@ TEST(MathTest, FrustumTimesInverseIsIdentity)
         {-0.1, 0.1, -0.1, 0.1, 0.1, 1000.1},
     };
     for (const auto& f : frusta) {
-        mtx3w a = frustumMatrix(f) * frustumInverse(f);
-        mtx3w b = frustumInverse(f) * frustumMatrix(f);
-        for (int i = 0; i < 16; ++i) {
-            EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, a[i], 1e-4f) << i;
-            EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, b[i], 1e-4f) << i;
-        }
+        expectIdentity(frustumMatrix(f) * frustumInverse(f), 1e-4f);
+        expectIdentity(frustumInverse(f) * frustumMatrix(f), 1e-4f);
     }
 }
 
