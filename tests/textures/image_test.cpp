@@ -134,17 +134,23 @@ TEST(ImageFormat, UnknownExtensions)
               "autoloadformat load fail, fname=jpg\n");
 }
 
-TEST(ImageFormat, PipesAreNotOpened)
+TEST(ImageFormat, NamesThatAreNotImageFilesFailCleanly)
 {
-    // A FIFO would block an open for reading until a writer came along.
+    // A FIFO would block an open for reading until a writer came along; a
+    // directory, a missing or an empty file must fail as cleanly.
     vyktest::TempDir dir;
-    for (const char* name : {"p.bmp", "p.tga", "p.jpg", "p.png"}) {
-        SCOPED_TRACE(name);
-        const std::string path = dir.file(name);
-        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-        grImage2D img;
-        testing::internal::CaptureStderr();
-        EXPECT_FALSE(autoloadformat(img, path.c_str()));
-        testing::internal::GetCapturedStderr();
+    for (const char* ext : {".bmp", ".tga", ".jpg", ".png"}) {
+        const std::string fifo = dir.file(std::string("p") + ext), folder = dir.file(std::string("d") + ext);
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+        for (const std::string& path :
+             {fifo, folder, dir.file(std::string("m") + ext), dir.write(std::string("e") + ext, "")}) {
+            SCOPED_TRACE(path);
+            grImage2D img;
+            testing::internal::CaptureStderr();
+            EXPECT_FALSE(autoloadformat(img, path.c_str()));
+            testing::internal::GetCapturedStderr();
+            EXPECT_TRUE(img.empty());
+        }
     }
 }

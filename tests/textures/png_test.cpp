@@ -142,8 +142,6 @@ TEST(Png, HostileFiles)
     testing::internal::CaptureStderr();
     EXPECT_EQ(pngRead(missing.c_str(), img), -1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), missing + ": file open error, No such file or directory\n");
-    EXPECT_EQ(pngRead(dir.path().c_str(), img), -1);
-    EXPECT_EQ(pngRead(dir.write("empty.png", "").c_str(), img), -1);
     EXPECT_EQ(pngRead(dir.write("gif.png", "GIF89a....").c_str(), img), -1);
 
     // Tiny files claiming huge pictures fail before anything is allocated.

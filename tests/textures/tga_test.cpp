@@ -33,59 +33,47 @@ std::string tgaHeader(int type, int width, int height, int depth, int descriptor
     return h;
 }
 
-struct LoadCase {
-    const char* name;
-    std::string file;
-    bool ok;
-    grPixelFormat format;
-    std::string rows;
-};
-
 } // namespace
 
 TEST(Tga, LoadTable)
 {
-    const grPixelFormat bgr{grFmtBGR, grTypeUINT, grBits8};
-    const std::string w5rows = bytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15});
-    const LoadCase cases[] = {
+    const grPixelFormat bgr{grFmtBGR, grTypeUINT, grBits8}, grey{grFmtLuminance, grTypeUINT, grBits8}, no{};
+    const std::string w5rows = bytes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}), px3 = bytes({1, 2, 3});
+    struct {
+        const char* name;
+        std::string file;
+        bool ok;
+        grPixelFormat format;
+        std::string rows;
+    } cases[] = {
         {"24-bit, width 5, packed rows", tgaHeader(2, 5, 1, 24) + w5rows, true, bgr, w5rows},
         {"24-bit, width 5, rows padded by an earlier writer",
          tgaHeader(2, 5, 2, 24) + w5rows + bytes({0}) + w5rows + bytes({0}), true, bgr, w5rows + w5rows},
-        {"packed rows followed by a footer", tgaHeader(2, 1, 1, 24) + bytes({1, 2, 3}) + std::string(26, 'F'), true,
-         bgr, bytes({1, 2, 3})},
-        {"32-bit",
-         tgaHeader(2, 1, 1, 32) + bytes({1, 2, 3, 4}),
-         true,
-         {grFmtBGRA, grTypeUINT, grBits8},
-         bytes({1, 2, 3, 4})},
-        {"16-bit", tgaHeader(2, 1, 1, 16) + bytes({1, 2}), true, {grFmtBGRA, grTypeUINT, grBitsP1555}, bytes({1, 2})},
-        {"grey, type 3",
-         tgaHeader(3, 3, 1, 8) + bytes({7, 8, 9}),
-         true,
-         {grFmtLuminance, grTypeUINT, grBits8},
-         bytes({7, 8, 9})},
+        {"packed rows followed by a footer", tgaHeader(2, 1, 1, 24) + px3 + std::string(26, 'F'), true, bgr, px3},
+        {"32-bit", tgaHeader(2, 1, 1, 32) + "abcd", true, {grFmtBGRA, grTypeUINT, grBits8}, "abcd"},
+        {"16-bit", tgaHeader(2, 1, 1, 16) + "ab", true, {grFmtBGRA, grTypeUINT, grBitsP1555}, "ab"},
+        {"grey, type 3", tgaHeader(3, 3, 1, 8) + px3, true, grey, px3},
         {"colour-mapped: indices as luminance",
-         tgaHeader(1, 2, 1, 8, 0, 2, 1, 2, 24) + bytes({'i', 'd', 0, 0, 255, 255, 0, 0}) + bytes({1, 0}),
-         true,
-         {grFmtLuminance, grTypeUINT, grBits8},
+         tgaHeader(1, 2, 1, 8, 0, 2, 1, 2, 24) + bytes({'i', 'd', 0, 0, 255, 255, 0, 0}) + bytes({1, 0}), true, grey,
          bytes({1, 0})},
-        {"type 10 (run-length)", tgaHeader(10, 1, 1, 24) + bytes({0, 1, 2, 3}), false, {}, ""},
-        {"descriptor 32 (top-left origin)", tgaHeader(2, 1, 1, 24, 32) + bytes({1, 2, 3}), false, {}, ""},
-        {"depth 15", tgaHeader(2, 1, 1, 15) + bytes({1, 2}), false, {}, ""},
-        {"grey of 16 bits", tgaHeader(3, 1, 1, 16) + bytes({1, 2}), false, {}, ""},
-        {"header promises more rows", tgaHeader(2, 2, 2, 24) + bytes({1, 2, 3, 4, 5, 6}), false, {}, ""},
-        {"65535 x 65535 from a tiny file", tgaHeader(2, 65535, 65535, 32) + bytes({1, 2, 3, 4}), false, {}, ""},
-        {"width 0", tgaHeader(2, 0, 1, 24), false, {}, ""},
-        {"colour map longer than the file", tgaHeader(1, 1, 1, 8, 0, 0, 1, 65535, 32) + bytes({1}), false, {}, ""},
-        {"identification cut", tgaHeader(2, 1, 1, 24, 0, 200) + bytes({1, 2, 3}), false, {}, ""},
+        {"type 10 (run-length)", tgaHeader(10, 1, 1, 24) + bytes({0, 1, 2, 3}), false, no, ""},
+        {"descriptor 32 (top-left origin)", tgaHeader(2, 1, 1, 24, 32) + px3, false, no, ""},
+        {"depth 15", tgaHeader(2, 1, 1, 15) + "ab", false, no, ""},
+        {"grey of 16 bits", tgaHeader(3, 1, 1, 16) + "ab", false, no, ""},
+        {"header promises more rows", tgaHeader(2, 2, 2, 24) + "abcdef", false, no, ""},
+        {"65535 x 65535 from a tiny file", tgaHeader(2, 65535, 65535, 32) + "abcd", false, no, ""},
+        {"width 0", tgaHeader(2, 0, 1, 24), false, no, ""},
+        {"colour map longer than the file", tgaHeader(1, 1, 1, 8, 0, 0, 1, 65535, 32) + "a", false, no, ""},
+        {"identification cut", tgaHeader(2, 1, 1, 24, 0, 200) + px3, false, no, ""},
+        {"empty file", "", false, no, ""},
     };
     vyktest::TempDir dir;
-    for (const LoadCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        dir.write("case.tga", c.file);
+        const std::string path = dir.write("case.tga", c.file);
         grImage2D img;
         testing::internal::CaptureStderr();
-        bool ok = tgaLoad(img, dir.file("case.tga").c_str());
+        bool ok = tgaLoad(img, path.c_str());
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
         ASSERT_EQ(ok, c.ok);
         if (!ok)
@@ -169,16 +157,6 @@ TEST(Tga, WriteRefusals)
     grImage2D ok = makeImage({grFmtBGR, grTypeUINT, grBits8}, 1, 1, bytes({1, 2, 3}));
     ASSERT_EQ(symlink("/dev/full", dir.file("full.tga").c_str()), 0);
     EXPECT_FALSE(autosaveformat(ok, dir.file("full.tga").c_str()));
-}
-
-TEST(Tga, HostileNames)
-{
-    vyktest::TempDir dir;
-    dir.write("empty.tga", "");
-    grImage2D img;
-    EXPECT_FALSE(tgaLoad(img, dir.file("empty.tga").c_str()));
-    EXPECT_FALSE(tgaLoad(img, dir.file("missing.tga").c_str()));
-    EXPECT_FALSE(tgaLoad(img, dir.path().c_str()));
 }
 
 TEST(Tga, TruncationSweep)
