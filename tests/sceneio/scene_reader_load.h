@@ -19,17 +19,6 @@ namespace scenetest
 
 constexpr uint32_t R = 0xFFFFFFFFu;
 
-inline vyk3d::glpolygon_t& renderer()
-{
-    vyktest::glContext();
-    static vyk3d::glpolygon_t* r = nullptr;
-    if (r == nullptr) {
-        r = new vyk3d::glpolygon_t;
-        r->init("");
-    }
-    return *r;
-}
-
 // One load: its result, the reader's messages (err) and what went to stderr
 // (evaluator and texture messages), with the first model read back from GL.
 struct Loaded {
@@ -42,18 +31,22 @@ struct Loaded {
     std::vector<uint32_t> elements;
     vyk3d::texture_t texture;
     uint32_t resU = 0, resV = 0;
-    std::vector<float> knotsU;
     vyk3d::environment_t environment;
 };
 
 inline Loaded loadFile(const std::string& path)
 {
-    vyk3d::glpolygon_t& rend = renderer();
+    vyktest::glContext();
+    static vyk3d::glpolygon_t* renderer = nullptr;
+    if (renderer == nullptr) {
+        renderer = new vyk3d::glpolygon_t;
+        renderer->init("");
+    }
     Loaded r;
     scene_t scene;
     std::ostringstream err;
     testing::internal::CaptureStderr();
-    r.ok = loadScene(scene, path, rend, err);
+    r.ok = loadScene(scene, path, *renderer, err);
     r.stderrText = testing::internal::GetCapturedStderr();
     r.err = err.str();
     r.models = scene.models.size();
@@ -64,7 +57,6 @@ inline Loaded loadFile(const std::string& path)
         r.texture = m.texture;
         r.resU = m.nurbs.resU;
         r.resV = m.nurbs.resV;
-        r.knotsU.assign(m.nurbs.knotsU.data(), m.nurbs.knotsU.data() + m.nurbs.knotsU.size());
         vyk3d::polygon_t& p = m.polygon;
         if (p.vertices.count() > 0) {
             vyk3d::scoped_map_t<float> v(p.vertices, GL_MAP_READ_BIT);
@@ -87,22 +79,39 @@ inline Loaded load(const std::string& text, const std::string& name = "scene.vyk
     return loadFile(dir.write(name, text));
 }
 
-// Elements and frames of a triangle: 12 lines.
-inline std::string triangleTail()
+// A load's result and the reader's messages, exactly.
+struct outcome_t {
+    std::string text;
+    bool ok;
+    std::string err;
+};
+
+inline void expectOutcomes(const std::vector<outcome_t>& cases)
 {
-    return "element 0\n"
-           "element 1\n"
-           "element 2\n"
-           "tangent 1,0,0\ntangent 1,0,0\ntangent 1,0,0\n"
-           "binormal 0,1,0\nbinormal 0,1,0\nbinormal 0,1,0\n"
-           "normal 0,0,1\nnormal 0,0,1\nnormal 0,0,1\n";
+    for (const outcome_t& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 200));
+        const Loaded r = load(c.text);
+        EXPECT_EQ(r.ok, c.ok);
+        EXPECT_EQ(r.err, c.err);
+    }
+}
+
+// Unit tangent frames for n vertices, all tangents first; the tangents'
+// numbers are separated by blanks, which reals allow.
+inline std::string frames(int n)
+{
+    std::string s;
+    for (const char* part : {"tangent 1 0 0\n", "binormal 0,1,0\n", "normal 0,0,1\n"})
+        for (int i = 0; i < n; ++i)
+            s += part;
+    return s;
 }
 
 // A triangle, lines 2 to 16 after its header: three positions, three
 // elements, three tangents, binormals and normals.
 inline std::string triangleBody()
 {
-    return "position 0,0,0\nposition 1,0,0\nposition 0,1,0\n" + triangleTail();
+    return "position 0,0,0\nposition 1,0,0\nposition 0,1,0\nelement 0\nelement 1\nelement 2\n" + frames(3);
 }
 
 inline std::string triangle(const std::string& extra = "")
@@ -110,24 +119,18 @@ inline std::string triangle(const std::string& extra = "")
     return "begin polygon_surface,3,3\n" + extra + triangleBody() + "end\n";
 }
 
-// A bilinear 2 x 2 patch of order 2: eight knots in each direction, four
-// weights, four corners.
-inline std::string patchBody(int knot1Count = 8)
+// A bilinear 2 x 2 patch of order 2, lines 2 to 25 after its header: eight
+// knots in each direction, four weights, four corners.
+inline std::string patch(const std::string& extra = "", int knot1Count = 8)
 {
-    std::string s;
+    std::string s = "begin nurbs_surface,2,2,2,2\n" + extra;
     const char* k[] = {"0", "0", "1", "1"};
     for (int i = 0; i < knot1Count; ++i)
         s += std::string("knot1 ") + k[i % 4] + "\n";
     for (int i = 0; i < 8; ++i)
         s += std::string("knot2 ") + k[i % 4] + "\n";
     s += "weight 1\nweight 1\nweight 1\nweight 1\n";
-    s += "position 0,0,0\nposition 1,0,0\nposition 0,1,0\nposition 1,1,0\n";
-    return s;
-}
-
-inline std::string patch(const std::string& extra = "", int knot1Count = 8)
-{
-    return "begin nurbs_surface,2,2,2,2\n" + extra + patchBody(knot1Count) + "end\n";
+    return s + "position 0,0,0\nposition 1,0,0\nposition 0,1,0\nposition 1,1,0\nend\n";
 }
 
 } // namespace scenetest
