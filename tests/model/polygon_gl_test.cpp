@@ -52,7 +52,8 @@ const std::vector<v3> eight = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 0
 
 // Strips give triangles with their records; the selection table holds each
 // selected triangle's three indices (restart indices elsewhere), and survives
-// the next update. Fewer than three elements give no triangles.
+// the next update. Fewer than three elements give no triangles. Bounds take
+// only indexed vertices, and are left alone when none is indexed.
 TEST(PolygonTables, StripsGiveTrianglesAndRecords)
 {
     vyktest::glContext();
@@ -61,21 +62,25 @@ TEST(PolygonTables, StripsGiveTrianglesAndRecords)
         std::vector<uint32_t> elements, stored; // stored: after update
         std::vector<polyid_t> polyids;
         std::vector<uint32_t> selected; // selectelems after selecting every triangle
+        std::vector<float> bounds;      // min, max
     } cases[] = {
-        {"oneStrip", {0, 1, 2, 3}, {0, 1, 2, 3}, {{0, false}, {1, true}}, {0, 1, 2, 2, 1, 3}},
+        {"oneStrip", {0, 1, 2, 3}, {0, 1, 2, 3}, {{0, false}, {1, true}}, {0, 1, 2, 2, 1, 3}, {0, 0, 0, 1, 1, 0}},
         {"restartSplits",
          {0, 1, 2, R, 4, 5, 6},
          {0, 1, 2, R, 4, 5, 6},
          {{0, false}, {4, false}, {R, false}, {R, false}, {R, false}},
-         {0, 1, 2, 4, 5, 6, R, R, R, R, R, R, R, R, R}},
+         {0, 1, 2, 4, 5, 6, R, R, R, R, R, R, R, R, R},
+         {0, 0, 0, 3, 1, 0}},
         // An index past the vertices ends its strip like a restart index.
         {"badIndexEndsStrip",
          {0, 1, 2, 3, 4000000000u, 4, 5, 6},
          {0, 1, 2, 3, R, 4, 5, 6},
          {{0, false}, {1, true}, {5, false}, {R, false}, {R, false}, {R, false}},
-         {0, 1, 2, 2, 1, 3, 4, 5, 6, R, R, R, R, R, R, R, R, R}},
-        {"twoElements", {0, 1}, {0, 1}, {}, {}},
-        {"noElements", {}, {}, {}, {}},
+         {0, 1, 2, 2, 1, 3, 4, 5, 6, R, R, R, R, R, R, R, R, R},
+         {0, 0, 0, 3, 1, 0}},
+        {"twoElements", {5, 7}, {5, 7}, {}, {}, {3, 0, 0, 3, 1, 0}},
+        {"restartOnly", {R, R, R}, {R, R, R}, {{R, false}}, {R, R, R}, {42, 42, 42, 42, 42, 42}},
+        {"noElements", {}, {}, {}, {}, {42, 42, 42, 42, 42, 42}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -87,6 +92,9 @@ TEST(PolygonTables, StripsGiveTrianglesAndRecords)
             EXPECT_EQ(poly.polyidvector[t].position, c.polyids[t].position) << "triangle " << t;
             EXPECT_EQ(poly.polyidvector[t].flipped, c.polyids[t].flipped) << "triangle " << t;
         }
+        pos3 min{42, 42, 42}, max{42, 42, 42};
+        poly.bounds(min, max);
+        EXPECT_EQ(std::vector<float>({min.x, min.y, min.z, max.x, max.y, max.z}), c.bounds);
         for (uint32_t t = 0; t < c.polyids.size(); ++t)
             poly.selectpolygon(t);
         poly.update();
@@ -152,26 +160,6 @@ TEST(PolygonFrames, ComputedWhereNormalIsZeroKeptWhereSupplied)
         ASSERT_EQ(f.size(), 27u);
         for (size_t k = 0; k < 27; ++k)
             EXPECT_NEAR(f[k], c.expected[k / 9][k % 9], 2e-5f) << "vertex " << k / 9 << " component " << k % 9;
-    }
-}
-
-TEST(PolygonBounds, OnlyIndexedVerticesCount)
-{
-    vyktest::glContext();
-    const std::vector<v3> points = {{1, 2, 3}, {-1, 5, 0}, {100, 100, 100}, {0, -4, 9}};
-    const v3 keep = {42, 42, 42};
-    const struct {
-        std::vector<uint32_t> elements;
-        v3 min, max;
-    } cases[] = {{{0, 1, R, 3}, {-1, -4, 0}, {1, 5, 9}}, {{R, R, R}, keep, keep}, {{}, keep, keep}};
-    for (const auto& c : cases) {
-        polygon_t poly;
-        build(poly, points, c.elements);
-        pos3 min{42, 42, 42}, max{42, 42, 42};
-        poly.bounds(min, max);
-        EXPECT_EQ(std::vector<float>({min.x, min.y, min.z, max.x, max.y, max.z}),
-                  std::vector<float>({c.min.x, c.min.y, c.min.z, c.max.x, c.max.y, c.max.z}))
-            << c.elements.size() << " elements";
     }
 }
 
