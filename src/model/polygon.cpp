@@ -67,6 +67,7 @@ attribute_array_t* polygon_t::array(size_t index)
     case 1:
         return &normals;
     case 2:
+        workframes(); // whoever fills work frames will run the frame pass
         return &wknmls;
     default:
         return nullptr;
@@ -78,13 +79,26 @@ const attribute_array_t* polygon_t::array(size_t index) const
     return const_cast<polygon_t*>(this)->array(index);
 }
 
-bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount)
+bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount, buffers_t buffers)
 {
     // Indices are 32-bit and 0xFFFFFFFF is the restart index; triangle
     // positions are 32-bit too.
     if (vertexCount >= restartIndex || elementCount >= restartIndex) {
         say("polygon_t::allocate() count out of range.");
         return false;
+    }
+    const bool all = buffers == buffers_t::All;
+    workFramesReady_ = false;
+    elementsAllocated_ = elementCount;
+    if (!all) {
+        // Left over from an earlier allocation they would have the old
+        // sizes: made again when asked for.
+        wknmls.release();
+        feedbackvao.release();
+        framefeedback.release();
+        pointfeedback.release();
+        selectelems.release();
+        polyidvector.clear();
     }
     checkGL("polygon_t::allocate(0)");
     if (!vertices.allocate(vertexCount, vertexFormat())) {
@@ -97,7 +111,7 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount)
         return false;
     }
     checkGL("polygon_t::allocate(2)");
-    if (!wknmls.allocate(vertexCount, workFrameFormat())) {
+    if (all && !wknmls.allocate(vertexCount, workFrameFormat())) {
         say("wknmls.allocate() failed.");
         return false;
     }
@@ -113,17 +127,24 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount)
     drawvao.create();
     vertices.bindAttributes(drawvao, 0);
     normals.bindAttributes(drawvao, 3);
-    feedbackvao.create();
-    vertices.bindAttributes(feedbackvao, 0);
-    wknmls.bindAttributes(feedbackvao, 3);
+    if (all) {
+        feedbackvao.create();
+        vertices.bindAttributes(feedbackvao, 0);
+        wknmls.bindAttributes(feedbackvao, 3);
+    }
     pointvao.create();
     vertices.bindAttributes(pointvao, 0);
     pointsizes.bindAttributes(pointvao, 2); // the point size takes location 2
 
     selectedpoints.assign(vertexCount, false);
     clearselection();
+    if (!all) {
+        checkGL("polygon_t::allocate(end)");
+        return true;
+    }
     pointfeedback.allocate(10 * vertexCount);
     framefeedback.allocate(9 * vertexCount);
+    workFramesReady_ = true;
 
     checkGL("polygon_t::allocate(6)");
     // n elements hold at most n - 2 triangles; fewer than 3 hold none.
@@ -143,6 +164,25 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount)
     return true;
 }
 
+bool polygon_t::workframes()
+{
+    if (workFramesReady_)
+        return true;
+    const uint64_t vertexCount = vertices.count();
+    if (!wknmls.allocate(vertexCount, workFrameFormat())) {
+        say("wknmls.allocate() failed.");
+        return false;
+    }
+    feedbackvao.create();
+    vertices.bindAttributes(feedbackvao, 0);
+    wknmls.bindAttributes(feedbackvao, 3);
+    pointfeedback.allocate(10 * vertexCount);
+    framefeedback.allocate(9 * vertexCount);
+    workFramesReady_ = true;
+    checkGL("polygon_t::workframes(end)");
+    return true;
+}
+
 void polygon_t::update(const char* newName)
 {
     if (newName != nullptr)
@@ -158,39 +198,55 @@ void polygon_t::update(const char* newName)
     scoped_map_t<uint32_t> elems(elements);
     if (!elems)
         return;
-    // An index past the vertices would make the GPU read outside the vertex
-    // buffers; it becomes a restart index, which ends its strip.
-    for (uint64_t i = 0; i < count; ++i)
-        if (elems[i] != restartIndex && elems[i] >= vertexCount)
-            elems[i] = restartIndex;
-    if (count < 3)
+    if (count < 3) {
+        // An index past the vertices would make the GPU read outside the
+        // vertex buffers; it becomes a restart index, which ends its strip.
+        for (uint64_t i = 0; i < count; ++i)
+            if (elems[i] >= vertexCount)
+                elems[i] = restartIndex;
         return;
+    }
 
     scoped_map_t<float> verts(vertices, GL_MAP_READ_BIT);
     scoped_map_t<float> frames(normals);
     polyidvector.assign(count - 2, polyid_t{restartIndex, false});
-    if (!verts || !frames)
+    if (!verts || !frames) {
+        for (uint64_t i = 0; i < count; ++i)
+            if (elems[i] >= vertexCount)
+                elems[i] = restartIndex;
         return;
-    // Frames that came with a normal (from a file or the GPU frame pass) are
-    // the producer's data: a computed frame never overwrites them.
-    std::vector<bool> supplied(vertexCount);
-    for (uint64_t v = 0; v < vertexCount; ++v) {
-        const float* n = &frames[size_t(v) * frameStride + 6];
-        supplied[v] = n[0] != 0.0f || n[1] != 0.0f || n[2] != 0.0f;
     }
-    // selectelems is sized by allocate; elements resized since then must not
-    // make the walk write past it.
+    // Frames that came with a normal (from a file or the GPU frame pass) are
+    // the producer's data: a computed frame never overwrites them. Which
+    // ones those are is taken before the first frame is computed; meshes
+    // that come with all their frames never need the list.
+    std::vector<bool> supplied;
+    auto isSupplied = [&](uint32_t v) {
+        if (supplied.empty()) {
+            supplied.resize(vertexCount);
+            for (uint64_t k = 0; k < vertexCount; ++k) {
+                const float* n = &frames[size_t(k) * frameStride + 6];
+                supplied[k] = n[0] != 0.0f || n[1] != 0.0f || n[2] != 0.0f;
+            }
+        }
+        return bool(supplied[v]);
+    };
+    // selectelems is sized by allocate (or on the first selection); elements
+    // resized since then must not make the walk write past it.
     const uint64_t selectCount = selectelems.count() / 3;
     std::unique_ptr<scoped_map_t<uint32_t>> selMap;
     if (selectCount != 0)
         selMap.reset(new scoped_map_t<uint32_t>(selectelems));
     uint32_t* sel = selMap ? selMap->get() : nullptr;
+    const bool anySelected = !selectedpolygons.empty();
 
     uint32_t run = 0;
     uint32_t t = 0;
     for (uint64_t i = 0; i < count; ++i) {
         const uint32_t c = elems[i];
-        if (c == restartIndex) {
+        if (c >= vertexCount) {
+            // A bad index becomes a restart index (see above).
+            elems[i] = restartIndex;
             run = 0;
             continue;
         }
@@ -201,7 +257,7 @@ void polygon_t::update(const char* newName)
         const uint32_t a = flipped ? elems[i - 1] : elems[i - 2];
         const uint32_t b = flipped ? elems[i - 2] : elems[i - 1];
         if (sel != nullptr && t < selectCount) {
-            const bool selected = selectedpolygons.count(t) != 0;
+            const bool selected = anySelected && selectedpolygons.count(t) != 0;
             sel[3 * size_t(t)] = selected ? a : restartIndex;
             sel[3 * size_t(t) + 1] = selected ? b : restartIndex;
             sel[3 * size_t(t) + 2] = selected ? c : restartIndex;
@@ -217,12 +273,13 @@ void polygon_t::update(const char* newName)
             const float* pc = &verts[size_t(c) * vertexStride];
             const vec_t normal = normalized(crossv(sub(pb, pa), sub(pc, pb)));
             const vec_t tangent = normalized(sub(pb, pc));
+            const bool keepB = isSupplied(b), keepA = isSupplied(a);
             put(fc, tangent);
             put(fc + 3, crossv(normal, tangent));
             put(fc + 6, normal);
-            if (!supplied[b])
+            if (!keepB)
                 std::copy(fc, fc + frameStride, &frames[size_t(b) * frameStride]);
-            if (!supplied[a])
+            if (!keepA)
                 std::copy(fc, fc + frameStride, &frames[size_t(a) * frameStride]);
         }
     }
@@ -243,6 +300,8 @@ void polygon_t::draw()
 
 void polygon_t::drawselection()
 {
+    if (selectelems.count() == 0)
+        return; // no table yet: nothing is selected
     glPrimitiveRestartIndex(restartIndex);
     glEnable(GL_PRIMITIVE_RESTART);
     selectelems.draw(drawvao, GL_TRIANGLES);
@@ -267,6 +326,8 @@ void polygon_t::drawpoints()
 
 void polygon_t::drawforfeedback()
 {
+    if (!workframes())
+        return;
     feedbackvao.drawArrays(GL_POINTS, drawCount(vertices.count()));
 }
 
@@ -313,9 +374,51 @@ bool polygon_t::checkPolyid(uint32_t t) const
     return polyidvector[t].position != restartIndex;
 }
 
+void polygon_t::writeSelected(uint32_t* sel, const uint32_t* elems, uint32_t t) const
+{
+    const polyid_t id = polyidvector[t];
+    const size_t p = id.position;
+    sel[3 * size_t(t)] = id.flipped ? elems[p + 1] : elems[p];
+    sel[3 * size_t(t) + 1] = id.flipped ? elems[p] : elems[p + 1];
+    sel[3 * size_t(t) + 2] = elems[p + 2];
+}
+
+bool polygon_t::selectiontable()
+{
+    if (selectelems.count() != 0)
+        return true;
+    // Sized as allocate() sizes it: three indices for each of the at most
+    // n - 2 triangles of n elements.
+    const uint64_t selectCount = elementsAllocated_ >= 3 ? 3 * elementsAllocated_ - 6 : 0;
+    if (selectCount == 0)
+        return false;
+    if (!selectelems.allocate(selectCount)) {
+        say("selectelems.allocate() failed.");
+        return false;
+    }
+    scoped_map_t<uint32_t> sel(selectelems, GL_MAP_WRITE_BIT);
+    if (!sel)
+        return false;
+    std::fill(sel.get(), sel.get() + selectCount, restartIndex);
+    if (selectedpolygons.empty())
+        return true;
+    // Triangles put into the set before the table existed show as well.
+    scoped_map_t<const uint32_t> elems(elements, GL_MAP_READ_BIT);
+    if (!elems)
+        return true;
+    for (const uint32_t t : selectedpolygons) {
+        if (t >= polyidvector.size() || polyidvector[t].position == restartIndex)
+            continue;
+        if (polyidvector[t].position + uint64_t(2) >= elements.count() || 3 * uint64_t(t) + 2 >= selectCount)
+            continue;
+        writeSelected(sel.get(), elems.get(), t);
+    }
+    return true;
+}
+
 void polygon_t::selectpolygon(uint32_t t)
 {
-    if (!checkPolyid(t))
+    if (!checkPolyid(t) || !selectiontable())
         return;
     const polyid_t id = polyidvector[t];
     scoped_map_t<uint32_t> elems(elements, GL_MAP_READ_BIT);
@@ -325,9 +428,7 @@ void polygon_t::selectpolygon(uint32_t t)
     const size_t p = id.position;
     if (p + 2 >= elements.count() || 3 * uint64_t(t) + 2 >= selectelems.count())
         return; // the elements changed since the last update
-    sel[3 * size_t(t)] = id.flipped ? elems[p + 1] : elems[p];
-    sel[3 * size_t(t) + 1] = id.flipped ? elems[p] : elems[p + 1];
-    sel[3 * size_t(t) + 2] = elems[p + 2];
+    writeSelected(sel.get(), elems.get(), t);
     selectedpolygons.insert(t);
 }
 
@@ -335,6 +436,10 @@ void polygon_t::unselectpolygon(uint32_t t)
 {
     if (!checkPolyid(t))
         return;
+    if (selectelems.count() == 0) {
+        selectedpolygons.erase(t); // no table yet: nothing shows
+        return;
+    }
     if (3 * uint64_t(t) + 2 >= selectelems.count())
         return;
     scoped_map_t<uint32_t> sel(selectelems);
@@ -357,6 +462,8 @@ void polygon_t::clear()
     selectelems.release();
     selectedpolygons.clear();
     polyidvector.clear();
+    elementsAllocated_ = 0;
+    workFramesReady_ = false;
     modeling_t::clear();
 }
 

@@ -30,6 +30,17 @@ struct polyid_t {
 class polygon_t : public modeling_t
 {
   public:
+    // What allocate() creates at once.
+    // All: every array, for surfaces whose work frames are filled and run
+    // through the GPU frame pass (NURBS tessellations, scene polygons).
+    // OnDemand: for large meshes read from files, which come with their
+    // frames: vertices, normals, elements and point sizes at once; the work
+    // frames (with their vertex array, the frame capture buffer and the
+    // point feedback buffer) on workframes(), array(2) or drawforfeedback();
+    // the selection table on the first selectpolygon(). The tables are built
+    // by the producer's update(), not by allocate().
+    enum class buffers_t { All, OnDemand };
+
     polygon_t() = default;
     ~polygon_t() override;
 
@@ -38,7 +49,12 @@ class polygon_t : public modeling_t
     // 0xFFFFFFFF cannot be indexed and are refused. Prints the failing
     // array's message ("vertices.allocate() failed.") and returns false on
     // failure; arrays allocated before it stay allocated.
-    bool allocate(uint64_t vertexCount, uint64_t elementCount);
+    bool allocate(uint64_t vertexCount, uint64_t elementCount, buffers_t buffers = buffers_t::All);
+    // Makes sure the work frames, their vertex array, the frame capture
+    // buffer and the point feedback buffer exist for the vertices (they do
+    // after a full allocate()). Prints "wknmls.allocate() failed." and
+    // returns false when the work frames cannot be created.
+    bool workframes();
     // Finishes a filled polygon: takes `newName` when not null, replaces bad
     // indices by the restart index, rebuilds the triangle tables and fills
     // frames whose normal is (0, 0, 0) from their triangles; frames that
@@ -85,6 +101,14 @@ class polygon_t : public modeling_t
 
   private:
     bool checkPolyid(uint32_t t) const;
+    // Creates selectelems for the current elements when it is missing:
+    // restart indices, then the selected triangles. False on failure.
+    bool selectiontable();
+    // Writes triangle t's indices (or restart indices) into a mapped table.
+    void writeSelected(uint32_t* sel, const uint32_t* elems, uint32_t t) const;
+
+    uint64_t elementsAllocated_ = 0; // E of the last allocate()
+    bool workFramesReady_ = false;   // the frame-pass arrays exist
 };
 
 } // namespace vyk3d

@@ -99,7 +99,9 @@ template <class Fill> bool buildModel(scene_t& scene, uint64_t n, Fill&& fill)
     model_t* model = new model_t(model_t::Polygon);
     scene.models.push_back(model);
     vyk3d::polygon_t& polygon = model->polygon;
-    if (!polygon.allocate(3 * n, 4 * n))
+    // The frames come with the file, so nothing runs the frame pass: its
+    // arrays and the selection table are made only when asked for.
+    if (!polygon.allocate(3 * n, 4 * n, vyk3d::polygon_t::buffers_t::OnDemand))
         return false;
     if (n == 0)
         return true;
