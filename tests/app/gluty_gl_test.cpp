@@ -43,6 +43,8 @@ TEST(GlutyRegistryGL, InitRunsOnceAndItsKeyRepeatStays)
     dorv::glutyRegistry* reg = dorv::glutyRegistry::instance();
     ASSERT_NE(reg, nullptr);
     ASSERT_FALSE(reg->callbacksInstalled);
+    EXPECT_EQ(reg->createWindow(nullptr, "nothing"), -1);
+    EXPECT_TRUE(reg->windows.empty());
     Recorder r;
     reg->windows[vyktest::glWindow()] = &r;
     reg->installCallbacks();
@@ -58,11 +60,18 @@ TEST(GlutyRegistryGL, InitRunsOnceAndItsKeyRepeatStays)
     dorv::glutyRegistry::onKeyboard('s', 0, 0);
     dorv::glutyRegistry::onMouse(3, GLUT_DOWN, 0, 0);
     dorv::glutyRegistry::onMouse(3, GLUT_UP, 0, 0);
+    dorv::glutyRegistry::onMouse(4, GLUT_DOWN, 0, 0);
     dorv::glutyRegistry::onMouse(4, GLUT_UP, 0, 0);
+    dorv::glutyRegistry::onMouse(5, GLUT_UP, 0, 0);
+    dorv::glutyRegistry::onMouse(6, GLUT_UP, 0, 0);
+    dorv::glutyRegistry::onMouse(-1, GLUT_DOWN, 0, 0);
     dorv::glutyRegistry::onMouse(2, GLUT_DOWN, 0, 0);
+    dorv::glutyRegistry::onMouse(0, GLUT_UP, 0, 0);
     dorv::glutyRegistry::onSpecialUp(GLUT_KEY_SHIFT_L, 0, 0);
-    EXPECT_EQ(r.calls,
-              (std::vector<std::string>{"display", "key s", "wheel 0 1", "wheel 0 -1", "mouse 2 0", "specialUp 112"}));
+    // Wheel presses are dropped, their releases are steps; buttons 5 and 6
+    // are the second wheel.
+    EXPECT_EQ(r.calls, (std::vector<std::string>{"display", "key s", "wheel 0 1", "wheel 0 -1", "wheel 1 1",
+                                                 "wheel 1 -1", "mouse 2 0", "mouse 0 1", "specialUp 112"}));
 
     // Events of a window without an object are dropped.
     reg->windows.erase(vyktest::glWindow());

@@ -43,25 +43,7 @@ TEST(ClipPolygon, OneLine)
     }
 }
 
-TEST(PickRegion, PixelBoundsInDeviceCoordinates)
-{
-    line2d region[4];
-    pickRegion(400.0f, 300.0f, 400.0f, 300.0f, region);
-    // centre pixel: x within +-0.5/400, y within +-0.5/300
-    auto inside = [&](float x, float y) {
-        for (const line2d& l : region)
-            if (l.a * x + l.b * y + l.c < 0.0f)
-                return false;
-        return true;
-    };
-    EXPECT_TRUE(inside(0.0f, 0.0f));
-    EXPECT_TRUE(inside(0.00124f, -0.00166f));
-    EXPECT_FALSE(inside(0.00126f, 0.0f));
-    EXPECT_FALSE(inside(0.0f, 0.0017f));
-    EXPECT_FALSE(inside(-0.0013f, 0.0f));
-    EXPECT_FALSE(inside(0.0f, -0.0017f));
-}
-
+// The four lines bound one pixel: a triangle over it is cut to its corners.
 TEST(ClipPolygon, TriangleCoveringThePixelGivesItsFourCorners)
 {
     line2d region[4];
