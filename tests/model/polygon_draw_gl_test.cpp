@@ -22,24 +22,17 @@ using namespace vyk3d;
 namespace
 {
 
-const char* vertexSource = R"(#version 330
-layout(location = 0) in vec3 Position;
-layout(location = 1) in vec4 Color;
-layout(location = 2) in vec2 TexCoord;
-layout(location = 5) in vec3 Normal;
-out vec4 shade;
-void main()
-{
-    shade = vec4(Color.r, TexCoord.x, Normal.z, 1.0);
-    gl_Position = vec4(Position, 1.0);
-}
-)";
+const char* vertexSource = "#version 330\n"
+                           "layout(location = 0) in vec3 Position;\n"
+                           "layout(location = 1) in vec4 Color;\n"
+                           "layout(location = 2) in vec2 TexCoord;\n"
+                           "layout(location = 5) in vec3 Normal;\n"
+                           "out vec4 shade;\n"
+                           "void main() { shade = vec4(Color.r, TexCoord.x, Normal.z, 1.0); "
+                           "gl_Position = vec4(Position, 1.0); }\n";
 
-const char* fragmentSource = R"(#version 330
-in vec4 shade;
-layout(location = 0) out vec4 color;
-void main() { color = shade; }
-)";
+const char* fragmentSource = "#version 330\nin vec4 shade;\nlayout(location = 0) out vec4 color;\n"
+                             "void main() { color = shade; }\n";
 
 // Draws quads given as (x0, x1, y0, y1), each a strip of its four corners
 // (colour 1, u = 0.5, normal +z), with `elements`, into a 32 x 32 target;

@@ -182,18 +182,4 @@ TEST_F(TextureSetGL, Bump2MonoChains) {
     EXPECT_EQ(mono.row(0)[1], 255);
 }
 
-TEST_F(TextureSetGL, MissingColourMapFailsAndIsNotCached) {
-    vyk3d::texture_t set;
-    set.colormap = "none.bmp";
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(set.open(scene.c_str()));
-    std::string err = testing::internal::GetCapturedStderr();
-    // The codec's own line comes first; the set's lines end the output.
-    std::string tail = scene + ": base filename.\n" + dir.file("none.bmp") + ": color autoloadformat failed.\n";
-    ASSERT_GE(err.size(), tail.size());
-    EXPECT_EQ(err.substr(err.size() - tail.size()), tail);
-    EXPECT_EQ(textureCache().find(dir.file("none.bmp")), 0u);
-    EXPECT_EQ(set.colorhandle, 0u);
-}
-
 }  // namespace

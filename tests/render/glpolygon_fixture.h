@@ -10,6 +10,8 @@
 #include "render/glpolygon.h"
 #include "render/scoped_map.h"
 #include "support/gl_readback.h"
+#include "textures/bmp.h"
+#include "textures/image_fixtures.h"
 
 #include <GL/glew.h>
 
@@ -18,7 +20,6 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <string>
 
 namespace rendertest
@@ -111,19 +112,11 @@ inline bool makeQuad(vyk3d::polygon_t& p, float x0, float y0, float x1, float y1
 // `dir` and opens it as `environment` of a scene file in `dir`.
 inline bool whiteCube(const std::string& dir, vyk3d::environment_t& environment)
 {
-    static const unsigned char bmp[58] = {
-        'B',  'M',  58,  0, 0,    0,    0, 0, 0, 0, 54, 0, 0, 0,       // file header: size 58, pixels at 54
-        40,   0,    0,   0, 1,    0,    0, 0, 1, 0, 0,  0,             // info header: 40 bytes, 1 x 1
-        1,    0,    24,  0, 0,    0,    0, 0, 4, 0, 0,  0,             // 1 plane, 24 bits, no compression, 4 bytes
-        0x13, 0x0B, 0,   0, 0x13, 0x0B, 0, 0, 0, 0, 0,  0, 0, 0, 0, 0, // resolution, no palette
-        255,  255,  255, 0,                                            // one white pixel (BGR) and row padding
-    };
-    for (const char* face : {"posx", "negx", "posy", "negy", "posz", "negz"}) {
-        std::ofstream out(dir + "/sky_" + face + ".bmp", std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bmp), sizeof bmp);
-        if (!out)
+    const libgr::grImage2D white =
+        imgtest::makeImage({libgr::grFmtBGR, libgr::grTypeUINT, libgr::grBits8}, 1, 1, "\xff\xff\xff");
+    for (const char* face : {"posx", "negx", "posy", "negy", "posz", "negz"})
+        if (!libgr::bmpSave(white, (dir + "/sky_" + face + ".bmp").c_str()))
             return false;
-    }
     environment.name = "sky.bmp";
     return environment.initex((dir + "/scene.vyk").c_str());
 }

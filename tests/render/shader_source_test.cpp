@@ -1,16 +1,10 @@
 #include "render/embedded_shaders.h"
-#include "render/program.h"
 #include "render/shader.h"
-#include "support/gl_context.h"
 #include "support/temp_dir.h"
-
-#include <GL/glew.h>
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
-#include <tuple>
 #include <unistd.h>
 
 using namespace vyk3d;
@@ -18,36 +12,8 @@ using namespace vyk3d;
 namespace
 {
 
-TEST(Shader, BrokenSourceFailsWithItsLog)
-{
-    vyktest::glContext();
-    shader_t shader;
-    const std::string source = "#version 330\nvoid main() { this is not glsl; }\n";
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(shader.allocate(GL_FRAGMENT_SHADER, source.data(), GLint(source.size())));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "shader_t::allocate() compile status error.\n");
-    EXPECT_FALSE(shader.infoLog().empty());
-}
-
-TEST(Program, MissingUniformIsReported)
-{
-    vyktest::glContext();
-    program_t program;
-    EXPECT_FALSE(program.link()); // no name yet
-    ASSERT_TRUE(program.create());
-    shader_t vs, fs;
-    for (auto [shader, type, name] : {std::make_tuple(&vs, GL_VERTEX_SHADER, "shader.vsd"),
-                                      std::make_tuple(&fs, GL_FRAGMENT_SHADER, "shader.fsd")}) {
-        const char* source = embeddedShader(name);
-        ASSERT_TRUE(shader->allocate(type, source, GLint(std::strlen(source))));
-        program.attach(*shader);
-    }
-    ASSERT_TRUE(program.link());
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(program.uniformLocation("NoSuchUniform"), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "NoSuchUniform: can't determine the location.\n");
-}
-
+// The viewer's override lookup: the working directory, then the first scene
+// file's directory, then the built-in source.
 TEST(ShaderSource, WorkingDirectoryThenPrefixThenBuiltIn)
 {
     vyktest::TempDir cwd;
