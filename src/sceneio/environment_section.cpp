@@ -36,17 +36,13 @@ bool readEnvironment(const std::string& fileName, scene_t& scene, uint64_t& line
             illegalCommand(err, lineCounter, line);
             continue;
         }
-        key_line_t values(line);
-        if (!values.hasValues()) {
-            illegalCommand(err, lineCounter, line);
-            continue;
-        }
-        const float v = values.expression();
-        if (values.cut()) {
-            cutLine(err, lineCounter, line);
+        float v = 0.0f;
+        const key_result r = keyValues(line, ": illegal command: ", nullptr, lineCounter, err,
+                                       [&](key_line_t& values) { v = values.expression(); });
+        if (r == key_result::Failed)
             return false;
-        }
-        env.*factor = v;
+        if (r == key_result::Read)
+            env.*factor = v;
     }
     if (tooLong)
         return false;

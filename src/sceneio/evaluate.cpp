@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace
@@ -16,58 +17,31 @@ struct token_t {
     float value;
 };
 
+// The operator characters, in the order of their token kinds from Open on.
+const char operatorChars[] = "()*/+-";
+
 // Splits the expression into tokens up to its terminator or the first
 // invalid character; returns the position where scanning stopped.
 const char* scan(const char* p, std::vector<token_t>& tokens, std::ostream& diag)
 {
     for (;;) {
         const char c = *p;
-        switch (c) {
-        case '\0':
-        case '\r':
-        case ',':
+        if (c == '\0' || c == '\r' || c == ',')
             return p;
-        case ' ':
-        case '\t':
-            ++p;
-            continue;
-        case '(':
-            tokens.push_back({Open, 0.0f});
-            ++p;
-            continue;
-        case ')':
-            tokens.push_back({Close, 0.0f});
-            ++p;
-            continue;
-        case '*':
-            tokens.push_back({Multiply, 0.0f});
-            ++p;
-            continue;
-        case '/':
-            tokens.push_back({Divide, 0.0f});
-            ++p;
-            continue;
-        case '+':
-            tokens.push_back({Plus, 0.0f});
-            ++p;
-            continue;
-        case '-':
-            tokens.push_back({Minus, 0.0f});
-            ++p;
-            continue;
-        default:
-            break;
-        }
         if (c >= '0' && c <= '9') {
             const char* after = nullptr;
-            const double v = readDouble(p, &after);
-            tokens.push_back({Value, static_cast<float>(v)});
+            tokens.push_back({Value, static_cast<float>(readDouble(p, &after))});
             p = after;
-            continue;
+        } else if (const char* op = std::strchr(operatorChars, c)) {
+            tokens.push_back({static_cast<token_kind>(Open + (op - operatorChars)), 0.0f});
+            ++p;
+        } else if (c == ' ' || c == '\t') {
+            ++p;
+        } else {
+            diag << static_cast<int>(static_cast<signed char>(c)) << " \n";
+            diag << c << ": warning: invalid char detect.\n";
+            return p;
         }
-        diag << static_cast<int>(static_cast<signed char>(c)) << " \n";
-        diag << c << ": warning: invalid char detect.\n";
-        return p;
     }
 }
 

@@ -12,34 +12,6 @@
 namespace
 {
 
-// Every knot, weight and control point needs a line of its own, and no such
-// line is shorter than this.
-const uint64_t minRecordLine = 8;
-
-struct fill_t {
-    uint64_t count;
-    uint64_t size;
-    const char* overflowText;
-};
-
-// "<n>: nurbs knots1(<count>) >= <size> over."
-bool full(const fill_t& f, uint64_t lineCounter, std::ostream& err)
-{
-    if (f.count < f.size)
-        return false;
-    err << lineCounter << f.overflowText << f.count << ") >= " << f.size << " over.\n";
-    return true;
-}
-
-// "<n>: knot1(<count>) < <size>: too few knots."
-bool shortOf(const char* name, const char* tail, const fill_t& f, uint64_t lineCounter, std::ostream& err)
-{
-    if (f.count >= f.size)
-        return false;
-    err << lineCounter << ": " << name << "(" << f.count << ") < " << f.size << ": too few " << tail << ".\n";
-    return true;
-}
-
 // What a file of `left` bytes can hold: the counts are checked before any
 // product of them is formed, so nothing overflows.
 bool countsFit(uint64_t numU, uint64_t orderU, uint64_t numV, uint64_t orderV, uint64_t left)
@@ -50,6 +22,26 @@ bool countsFit(uint64_t numU, uint64_t orderU, uint64_t numV, uint64_t orderV, u
     const unsigned __int128 lines = v * (u + orderU) + u * (v + orderV) + 2 * u * v;
     return lines <= left / minRecordLine;
 }
+
+// Below 2 the grid has no step (u = i / (resU - 1)); above the bound the
+// element count wraps and the buffers run to gigabytes.
+bool resolutionFits(uint32_t resU, uint32_t resV)
+{
+    return resU >= 2 && resV >= 2 && resU <= vyk3d::nurbs_t::maxResolution && resV <= vyk3d::nurbs_t::maxResolution &&
+           uint64_t(resU) * resV <= vyk3d::nurbs_t::maxGridVertices;
+}
+
+// The keys of one real each, into the next slot of their array.
+struct scalar_key_t {
+    const char* key;
+    const char* notSet;
+    const char* shortWhat; // "<n>: knot1(<count>) < <size>: too few knots."
+};
+const scalar_key_t scalarKeys[3] = {
+    {"knot1", ": knot1 parm is not set. ", "knots"},
+    {"knot2", ": knot2 parm is not set. ", "knots"},
+    {"weight", ": weight parm is not set. ", "weights"},
+};
 
 } // namespace
 
@@ -85,117 +77,58 @@ bool readNurbsSurface(const std::string& fileName, vyk3d::nurbs_t& nurbs, vyk3d:
         return false;
     }
 
-    fill_t knot1{0, nurbs.knotsU.size(), ": nurbs knots1("};
-    fill_t knot2{0, nurbs.knotsV.size(), ": nurbs knots2("};
-    fill_t weight{0, nurbs.weights.size(), ": nurbs weights("};
-    fill_t point{0, nurbs.ctlpts.size(), ": nurbs points("};
+    float* scalarArrays[3] = {nurbs.knotsU.data(), nurbs.knotsV.data(), nurbs.weights.data()};
+    array_fill_t scalarFill[3] = {{0, nurbs.knotsU.size(), ": nurbs knots1("},
+                                  {0, nurbs.knotsV.size(), ": nurbs knots2("},
+                                  {0, nurbs.weights.size(), ": nurbs weights("}};
+    array_fill_t point{0, nurbs.ctlpts.size(), ": nurbs points("};
     colour_state_t colour;
     bool ended = false;
     bool tooLong = false;
     std::string& line = currentLine;
-    while (nextSectionLine(in, line, lineCounter, err, tooLong)) {
-        if (beginsWithKey(line, "end")) {
-            ended = true;
-            break;
-        }
-        if (isIgnoredLine(line))
+    while (!ended && nextSectionLine(in, line, lineCounter, err, tooLong)) {
+        ended = beginsWithKey(line, "end");
+        if (ended || isIgnoredLine(line))
             continue;
-
+        key_result r = key_result::NotMine;
         if (beginsWithKey(line, "resolution")) {
-            key_line_t values(line);
-            if (!values.hasValues()) {
-                lineMessage(err, lineCounter, ": resolution parm is not set. ", line);
-                continue;
-            }
-            const uint32_t resU = values.integer();
-            const uint32_t resV = values.integer();
-            if (values.cut()) {
-                cutLine(err, lineCounter, line);
-                return false;
-            }
-            // Below 2 the grid has no step (u = i / (resU - 1)); above the
-            // bound the element count wraps and the buffers run to gigabytes.
-            if (resU < 2 || resV < 2 || resU > vyk3d::nurbs_t::maxResolution || resV > vyk3d::nurbs_t::maxResolution ||
-                uint64_t(resU) * resV > vyk3d::nurbs_t::maxGridVertices) {
+            uint32_t resU = 0, resV = 0;
+            r = keyValues(line, ": resolution parm is not set. ", nullptr, lineCounter, err, [&](key_line_t& values) {
+                resU = values.integer();
+                resV = values.integer();
+            });
+            if (r == key_result::Read && !resolutionFits(resU, resV)) {
                 err << lineCounter << ": resolution out of range (2 to " << vyk3d::nurbs_t::maxResolution
                     << " each, at most " << vyk3d::nurbs_t::maxGridVertices << " vertices): " << line << '\n';
                 return false;
             }
-            nurbs.resU = resU;
-            nurbs.resV = resV;
-            continue;
+            if (r == key_result::Read) {
+                nurbs.resU = resU;
+                nurbs.resV = resV;
+            }
         }
-
-        const key_result r = colourKey(line, colour, lineCounter, err);
+        if (r == key_result::NotMine)
+            r = colourKey(line, colour, lineCounter, err);
+        for (int k = 0; k < 3 && r == key_result::NotMine; ++k) {
+            if (!beginsWithKey(line, scalarKeys[k].key))
+                continue;
+            float v = 0.0f;
+            r = keyValues(line, scalarKeys[k].notSet, &scalarFill[k], lineCounter, err,
+                          [&](key_line_t& values) { v = values.real(); });
+            if (r == key_result::Read)
+                scalarArrays[k][scalarFill[k].count++] = v;
+        }
+        if (r == key_result::NotMine) {
+            pos3 p;
+            r = pointKey(line, point, p, lineCounter, err);
+            if (r == key_result::Read)
+                nurbs.ctlpts[point.count++] = vyk3d::ctlpt_t{p.x, p.y, p.z, colour.r, colour.g, colour.b, colour.a};
+        }
+        if (r == key_result::NotMine)
+            r = textureKey(line, texture, true, lineCounter, err);
         if (r == key_result::Failed)
             return false;
-        if (r == key_result::Done)
-            continue;
-
-        // One real into the next slot of a knot or weight array.
-        fill_t* scalar = nullptr;
-        float* target = nullptr;
-        const char* notSet = nullptr;
-        if (beginsWithKey(line, "knot1")) {
-            scalar = &knot1;
-            target = nurbs.knotsU.data();
-            notSet = ": knot1 parm is not set. ";
-        } else if (beginsWithKey(line, "knot2")) {
-            scalar = &knot2;
-            target = nurbs.knotsV.data();
-            notSet = ": knot2 parm is not set. ";
-        } else if (beginsWithKey(line, "weight")) {
-            scalar = &weight;
-            target = nurbs.weights.data();
-            notSet = ": weight parm is not set. ";
-        }
-        if (scalar != nullptr) {
-            if (full(*scalar, lineCounter, err))
-                return false;
-            key_line_t values(line);
-            if (!values.hasValues()) {
-                lineMessage(err, lineCounter, notSet, line);
-                continue;
-            }
-            const float v = values.real();
-            if (values.cut()) {
-                cutLine(err, lineCounter, line);
-                return false;
-            }
-            target[scalar->count++] = v;
-            continue;
-        }
-
-        const bool position = beginsWithKey(line, "position");
-        const bool circle = !position && beginsWithKey(line, "circle");
-        const bool sphere = !position && !circle && beginsWithKey(line, "sphere");
-        if (position || circle || sphere) {
-            if (full(point, lineCounter, err))
-                return false;
-            key_line_t values(line);
-            if (!values.hasValues()) {
-                lineMessage(err, lineCounter,
-                            position ? ": position parm is not set. "
-                                     : (circle ? ": circle parm is not set. " : ": sphere parm is not set. "),
-                            line);
-                continue;
-            }
-            const float a = values.expression();
-            const float b = values.expression();
-            const float c = values.expression();
-            if (values.cut()) {
-                cutLine(err, lineCounter, line);
-                return false;
-            }
-            const pos3 p = position ? pos3{a, b, c} : (circle ? circlePoint(a, b, c) : spherePoint(a, b, c));
-            nurbs.ctlpts[point.count++] = vyk3d::ctlpt_t{p.x, p.y, p.z, colour.r, colour.g, colour.b, colour.a};
-            continue;
-        }
-
-        const key_result t = textureKey(line, texture, true, lineCounter, err);
-        if (t == key_result::Failed)
-            return false;
-        if (t == key_result::NotMine)
+        if (r == key_result::NotMine)
             illegalCommand(err, lineCounter, line);
     }
     if (tooLong)
@@ -205,10 +138,9 @@ bool readNurbsSurface(const std::string& fileName, vyk3d::nurbs_t& nurbs, vyk3d:
     // gave the arrays (zeros); only an "end" line has its counts compared.
     bool shortArray = false;
     if (ended) {
-        shortArray |= shortOf("knot1", "knots", knot1, lineCounter, err);
-        shortArray |= shortOf("knot2", "knots", knot2, lineCounter, err);
-        shortArray |= shortOf("weight", "weights", weight, lineCounter, err);
-        shortArray |= shortOf("point", "points", point, lineCounter, err);
+        for (int k = 0; k < 3; ++k)
+            shortArray |= scalarFill[k].reportShort(scalarKeys[k].key, scalarKeys[k].shortWhat, lineCounter, err);
+        shortArray |= point.reportShort("point", "points", lineCounter, err);
     }
 
     nurbs.afterload(fileName);

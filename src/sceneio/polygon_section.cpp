@@ -7,6 +7,7 @@
 
 #include "render/scoped_map.h"
 
+#include <algorithm>
 #include <memory>
 #include <ostream>
 
@@ -15,34 +16,18 @@ using vyk3d::scoped_map_t;
 namespace
 {
 
-// Every vertex needs four lines (position, tangent, binormal, normal) and
-// every element one, and no such line is shorter than this.
-const uint64_t minRecordLine = 8;
-
-// One array being filled: its fill count and size, and its overflow text.
-struct fill_t {
-    uint64_t count;
-    uint64_t size;
+// The three parts of a tangent frame, nine floats a vertex in this order.
+// Each part has a fill count of its own, so the parts may come in any order.
+struct frame_key_t {
+    const char* key;
+    const char* notSet;
     const char* overflowText;
 };
-
-// "<n>: polygon vertex(<count>) >= <size> over."
-bool full(const fill_t& f, uint64_t lineCounter, std::ostream& err)
-{
-    if (f.count < f.size)
-        return false;
-    err << lineCounter << f.overflowText << f.count << ") >= " << f.size << " over.\n";
-    return true;
-}
-
-// "<n>: vertex(<count>) < <size>: too few vertex."
-bool shortOf(const char* name, const char* tail, uint64_t count, uint64_t size, uint64_t lineCounter, std::ostream& err)
-{
-    if (count >= size)
-        return false;
-    err << lineCounter << ": " << name << "(" << count << ") < " << size << ": too few " << tail << ".\n";
-    return true;
-}
+const frame_key_t frameKeys[3] = {
+    {"tangent", ": tangent parm is not set. ", ": polygon tangent("},
+    {"binormal", ": binormal parm is not set. ", ": polygon binormal("},
+    {"normal", ": normal parm is not set. ", ": polygon normal("},
+};
 
 } // namespace
 
@@ -59,7 +44,8 @@ bool readPolygonSurface(const std::string& fileName, vyk3d::texture_t& texture, 
         lineMessage(err, lineCounter, ": polygon header needs two counts: ", currentLine);
         return false;
     }
-    // A count the rest of the file cannot fill must not size GL buffers.
+    // A count the rest of the file cannot fill must not size GL buffers:
+    // a vertex takes four lines (position and the three frame parts).
     const uint64_t left = remainingBytes(in);
     if (left != UINT64_MAX && (4 * nv + ne) > left / minRecordLine) {
         lineMessage(err, lineCounter, ": polygon counts exceed what the file holds: ", currentLine);
@@ -70,16 +56,14 @@ bool readPolygonSurface(const std::string& fileName, vyk3d::texture_t& texture, 
         return false;
     }
 
-    bool ended = false;
-    bool failed = false;
-    fill_t vertexFill{0, nv, ": polygon vertex("};
-    fill_t elementFill{0, ne, ": polygon element("};
-    fill_t tangentFill{0, nv, ": polygon tangent("};
-    fill_t binormalFill{0, nv, ": polygon binormal("};
-    fill_t normalFill{0, nv, ": polygon normal("};
+    array_fill_t vertexFill{0, nv, ": polygon vertex("};
+    array_fill_t elementFill{0, ne, ": polygon element("};
+    array_fill_t frameFill[3];
+    for (int k = 0; k < 3; ++k)
+        frameFill[k] = array_fill_t{0, nv, frameKeys[k].overflowText};
     {
         // Empty arrays have no store to map; the fill checks keep every write
-        // inside the mapped ones.
+        // inside the mapped ones. The maps are given back on every return.
         std::unique_ptr<scoped_map_t<float>> vertexMap, normalMap;
         std::unique_ptr<scoped_map_t<uint32_t>> elementMap;
         if (nv != 0) {
@@ -100,161 +84,67 @@ bool readPolygonSurface(const std::string& fileName, vyk3d::texture_t& texture, 
         colour_state_t colour;
         float texU = 0.0f, texV = 0.0f;
         std::string& line = currentLine;
+        bool ended = false;
         bool tooLong = false;
-        while (nextSectionLine(in, line, lineCounter, err, tooLong)) {
-            if (beginsWithKey(line, "end")) {
-                ended = true;
-                break;
-            }
-            if (isIgnoredLine(line) || beginsWithKey(line, "resolution"))
+        while (!ended && nextSectionLine(in, line, lineCounter, err, tooLong)) {
+            ended = beginsWithKey(line, "end");
+            if (ended || isIgnoredLine(line) || beginsWithKey(line, "resolution"))
                 continue;
             key_result r = colourKey(line, colour, lineCounter, err);
-            if (r == key_result::Failed) {
-                failed = true;
-                break;
+            if (r == key_result::NotMine && beginsWithKey(line, "texcoord")) {
+                float u = 0.0f, v = 0.0f;
+                r = keyValues(line, ": texcoord parm is not set. ", nullptr, lineCounter, err, [&](key_line_t& values) {
+                    u = values.expression();
+                    v = values.expression();
+                });
+                if (r == key_result::Read) {
+                    texU = u;
+                    texV = v;
+                }
             }
-            if (r == key_result::Done)
-                continue;
-
-            if (beginsWithKey(line, "texcoord")) {
-                key_line_t values(line);
-                if (!values.hasValues()) {
-                    lineMessage(err, lineCounter, ": texcoord parm is not set. ", line);
+            if (r == key_result::NotMine) {
+                pos3 p;
+                r = pointKey(line, vertexFill, p, lineCounter, err);
+                if (r == key_result::Read) {
+                    float* v = vertices + 9 * vertexFill.count++;
+                    const float record[9] = {p.x, p.y, p.z, colour.r, colour.g, colour.b, colour.a, texU, texV};
+                    std::copy(record, record + 9, v);
+                }
+            }
+            if (r == key_result::NotMine && beginsWithKey(line, "element")) {
+                uint32_t e = 0;
+                r = keyValues(line, ": element parm is not set. ", &elementFill, lineCounter, err,
+                              [&](key_line_t& values) { e = values.integer(); });
+                if (r == key_result::Read)
+                    elements[elementFill.count++] = e;
+            }
+            for (int k = 0; k < 3 && r == key_result::NotMine; ++k) {
+                if (!beginsWithKey(line, frameKeys[k].key))
                     continue;
-                }
-                const float u = values.expression();
-                const float v = values.expression();
-                if (values.cut()) {
-                    cutLine(err, lineCounter, line);
-                    failed = true;
-                    break;
-                }
-                texU = u;
-                texV = v;
-                continue;
+                float xyz[3] = {};
+                r = keyValues(line, frameKeys[k].notSet, &frameFill[k], lineCounter, err, [&](key_line_t& values) {
+                    for (float& c : xyz)
+                        c = values.real();
+                });
+                if (r == key_result::Read)
+                    std::copy(xyz, xyz + 3, frames + 9 * frameFill[k].count++ + 3 * k);
             }
-
-            const bool position = beginsWithKey(line, "position");
-            const bool circle = !position && beginsWithKey(line, "circle");
-            const bool sphere = !position && !circle && beginsWithKey(line, "sphere");
-            if (position || circle || sphere) {
-                if (full(vertexFill, lineCounter, err)) {
-                    failed = true;
-                    break;
-                }
-                key_line_t values(line);
-                if (!values.hasValues()) {
-                    lineMessage(err, lineCounter,
-                                position ? ": position parm is not set. "
-                                         : (circle ? ": circle parm is not set. " : ": sphere parm is not set. "),
-                                line);
-                    continue;
-                }
-                const float a = values.expression();
-                const float b = values.expression();
-                const float c = values.expression();
-                if (values.cut()) {
-                    cutLine(err, lineCounter, line);
-                    failed = true;
-                    break;
-                }
-                const pos3 p = position ? pos3{a, b, c} : (circle ? circlePoint(a, b, c) : spherePoint(a, b, c));
-                float* v = vertices + 9 * vertexFill.count++;
-                v[0] = p.x;
-                v[1] = p.y;
-                v[2] = p.z;
-                v[3] = colour.r;
-                v[4] = colour.g;
-                v[5] = colour.b;
-                v[6] = colour.a;
-                v[7] = texU;
-                v[8] = texV;
-                continue;
-            }
-
-            if (beginsWithKey(line, "element")) {
-                if (full(elementFill, lineCounter, err)) {
-                    failed = true;
-                    break;
-                }
-                key_line_t values(line);
-                if (!values.hasValues()) {
-                    lineMessage(err, lineCounter, ": element parm is not set. ", line);
-                    continue;
-                }
-                const uint32_t e = values.integer();
-                if (values.cut()) {
-                    cutLine(err, lineCounter, line);
-                    failed = true;
-                    break;
-                }
-                elements[elementFill.count++] = e;
-                continue;
-            }
-
-            // The three parts of a frame have fill counts of their own.
-            fill_t* part = nullptr;
-            size_t offset = 0;
-            const char* notSet = nullptr;
-            if (beginsWithKey(line, "tangent")) {
-                part = &tangentFill;
-                offset = 0;
-                notSet = ": tangent parm is not set. ";
-            } else if (beginsWithKey(line, "binormal")) {
-                part = &binormalFill;
-                offset = 3;
-                notSet = ": binormal parm is not set. ";
-            } else if (beginsWithKey(line, "normal")) {
-                part = &normalFill;
-                offset = 6;
-                notSet = ": normal parm is not set. ";
-            }
-            if (part != nullptr) {
-                if (full(*part, lineCounter, err)) {
-                    failed = true;
-                    break;
-                }
-                key_line_t values(line);
-                if (!values.hasValues()) {
-                    lineMessage(err, lineCounter, notSet, line);
-                    continue;
-                }
-                const float x = values.real();
-                const float y = values.real();
-                const float z = values.real();
-                if (values.cut()) {
-                    cutLine(err, lineCounter, line);
-                    failed = true;
-                    break;
-                }
-                float* f = frames + 9 * part->count++ + offset;
-                f[0] = x;
-                f[1] = y;
-                f[2] = z;
-                continue;
-            }
-
-            r = textureKey(line, texture, false, lineCounter, err);
-            if (r == key_result::Failed) {
-                failed = true;
-                break;
-            }
+            if (r == key_result::NotMine)
+                r = textureKey(line, texture, false, lineCounter, err);
+            if (r == key_result::Failed)
+                return false;
             if (r == key_result::NotMine)
                 illegalCommand(err, lineCounter, line);
         }
-        // The maps are given back here, on every path out of the loop.
-        if (tooLong)
-            failed = true;
+        // A section the file ends before its "end" line fails silently.
+        if (tooLong || !ended)
+            return false;
     }
-    if (failed || !ended)
-        return false;
 
-    bool shortArray = false;
-    shortArray |= shortOf("vertex", "vertex", vertexFill.count, nv, lineCounter, err);
-    shortArray |= shortOf("element", "element", elementFill.count, ne, lineCounter, err);
-    shortArray |= shortOf("tangent", "tangent", tangentFill.count, nv, lineCounter, err);
-    shortArray |= shortOf("binormal", "binormal", binormalFill.count, nv, lineCounter, err);
-    shortArray |= shortOf("normal", "normal", normalFill.count, nv, lineCounter, err);
+    bool shortArray = vertexFill.reportShort("vertex", "vertex", lineCounter, err);
+    shortArray |= elementFill.reportShort("element", "element", lineCounter, err);
+    for (int k = 0; k < 3; ++k)
+        shortArray |= frameFill[k].reportShort(frameKeys[k].key, frameKeys[k].key, lineCounter, err);
     if (shortArray)
         return false;
 

@@ -34,9 +34,61 @@ struct colour_state_t {
 
 enum class key_result {
     NotMine, // the line begins with none of the keys handled here
-    Done,    // handled (possibly with a "not set" message)
+    Done,    // handled: stored, or a "not set" message and nothing changed
+    Read,    // keyValues: the values are read, for the caller to store
     Failed,  // a message was written and the section fails
 };
+
+// One array a section fills, with its fill count, its size and the text of
+// its overflow message.
+struct array_fill_t {
+    uint64_t count;
+    uint64_t size;
+    const char* overflowText; // ": polygon vertex(", ": nurbs knots1(", ...
+
+    // True, after "<n><overflowText><count>) >= <size> over.", when no
+    // further value fits.
+    bool full(uint64_t lineCounter, std::ostream& err) const;
+    // True, after "<n>: <name>(<count>) < <size>: too few <what>.", when the
+    // array was left short.
+    bool reportShort(const char* name, const char* what, uint64_t lineCounter, std::ostream& err) const;
+};
+
+// Every value of a section's arrays needs a line of its own, and no such
+// line is shorter than this ("knot1 0" and its line feed): header counts
+// are checked against the bytes left in the file with it.
+constexpr uint64_t minRecordLine = 8;
+
+// The course every key with values takes. An array that is already full
+// fails with its overflow message (checked before anything else); a line
+// without a blank gets `notSet` and changes nothing (Done); otherwise `read`
+// takes the values from the key_line_t, and a list cut right after a
+// separator fails the section. Read: the values are in, for the caller to
+// store.
+template <class ReadValues>
+key_result keyValues(const std::string& line, const char* notSet, const array_fill_t* fill, uint64_t lineCounter,
+                     std::ostream& err, ReadValues read)
+{
+    if (fill != nullptr && fill->full(lineCounter, err))
+        return key_result::Failed;
+    key_line_t values(line);
+    if (!values.hasValues()) {
+        lineMessage(err, lineCounter, notSet, line);
+        return key_result::Done;
+    }
+    read(values);
+    if (values.cut()) {
+        cutLine(err, lineCounter, line);
+        return key_result::Failed;
+    }
+    return key_result::Read;
+}
+
+// "position" (x, y, z), "circle" (r, theta, z) and "sphere" (r, theta, phi),
+// three expressions each: the next point of `fill`. Read leaves the point in
+// `p` for the caller to store.
+key_result pointKey(const std::string& line, const array_fill_t& fill, pos3& p, uint64_t lineCounter,
+                    std::ostream& err);
 
 // "color" (four integers, low 8 bits / 255) and "fcolor" (four expressions).
 key_result colourKey(const std::string& line, colour_state_t& colour, uint64_t lineCounter, std::ostream& err);

@@ -105,22 +105,19 @@ key_result textureKey(const std::string& line, texture_t& texture, bool nurbsSec
             return texfilter(line, texture, lineCounter, err);
         case Flag:
         case Expression: {
-            key_line_t values(line);
             bool flag = false;
             float number = 0.0f;
-            if (k.type == Flag)
-                flag = values.flag();
-            else
-                number = values.expression();
-            if (values.cut()) {
-                cutLine(err, lineCounter, line);
-                return key_result::Failed;
-            }
-            if (k.type == Flag)
+            const key_result r = keyValues(line, notSet, nullptr, lineCounter, err, [&](key_line_t& values) {
+                if (k.type == Flag)
+                    flag = values.flag();
+                else
+                    number = values.expression();
+            });
+            if (r == key_result::Read && k.type == Flag)
                 texture.*k.flag = flag;
-            else
+            else if (r == key_result::Read)
                 texture.*k.number = number;
-            return key_result::Done;
+            return r;
         }
         }
     }
