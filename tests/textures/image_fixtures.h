@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <functional>
 #include <initializer_list>
 #include <string>
 
@@ -59,6 +61,37 @@ inline std::string rowsOf(const libgr::grImage2D& img)
     for (uint32_t y = 0; y < img.height; ++y)
         s.append(reinterpret_cast<const char*>(img.row(y)), packed);
     return s;
+}
+
+// What a prefix of a file that loads must give: nothing (it must fail), the
+// size of the whole picture, or the whole picture (data cut after its end).
+enum class Prefix { Fails, SameSize, SamePicture };
+
+// The truncation sweep: `whole` must load; then every shorter prefix is
+// loaded from a fresh file of its own, so no mapping or buffer is reused and
+// the sanitizer sees every read past the end.
+inline void sweepPrefixes(const std::string& whole, const std::string& ext, Prefix prefix,
+                          const std::function<bool(libgr::grImage2D&, const char*)>& load)
+{
+    vyktest::TempDir dir;
+    libgr::grImage2D full;
+    ASSERT_TRUE(load(full, dir.write("whole" + ext, whole).c_str()));
+    for (size_t n = 0; n < whole.size(); ++n) {
+        const std::string name = dir.write("cut" + std::to_string(n) + ext, whole.substr(0, n));
+        libgr::grImage2D img;
+        testing::internal::CaptureStderr();
+        const bool ok = load(img, name.c_str());
+        testing::internal::GetCapturedStderr();
+        std::remove(name.c_str());
+        if (!ok)
+            continue;
+        EXPECT_NE(prefix, Prefix::Fails) << n;
+        EXPECT_EQ(img.width, full.width) << n;
+        EXPECT_EQ(img.height, full.height) << n;
+        if (prefix == Prefix::SamePicture) {
+            EXPECT_EQ(rowsOf(img), rowsOf(full)) << n;
+        }
+    }
 }
 
 inline std::string dataFile(const std::string& name)

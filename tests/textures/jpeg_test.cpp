@@ -157,28 +157,10 @@ TEST(Jpeg, BrokenHeadersStop)
 
 TEST(Jpeg, TruncationSweep)
 {
-    vyktest::TempDir dir;
-    const std::string files[] = {
-        vyktest::readFile(dataFile("im_gray.jpg")),
-        vyktest::readFile(dataFile("im_rgb.jpg")),
-    };
-    for (const std::string& whole : files) {
-        for (size_t n = 0; n <= whole.size(); ++n) {
-            const std::string name = dir.file("cut.jpg");
-            vyktest::writeFile(name, whole.substr(0, n));
-            grImage2D img;
-            testing::internal::CaptureStderr();
-            bool ok = autoloadformat(img, name.c_str());
-            testing::internal::GetCapturedStderr();
-            if (n == whole.size()) {
-                EXPECT_TRUE(ok);
-            }
-            if (ok) {
-                EXPECT_EQ(img.width, 16u);
-                EXPECT_EQ(img.height, 16u);
-            }
-        }
-    }
+    // A cut inside the scan loads with what was decoded ("but continue.").
+    for (const char* name : {"im_gray.jpg", "im_rgb.jpg"})
+        sweepPrefixes(vyktest::readFile(dataFile(name)), ".jpg", Prefix::SameSize,
+                      [](grImage2D& img, const char* path) { return autoloadformat(img, path); });
 }
 
 TEST(Jpeg, SavesBaselineWithoutExtraMarkers)

@@ -161,17 +161,8 @@ TEST(Tga, WriteRefusals)
 
 TEST(Tga, TruncationSweep)
 {
-    const std::string files[] = {
-        tgaHeader(1, 3, 2, 8, 0, 3, 1, 4, 24) + "abc" + std::string(12, 'm') + std::string(6, 'p'),
-        vyktest::readFile(dataFile("im_w5.tga")),
-    };
-    vyktest::TempDir dir;
-    for (const std::string& whole : files) {
-        for (size_t n = 0; n <= whole.size(); ++n) {
-            const std::string name = dir.file("cut.tga");
-            vyktest::writeFile(name, whole.substr(0, n));
-            grImage2D img;
-            EXPECT_EQ(tgaLoad(img, name.c_str()), n == whole.size()) << n;
-        }
-    }
+    const std::string mapped =
+        tgaHeader(1, 3, 2, 8, 0, 3, 1, 4, 24) + "abc" + std::string(12, 'm') + std::string(6, 'p');
+    for (const std::string& whole : {mapped, vyktest::readFile(dataFile("im_w5.tga"))})
+        sweepPrefixes(whole, ".tga", Prefix::Fails, tgaLoad);
 }
