@@ -16,15 +16,12 @@ TEST(PixelFormat, BitsPerPixel)
         uint32_t bits;
     } cases[] = {
         {{grFmtLuminance, grTypeUINT, grBits1}, 1},
-        {{grFmtLuminanceAlpha, grTypeUINT, grBits8}, 16},
         {{grFmtRGB, grTypeUINT, grBits8}, 24},
         {{grFmtRGBA, grTypeFLOAT, grBits32}, 128},
         {{grFmtBGR, grTypeUINT, grBitsP565}, 16},
-        {{grFmtBGRA, grTypeUINT, grBitsP1555}, 16},
         {{grFmtRGBA, grTypeUINT, grBitsP2101010}, 32},
         {{grFmtLuminanceAlpha, grTypeUINT, grBitsP62}, 8},
         {{grFmtYCbCr, grTypeUINT, grBits8}, 24},
-        {{grFmtColorIndex, grTypeUINT, grBits4}, 4},
         {{grFmtDepthStencil, grTypeUINT, grBitsNone}, 0},
         {{99, grTypeUINT, grBits8}, 0},
     };
