@@ -3,6 +3,8 @@
 #include "sceneio/evaluate.h"
 #include "sceneio/number_text.h"
 
+#include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +16,24 @@ bool isIgnoredLine(const std::string& line)
 
 namespace
 {
+
+// strtoul with base 0 as it reads where unsigned long has 32 bits, which is
+// what the format's integers are: a value above 4294967295 gives 4294967295
+// rather than its low bits (a count of 4294967299 must not read as 3), and a
+// minus sign negates modulo 2^32 (-1 is 4294967295).
+uint32_t readUnsigned32(const char*& p)
+{
+    char* after = nullptr;
+    errno = 0;
+    const unsigned long long v = std::strtoull(p, &after, 0);
+    const bool outOfRange = errno == ERANGE;
+    const char* sign = p;
+    while (std::isspace(static_cast<unsigned char>(*sign)))
+        ++sign;
+    const unsigned long long magnitude = *sign == '-' ? 0 - v : v;
+    p = after;
+    return outOfRange || magnitude > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(v);
+}
 
 // Nothing but blanks and carriage returns up to the end of the line.
 bool blankTail(const char* p, const char* end)
@@ -67,11 +87,8 @@ uint32_t key_line_t::integer()
 {
     if (!next())
         return 0;
-    // The line's own terminating zero stops strtoul at end_ at the latest.
-    char* after = nullptr;
-    const unsigned long v = std::strtoul(p_, &after, 0);
-    p_ = after;
-    return static_cast<uint32_t>(v);
+    // The line's own terminating zero stops the number at end_ at the latest.
+    return readUnsigned32(p_);
 }
 
 float key_line_t::real()
@@ -102,10 +119,7 @@ bool key_line_t::flag()
         p_ += 4;
         return true;
     }
-    char* after = nullptr;
-    const unsigned long v = std::strtoul(p_, &after, 0);
-    p_ = after;
-    return static_cast<uint32_t>(v) != 0;
+    return readUnsigned32(p_) != 0;
 }
 
 std::string key_line_t::path(const std::string& line)

@@ -40,7 +40,8 @@ class key_line_t
     bool cut() const { return cut_; }
     bool missing() const { return missing_; }
 
-    // strtoul with base 0, kept to its low 32 bits (so -1 is 4294967295).
+    // strtoul with base 0 in 32 bits: -1 is 4294967295, and so is any value
+    // above it.
     uint32_t integer();
     // strtod, rounded to float.
     float real();

@@ -25,6 +25,8 @@ TEST(SceneReaderBadInput, HeaderCounts)
     const char* nexceed = "nurbs counts exceed what the file holds";
     header("begin polygon_surface,2147483648,3", pexceed);
     header("begin polygon_surface,3,4294967295", pexceed);
+    // a count above 32 bits reads as 4294967295, never as its low bits (3)
+    header("begin polygon_surface,4294967299,0", pexceed);
     header("begin polygon_surface,3", "polygon header needs two counts");
     header("begin polygon_surface,", "polygon header needs two counts");
     header("begin polygon_surface,3,\r", "polygon header needs two counts");
@@ -44,7 +46,7 @@ TEST(SceneReaderBadInput, ResolutionBounds)
     // The bounds themselves load.
     std::vector<outcome_t> cases{{patch("resolution 2,2\n"), true, ""}, {patch("resolution 65535,2\n"), true, ""}};
     for (const char* line : {"resolution 0,33", "resolution 33,1", "resolution 1,1", "resolution 65536,65537",
-                             "resolution 65535,65535", "resolution -1,2"})
+                             "resolution 65535,65535", "resolution -1,2", "resolution 4294967298,4"})
         cases.push_back(
             {patch(std::string(line) + "\n"), false,
              "2: resolution out of range (2 to 65535 each, at most 4194304 vertices): " + std::string(line) + "\n"});

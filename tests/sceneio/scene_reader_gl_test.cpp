@@ -166,6 +166,7 @@ TEST(SceneReader, TextureKeys)
         {"texfilter 0,0\n", false, false, true, "2: maglinear is not set. texfilter 0,0\n"},
         {"mipmap 0\nnearlinear false\nmaglinear 2\n", false, false, true, ""},
         {"mipmap 0\nmipmap true\n", true, true, true, ""}, // the last one wins
+        {"mipmap 0\nmipmap 4294967296\n", true, true, true, ""},
     };
     for (const texture_case& c : cases) {
         SCOPED_TRACE(c.lines);
