@@ -146,8 +146,9 @@ void* alloc_mmap_win::allocate(uint64_t& size, const char* name, int mode, uint6
 
 void* alloc_mmap_win::reallocate(void* view, uint64_t newSize, uint64_t offset)
 {
+    mapping_t m{};
     if (m_file < 0) {
-        mapping_t m = mapBytes(-1, m_access, newSize, 0);
+        m = mapBytes(-1, m_access, newSize, 0);
         if (!m.view)
             return nullptr;
         if (m_access == ReadWrite && view) {
@@ -155,29 +156,25 @@ void* alloc_mmap_win::reallocate(void* view, uint64_t newSize, uint64_t offset)
             if (n)
                 std::memcpy(m.view, view, static_cast<size_t>(n));
         }
-        if (m_base)
-            munmap(m_base, static_cast<size_t>(m_length));
-        m_base = m.base;
-        m_length = m.length;
-        m_size = newSize;
-        return m.view;
-    }
-
-    struct stat st;
-    if (fstat(m_file, &st) != 0)
-        return nullptr;
-    uint64_t fileSize = static_cast<uint64_t>(st.st_size);
-    if (offset > UINT64_MAX - newSize)
-        return nullptr;
-    if (offset + newSize > fileSize) {
-        if (m_access != ReadWrite)
+    } else {
+        struct stat st;
+        if (fstat(m_file, &st) != 0)
             return nullptr;
-        if (ftruncate(m_file, static_cast<off_t>(offset + newSize)) != 0)
+        uint64_t fileSize = static_cast<uint64_t>(st.st_size);
+        if (offset > UINT64_MAX - newSize)
+            return nullptr;
+        if (offset + newSize > fileSize) {
+            if (m_access != ReadWrite)
+                return nullptr;
+            if (ftruncate(m_file, static_cast<off_t>(offset + newSize)) != 0)
+                return nullptr;
+        }
+        m = mapBytes(m_file, m_access, newSize, offset);
+        if (!m.view)
             return nullptr;
     }
-    mapping_t m = mapBytes(m_file, m_access, newSize, offset);
-    if (!m.view)
-        return nullptr;
+    // The old mapping goes only once the new one exists, so a refusal keeps
+    // the old storage and size.
     if (m_base)
         munmap(m_base, static_cast<size_t>(m_length));
     m_base = m.base;
