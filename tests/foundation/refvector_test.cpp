@@ -155,6 +155,13 @@ TEST(RefVectorTest, RefusalsPrintNothingAndKeepStorage)
     ASSERT_EQ(4u, v.size());
     EXPECT_EQ('d', v[3]);
     EXPECT_EQ(1u, v.use_count());
+    // Anonymous storage that cannot grow keeps its bytes too.
+    refvector2<unsigned char> anon;
+    ASSERT_TRUE(anon.reallocate(3));
+    anon[2] = 'z';
+    EXPECT_FALSE(anon.reallocate(~uint64_t(0) / 2));
+    ASSERT_EQ(3u, anon.size());
+    EXPECT_EQ('z', anon[2]);
     // Without keep a refused allocation leaves the vector empty.
     EXPECT_FALSE(v.allocate(4, path.c_str(), 2, 0, false));
     EXPECT_TRUE(v.empty());
