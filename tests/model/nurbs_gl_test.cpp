@@ -80,35 +80,15 @@ ctlpt_t tubePoint(uint64_t i, uint64_t j)
     return {cx[i], cy[i], float(j), 0.8f, 0.6f, 0.2f, 1};
 }
 
-TEST(Nurbs, BilinearPatchReproducesCornersAndMidpoint)
-{
-    vyktest::glContext();
-    Model m;
-    ASSERT_TRUE(m.fill(2, 2, 2, 2, bilinearPoint));
-    ASSERT_TRUE(m.finish(3, 3));
-    const std::vector<float> v = readBuffer<float>(m.polygon.vertices, 81);
-    ASSERT_EQ(v.size(), 81u);
-    const struct {
-        uint32_t i, j;
-        std::vector<float> want; // position, colour, texture coordinate
-    } cases[] = {
-        {0, 0, {0, 0, 0, 1, 0, 0, 1, 0, 0}}, {2, 0, {2, 0, 0, 0, 1, 0, 1, 1, 0}},
-        {0, 2, {0, 4, 0, 0, 0, 1, 1, 0, 1}}, {2, 2, {2, 4, 1, 1, 1, 1, 0, 1, 1}},
-        {1, 1, {1, 2, 0.25f, 0.5f, 0.5f, 0.5f, 0.75f, 0.5f, 0.5f}},
-    };
-    for (const auto& c : cases)
-        for (int n = 0; n < 9; ++n)
-            EXPECT_NEAR(v[(3 * c.j + c.i) * 9 + n], c.want[n], 1e-6f) << c.i << "," << c.j << " component " << n;
-}
-
-// Strips of two grid rows each, ended by the restart index.
-TEST(Nurbs, TessellationCountsAndStrips)
+// The 2 x 2 order-2 patch reproduces its corners and midpoint; the grid is
+// cut into strips of two rows each, ended by the restart index.
+TEST(Nurbs, BilinearPatchTessellation)
 {
     vyktest::glContext();
     const struct {
         uint32_t resU, resV;
         uint64_t vertices, elements;
-    } cases[] = {{33, 33, 1089, 2144}, {2, 2, 4, 5}, {65, 17, 1105, 16 * 131}, {3, 2, 6, 7}};
+    } cases[] = {{3, 3, 9, 14}, {33, 33, 1089, 2144}, {2, 2, 4, 5}, {3, 2, 6, 7}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.resU << "x" << c.resV);
         Model m;
@@ -117,9 +97,20 @@ TEST(Nurbs, TessellationCountsAndStrips)
         EXPECT_EQ(m.polygon.vertices.count(), c.vertices);
         EXPECT_EQ(m.polygon.elements.count(), c.elements);
         EXPECT_EQ(m.polygon.polyidvector.size(), c.elements - 2);
-        if (c.resU == 3) {
+        if (c.vertices == 6) {
             EXPECT_EQ(readBuffer<uint32_t>(m.polygon.elements, 7), (std::vector<uint32_t>{3, 0, 4, 1, 5, 2, restartIndex}));
         }
+        if (c.vertices != 9)
+            continue;
+        const std::vector<float> v = readBuffer<float>(m.polygon.vertices, 81);
+        const std::vector<float> want[] = {
+            // vertex (i, j) at 3j + i: position, colour, texture coordinate
+            {0, 0, 0, 1, 0, 0, 1, 0, 0}, {}, {2, 0, 0, 0, 1, 0, 1, 1, 0}, {}, {1, 2, 0.25f, 0.5f, 0.5f, 0.5f, 0.75f, 0.5f, 0.5f},
+            {}, {0, 4, 0, 0, 0, 1, 1, 0, 1}, {}, {2, 4, 1, 1, 1, 1, 0, 1, 1},
+        };
+        for (size_t k = 0; k < 9; ++k)
+            for (size_t n = 0; n < want[k].size(); ++n)
+                EXPECT_NEAR(v[9 * k + n], want[k][n], 1e-6f) << "vertex " << k << " component " << n;
     }
 }
 

@@ -2,6 +2,7 @@
 // attributes at locations 1 (colour), 2 (texture coordinate) and 5 (normal):
 // proves the vertex layout and primitive restart on a real rasteriser.
 
+#include "../render/glpolygon_fixture.h"
 #include "foundation/check_gl.h"
 #include "model/polygon.h"
 #include "render/program.h"
@@ -47,27 +48,17 @@ std::vector<int> drawQuads(const std::vector<float>& quads, const std::vector<ui
     program.attach(vs);
     program.attach(fs);
     EXPECT_TRUE(program.link()) << program.infoLog();
-    polygon_t poly;
-    EXPECT_TRUE(poly.allocate(quads.size(), elements.size()));
-    {
-        scoped_map_t<float> v(poly.vertices);
-        scoped_map_t<float> n(poly.normals);
-        scoped_map_t<uint32_t> e(poly.elements);
-        if (!v || !n || !e)
-            return {};
-        for (size_t q = 0; q < quads.size() / 4; ++q) {
-            const float* c = &quads[4 * q];
-            const float corners[4][2] = {{c[0], c[2]}, {c[1], c[2]}, {c[0], c[3]}, {c[1], c[3]}};
-            for (size_t k = 0; k < 4; ++k) {
-                const float record[9] = {corners[k][0], corners[k][1], 0, 1, 1, 1, 1, 0.5f, 0.5f};
-                const float frame[9] = {0, 0, 0, 0, 0, 0, 0, 0, 1};
-                std::memcpy(&v[(4 * q + k) * 9], record, sizeof record);
-                std::memcpy(&n[(4 * q + k) * 9], frame, sizeof frame);
-            }
+    std::vector<float> records, frames;
+    for (size_t q = 0; q < quads.size() / 4; ++q) {
+        const float* c = &quads[4 * q];
+        const float corners[4][2] = {{c[0], c[2]}, {c[1], c[2]}, {c[0], c[3]}, {c[1], c[3]}};
+        for (const auto& xy : corners) {
+            records.insert(records.end(), {xy[0], xy[1], 0, 1, 1, 1, 1, 0.5f, 0.5f});
+            frames.insert(frames.end(), {0, 0, 0, 0, 0, 0, 0, 0, 1});
         }
-        std::copy(elements.begin(), elements.end(), e.get());
     }
-    poly.update("pixels");
+    polygon_t poly;
+    EXPECT_TRUE(rendertest::fillPolygon(poly, records, frames, elements));
     vyktest::OffscreenTarget target(32);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);

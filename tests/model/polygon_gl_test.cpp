@@ -1,5 +1,6 @@
 #include "model/polygon.h"
 
+#include "../render/glpolygon_fixture.h"
 #include "foundation/check_gl.h"
 #include "render/scoped_map.h"
 #include "support/gl_context.h"
@@ -25,27 +26,14 @@ struct v3 {
     float x, y, z;
 };
 
-// Allocates and fills a polygon as the readers do: positions (white, u = v
-// = 0.5), frames (zero unless given), elements; then update.
+// Positions as white vertices with u = v = 0.5.
 void build(polygon_t& poly, const std::vector<v3>& positions, const std::vector<uint32_t>& elements,
            const std::vector<float>& frames = {})
 {
-    ASSERT_TRUE(poly.allocate(positions.size(), elements.size()));
-    {
-        scoped_map_t<float> v(poly.vertices);
-        scoped_map_t<float> n(poly.normals);
-        for (size_t i = 0; v && n && i < positions.size(); ++i) {
-            const float record[9] = {positions[i].x, positions[i].y, positions[i].z, 1, 1, 1, 1, 0.5f, 0.5f};
-            for (size_t k = 0; k < 9; ++k) {
-                v[i * 9 + k] = record[k];
-                n[i * 9 + k] = i * 9 + k < frames.size() ? frames[i * 9 + k] : 0.0f;
-            }
-        }
-        scoped_map_t<uint32_t> e(poly.elements);
-        for (size_t i = 0; e && i < elements.size(); ++i)
-            e[i] = elements[i];
-    }
-    poly.update("test polygon");
+    std::vector<float> records;
+    for (const v3& p : positions)
+        records.insert(records.end(), {p.x, p.y, p.z, 1, 1, 1, 1, 0.5f, 0.5f});
+    ASSERT_TRUE(rendertest::fillPolygon(poly, records, frames, elements));
 }
 
 const std::vector<v3> eight = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 0, 0}, {3, 0, 0}, {2, 1, 0}, {3, 1, 0}};

@@ -21,6 +21,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace rendertest
 {
@@ -76,36 +77,45 @@ inline std::array<float, 9> cpuFrame(const float* wk)
     return f;
 }
 
+// Allocates and fills a polygon as the readers do: vertex records (nine
+// floats each), frames (nine each; zeros where missing), elements; then
+// update. False when an array cannot be had.
+inline bool fillPolygon(vyk3d::polygon_t& p, const std::vector<float>& records, const std::vector<float>& frames,
+                        const std::vector<uint32_t>& elements, const char* name = "polygon")
+{
+    if (!p.allocate(records.size() / 9, elements.size()))
+        return false;
+    {
+        vyk3d::scoped_map_t<float> v(p.vertices);
+        vyk3d::scoped_map_t<float> n(p.normals);
+        vyk3d::scoped_map_t<uint32_t> e(p.elements);
+        if (!records.empty() && (!v || !n))
+            return false;
+        for (size_t i = 0; i < records.size(); ++i) {
+            v[i] = records[i];
+            n[i] = i < frames.size() ? frames[i] : 0.0f;
+        }
+        for (size_t i = 0; e && i < elements.size(); ++i)
+            e[i] = elements[i];
+    }
+    p.update(name);
+    return true;
+}
+
 // A quad from (x0, y0) to (x1, y1) in the plane z, one colour, frames facing
 // +z, as one strip 0, 1, 2, 3: triangle 0 is the upper-left half, triangle 1
 // the lower-right half. `extra` more vertices are allocated behind the four
 // (copies of vertex 0) so that vertex counts can differ.
 inline bool makeQuad(vyk3d::polygon_t& p, float x0, float y0, float x1, float y1, float z, col3a c, uint64_t extra = 0)
 {
-    const uint64_t count = 4 + extra;
-    if (!p.allocate(count, 4))
-        return false;
-    {
-        vyk3d::scoped_map_t<float> v(p.vertices);
-        vyk3d::scoped_map_t<float> n(p.normals);
-        vyk3d::scoped_map_t<uint32_t> e(p.elements);
-        if (!v || !n || !e)
-            return false;
-        const float corners[4][4] = {{x0, y1, 0, 1}, {x0, y0, 0, 0}, {x1, y1, 1, 1}, {x1, y0, 1, 0}};
-        for (uint64_t k = 0; k < count; ++k) {
-            const float* q = corners[k < 4 ? k : 0];
-            const float rec[9] = {q[0], q[1], z, c.r, c.g, c.b, c.a, q[2], q[3]};
-            const float frame[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-            for (int i = 0; i < 9; ++i) {
-                v[9 * k + i] = rec[i];
-                n[9 * k + i] = frame[i];
-            }
-        }
-        for (uint32_t k = 0; k < 4; ++k)
-            e[k] = k;
+    const float corners[4][4] = {{x0, y1, 0, 1}, {x0, y0, 0, 0}, {x1, y1, 1, 1}, {x1, y0, 1, 0}};
+    std::vector<float> records, frames;
+    for (uint64_t k = 0; k < 4 + extra; ++k) {
+        const float* q = corners[k < 4 ? k : 0];
+        records.insert(records.end(), {q[0], q[1], z, c.r, c.g, c.b, c.a, q[2], q[3]});
+        frames.insert(frames.end(), {1, 0, 0, 0, 1, 0, 0, 0, 1});
     }
-    p.update("quad");
-    return true;
+    return fillPolygon(p, records, frames, {0, 1, 2, 3}, "quad");
 }
 
 // Writes the six faces of a white 1 x 1 cube map as "sky_posx.bmp" ... into
