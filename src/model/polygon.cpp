@@ -231,6 +231,10 @@ void polygon_t::update(const char* newName)
         }
         return bool(supplied[v]);
     };
+    // A set filled before there was a table shows from this update on, as
+    // with a table made by allocate.
+    if (selectelems.count() == 0 && !selectedpolygons.empty())
+        selectiontable();
     // selectelems is sized by allocate (or on the first selection); elements
     // resized since then must not make the walk write past it.
     const uint64_t selectCount = selectelems.count() / 3;
@@ -385,6 +389,8 @@ void polygon_t::writeSelected(uint32_t* sel, const uint32_t* elems, uint32_t t) 
 
 bool polygon_t::selectiontable()
 {
+    // Only restart indices: what the last update wrote for a set that was
+    // empty then (a set with triangles makes the table in update).
     if (selectelems.count() != 0)
         return true;
     // Sized as allocate() sizes it: three indices for each of the at most
@@ -400,19 +406,6 @@ bool polygon_t::selectiontable()
     if (!sel)
         return false;
     std::fill(sel.get(), sel.get() + selectCount, restartIndex);
-    if (selectedpolygons.empty())
-        return true;
-    // Triangles put into the set before the table existed show as well.
-    scoped_map_t<const uint32_t> elems(elements, GL_MAP_READ_BIT);
-    if (!elems)
-        return true;
-    for (const uint32_t t : selectedpolygons) {
-        if (t >= polyidvector.size() || polyidvector[t].position == restartIndex)
-            continue;
-        if (polyidvector[t].position + uint64_t(2) >= elements.count() || 3 * uint64_t(t) + 2 >= selectCount)
-            continue;
-        writeSelected(sel.get(), elems.get(), t);
-    }
     return true;
 }
 

@@ -101,8 +101,8 @@ class polygon_t : public modeling_t
 
   private:
     bool checkPolyid(uint32_t t) const;
-    // Creates selectelems for the current elements when it is missing:
-    // restart indices, then the selected triangles. False on failure.
+    // Creates selectelems, sized as allocate() sizes it and holding restart
+    // indices, when it is missing. False on failure or with no triangles.
     bool selectiontable();
     // Writes triangle t's indices (or restart indices) into a mapped table.
     void writeSelected(uint32_t* sel, const uint32_t* elems, uint32_t t) const;
