@@ -3,11 +3,10 @@
 #include "foundation/check_gl.h"
 #include "glpolygon_fixture.h"
 #include "model/polygon.h"
-#include "render/embedded_shaders.h"
+#include "render/glpolygon.h"
 #include "render/program.h"
 #include "render/query.h"
 #include "render/scoped_map.h"
-#include "render/shader.h"
 #include "support/gl_context.h"
 
 #include <GL/glew.h>
@@ -32,24 +31,15 @@ class FeedbackCapture : public testing::TestWithParam<mode_case_t>
 {
 };
 
-// The feedback program built as the polygon renderer builds it captures one
-// frame per vertex that follows the formulas, for known work frames.
+// The polygon renderer's feedback program captures, through a feedback
+// object or the default binding, one frame per vertex that follows the
+// formulas, for known work frames.
 TEST_P(FeedbackCapture, FramesFollowTheFormulas)
 {
     vyktest::glContext();
-    shader_t vs, fs;
-    program_t program;
+    program_t& program = rendertest::renderer<glpolygon_t>().fbprogram;
     transform_feedback_t feedback(GetParam().mode);
-    const char* v = embeddedShader("feedback.vsd");
-    const char* f = embeddedShader("feedback.fsd");
-    ASSERT_TRUE(vs.allocate(GL_VERTEX_SHADER, v, GLint(std::strlen(v))));
-    ASSERT_TRUE(fs.allocate(GL_FRAGMENT_SHADER, f, GLint(std::strlen(f))));
-    ASSERT_TRUE(program.create() && feedback.allocate());
-    program.attach(vs);
-    program.attach(fs);
-    const char* varyings[] = {"VertexTangent", "VertexBiNormal", "VertexNormal"};
-    feedback.setVaryings(program.name(), 3, varyings);
-    ASSERT_TRUE(program.link()) << program.infoLog();
+    ASSERT_TRUE(feedback.allocate());
     EXPECT_EQ(feedback.useObject(), GetParam().mode == transform_feedback_t::UseObject);
 
     const float work[3][12] = {
