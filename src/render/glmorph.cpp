@@ -4,35 +4,12 @@
 #include "model/environment.h"
 #include "model/polygon.h"
 #include "model/texture.h"
+#include "render/texture_units.h"
 
 #include <iostream>
 
 namespace vyk3d
 {
-
-namespace
-{
-
-void activeUnit(GLint unit)
-{
-    glActiveTexture(GLenum(GL_TEXTURE0 + unit));
-}
-
-void loadOn(GLint unit, libgr::grTextureObject* texture)
-{
-    activeUnit(unit);
-    if (texture != nullptr)
-        texture->Load();
-}
-
-void unloadOn(GLint unit, libgr::grTextureObject* texture)
-{
-    activeUnit(unit);
-    if (texture != nullptr)
-        texture->Unload();
-}
-
-} // namespace
 
 bool morphpair_t::bCoversA() const
 {

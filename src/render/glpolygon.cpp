@@ -5,6 +5,7 @@
 #include "model/polygon.h"
 #include "model/texture.h"
 #include "render/query.h"
+#include "render/texture_units.h"
 
 #include <algorithm>
 #include <iostream>
@@ -14,26 +15,6 @@ namespace vyk3d
 
 namespace
 {
-
-void activeUnit(GLint unit)
-{
-    glActiveTexture(GLenum(GL_TEXTURE0 + unit));
-}
-
-void loadOn(GLint unit, libgr::grTextureObject* texture)
-{
-    activeUnit(unit);
-    if (texture != nullptr)
-        texture->Load();
-}
-
-void unloadOn(GLint unit, libgr::grTextureObject* texture)
-{
-    if (texture == nullptr)
-        return;
-    activeUnit(unit);
-    texture->Unload();
-}
 
 libgr::grTextureObject* cubeOf(const environment_t& environment)
 {
