@@ -49,8 +49,9 @@ std::string stderrOf(const std::function<void()>& body)
 TEST(RefVectorTest, TypedViewsOverOneMappedFile)
 {
     vyktest::TempDir dir;
-    // A 2-byte tag, a 4-byte little-endian offset (6), then three 16-bit values.
-    const std::string bytes = std::string("TG\x06\0\0\0", 6) + std::string("\x01\0\x02\0\x03\0", 6);
+    // A 4-byte tag, a 4-byte little-endian offset (8), then three 16-bit
+    // values: each view stays aligned to its own element.
+    const std::string bytes = std::string("TAG\0\x08\0\0\0", 8) + std::string("\x01\0\x02\0\x03\0", 6);
     const std::string path = dir.write("one.bin", bytes);
 
     ofsvector<unsigned char> file;
@@ -60,13 +61,13 @@ TEST(RefVectorTest, TypedViewsOverOneMappedFile)
 
     ofsvector<uint32_t> offset;
     ofsvector<uint16_t> values;
-    offset.retarget(file, 2, 1);
+    offset.retarget(file, 4, 1);
     values.retarget(file, offset[0]);
     EXPECT_EQ(3u, file.use_count());
     ASSERT_EQ(1u, offset.size());
-    EXPECT_EQ(6u, offset[0]);
+    EXPECT_EQ(8u, offset[0]);
     ASSERT_EQ(3u, values.size());
-    EXPECT_EQ(static_cast<const void*>(file.begin() + 6), static_cast<const void*>(values.begin()));
+    EXPECT_EQ(static_cast<const void*>(file.begin() + 8), static_cast<const void*>(values.begin()));
     EXPECT_EQ(3, values[2]);
     EXPECT_EQ(values.begin() + 3, values.end());
 
