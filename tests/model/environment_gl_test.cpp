@@ -67,25 +67,6 @@ TEST_F(EnvironmentGL, FacesLoadOncePerDirectory) {
     EXPECT_EQ(faceTexel(other, 3), bytes({3, 0, 20, 255}));
 }
 
-// Five faces present, the last one missing: a failure each time, nothing cached.
-TEST_F(EnvironmentGL, AFaceThatDoesNotLoadFailsEveryTime) {
-    writeFaces("", 1);
-    std::remove(dir.file("sky_negz.bmp").c_str());
-    std::string scene = dir.file("scene.vyk");
-    std::string tail = scene + ": base filename.\n" + dir.file("sky_negz.bmp") + ": autoloadformat failed.\n";
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        vyk3d::environment_t env;
-        env.name = "sky.bmp";
-        testing::internal::CaptureStderr();
-        EXPECT_FALSE(env.initex(scene.c_str()));
-        std::string err = testing::internal::GetCapturedStderr();
-        ASSERT_GE(err.size(), tail.size());
-        EXPECT_EQ(err.substr(err.size() - tail.size()), tail);
-        EXPECT_EQ(env.handle, 0u);
-        EXPECT_EQ(cubeRegistry().count(), 0u);
-    }
-}
-
 // An unnamed environment is the built-in black cube; emptying the registries
 // (the viewer's exit handler) deletes the GL names of both.
 TEST_F(EnvironmentGL, UnnamedEnvironmentIsTheBlackCubeUntilTheRegistriesAreEmptied) {

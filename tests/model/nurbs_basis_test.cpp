@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -90,38 +89,6 @@ struct Surface {
         return g;
     }
 };
-
-// Whole grids: the kept sparse terms and the vertex-by-vertex fallback (a
-// term limit of 0) write the same bytes, also for knots out of order.
-TEST(NurbsSurface, GridEvaluationMatchesWithAndWithoutTermTables)
-{
-    for (bool ordered : {true, false}) {
-        SCOPED_TRACE(ordered);
-        Surface s{5, 3, 4, 2, {}, {}, {}, {}};
-        for (uint64_t j = 0; j < s.numV; ++j)
-            s.knotsU.insert(s.knotsU.end(), {0, 0, 0, 0.3f, ordered ? 0.6f : 0.2f, 1, 1, 1});
-        for (uint64_t i = 0; i < s.numU; ++i)
-            s.knotsV.insert(s.knotsV.end(), {0, 0, 0.5f, 1, 1, 1});
-        for (uint64_t j = 0; j < s.numV; ++j)
-            for (uint64_t i = 0; i < s.numU; ++i) {
-                s.weights.push_back(1.0f + 0.25f * float((i + 2 * j) % 3));
-                s.points.push_back({float(i), float(j), float(i * j) * 0.1f, 1, 0.5f, 0.25f, 1});
-            }
-        const nurbsgrid_t g = s.grid();
-        const uint32_t resU = 11, resV = 7;
-        std::vector<float> sparse(size_t(resU) * resV * 10, -1.0f), direct = sparse;
-        testing::internal::CaptureStderr(); // out-of-order knots leave gaps
-        nurbsEvaluateGrid(g, resU, resV, sparse.data(), 10);
-        nurbsEvaluateGrid(g, resU, resV, direct.data(), 10, 0);
-        testing::internal::GetCapturedStderr();
-        EXPECT_EQ(0, std::memcmp(sparse.data(), direct.data(), sparse.size() * sizeof(float)));
-        // Vertex (3, 2): the surface point, then (u, v); the tenth float is untouched.
-        const float* rec = &sparse[(resU * 2 + 3) * 10];
-        const ctlpt_t p = nurbs_surface(g, 0.3f, 2.0f / 6.0f);
-        EXPECT_EQ(0, std::memcmp(rec, &p, sizeof p));
-        EXPECT_EQ(std::vector<float>(rec + 7, rec + 10), (std::vector<float>{0.3f, 2.0f / 6.0f, -1.0f}));
-    }
-}
 
 // A bilinear patch whose knots 0, 0, 0.5, 0.5 cover only [0, 0.5]: the far
 // edges fall back to the curves through the last row or column; the
