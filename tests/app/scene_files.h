@@ -48,39 +48,21 @@ inline std::string quadSection(float w, float h, float z, rgb_t c, bool edgeOn =
 inline std::string bmpFile(uint32_t w, uint32_t h, rgb_t c)
 {
     const uint32_t row = (w * 3 + 3) / 4 * 4;
-    const uint32_t dataSize = row * h;
     std::string b;
-    auto u16 = [&](uint32_t v) {
-        b += char(v & 0xFF);
-        b += char((v >> 8) & 0xFF);
+    auto le = [&](uint32_t v, int bytes) {
+        for (int k = 0; k < bytes; ++k)
+            b += char((v >> (8 * k)) & 0xFF);
     };
-    auto u32 = [&](uint32_t v) {
-        u16(v & 0xFFFF);
-        u16(v >> 16);
-    };
-    b += "BM"; // 14-byte file header
-    u32(54 + dataSize);
-    u32(0);
-    u32(54);
-    u32(40); // 40-byte info header
-    u32(w);
-    u32(h);
-    u16(1);  // planes
-    u16(24); // bits per pixel
-    u32(0);  // no compression
-    u32(dataSize);
-    u32(2835);
-    u32(2835);
-    u32(0);
-    u32(0);
+    b += "BM"; // 14-byte file header: size, reserved, pixel data offset
+    le(54 + row * h, 4), le(0, 4), le(54, 4);
+    // 40-byte info header: size, w, h, 1 plane, 24 bits, no compression,
+    // data size, 72 dpi both ways, no palette
+    le(40, 4), le(w, 4), le(h, 4), le(1, 2), le(24, 2), le(0, 4), le(row * h, 4), le(2835, 4), le(2835, 4);
+    le(0, 4), le(0, 4);
     for (uint32_t y = 0; y < h; ++y) { // rows bottom first, BGR, padded
-        for (uint32_t x = 0; x < w; ++x) {
-            b += char(c.b);
-            b += char(c.g);
-            b += char(c.r);
-        }
-        for (uint32_t p = w * 3; p < row; ++p)
-            b += '\0';
+        for (uint32_t x = 0; x < w; ++x)
+            b += {char(c.b), char(c.g), char(c.r)};
+        b.append(row - w * 3, '\0');
     }
     return b;
 }

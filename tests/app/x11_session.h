@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -73,23 +74,11 @@ inline std::string quote(const std::string& s)
 // seconds for at least one.
 inline std::vector<std::string> findWindows(const vyktest::XServer& x, const std::string& title, double timeout = 20)
 {
+    std::istringstream out(
+        shell(x, "xdotool search --sync --name " + quote("^" + title + "$") + " 2>/dev/null", timeout).out);
     std::vector<std::string> ids;
-    for (double waited = 0; waited < timeout; waited += 0.2) {
-        const vyktest::RunResult r = shell(x, "xdotool search --name " + quote("^" + title + "$") + " 2>/dev/null", 10);
-        std::string line;
-        for (char c : r.out) {
-            if (c == '\n') {
-                if (!line.empty())
-                    ids.push_back(line);
-                line.clear();
-            } else {
-                line += c;
-            }
-        }
-        if (!ids.empty())
-            return ids;
-        vyktest::sleepSeconds(0.2);
-    }
+    for (std::string id; out >> id;)
+        ids.push_back(id);
     return ids;
 }
 

@@ -1,0 +1,225 @@
+// The real vykview binary on a private X server, driven with real input
+// events (XTEST through xdotool): usage line, the window, keys and mouse,
+// and the ways the program ends.
+#include "support/paths.h"
+#include "support/run.h"
+#include "support/temp_dir.h"
+#include "support/xserver.h"
+
+#include <gtest/gtest.h>
+
+#include "scene_files.h"
+#include "x11_session.h"
+
+#include <signal.h>
+
+#include <memory>
+#include <string>
+
+namespace
+{
+
+using apptest::quote;
+
+const std::string kViewer = vyktest::programPath("vykview");
+const std::array<int, 3> kClear{46, 46, 46};
+const std::string kQuad = apptest::quadSection(2, 1.5f, 0, {220, 120, 40});
+
+// One viewer window on its own X server, placed on screen and focused.
+class ViewerSession : public ::testing::Test
+{
+  protected:
+    std::unique_ptr<vyktest::XServer> x = std::make_unique<vyktest::XServer>();
+    vyktest::TempDir dir;
+    std::unique_ptr<vyktest::Process> viewer;
+    std::string window;
+
+    // Starts vykview in the temporary directory (relative names stay
+    // relative, so the title shows them as typed) and waits for its first
+    // frame: the clear colour in the corner, and the model in the middle
+    // unless the scene has none.
+    bool start(const std::vector<std::string>& files, bool model = true)
+    {
+        std::string cmd = "cd " + quote(dir.path()) + " && exec " + quote(kViewer);
+        for (const auto& f : files)
+            cmd += " " + quote(f);
+        viewer = std::make_unique<vyktest::Process>(std::vector<std::string>{"/bin/sh", "-c", cmd},
+                                                    std::vector<std::string>{x->env()});
+        const auto ids = apptest::findWindows(*x, files[0] + " - vykview");
+        if (ids.size() != 1)
+            return false;
+        window = ids[0];
+        apptest::placeWindow(*x, window);
+        xdo("windowfocus --sync " + window);
+        return !apptest::grabUntil(*x, window, dir, [&](const apptest::Image& img) {
+                    return img.at(0, 0) == kClear && (img.at(400, 300) != kClear) == model;
+                }).empty();
+    }
+    void xdo(const std::string& args) { apptest::shell(*x, "xdotool " + args); }
+    apptest::Image grab() { return apptest::grabWindow(*x, window, dir); }
+    // Grabs until the picture equals (or differs from) `ref`.
+    apptest::Image grabWhile(const apptest::Image& ref, bool untilEqual)
+    {
+        return apptest::grabUntil(
+            *x, window, dir,
+            [&](const apptest::Image& img) { return (apptest::differingPixels(img, ref) == 0) == untilEqual; }, 10);
+    }
+    std::string geometry(const std::string& want)
+    {
+        std::string g;
+        for (int i = 0; i < 50 && g != want; ++i) {
+            const std::string out = apptest::shell(*x, "xdotool getwindowgeometry " + window).out;
+            const auto at = out.find("Geometry: ");
+            g = at == std::string::npos ? "" : out.substr(at + 10, out.find('\n', at) - at - 10);
+            if (g != want)
+                vyktest::sleepSeconds(0.1);
+        }
+        return g;
+    }
+    void quit(const char* key = "q", const std::string& out = "")
+    {
+        xdo(std::string("key ") + key);
+        const vyktest::RunResult r = viewer->wait(15);
+        EXPECT_FALSE(r.timedOut);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, out);
+    }
+};
+
+TEST(VykviewProgram, UsageLineWithoutFiles)
+{
+    // No display at all: the usage line must not need one.
+    const vyktest::RunResult r = vyktest::run({kViewer}, 30, {"DISPLAY="});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "usage: " + kViewer + " file.vyk ...\n");
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(ViewerSession, FailuresEndWithStatusOne)
+{
+    ASSERT_TRUE(x->ok());
+    const std::string scene = dir.write("good.vyk", kQuad), shot = vyktest::programPath("vykshot");
+    const std::string opengl = "OpenGL 3.3 or later required.\n";
+    const struct {
+        std::vector<std::string> argv, env;
+        std::string err;
+    } cases[] = {
+        // Mesa offers the context as OpenGL 3.0.
+        {{kViewer, scene}, {"MESA_GL_VERSION_OVERRIDE=3.0"}, opengl},
+        {{shot, "-o", dir.file("x.png"), scene}, {"MESA_GL_VERSION_OVERRIDE=3.0"}, opengl},
+        // The second file fails; the third is never read.
+        {{"/bin/sh", "-c", "cd " + quote(dir.path()) + " && exec " + quote(kViewer) + " good.vyk missing.vyk no.vyk"},
+         {},
+         "missing.vyk: file open error.\nmissing.vyk: load error.\n"},
+    };
+    for (auto c : cases) {
+        c.env.push_back(x->env());
+        const vyktest::RunResult r = vyktest::run(c.argv, 30, c.env);
+        EXPECT_EQ(r.status, 1) << c.argv[0];
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+TEST_F(ViewerSession, OneClearedWindowThatRunsUntilAQuitKey)
+{
+    ASSERT_TRUE(x->ok());
+    dir.write("anything.vyk", "begin environment\nend\n"); // loads, without models
+    ASSERT_TRUE(start({"anything.vyk"}, false)) << viewer->errSoFar();
+    EXPECT_EQ(geometry("800x600"), "800x600");
+    const apptest::Image shot = grab();
+    ASSERT_EQ(shot.width, 800);
+    ASSERT_EQ(shot.height, 600);
+    for (int y = 0; y < 600; y += 37)
+        for (int x0 = 0; x0 < 800; x0 += 41)
+            ASSERT_EQ(shot.at(x0, y), kClear) << x0 << "," << y;
+    vyktest::sleepSeconds(1.0);
+    EXPECT_TRUE(viewer->running());
+    xdo("key --delay 50 s s s");
+    quit("q", "shininess: 11\nshininess: 12\nshininess: 13\n");
+}
+
+TEST_F(ViewerSession, SpaceWithOneFileChangesNothingAndEscapeQuits)
+{
+    ASSERT_TRUE(x->ok());
+    dir.write("quad.vyk", kQuad);
+    ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
+    const apptest::Image first = grab();
+    xdo("key space");
+    vyktest::sleepSeconds(1.5);
+    EXPECT_EQ(apptest::differingPixels(grab(), first), 0);
+    quit("Escape");
+}
+
+TEST_F(ViewerSession, RightDragTurnsTheModelAndEnterRestoresTheView)
+{
+    ASSERT_TRUE(x->ok());
+    dir.write("quad.vyk", kQuad);
+    ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
+    const apptest::Image first = grab();
+    const std::string to = "mousemove --window " + window;
+    xdo(to + " 400 300 mousedown 3 " + to + " 420 300 " + to + " 450 310 mouseup 3");
+    EXPECT_GT(apptest::differingPixels(grabWhile(first, false), first), 1000);
+    xdo("key Return");
+    EXPECT_EQ(apptest::differingPixels(grabWhile(first, true), first), 0);
+    quit();
+}
+
+TEST_F(ViewerSession, SpaceStartsAndStopsTheMorph)
+{
+    ASSERT_TRUE(x->ok());
+    dir.write("a.vyk", apptest::quadSection(2, 2, 0, {230, 0, 0}));
+    dir.write("b.vyk", apptest::quadSection(2, 2, 0, {0, 0, 230}));
+    ASSERT_TRUE(start({"a.vyk", "b.vyk"})) << viewer->errSoFar();
+    const apptest::Image first = grab();
+    vyktest::sleepSeconds(1.0);
+    EXPECT_EQ(apptest::differingPixels(grab(), first), 0); // the clock waits for space
+    xdo("key space");
+    EXPECT_GT(apptest::differingPixels(grabWhile(first, false), first), 1000);
+    xdo("key space");
+    vyktest::sleepSeconds(0.5); // let the last redisplay land
+    const apptest::Image stopped = grab();
+    vyktest::sleepSeconds(1.0);
+    EXPECT_EQ(apptest::differingPixels(grab(), stopped), 0);
+    quit();
+}
+
+TEST_F(ViewerSession, FTogglesFullScreen)
+{
+    ASSERT_TRUE(x->ok());
+    dir.write("quad.vyk", kQuad);
+    ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
+    xdo("key f");
+    EXPECT_EQ(geometry("1280x1024"), "1280x1024"); // the whole screen of the test server
+    xdo("key f");
+    EXPECT_EQ(geometry("800x600"), "800x600");
+    quit();
+}
+
+// A window manager's close request, or the end of the X server, ends the
+// program without a hang or a crash; the model makes GL objects and
+// textures exist when the window goes.
+TEST_F(ViewerSession, WindowManagerCloseEndsTheProgram)
+{
+    ASSERT_TRUE(x->ok());
+    dir.write("quad.vyk", kQuad);
+    ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
+    ASSERT_TRUE(apptest::sendDeleteWindow(*x, std::stoul(window)));
+    const vyktest::RunResult r = viewer->wait(15);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.status, 0) << r.err;
+}
+
+TEST_F(ViewerSession, EndOfTheXServerEndsTheProgram)
+{
+    ASSERT_TRUE(x->ok());
+    dir.write("quad.vyk", kQuad);
+    ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
+    x.reset();
+    const vyktest::RunResult r = viewer->wait(15);
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_NE(r.status, 128 + SIGABRT) << r.err;
+    EXPECT_NE(r.status, 128 + SIGSEGV) << r.err;
+}
+
+} // namespace
