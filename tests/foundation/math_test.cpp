@@ -66,7 +66,7 @@ TEST(MathTest, VectorProducts)
     EXPECT_FLOAT_EQ(3.0f, h.z);
 }
 
-TEST(MathTest, RotationMapsVectors)
+TEST(MathTest, RotationsAndTheirProducts)
 {
     struct {
         rot3 r;
@@ -85,10 +85,6 @@ TEST(MathTest, RotationMapsVectors)
         EXPECT_EQ(0.0f, m[12]);
         EXPECT_EQ(0.0f, m[3]);
     }
-}
-
-TEST(MathTest, MatrixProductAppliesRightOperandFirst)
-{
     // Rotate (1, 0, 0) to (0, 1, 0), then move it by (5, 0, 0).
     mtx3w m = translation(5, 0, 0) * rotation({90, {0, 0, 1}});
     pos3 p = transformPoint(m, {1, 0, 0});
@@ -98,7 +94,7 @@ TEST(MathTest, MatrixProductAppliesRightOperandFirst)
     expectIdentity(rotation({33, {1, 2, 3}}) * rotation({-33, {1, 2, 3}}), kTol);
 }
 
-TEST(MathTest, TenDegreeRightDragComposition)
+TEST(MathTest, DragCompositions)
 {
     // A right drag of 10 pixels to the right from the reset state.
     const float dx = 10, dy = 0;
@@ -131,10 +127,6 @@ TEST(MathTest, ZeroVectorPartGivesZAxisAndWPastOneNoNaN)
     rot3 b = toRot3(qua{-1.0000001f, 0, 1e-8f, 0});
     expectFinite(b);
     EXPECT_NEAR(360.0f, b.angle, 1e-3f);
-}
-
-TEST(MathTest, DragOutAndBackStaysFinite)
-{
     // Many one-pixel steps out and the same steps back, as the camera does.
     rot3 r2 = identityRot3(), r3 = identityRot3();
     const float steps[][2] = {{1, 0}, {0, 1}, {1, 1}, {-1, 2}, {3, -1}};
@@ -152,7 +144,7 @@ TEST(MathTest, DragOutAndBackStaysFinite)
     expectIdentity(rotation(r2) * rotation(r3), 1e-3f);
 }
 
-TEST(MathTest, FrustumTimesInverseIsIdentity)
+TEST(MathTest, Frusta)
 {
     const projection frusta[] = {
         {-0.008, 0.008, -0.006, 0.006, 0.01, 1000},
@@ -163,10 +155,6 @@ TEST(MathTest, FrustumTimesInverseIsIdentity)
         expectIdentity(frustumMatrix(f) * frustumInverse(f), 1e-4f);
         expectIdentity(frustumInverse(f) * frustumMatrix(f), 1e-4f);
     }
-}
-
-TEST(MathTest, DiagonalFieldOf800x600)
-{
     perspective p;
     p.near = 0.01;
     p.far = 1000;
@@ -188,18 +176,13 @@ TEST(MathTest, DiagonalFieldOf800x600)
     EXPECT_NEAR(5.0f / 3.0f, m[5], 1e-6f);
     EXPECT_EQ(-1.0f, m[11]);
     EXPECT_EQ(0.0f, m[15]);
-}
-
-TEST(MathTest, WindowWithoutAreaKeepsAspect)
-{
-    perspective p;
-    setAspect(p, 800, 600);
+    // A window without area keeps the aspect, so the matrices stay finite.
     const double sizes[][2] = {{800, 0}, {0, 600}, {0, 0}, {-5, 10}};
     for (const auto& s : sizes) {
         setAspect(p, s[0], s[1]);
         EXPECT_DOUBLE_EQ(4.0 / 3.0, p.aspect);
     }
-    mtx3w m = frustumMatrix(nearFrustum(p));
+    m = frustumMatrix(nearFrustum(p));
     for (int i = 0; i < 16; ++i)
         EXPECT_TRUE(std::isfinite(m[i])) << i;
 }
