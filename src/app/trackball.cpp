@@ -97,15 +97,18 @@ bool trackball_t::motion(int xi, int yi, float depth, const mtx3w& invModelview,
     trackballButton_t& middle = buttons[1];
     trackballButton_t& right = buttons[2];
 
+    // A right drag turns a degree a pixel about y (across) and x (up): the
+    // environment while shift is held, else the model.
+    auto turn = [&](rot3& r, rot3& inverse) {
+        const float dx = x - right.x, dy = y - right.y;
+        r = compose(toRot3(quaX(-dy) * quaY(dx)), r);
+        inverse = compose(inverse, toRot3(quaY(-dx) * quaX(dy)));
+        anchor(right);
+    };
     if (shift) {
         if (!right.pressed)
             return false;
-        const float dx = x - right.x, dy = y - right.y;
-        const rot3 d = toRot3(quaX(-dy) * quaY(dx));
-        const rot3 dInv = toRot3(quaY(-dx) * quaX(dy));
-        r0 = compose(d, r0);
-        r1 = compose(r1, dInv);
-        anchor(right);
+        turn(r0, r1);
         return true;
     }
 
@@ -120,14 +123,8 @@ bool trackball_t::motion(int xi, int yi, float depth, const mtx3w& invModelview,
         r3 = times(r3, quaZ(-dx));
         anchor(middle);
     }
-    if (right.pressed) {
-        const float dx = x - right.x, dy = y - right.y;
-        const rot3 d = toRot3(quaX(-dy) * quaY(dx));
-        const rot3 dInv = toRot3(quaY(-dx) * quaX(dy));
-        r2 = compose(d, r2);
-        r3 = compose(r3, dInv);
-        anchor(right);
-    }
+    if (right.pressed)
+        turn(r2, r3);
     return left.pressed || middle.pressed || right.pressed;
 }
 
