@@ -29,7 +29,7 @@ TEST(PixelFormat, BitsPerPixel)
         EXPECT_EQ(grBitsPerPixel(c.pf), c.bits) << c.pf.format << "/" << c.pf.bits;
 }
 
-TEST(Image, RowSizes)
+TEST(Image, RowLayout)
 {
     grImage2D img;
     img.format = {grFmtRGB, grTypeUINT, grBits8};
@@ -48,6 +48,19 @@ TEST(Image, RowSizes)
     img.rowlength = 0;
     img.width = 9;
     EXPECT_EQ(img.rowSize(), 4u);
+    // What the rows, skips and size promise must lie inside the storage.
+    img = makeImage({grFmtRGB, grTypeUINT, grBits8}, 3, 2, std::string(18, '\0'));
+    EXPECT_TRUE(img.holdsPixels());
+    img.height = 3;
+    EXPECT_FALSE(img.holdsPixels());
+    img.height = 2;
+    img.skippixels = 1;
+    img.rowlength = 3;
+    EXPECT_FALSE(img.holdsPixels());
+    img.rowlength = 4;
+    EXPECT_TRUE(img.holdsPixels()); // 12-byte rows, 12 + 12 <= 24
+    img.compressed = 1;
+    EXPECT_FALSE(img.holdsPixels());
 }
 
 TEST(Image, AllocateGivesOwnStorage)
@@ -81,10 +94,8 @@ TEST(Image, AllocateGivesOwnStorage)
     grImage2D none;
     none.format = {grFmtRGB, grTypeUINT, grBits8};
     EXPECT_FALSE(none.allocate()); // no pixels: nothing to give
-}
 
-TEST(Image, OneAndThreeDimensionalAllocation)
-{
+    // 1-D and 3-D images count whole pixels, rows and images.
     grImage1D line;
     line.format = {grFmtRGBA, grTypeUINT, grBits8};
     line.width = 5;
@@ -101,22 +112,6 @@ TEST(Image, OneAndThreeDimensionalAllocation)
     volume.skipimages = 1;
     ASSERT_TRUE(volume.allocate());
     EXPECT_EQ(volume.size(), 4u * 8u);
-}
-
-TEST(Image, HoldsPixels)
-{
-    grImage2D img = makeImage({grFmtRGB, grTypeUINT, grBits8}, 3, 2, std::string(18, '\0'));
-    EXPECT_TRUE(img.holdsPixels());
-    img.height = 3;
-    EXPECT_FALSE(img.holdsPixels());
-    img.height = 2;
-    img.skippixels = 1;
-    img.rowlength = 3;
-    EXPECT_FALSE(img.holdsPixels());
-    img.rowlength = 4;
-    EXPECT_TRUE(img.holdsPixels()); // 12-byte rows, 12 + 12 <= 24
-    img.compressed = 1;
-    EXPECT_FALSE(img.holdsPixels());
 }
 
 TEST(ImageFormat, UnknownExtensions)
