@@ -5,6 +5,7 @@
 #include "render/scoped_map.h"
 
 #include "support/gl_context.h"
+#include "support/polygon_fill.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -109,22 +110,10 @@ TEST(ViewerGL, LeftDragKeepsTheGrabbedPointUnderThePointer)
     w->mouse(0, 1, 520, 230);
 }
 
-// A polygon surface of the given positions (3 floats each) and elements.
 void makePolygon(vyk3d::polygon_t& p, const std::vector<float>& positions, const std::vector<uint32_t>& elements)
 {
     vyktest::glContext();
-    ASSERT_TRUE(p.allocate(positions.size() / 3, elements.size()));
-    {
-        vyk3d::scoped_map_t<float> v(p.vertices), n(p.normals);
-        vyk3d::scoped_map_t<uint32_t> e(p.elements);
-        ASSERT_TRUE(v && n && e);
-        std::fill(v.get(), v.get() + 3 * positions.size(), 0.0f);
-        std::fill(n.get(), n.get() + 3 * positions.size(), 0.0f);
-        for (size_t i = 0; i < positions.size(); ++i)
-            v[i / 3 * 9 + i % 3] = positions[i];
-        std::copy(elements.begin(), elements.end(), e.get());
-    }
-    p.update();
+    vyktest::fillPolygon(p, positions, 3, elements);
 }
 
 TEST(ViewerGL, HitPolygonFormsNoTriangleAcrossARestart)

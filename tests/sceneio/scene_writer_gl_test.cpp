@@ -7,6 +7,7 @@
 #include "support/gl_context.h"
 #include "support/gl_readback.h"
 #include "support/paths.h"
+#include "support/polygon_fill.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -45,17 +46,7 @@ model_t* polygonModel(const std::vector<float>& vertices, const std::vector<uint
 {
     vyktest::glContext();
     auto* m = new model_t(model_t::Polygon);
-    EXPECT_TRUE(m->polygon.allocate(vertices.size() / 9, elements.size()));
-    {
-        vyk3d::scoped_map_t<float> v(m->polygon.vertices), f(m->polygon.normals);
-        std::memcpy(v.get(), vertices.data(), vertices.size() * 4);
-        std::memcpy(f.get(), frames.data(), frames.size() * 4);
-        if (!elements.empty()) {
-            vyk3d::scoped_map_t<uint32_t> e(m->polygon.elements);
-            std::memcpy(e.get(), elements.data(), elements.size() * 4);
-        }
-    }
-    m->polygon.update("made");
+    vyktest::fillPolygon(m->polygon, vertices, 9, elements, frames);
     return m;
 }
 

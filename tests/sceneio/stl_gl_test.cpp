@@ -6,6 +6,7 @@
 #include "support/gl_context.h"
 #include "support/gl_readback.h"
 #include "support/paths.h"
+#include "support/polygon_fill.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -256,20 +257,7 @@ model_t* makeModel(const std::vector<float>& positions, const std::vector<uint32
 {
     vyktest::glContext();
     auto* m = new model_t(model_t::Polygon);
-    size_t nv = positions.size() / 3;
-    EXPECT_TRUE(m->polygon.allocate(nv, elements.size()));
-    {
-        vyk3d::scoped_map_t<float> v(m->polygon.vertices);
-        vyk3d::scoped_map_t<float> f(m->polygon.normals);
-        vyk3d::scoped_map_t<uint32_t> e(m->polygon.elements);
-        for (size_t i = 0; i < nv; ++i) {
-            const float rec[9] = {positions[3 * i], positions[3 * i + 1], positions[3 * i + 2], 1, 0, 0, 1, 0, 0};
-            std::memcpy(v.get() + 9 * i, rec, sizeof rec);
-            std::memset(f.get() + 9 * i, 0, 9 * sizeof(float));
-        }
-        std::memcpy(e.get(), elements.data(), elements.size() * 4);
-    }
-    m->polygon.update("made");
+    vyktest::fillPolygon(m->polygon, positions, 3, elements);
     return m;
 }
 
