@@ -13,15 +13,18 @@
 #include "textures/bmp.h"
 #include "textures/image_fixtures.h"
 
-namespace {
+namespace
+{
 
 using namespace libgr;
 using imgtest::bytes;
 using vyk3d::cubeRegistry;
 
-class EnvironmentGL : public testing::Test {
-protected:
-    void SetUp() override {
+class EnvironmentGL : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
         vyktest::glContext();
         vyk3d::clearTextureRegistries();
     }
@@ -29,16 +32,19 @@ protected:
 
     // Six 2x2 24-bit BMP faces "<dir>/<sub>sky_posx.bmp" ... whose blue byte
     // is `tint` and red byte the face index.
-    void writeFaces(const std::string& sub, int tint) {
+    void writeFaces(const std::string& sub, int tint)
+    {
         for (int f = 0; f < 6; ++f) {
             std::string px;
-            for (int i = 0; i < 4; ++i) px += bytes({tint, 0, f});
+            for (int i = 0; i < 4; ++i)
+                px += bytes({tint, 0, f});
             std::string path = dir.write(sub + "sky" + vyk3d::cubeFaceSuffixes[f] + ".bmp", "");
             ASSERT_TRUE(bmpSave(imgtest::makeImage({grFmtBGR, grTypeUINT, grBits8}, 2, 2, px), path.c_str()));
         }
     }
     // RGBA of the first texel of face f of the environment's cube map.
-    static std::string faceTexel(const vyk3d::environment_t& env, int f) {
+    static std::string faceTexel(const vyk3d::environment_t& env, int f)
+    {
         grImage2D img;
         if (!env.texture() || !env.texture()->GetTextureImageDirect(0, img, GL_TEXTURE_CUBE_MAP_POSITIVE_X + f))
             return "(no read-back)";
@@ -50,14 +56,17 @@ protected:
 
 // Scenes of one directory share one entry, read once; the same name in
 // another directory is another entry.
-TEST_F(EnvironmentGL, FacesLoadOncePerDirectory) {
+TEST_F(EnvironmentGL, FacesLoadOncePerDirectory)
+{
     writeFaces("", 200);
     writeFaces("b/", 20);
     vyk3d::environment_t a, b, other;
     a.name = b.name = other.name = "sky.bmp";
     ASSERT_TRUE(a.initex(dir.file("one.vyk").c_str()));
-    for (int f = 0; f < 6; ++f) EXPECT_EQ(faceTexel(a, f), bytes({f, 0, 200, 255})) << f;
-    for (int f = 0; f < 6; ++f) std::remove((dir.file("sky") + vyk3d::cubeFaceSuffixes[f] + ".bmp").c_str());
+    for (int f = 0; f < 6; ++f)
+        EXPECT_EQ(faceTexel(a, f), bytes({f, 0, 200, 255})) << f;
+    for (int f = 0; f < 6; ++f)
+        std::remove((dir.file("sky") + vyk3d::cubeFaceSuffixes[f] + ".bmp").c_str());
     ASSERT_TRUE(b.initex(dir.file("two.vyk").c_str()));
     EXPECT_EQ(a.handle, b.handle);
     EXPECT_EQ(a.texture()->Name(), b.texture()->Name());
@@ -69,13 +78,15 @@ TEST_F(EnvironmentGL, FacesLoadOncePerDirectory) {
 
 // An unnamed environment is the built-in black cube; emptying the registries
 // (the viewer's exit handler) deletes the GL names of both.
-TEST_F(EnvironmentGL, UnnamedEnvironmentIsTheBlackCubeUntilTheRegistriesAreEmptied) {
+TEST_F(EnvironmentGL, UnnamedEnvironmentIsTheBlackCubeUntilTheRegistriesAreEmptied)
+{
     vyk3d::environment_t env;
     vyk3d::texture_t set;
     ASSERT_TRUE(env.initex(dir.file("scene.vyk").c_str()));
     ASSERT_TRUE(set.open(nullptr));
     EXPECT_EQ(env.handle, cubeRegistry().find("cube"));
-    for (int f = 0; f < 6; ++f) EXPECT_EQ(faceTexel(env, f), bytes({0, 0, 0, 255})) << f;
+    for (int f = 0; f < 6; ++f)
+        EXPECT_EQ(faceTexel(env, f), bytes({0, 0, 0, 255})) << f;
     GLuint cube = env.texture()->Name(), colour = set.colortexture()->Name();
     EXPECT_TRUE(glIsTexture(cube) && glIsTexture(colour));
     vyk3d::clearTextureRegistries();
@@ -84,4 +95,4 @@ TEST_F(EnvironmentGL, UnnamedEnvironmentIsTheBlackCubeUntilTheRegistriesAreEmpti
     EXPECT_EQ(set.colortexture(), nullptr);
 }
 
-}  // namespace
+} // namespace

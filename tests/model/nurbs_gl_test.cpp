@@ -107,15 +107,23 @@ TEST(Nurbs, BilinearPatchTessellation)
         EXPECT_EQ(m.polygon.elements.count(), c.elements);
         EXPECT_EQ(m.polygon.polyidvector.size(), c.elements - 2);
         if (c.vertices == 6) {
-            EXPECT_EQ(readBuffer<uint32_t>(m.polygon.elements, 7), (std::vector<uint32_t>{3, 0, 4, 1, 5, 2, restartIndex}));
+            EXPECT_EQ(readBuffer<uint32_t>(m.polygon.elements, 7),
+                      (std::vector<uint32_t>{3, 0, 4, 1, 5, 2, restartIndex}));
         }
         if (c.vertices != 9)
             continue;
         const std::vector<float> v = readBuffer<float>(m.polygon.vertices, 81);
         const std::vector<float> want[] = {
             // vertex (i, j) at 3j + i: position, colour, texture coordinate
-            {0, 0, 0, 1, 0, 0, 1, 0, 0}, {}, {2, 0, 0, 0, 1, 0, 1, 1, 0}, {}, {1, 2, 0.25f, 0.5f, 0.5f, 0.5f, 0.75f, 0.5f, 0.5f},
-            {}, {0, 4, 0, 0, 0, 1, 1, 0, 1}, {}, {2, 4, 1, 1, 1, 1, 0, 1, 1},
+            {0, 0, 0, 1, 0, 0, 1, 0, 0},
+            {},
+            {2, 0, 0, 0, 1, 0, 1, 1, 0},
+            {},
+            {1, 2, 0.25f, 0.5f, 0.5f, 0.5f, 0.75f, 0.5f, 0.5f},
+            {},
+            {0, 4, 0, 0, 0, 1, 1, 0, 1},
+            {},
+            {2, 4, 1, 1, 1, 1, 0, 1, 1},
         };
         for (size_t k = 0; k < 9; ++k)
             for (size_t n = 0; n < want[k].size(); ++n)

@@ -10,19 +10,22 @@
 #include "support/gl_context.h"
 #include "support/temp_dir.h"
 #include "textures/bmp.h"
-#include "textures/image_format.h"
 #include "textures/image_fixtures.h"
+#include "textures/image_format.h"
 
-namespace {
+namespace
+{
 
 using namespace libgr;
 using imgtest::bytes;
 using imgtest::makeImage;
 using vyk3d::textureCache;
 
-class TextureSetGL : public testing::Test {
-protected:
-    void SetUp() override {
+class TextureSetGL : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
         vyktest::glContext();
         vyk3d::clearTextureRegistries();
         scene = dir.file("scene.vyk");
@@ -31,24 +34,29 @@ protected:
 
     // An 8-bit BMP of w x h pixels in the scene directory, grey (no palette)
     // or BGR.
-    std::string bmp(const std::string& name, bool grey, uint32_t w, uint32_t h, const std::string& pixels) {
+    std::string bmp(const std::string& name, bool grey, uint32_t w, uint32_t h, const std::string& pixels)
+    {
         std::string path = dir.file(name);
         grPixelFormat pf{grey ? grFmtLuminance : grFmtBGR, grTypeUINT, grBits8};
         EXPECT_TRUE(bmpSave(makeImage(pf, w, h, pixels), path.c_str()));
         return path;
     }
     // Opens a set of the scene with `bump` as its bump map.
-    void openBump(vyk3d::texture_t& set, const std::string& bump, bool bump2mono = false) {
+    void openBump(vyk3d::texture_t& set, const std::string& bump, bool bump2mono = false)
+    {
         set.bumpmap = bump;
         set.bump2mono = bump2mono;
         ASSERT_TRUE(set.open(scene.c_str()));
     }
     const grImage2D& cached(const std::string& key) { return textureCache().get(textureCache().find(key))->image; }
     // Level 0 of a texture object read back as RGBA bytes.
-    static std::string readBack(const grTextureObject* obj, grPixelFormat* format = nullptr) {
+    static std::string readBack(const grTextureObject* obj, grPixelFormat* format = nullptr)
+    {
         grImage2D img;
-        if (!obj || !obj->GetTextureImageDirect(0, img)) return "(no read-back)";
-        if (format) *format = img.format;
+        if (!obj || !obj->GetTextureImageDirect(0, img))
+            return "(no read-back)";
+        if (format)
+            *format = img.format;
         return std::string(reinterpret_cast<const char*>(img.data()), size_t(img.width) * img.height * 4);
     }
 
@@ -56,7 +64,8 @@ protected:
     std::string scene;
 };
 
-TEST_F(TextureSetGL, EmptySetOpensWithTheThreeBuiltIns) {
+TEST_F(TextureSetGL, EmptySetOpensWithTheThreeBuiltIns)
+{
     vyk3d::texture_t set, second;
     ASSERT_TRUE(set.open(scene.c_str()));
     EXPECT_EQ(readBack(set.colortexture()), bytes({255, 255, 255, 255}));
@@ -71,7 +80,8 @@ TEST_F(TextureSetGL, EmptySetOpensWithTheThreeBuiltIns) {
 }
 
 // Two sets of one directory share the entry and the GL name.
-TEST_F(TextureSetGL, JpegColourMapMadeByAnotherProgramIsSharedByTwoSets) {
+TEST_F(TextureSetGL, JpegColourMapMadeByAnotherProgramIsSharedByTwoSets)
+{
     // 16x16, top half red, bottom half blue (ImageMagick, tests/data/README.md).
     dir.write("maps/im_rgb.jpg", vyktest::readFile(imgtest::dataFile("im_rgb.jpg")));
     vyk3d::texture_t set, other;
@@ -81,7 +91,7 @@ TEST_F(TextureSetGL, JpegColourMapMadeByAnotherProgramIsSharedByTwoSets) {
     grImage2D img;
     ASSERT_TRUE(set.colortexture()->GetTextureImageDirect(0, img));
     ASSERT_EQ(img.width * img.height, 256u);
-    const unsigned char* bottom = img.data();  // rows bottom first
+    const unsigned char* bottom = img.data(); // rows bottom first
     const unsigned char* top = img.data() + 15 * 16 * 4;
     EXPECT_NEAR(bottom[0], 0, 3);
     EXPECT_NEAR(bottom[2], 254, 3);
@@ -95,7 +105,8 @@ TEST_F(TextureSetGL, JpegColourMapMadeByAnotherProgramIsSharedByTwoSets) {
     EXPECT_EQ(textureCache().count(), entries);
 }
 
-TEST_F(TextureSetGL, GreyBumpMapBecomesANormalMap) {
+TEST_F(TextureSetGL, GreyBumpMapBecomesANormalMap)
+{
     // Heights 0, 255, 255, 255: a rise after x = 0 and a fall where the last
     // column wraps to the first; (1, 0, 1) and (-1, 0, 1) normalised give 90.
     std::string path = bmp("height.bmp", true, 4, 1, bytes({0, 255, 255, 255}));
@@ -116,7 +127,8 @@ TEST_F(TextureSetGL, GreyBumpMapBecomesANormalMap) {
     }
 }
 
-TEST_F(TextureSetGL, ColourBumpMapIsUsedAsSignedBytes) {
+TEST_F(TextureSetGL, ColourBumpMapIsUsedAsSignedBytes)
+{
     // One BGR pixel: blue 127, green 0xC0 (-64 signed), red 10.
     std::string path = bmp("normals.bmp", false, 1, 1, bytes({127, 0xC0, 10}));
     vyk3d::texture_t set;
@@ -129,7 +141,8 @@ TEST_F(TextureSetGL, ColourBumpMapIsUsedAsSignedBytes) {
 
 // Half a texel back; a bump image without pixels (a derived image whose
 // conversion failed looks like this) gives none rather than a division by 0.
-TEST_F(TextureSetGL, BumpOffsetIsHalfATexelOfASizedImage) {
+TEST_F(TextureSetGL, BumpOffsetIsHalfATexelOfASizedImage)
+{
     bmp("wide.bmp", true, 256, 128, std::string(256 * 128, char(9)));
     uint32_t h = textureCache().add(dir.file("empty.bmp"), std::make_shared<vyk3d::texture_entry_t>());
     textureCache().get(h)->image.format = {grFmtRGB, grTypeSINT, grBits8};
@@ -146,8 +159,9 @@ TEST_F(TextureSetGL, BumpOffsetIsHalfATexelOfASizedImage) {
 // With bump2mono an RGB or BGR bump image becomes luminance; any other image
 // (grey already, BGRA, or 16-bit RGB the conversion refuses) is shared into
 // its ".mono" entry unchanged, so the bump map is never dropped.
-TEST_F(TextureSetGL, Bump2MonoChains) {
-    std::string rgb = bmp("colour.bmp", false, 2, 1, bytes({0, 0, 255, 255, 255, 255}));  // red, white
+TEST_F(TextureSetGL, Bump2MonoChains)
+{
+    std::string rgb = bmp("colour.bmp", false, 2, 1, bytes({0, 0, 255, 255, 255, 255})); // red, white
     std::string grey = bmp("grey.bmp", true, 2, 1, bytes({50, 50}));
     std::string bgra = dir.file("alpha.tga");
     ASSERT_TRUE(autosaveformat(makeImage({grFmtBGRA, grTypeUINT, grBits8}, 2, 1, bytes({1, 2, 3, 4, 5, 6, 7, 8})),
@@ -156,7 +170,7 @@ TEST_F(TextureSetGL, Bump2MonoChains) {
     std::string deep = dir.write("deep.png", vyktest::readFile(imgtest::dataFile("im_rgb16.png")));
     const struct {
         std::string path;
-        const char* suffix;  // of the bump handle's key
+        const char* suffix; // of the bump handle's key
         bool shared;
     } cases[] = {
         {rgb, ".mono.norm", false},
@@ -182,4 +196,4 @@ TEST_F(TextureSetGL, Bump2MonoChains) {
     EXPECT_EQ(mono.row(0)[1], 255);
 }
 
-}  // namespace
+} // namespace

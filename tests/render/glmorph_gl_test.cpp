@@ -63,7 +63,7 @@ TEST(GlMorph, RateBlendsPositionsColoursAndReflection)
         int x, blackX;
         std::array<int, 3> at;
     } cases[] = {
-        {0.0f, 0, 8, 56, {255, 0, 0}},   {0.999f, 0, 56, 8, {0, 0, 255}}, {0.5f, 0, 20, 8, {128, 0, 128}},
+        {0.0f, 0, 8, 56, {255, 0, 0}},     {0.999f, 0, 56, 8, {0, 0, 255}},      {0.5f, 0, 20, 8, {128, 0, 128}},
         {0.0f, 1, 8, 56, {255, 255, 255}}, {0.0f, 0.5f, 8, 56, {255, 128, 128}},
     };
     for (const auto& c : cases) {

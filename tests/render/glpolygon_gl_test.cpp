@@ -62,8 +62,10 @@ TEST(GlPolygon, DrawsolidShadesWithVertexColourAndEnvironment)
         float reflect, refract;
         std::array<int, 3> inside;
     } cases[] = {
-        {{0, 1, 0, 1}, "", 1, 1, {0, 255, 0}},           {{0, 0, 1, 0.5f}, "", 0, 0, {0, 0, 128}},
-        {{1, 0, 0, 1}, "sky.bmp", 1, 0, {255, 255, 255}}, {{1, 0, 0, 1}, "sky.bmp", 0, 0.5f, {255, 128, 128}},
+        {{0, 1, 0, 1}, "", 1, 1, {0, 255, 0}},
+        {{0, 0, 1, 0.5f}, "", 0, 0, {0, 0, 128}},
+        {{1, 0, 0, 1}, "sky.bmp", 1, 0, {255, 255, 255}},
+        {{1, 0, 0, 1}, "sky.bmp", 0, 0.5f, {255, 128, 128}},
         {{1, 0, 0, 1}, "sky.bmp", 0, 0, {255, 0, 0}},
     };
     for (const auto& c : cases) {
@@ -96,8 +98,8 @@ TEST(GlPolygon, DrawselectDrawsOnlySelectedTriangles)
         ASSERT_TRUE(makeQuad(quad, -1, -1, 1, 1, -0.5f, {1, 1, 0, 1}));
         quad.selectpolygon(selected);
         Target target;
-        rendertest::renderer<glpolygon_t>().drawselect(none, 0, s.texture, quad, &s.identity, &s.identity,
-                                                       &s.identity, &s.identity, &s.light, 200.0f);
+        rendertest::renderer<glpolygon_t>().drawselect(none, 0, s.texture, quad, &s.identity, &s.identity, &s.identity,
+                                                       &s.identity, &s.light, 200.0f);
         EXPECT_EQ(target.pixel(8, 56)[0] > 200, selected == 0) << "triangle " << selected;
         EXPECT_EQ(target.pixel(56, 8)[0] > 200, selected == 1) << "triangle " << selected;
     }

@@ -43,9 +43,9 @@ TEST_P(FeedbackCapture, FramesFollowTheFormulas)
     EXPECT_EQ(feedback.useObject(), GetParam().mode == transform_feedback_t::UseObject);
 
     const float work[3][12] = {
-        {1, 0, 0, 0, 1, 0, 1, 0, 0, 0, 1, 0},         // flat: normal +z
-        {2, 0, 0, 0, 0, 3, 0, 1, 0, 0, 0, 1},         // two different pairs
-        {1, 1, 0, -1, 1, 0, 0.5f, 0, 1, 0, 2, 0},     // skewed
+        {1, 0, 0, 0, 1, 0, 1, 0, 0, 0, 1, 0},     // flat: normal +z
+        {2, 0, 0, 0, 0, 3, 0, 1, 0, 0, 0, 1},     // two different pairs
+        {1, 1, 0, -1, 1, 0, 0.5f, 0, 1, 0, 2, 0}, // skewed
     };
     polygon_t poly;
     ASSERT_TRUE(poly.allocate(3, 0));
