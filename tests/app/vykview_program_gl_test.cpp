@@ -139,7 +139,9 @@ TEST_F(ViewerSession, OneClearedWindowThatRunsUntilAQuitKey)
     quit("q", "shininess: 11\nshininess: 12\nshininess: 13\n");
 }
 
-TEST_F(ViewerSession, SpaceWithOneFileChangesNothingAndEscapeQuits)
+// One file: space changes nothing; a right drag turns the model and Enter
+// restores the first frame; f toggles full screen and back; Escape quits.
+TEST_F(ViewerSession, KeysAndMouseOnOneFile)
 {
     ASSERT_TRUE(x->ok());
     dir.write("quad.vyk", kQuad);
@@ -148,21 +150,16 @@ TEST_F(ViewerSession, SpaceWithOneFileChangesNothingAndEscapeQuits)
     xdo("key space");
     vyktest::sleepSeconds(1.5);
     EXPECT_EQ(apptest::differingPixels(grab(), first), 0);
-    quit("Escape");
-}
-
-TEST_F(ViewerSession, RightDragTurnsTheModelAndEnterRestoresTheView)
-{
-    ASSERT_TRUE(x->ok());
-    dir.write("quad.vyk", kQuad);
-    ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
-    const apptest::Image first = grab();
     const std::string to = "mousemove --window " + window;
     xdo(to + " 400 300 mousedown 3 " + to + " 420 300 " + to + " 450 310 mouseup 3");
     EXPECT_GT(apptest::differingPixels(grabWhile(first, false), first), 1000);
     xdo("key Return");
     EXPECT_EQ(apptest::differingPixels(grabWhile(first, true), first), 0);
-    quit();
+    xdo("key f");
+    EXPECT_EQ(geometry("1280x1024"), "1280x1024"); // the whole screen of the test server
+    xdo("key f");
+    EXPECT_EQ(geometry("800x600"), "800x600");
+    quit("Escape");
 }
 
 TEST_F(ViewerSession, SpaceStartsAndStopsTheMorph)
@@ -181,18 +178,6 @@ TEST_F(ViewerSession, SpaceStartsAndStopsTheMorph)
     const apptest::Image stopped = grab();
     vyktest::sleepSeconds(1.0);
     EXPECT_EQ(apptest::differingPixels(grab(), stopped), 0);
-    quit();
-}
-
-TEST_F(ViewerSession, FTogglesFullScreen)
-{
-    ASSERT_TRUE(x->ok());
-    dir.write("quad.vyk", kQuad);
-    ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
-    xdo("key f");
-    EXPECT_EQ(geometry("1280x1024"), "1280x1024"); // the whole screen of the test server
-    xdo("key f");
-    EXPECT_EQ(geometry("800x600"), "800x600");
     quit();
 }
 
