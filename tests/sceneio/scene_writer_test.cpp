@@ -1,4 +1,5 @@
-// The material lines of the scene text writer, which need no GL.
+// The material lines of the scene text writer, which need no GL. (No map,
+// and a specular map alone, are in the section texts of the GL tests.)
 #include "sceneio/scene_writer.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,6 @@ TEST(SceneWriterMaterial, Lines)
         const char* text;
     };
     const Case cases[] = {
-        {"no maps", [](vyk3d::texture_t&) {}, "refractfactor 0\r\nmercatorsphere false\r\n"},
         {"colour map with its filter",
          [](vyk3d::texture_t& t) {
              t.colormap = "images/a b.png";
@@ -37,14 +37,6 @@ TEST(SceneWriterMaterial, Lines)
          },
          "refractfactor 0\r\nmipmap true\r\nnearlinear false\r\nmaglinear true\r\naniso 1\r\nbumpmap bump.bmp\r\n"
          "bumpofs false\r\nbump2mono true\r\nmercatorsphere false\r\n"},
-        {"specular map only",
-         [](vyk3d::texture_t& t) {
-             t.specularmap = "s.tga";
-             t.maglinear = false;
-             t.anisotropy = 0.1234567f;
-         },
-         "refractfactor 0\r\nmipmap true\r\nnearlinear true\r\nmaglinear false\r\naniso 0.123457\r\n"
-         "specular s.tga\r\nmercatorsphere false\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
