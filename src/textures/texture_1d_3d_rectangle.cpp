@@ -12,13 +12,6 @@ namespace libgr {
 
 namespace {
 
-const grPixelMap kNoPixelMap;
-
-template <class Image>
-const grPixelMap& colorMapOf(const Image& image) {
-    return image.format.format == grFmtColorIndex ? image.pixelmap : kNoPixelMap;
-}
-
 bool compressionAvailable() {
     if (GLEW_ARB_texture_compression) return true;
     std::cerr << "error, ARB_texture_compression unsupported when compressed image loading, skip." << std::endl;
@@ -29,7 +22,7 @@ bool compressionAvailable() {
 
 void grTexture1D::Load() {
     if (levels.empty()) return;
-    grColorMapGuard guard(colorMapOf(levels[0]));
+    grColorMapGuard guard(grColorMapOf(levels[0]));
     grGLFormat gl;
     size_t first = 0;
     if (mipmap) {
@@ -75,7 +68,7 @@ void grTexture1D::Load() {
 
 void grTexture3D::Load() {
     if (levels.empty()) return;
-    grColorMapGuard guard(colorMapOf(levels[0]));
+    grColorMapGuard guard(grColorMapOf(levels[0]));
     // No mipmap generation for 3-D textures: every level held is uploaded.
     if (mipmap && levels[0].compressed)
         std::cerr << "Compressed image are can't build mipmaps in this environment." << std::endl;
@@ -110,7 +103,7 @@ void grTexture3D::Load() {
 
 void grTextureRectangle::Load() {
     if (image.empty()) return;
-    grColorMapGuard guard(colorMapOf(image));
+    grColorMapGuard guard(grColorMapOf(image));
     grGLFormat gl;
     if (!translate(image.format, false, gl)) return;
     grSetUnpack(image);
@@ -122,7 +115,7 @@ void grTextureRectangle::Load() {
 
 void grTextureRectangle::Update() {
     if (image.empty()) return;
-    grColorMapGuard guard(colorMapOf(image));
+    grColorMapGuard guard(grColorMapOf(image));
     grGLFormat gl;
     if (!translate(image.format, false, gl)) return;
     grSetUnpack(image);

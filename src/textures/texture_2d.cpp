@@ -11,16 +11,6 @@
 
 namespace libgr {
 
-namespace {
-
-const grPixelMap kNoPixelMap;
-
-const grPixelMap& colorMapOf(const grImage2D& image) {
-    return image.format.format == grFmtColorIndex ? image.pixelmap : kNoPixelMap;
-}
-
-}  // namespace
-
 // Level 0 of the mipmapped texture; returns whether it was uploaded.
 static bool uploadMipmapBase(const grImage2D& img, const grGLFormat& gl, uint32_t size, bool border) {
     GLint b = border ? 1 : 0;
@@ -88,7 +78,7 @@ static void uploadMipmapped(const grImage2D& img, const grGLFormat& gl, Base bas
 
 void grTexture2D::Load() {
     if (levels.empty()) return;
-    grColorMapGuard guard(colorMapOf(levels[0]));
+    grColorMapGuard guard(grColorMapOf(levels[0]));
     grGLFormat gl;
     size_t first = 0;
     if (mipmap) {
@@ -111,7 +101,7 @@ void grTexture2D::Load() {
 
 void grTexture2D::Update() {
     if (levels.empty()) return;
-    grColorMapGuard guard(colorMapOf(levels[0]));
+    grColorMapGuard guard(grColorMapOf(levels[0]));
     grGLFormat gl;
     size_t first = 0;
     if (mipmap) {

@@ -12,8 +12,6 @@ namespace libgr {
 
 namespace {
 
-const grPixelMap kNoPixelMap;
-
 GLenum faceTarget(uint32_t f) { return GL_TEXTURE_CUBE_MAP_POSITIVE_X + f; }
 
 // One face of a mipmapped level 0: at its own size, or into a square of the
@@ -34,7 +32,7 @@ bool uploadMipmapFace(GLenum target, const grImage2D& img, const grGLFormat& gl,
 void grTextureCubeMap::Load() {
     size_t count = levels.size() / faceCount;
     if (count == 0) return;
-    grColorMapGuard guard(levels[0].format.format == grFmtColorIndex ? levels[0].pixelmap : kNoPixelMap);
+    grColorMapGuard guard(grColorMapOf(levels[0]));
     grGLFormat gl;
     size_t first = 0;
     if (mipmap) {

@@ -77,6 +77,14 @@ private:
     bool active_ = false;
 };
 
+// The colour-index maps an upload of `image` loads: its own for a
+// colour-index image, none for any other.
+template <class Image>
+const grPixelMap& grColorMapOf(const Image& image) {
+    static const grPixelMap none;
+    return image.format.format == grFmtColorIndex ? image.pixelmap : none;
+}
+
 // Smallest power of two not below n (1 for 0).
 uint32_t grCeilPow2(uint32_t n);
 
