@@ -5,12 +5,12 @@
 #include "support/run.h"
 #include "support/temp_dir.h"
 #include "support/xserver.h"
+#include "textures/png.h"
 
 #include <X11/Xlib.h>
 #include <dlfcn.h>
 
 #include <array>
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,31 +29,20 @@ struct Image {
     }
 };
 
-// An 8-bit binary PPM (P6) file; empty on any error.
-inline Image readPpm(const std::string& path)
-{
-    Image img;
-    const std::string bytes = vyktest::readFile(path);
-    int w = 0, h = 0, maxv = 0, used = 0;
-    if (std::sscanf(bytes.c_str(), "P6 %d %d %d%n", &w, &h, &maxv, &used) != 3 || maxv != 255)
-        return img;
-    const std::size_t start = std::size_t(used) + 1; // one whitespace byte after maxval
-    if (w <= 0 || h <= 0 || bytes.size() < start + std::size_t(w) * h * 3)
-        return img;
-    img.width = w;
-    img.height = h;
-    img.rgb.assign(bytes.begin() + start, bytes.begin() + start + std::size_t(w) * h * 3);
-    return img;
-}
-
-// Any image ImageMagick reads (PNG), through a PPM copy.
+// A PNG file as 8-bit RGB, top row first; empty on any error.
 inline Image readImage(const std::string& path)
 {
-    const std::string ppm = path + ".ppm";
-    const vyktest::RunResult r = vyktest::run({"/usr/bin/convert", path, "-depth", "8", "ppm:" + ppm}, 60);
-    if (r.status != 0)
-        return {};
-    return readPpm(ppm);
+    libgr::grImage2D png;
+    Image img;
+    if (!libgr::pngLoad(png, path.c_str()) || (png.bitsPerPixel() != 24 && png.bitsPerPixel() != 32))
+        return img;
+    const uint32_t bytes = png.bitsPerPixel() / 8;
+    img.width = int(png.width);
+    img.height = int(png.height);
+    for (uint32_t y = png.height; y-- > 0;) // stored bottom row first
+        for (uint32_t x = 0; x < png.width; ++x)
+            img.rgb.insert(img.rgb.end(), png.row(y) + x * bytes, png.row(y) + x * bytes + 3);
+    return img;
 }
 
 // Runs a shell command with the server's DISPLAY; returns its result.
@@ -93,11 +82,8 @@ inline void placeWindow(const vyktest::XServer& x, const std::string& id)
 // The window's pixels at 8 bits per channel.
 inline Image grabWindow(const vyktest::XServer& x, const std::string& id, const vyktest::TempDir& dir)
 {
-    const std::string path = dir.file("shot-" + id + ".ppm");
-    const vyktest::RunResult r = shell(x, "import -window " + id + " -depth 8 ppm:" + quote(path));
-    if (r.status != 0)
-        return {};
-    return readPpm(path);
+    const std::string path = dir.file("shot-" + id + ".png");
+    return shell(x, "import -window " + id + " png24:" + quote(path)).status == 0 ? readImage(path) : Image{};
 }
 
 // Grabs until `ready` accepts the picture or `timeout` seconds pass; returns
