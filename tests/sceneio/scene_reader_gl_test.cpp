@@ -185,16 +185,17 @@ TEST(SceneReader, VertexLines)
         // colour and texture coordinate hold for the vertices that follow
         {"color 255,128,0,255\ntexcoord 0.25,1/2\nposition 1,0,0\ncolor 0,0,0,0\ntexcoord 1,1",
          {1, 0, 0, 1, 128.0f / 255, 0, 1, 0.25f, 0.5f}},
-        // only the low 8 bits of an integer count; blanks end integers
-        {"color 256 257 511 0\nposition 2,0,0", {2, 0, 0, 0, 1.0f / 255, 1, 0, 0, 0}},
+        // only the low 8 bits of an integer count; blanks end integers; base 0
+        {"color 256 257 0x1FF 0\nposition 2,0,0", {2, 0, 0, 0, 1.0f / 255, 1, 0, 0, 0}},
         {"fcolor 0.5*3,-1,2-2,0.25\nposition 3,0,0", {3, 0, 0, 1.5f, -1, 0, 0.25f, 0, 0}},
         // blanks inside an expression list: one expression, x = 1 + 2 + 3
         {"position 1 2 3", grey(6, 0, 0)},
         // a list that stops early reads its missing values as 0
         {"position 1,2", grey(1, 2, 0)},
-        // angles in degrees
-        {"circle 2,90,5", grey(-2, 0, 5)},
-        {"sphere 2,90,90", grey(-2, 0, 0)},
+        // angles in degrees, turned into float radians before sine and cosine
+        // are taken in float: cos(90 degrees) is -4.37113883e-08
+        {"circle 2,90,5", grey(-2, -8.74227766e-08f, 5)},
+        {"sphere 2,90,90", grey(-2, -8.74227766e-08f, -8.74227766e-08f)},
         {"sphere 3,0,0", grey(0, 0, 3)},
         // any depth of parentheses, closed or left open
         {"position " + deep + "2*3" + std::string(deep.size(), ')') + "," + deep + "3,4", grey(6, 3, 4)},
@@ -212,7 +213,7 @@ TEST(SceneReader, VertexLines)
         EXPECT_EQ(r.stderrText, c.stderrText);
         ASSERT_EQ(r.vertices.size(), 9u);
         for (int k = 0; k < 9; ++k)
-            EXPECT_NEAR(r.vertices[k], c.vertex[k], 2e-5) << "float " << k;
+            EXPECT_FLOAT_EQ(r.vertices[k], c.vertex[k]) << "float " << k;
         // "element -1" is the restart index; blanks between reals read like separators
         EXPECT_EQ(r.elements, (std::vector<uint32_t>{0xFFFFFFFFu}));
         EXPECT_EQ(r.frames, (std::vector<float>{1, 0, 0, 0, 1, 0, 0, 0, 1}));
@@ -334,7 +335,7 @@ TEST(SceneReader, EnvironmentSections)
     EXPECT_FLOAT_EQ(r.environment.refractfactor, 1.5f);
 
     // A named cube map whose faces are missing fails the section.
-    const Loaded missing = load("begin environment\ncubetex no sky.bmp\r\nend\n");
+    const Loaded missing = load("begin environment\ncubemap no sky.bmp\r\nend\n");
     EXPECT_FALSE(missing.ok);
     EXPECT_EQ(missing.err, "environment.initex() failed.\n");
     EXPECT_EQ(missing.environment.name, "no sky.bmp");
