@@ -4,9 +4,9 @@
 #include "support/run.h"
 #include "support/temp_dir.h"
 
-#include "textures/png.h"
-
 #include <gtest/gtest.h>
+
+#include "../app/x11_session.h" // after gtest.h: Xlib defines None and Bool
 
 #include <unistd.h>
 
@@ -17,24 +17,21 @@
 namespace
 {
 
-// Per channel: the largest difference and the mean one; nothing when the
+// Per channel: the largest difference and the mean one; false when the
 // pictures differ in size or do not load.
 bool compare(const std::string& a, const std::string& b, int& worst, double& mean)
 {
-    libgr::grImage2D x, y;
-    if (!libgr::pngLoad(x, a.c_str()) || !libgr::pngLoad(y, b.c_str()) || x.width != y.width || x.height != y.height ||
-        x.bitsPerPixel() != y.bitsPerPixel())
+    const apptest::Image x = apptest::readImage(a), y = apptest::readImage(b);
+    if (x.empty() || x.width != y.width || x.height != y.height)
         return false;
-    const uint32_t bytes = x.width * (x.bitsPerPixel() / 8);
     long total = 0;
     worst = 0;
-    for (uint32_t r = 0; r < x.height; ++r)
-        for (uint32_t i = 0; i < bytes; ++i) {
-            const int d = std::abs(int(x.row(r)[i]) - int(y.row(r)[i]));
-            worst = std::max(worst, d);
-            total += d;
-        }
-    mean = double(total) / (double(x.height) * bytes);
+    for (size_t i = 0; i < x.rgb.size(); ++i) {
+        const int d = std::abs(int(x.rgb[i]) - int(y.rgb[i]));
+        worst = std::max(worst, d);
+        total += d;
+    }
+    mean = double(total) / double(x.rgb.size());
     return true;
 }
 
