@@ -89,6 +89,7 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount, buffers_t 
     }
     const bool all = buffers == buffers_t::All;
     workFramesReady_ = false;
+    listTriangles_ = 0;
     elementsAllocated_ = elementCount;
     if (!all) {
         // Left over from an earlier allocation they would have the old
@@ -187,6 +188,7 @@ void polygon_t::update(const char* newName)
 {
     if (newName != nullptr)
         name = newName;
+    listTriangles_ = 0;
     const uint64_t count = elements.count();
     if (count < 3)
         polyidvector.clear();
@@ -209,8 +211,13 @@ void polygon_t::update(const char* newName)
 
     scoped_map_t<float> verts(vertices, GL_MAP_READ_BIT);
     scoped_map_t<float> frames(normals);
-    polyidvector.assign(count - 2, polyid_t{restartIndex, false});
+    // Triangles are numbered in walk order: the records are appended, and
+    // the numbers past the last triangle are filled with restart records
+    // afterwards, so every record is written once.
+    polyidvector.clear();
+    polyidvector.reserve(count - 2);
     if (!verts || !frames) {
+        polyidvector.assign(count - 2, polyid_t{restartIndex, false});
         for (uint64_t i = 0; i < count; ++i)
             if (elems[i] >= vertexCount)
                 elems[i] = restartIndex;
@@ -246,14 +253,18 @@ void polygon_t::update(const char* newName)
 
     uint32_t run = 0;
     uint32_t t = 0;
+    // Whether the elements are 3k, 3k+1, 3k+2, restart for k = 0, 1, ...
+    bool list = count % 4 == 0;
     for (uint64_t i = 0; i < count; ++i) {
         const uint32_t c = elems[i];
         if (c >= vertexCount) {
             // A bad index becomes a restart index (see above).
             elems[i] = restartIndex;
             run = 0;
+            list = list && (i & 3) == 3;
             continue;
         }
+        list = list && (i & 3) != 3 && c == 3 * (i >> 2) + (i & 3);
         if (++run < 3)
             continue;
         // Every second triangle of a strip is wound the other way round.
@@ -266,7 +277,7 @@ void polygon_t::update(const char* newName)
             sel[3 * size_t(t) + 1] = selected ? b : restartIndex;
             sel[3 * size_t(t) + 2] = selected ? c : restartIndex;
         }
-        polyidvector[t] = polyid_t{uint32_t(i - 2), flipped};
+        polyidvector.push_back(polyid_t{uint32_t(i - 2), flipped});
         ++t;
 
         // Only frames without a normal are computed, so supplied ones stay.
@@ -287,6 +298,9 @@ void polygon_t::update(const char* newName)
                 std::copy(fc, fc + frameStride, &frames[size_t(a) * frameStride]);
         }
     }
+    polyidvector.resize(count - 2, polyid_t{restartIndex, false});
+    if (list)
+        listTriangles_ = count / 4;
 }
 
 void polygon_t::draw()
@@ -296,7 +310,10 @@ void polygon_t::draw()
     checkGL("polygon_t::draw(1)");
     glEnable(GL_PRIMITIVE_RESTART);
     checkGL("polygon_t::draw(2)");
-    elements.draw(drawvao, GL_TRIANGLE_STRIP);
+    if (listTriangles_ != 0 && 3 * listTriangles_ <= uint64_t(INT32_MAX))
+        drawvao.drawArrays(GL_TRIANGLES, GLsizei(3 * listTriangles_)); // same triangles, same order
+    else
+        elements.draw(drawvao, GL_TRIANGLE_STRIP);
     checkGL("polygon_t::draw(3)");
     glDisable(GL_PRIMITIVE_RESTART);
     checkGL("polygon_t::draw(end)");
@@ -457,6 +474,7 @@ void polygon_t::clear()
     polyidvector.clear();
     elementsAllocated_ = 0;
     workFramesReady_ = false;
+    listTriangles_ = 0;
     modeling_t::clear();
 }
 

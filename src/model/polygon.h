@@ -108,6 +108,10 @@ class polygon_t : public modeling_t
     void writeSelected(uint32_t* sel, const uint32_t* elems, uint32_t t) const;
 
     uint64_t elementsAllocated_ = 0; // E of the last allocate()
+    // Set by update when the strips are the triangles 3k, 3k+1, 3k+2 each
+    // followed by a restart index (as STL meshes are): draw() then draws the
+    // same triangles as a plain list, without a restart per triangle.
+    uint64_t listTriangles_ = 0;
     bool workFramesReady_ = false;   // the frame-pass arrays exist
 };
 
