@@ -1,6 +1,7 @@
 #include "model/modeling.h"
 
 #include "render/scoped_map.h"
+#include "render/vertex_format.h"
 
 #include <algorithm>
 
@@ -43,6 +44,7 @@ void modeling_t::bounds(pos3& min, pos3& max) const
 
 void modeling_t::clear()
 {
+    pointsizesOnDemand_ = false;
     name.clear();
     pointsizes.release();
     selectedpoints.clear();
@@ -54,7 +56,8 @@ bool modeling_t::selectpoint(uint64_t i)
     if (i >= selectedpoints.size() || selectedpoints[i])
         return false;
     selectedpoints[i] = true;
-    pointsizes.writeRecord(i, &selectedSize);
+    if (makepointsizes())
+        pointsizes.writeRecord(i, &selectedSize);
     return true;
 }
 
@@ -63,12 +66,28 @@ bool modeling_t::unselectpoint(uint64_t i)
     if (i >= selectedpoints.size() || !selectedpoints[i])
         return false;
     selectedpoints[i] = false;
-    pointsizes.writeRecord(i, &unselectedSize);
+    if (makepointsizes())
+        pointsizes.writeRecord(i, &unselectedSize);
+    return true;
+}
+
+bool modeling_t::makepointsizes()
+{
+    if (pointsizes.count() != 0 || !pointsizesOnDemand_ || selectedpoints.empty())
+        return pointsizes.count() != 0;
+    if (!pointsizes.allocate(selectedpoints.size(), pointSizeFormat()))
+        return false;
+    scoped_map_t<float> sizes(pointsizes, GL_MAP_WRITE_BIT);
+    if (!sizes)
+        return false;
+    for (size_t i = 0; i < selectedpoints.size(); ++i)
+        sizes[i] = selectedpoints[i] ? selectedSize : unselectedSize;
     return true;
 }
 
 void modeling_t::clearselection()
 {
+    // Sizes not made yet will follow the cleared bits.
     std::fill(selectedpoints.begin(), selectedpoints.end(), false);
     if (pointsizes.count() == 0)
         return;

@@ -67,6 +67,13 @@ class modeling_t
     attribute_array_t pointsizes;     // point-size format, one per point
     std::vector<bool> selectedpoints; // one bit per point
     feedback_buffer_t pointfeedback;  // ten words per point
+
+  protected:
+    // A surface that sets pointsizesOnDemand_ leaves pointsizes empty until
+    // a point is selected or drawn; makepointsizes() then makes one size a
+    // bit (5.0 selected, 3.0 not). True when the sizes exist afterwards.
+    bool makepointsizes();
+    bool pointsizesOnDemand_ = false;
 };
 
 } // namespace vyk3d

@@ -100,7 +100,10 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount, buffers_t 
         pointfeedback.release();
         selectelems.release();
         polyidvector.clear();
+        pointsizes.release();
+        pointvao.release();
     }
+    pointsizesOnDemand_ = !all;
     checkGL("polygon_t::allocate(0)");
     if (!vertices.allocate(vertexCount, vertexFormat())) {
         say("vertices.allocate() failed.");
@@ -122,7 +125,7 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount, buffers_t 
         return false;
     }
     checkGL("polygon_t::allocate(4)");
-    if (!pointsizes.allocate(vertexCount, pointSizeFormat()))
+    if (all && !pointsizes.allocate(vertexCount, pointSizeFormat()))
         return false;
     checkGL("polygon_t::allocate(5)");
     drawvao.create();
@@ -133,9 +136,11 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount, buffers_t 
         vertices.bindAttributes(feedbackvao, 0);
         wknmls.bindAttributes(feedbackvao, 3);
     }
-    pointvao.create();
-    vertices.bindAttributes(pointvao, 0);
-    pointsizes.bindAttributes(pointvao, 2); // the point size takes location 2
+    if (all) {
+        pointvao.create();
+        vertices.bindAttributes(pointvao, 0);
+        pointsizes.bindAttributes(pointvao, 2); // the point size takes location 2
+    }
 
     selectedpoints.assign(vertexCount, false);
     clearselection();
@@ -342,6 +347,13 @@ GLsizei drawCount(uint64_t count)
 
 void polygon_t::drawpoints()
 {
+    if (!pointvao.created() && pointsizesOnDemand_) {
+        if (!makepointsizes())
+            return;
+        pointvao.create();
+        vertices.bindAttributes(pointvao, 0);
+        pointsizes.bindAttributes(pointvao, 2);
+    }
     pointvao.drawArrays(GL_POINTS, drawCount(vertices.count()));
 }
 

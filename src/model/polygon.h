@@ -34,11 +34,13 @@ class polygon_t : public modeling_t
     // All: every array, for surfaces whose work frames are filled and run
     // through the GPU frame pass (NURBS tessellations, scene polygons).
     // OnDemand: for large meshes read from files, which come with their
-    // frames: vertices, normals, elements and point sizes at once; the work
-    // frames (with their vertex array, the frame capture buffer and the
-    // point feedback buffer) on workframes(), array(2) or drawforfeedback();
-    // the selection table on the first selectpolygon(). The tables are built
-    // by the producer's update(), not by allocate().
+    // frames: vertices, normals and elements at once; the work frames (with
+    // their vertex array, the frame capture buffer and the point feedback
+    // buffer) on workframes(), array(2) or drawforfeedback(); the selection
+    // table on the first selectpolygon() (or an update with a selected
+    // set); the point sizes and their vertex array on the first point
+    // selection or drawpoints(). The tables are built by the producer's
+    // update(), not by allocate().
     enum class buffers_t { All, OnDemand };
 
     polygon_t() = default;

@@ -146,8 +146,51 @@ TEST(PolygonOnDemand, FramePassArraysOnFirstUse)
         EXPECT_TRUE(poly.feedbackvao.created());
         EXPECT_EQ(poly.framefeedback.count(), 54u);
         EXPECT_EQ(poly.pointfeedback.count(), 60u);
-        // Point sizes are there from the start.
-        EXPECT_EQ(readBuffer<float>(poly.pointsizes, 6), std::vector<float>(6, 3.0f));
+        EXPECT_EQ(poly.pointsizes.count(), 0u);
+        EXPECT_FALSE(checkGL(c.label));
+    }
+}
+
+// Point sizes appear on the first point selection or point draw and show
+// the bits as they are then.
+TEST(PolygonOnDemand, PointSizesOnFirstUse)
+{
+    vyktest::glContext();
+    const struct {
+        const char* label;
+        void (*use)(polygon_t&);
+        std::vector<float> sizes; // empty: none made
+    } cases[] = {
+        {"select", [](polygon_t& p) { EXPECT_TRUE(p.selectpoint(2)); }, {3, 3, 5, 3, 3, 3, 3, 3}},
+        {"drawpoints", [](polygon_t& p) { p.drawpoints(); }, std::vector<float>(8, 3)},
+        {"unselectNotSelected", [](polygon_t& p) { EXPECT_FALSE(p.unselectpoint(2)); }, {}},
+        {"pastThePoints", [](polygon_t& p) { EXPECT_FALSE(p.selectpoint(8)); }, {}},
+        {"selectClearDraw",
+         [](polygon_t& p) {
+             EXPECT_TRUE(p.selectpoint(1));
+             EXPECT_TRUE(p.selectpoint(7));
+             EXPECT_TRUE(p.unselectpoint(1));
+             p.drawpoints();
+         },
+         {3, 3, 3, 3, 3, 3, 3, 5}},
+        {"clearBeforeMade",
+         [](polygon_t& p) {
+             p.clearselection();
+             EXPECT_TRUE(p.selectpoint(0));
+         },
+         {5, 3, 3, 3, 3, 3, 3, 3}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        polygon_t poly;
+        build(poly, buffers_t::OnDemand, {0, 1, 2, 3});
+        EXPECT_EQ(poly.pointsizes.count(), 0u);
+        c.use(poly);
+        EXPECT_EQ(poly.pointsizes.count(), c.sizes.size());
+        if (!c.sizes.empty()) {
+            EXPECT_EQ(readBuffer<float>(poly.pointsizes, 8), c.sizes);
+            poly.drawpoints();
+        }
         EXPECT_FALSE(checkGL(c.label));
     }
 }
