@@ -10,6 +10,7 @@
 #include "render/glpolygon.h"
 #include "render/scoped_map.h"
 #include "support/gl_readback.h"
+#include "support/polygon_fill.h"
 #include "textures/bmp.h"
 #include "textures/image_fixtures.h"
 
@@ -79,27 +80,12 @@ inline std::array<float, 9> cpuFrame(const float* wk)
 
 // Allocates and fills a polygon as the readers do: vertex records (nine
 // floats each), frames (nine each; zeros where missing), elements; then
-// update. False when an array cannot be had.
+// update. False after a failed assertion.
 inline bool fillPolygon(vyk3d::polygon_t& p, const std::vector<float>& records, const std::vector<float>& frames,
-                        const std::vector<uint32_t>& elements, const char* name = "polygon")
+                        const std::vector<uint32_t>& elements)
 {
-    if (!p.allocate(records.size() / 9, elements.size()))
-        return false;
-    {
-        vyk3d::scoped_map_t<float> v(p.vertices);
-        vyk3d::scoped_map_t<float> n(p.normals);
-        vyk3d::scoped_map_t<uint32_t> e(p.elements);
-        if (!records.empty() && (!v || !n))
-            return false;
-        for (size_t i = 0; i < records.size(); ++i) {
-            v[i] = records[i];
-            n[i] = i < frames.size() ? frames[i] : 0.0f;
-        }
-        for (size_t i = 0; e && i < elements.size(); ++i)
-            e[i] = elements[i];
-    }
-    p.update(name);
-    return true;
+    vyktest::fillPolygon(p, records, 9, elements, frames);
+    return !testing::Test::HasFatalFailure();
 }
 
 // A quad from (x0, y0) to (x1, y1) in the plane z, one colour, frames facing
@@ -115,7 +101,7 @@ inline bool makeQuad(vyk3d::polygon_t& p, float x0, float y0, float x1, float y1
         records.insert(records.end(), {q[0], q[1], z, c.r, c.g, c.b, c.a, q[2], q[3]});
         frames.insert(frames.end(), {1, 0, 0, 0, 1, 0, 0, 0, 1});
     }
-    return fillPolygon(p, records, frames, {0, 1, 2, 3}, "quad");
+    return fillPolygon(p, records, frames, {0, 1, 2, 3});
 }
 
 // Writes the six faces of a white 1 x 1 cube map as "sky_posx.bmp" ... into
