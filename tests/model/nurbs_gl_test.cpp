@@ -113,21 +113,17 @@ TEST(Nurbs, BilinearPatchTessellation)
         if (c.vertices != 9)
             continue;
         const std::vector<float> v = readBuffer<float>(m.polygon.vertices, 81);
-        const std::vector<float> want[] = {
-            // vertex (i, j) at 3j + i: position, colour, texture coordinate
-            {0, 0, 0, 1, 0, 0, 1, 0, 0},
-            {},
-            {2, 0, 0, 0, 1, 0, 1, 1, 0},
-            {},
-            {1, 2, 0.25f, 0.5f, 0.5f, 0.5f, 0.75f, 0.5f, 0.5f},
-            {},
-            {0, 4, 0, 0, 0, 1, 1, 0, 1},
-            {},
-            {2, 4, 1, 1, 1, 1, 0, 1, 1},
+        // Vertex (i, j) at 3j + i: position, colour, texture coordinate.
+        const std::pair<size_t, std::vector<float>> want[] = {
+            {0, {0, 0, 0, 1, 0, 0, 1, 0, 0}},
+            {2, {2, 0, 0, 0, 1, 0, 1, 1, 0}},
+            {4, {1, 2, 0.25f, 0.5f, 0.5f, 0.5f, 0.75f, 0.5f, 0.5f}},
+            {6, {0, 4, 0, 0, 0, 1, 1, 0, 1}},
+            {8, {2, 4, 1, 1, 1, 1, 0, 1, 1}},
         };
-        for (size_t k = 0; k < 9; ++k)
-            for (size_t n = 0; n < want[k].size(); ++n)
-                EXPECT_NEAR(v[9 * k + n], want[k][n], 1e-6f) << "vertex " << k << " component " << n;
+        for (const auto& [k, w] : want)
+            for (size_t n = 0; n < 9; ++n)
+                EXPECT_NEAR(v[9 * k + n], w[n], 1e-6f) << "vertex " << k << " component " << n;
     }
 }
 
