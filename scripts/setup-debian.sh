@@ -13,7 +13,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   # a display without a screen, and tools the end-to-end tests drive it with
-  xvfb xauth xdotool x11-utils
+  xvfb xauth xdotool x11-utils imagemagick
 )
 
 missing=()
