@@ -135,8 +135,6 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount, buffers_t 
         feedbackvao.create();
         vertices.bindAttributes(feedbackvao, 0);
         wknmls.bindAttributes(feedbackvao, 3);
-    }
-    if (all) {
         pointvao.create();
         vertices.bindAttributes(pointvao, 0);
         pointsizes.bindAttributes(pointvao, 2); // the point size takes location 2
