@@ -114,7 +114,7 @@ class polygon_t : public modeling_t
     // followed by a restart index (as STL meshes are): draw() then draws the
     // same triangles as a plain list, without a restart per triangle.
     uint64_t listTriangles_ = 0;
-    bool workFramesReady_ = false;   // the frame-pass arrays exist
+    bool workFramesReady_ = false; // the frame-pass arrays exist
 };
 
 } // namespace vyk3d

@@ -88,8 +88,8 @@ TEST(PolygonOnDemand, SelectionAndTablesMatchAFullAllocation)
                 p->unselectpolygon(t);
             // Before update rewrites the table from the set.
             const uint64_t n = full.selectelems.count();
-            tables[k] = p->selectelems.count() != 0 ? readBuffer<uint32_t>(p->selectelems, n)
-                                                    : std::vector<uint32_t>(n, R);
+            tables[k] =
+                p->selectelems.count() != 0 ? readBuffer<uint32_t>(p->selectelems, n) : std::vector<uint32_t>(n, R);
             p->update();
             messages[k] = testing::internal::GetCapturedStderr();
         }
@@ -101,7 +101,8 @@ TEST(PolygonOnDemand, SelectionAndTablesMatchAFullAllocation)
             EXPECT_EQ(lazy.polyidvector[t].flipped, full.polyidvector[t].flipped) << t;
         }
         EXPECT_EQ(lazy.selectedpolygons, full.selectedpolygons);
-        EXPECT_EQ(readBuffer<uint32_t>(lazy.elements, strips.size()), readBuffer<uint32_t>(full.elements, strips.size()));
+        EXPECT_EQ(readBuffer<uint32_t>(lazy.elements, strips.size()),
+                  readBuffer<uint32_t>(full.elements, strips.size()));
         EXPECT_EQ(readBuffer<float>(lazy.normals, 72), readBuffer<float>(full.normals, 72));
         if (lazy.selectelems.count() != 0) {
             EXPECT_EQ(lazy.selectelems.count(), full.selectelems.count());
@@ -200,10 +201,11 @@ TEST(PolygonOnDemand, StlModelSelectsWithoutWorkFrames)
 {
     vyktest::glContext();
     vyktest::TempDir dir;
-    const std::string path = dir.write("two.stl", "solid two\n"
-                             "facet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\nendloop\nendfacet\n"
-                             "facet normal 0 0 1\nouter loop\nvertex 1 0 0\nvertex 1 1 0\nvertex 0 1 0\nendloop\nendfacet\n"
-                             "endsolid two\n");
+    const std::string path = dir.write(
+        "two.stl", "solid two\n"
+                   "facet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\nendloop\nendfacet\n"
+                   "facet normal 0 0 1\nouter loop\nvertex 1 0 0\nvertex 1 1 0\nvertex 0 1 0\nendloop\nendfacet\n"
+                   "endsolid two\n");
     scene_t scene;
     ASSERT_TRUE(readStl(path, scene));
     polygon_t& poly = scene.models.back()->polygon;

@@ -43,13 +43,10 @@ TEST(PolygonDraw, TriangleListsAndStripsDrawTheirTriangles)
         std::vector<uint32_t> elements;
         bool upperLeft, lowerRight;
     } cases[] = {
-        {"list", {0, 1, 2, R, 3, 4, 5, R}, true, true},
-        {"listOfOne", {0, 1, 2, R}, true, false},
-        {"noLastRestart", {0, 1, 2, R, 3, 4, 5}, true, true},
-        {"badIndex", {0, 1, 2, R, 3, 4, 99, R}, true, false},
+        {"list", {0, 1, 2, R, 3, 4, 5, R}, true, true},       {"listOfOne", {0, 1, 2, R}, true, false},
+        {"noLastRestart", {0, 1, 2, R, 3, 4, 5}, true, true}, {"badIndex", {0, 1, 2, R, 3, 4, 99, R}, true, false},
         {"fourIndexStrip", {0, 1, 2, 3}, true, true}, // (0, 1, 2) and (2, 1, 3)
-        {"otherOrder", {3, 4, 5, R, 0, 1, 2, R}, true, true},
-        {"onlyRestarts", {R, R, R, R}, false, false},
+        {"otherOrder", {3, 4, 5, R, 0, 1, 2, R}, true, true}, {"onlyRestarts", {R, R, R, R}, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
