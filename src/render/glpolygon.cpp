@@ -194,6 +194,10 @@ void glpolygon_t::drawselect(const environment_t& environment, int skybox, const
 
 void glpolygon_t::computeFrames(polygon_t& polygon)
 {
+    // The capture buffer must exist before the capture starts; a mesh
+    // allocated on demand makes it here.
+    if (!polygon.workframes())
+        return;
     fbprogram.use();
     query_t written, generated;
     written.begin(GL_TRANSFORM_FEEDBACK_PRIMITIVES_WRITTEN, 0);
