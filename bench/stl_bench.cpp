@@ -5,6 +5,7 @@
 // counter of the binary case: the process peak up to that point, so the
 // full loads run first). The parse-only cases show the reader's own share.
 
+#include "big_stl.h"
 #include "sceneio/scene.h"
 #include "sceneio/stl.h"
 #include "sceneio/stl_mesh.h"
@@ -26,72 +27,11 @@
 namespace
 {
 
-const uint32_t kTriangles = 1000000;
+using vykbench::kTriangles;
 
-// Triangle t of a wavy 1000 x 500 quad grid.
-void corners(uint32_t t, float c[9])
+const vykbench::BigStl& files()
 {
-    uint32_t quad = t / 2, x = quad % 1000, y = quad / 1000;
-    float x0 = x * 0.01f, y0 = y * 0.01f, x1 = x0 + 0.01f, y1 = y0 + 0.01f;
-    float z = 0.001f * float(x % 7) + 0.002f * float(y % 5);
-    if (t % 2 == 0) {
-        const float v[9] = {x0, y0, z, x1, y0, z, x1, y1, z + 0.001f};
-        std::copy(v, v + 9, c);
-    } else {
-        const float v[9] = {x0, y0, z, x1, y1, z + 0.001f, x0, y1, z};
-        std::copy(v, v + 9, c);
-    }
-}
-
-std::string tempName(const char* what)
-{
-    return "/tmp/vykbench-stl-" + std::to_string(getpid()) + "-" + what + ".stl";
-}
-
-struct Files {
-    std::string binary = tempName("binary"), text = tempName("text");
-    Files()
-    {
-        FILE* f = std::fopen(binary.c_str(), "wb");
-        char header[80] = "vykbench";
-        std::fwrite(header, 1, 80, f);
-        std::fwrite(&kTriangles, 4, 1, f);
-        float rec[12];
-        const uint16_t attribute = 0;
-        for (uint32_t t = 0; t < kTriangles; ++t) {
-            rec[0] = rec[1] = 0;
-            rec[2] = 1;
-            corners(t, rec + 3);
-            std::fwrite(rec, 4, 12, f);
-            std::fwrite(&attribute, 2, 1, f);
-        }
-        std::fclose(f);
-
-        f = std::fopen(text.c_str(), "wb");
-        std::fprintf(f, "solid vykbench\n");
-        float c[9];
-        for (uint32_t t = 0; t < kTriangles; ++t) {
-            corners(t, c);
-            std::fprintf(f,
-                         "  facet normal 0.000000e+00 0.000000e+00 1.000000e+00\n    outer loop\n"
-                         "      vertex %e %e %e\n      vertex %e %e %e\n      vertex %e %e %e\n"
-                         "    endloop\n  endfacet\n",
-                         c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8]);
-        }
-        std::fprintf(f, "endsolid vykbench\n");
-        std::fclose(f);
-    }
-    ~Files()
-    {
-        std::remove(binary.c_str());
-        std::remove(text.c_str());
-    }
-};
-
-const Files& files()
-{
-    static Files f;
-    return f;
+    return vykbench::bigStl();
 }
 
 void load(benchmark::State& state, const std::string& path)
