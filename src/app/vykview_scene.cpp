@@ -19,43 +19,11 @@
 namespace
 {
 
-// Cache key of the black specular map of the background; the parentheses
-// keep it apart from any file path.
-const char kBlackSpecularKey[] = "(nonspecular)";
-
 // The black one-texel specular map used when no "nonspecular.bmp" lies
-// beside the first scene file; made once. 0 when it cannot be made.
-uint32_t blackSpecular()
-{
-    vyk3d::texture_cache_t& cache = vyk3d::textureCache();
-    uint32_t h = cache.find(kBlackSpecularKey);
-    if (h)
-        return h;
-    h = cache.add(kBlackSpecularKey, std::make_shared<vyk3d::texture_entry_t>());
-    if (!h)
-        return 0;
-    vyk3d::texture_entry_t& e = *cache.get(h);
-    e.image.format = {libgr::grFmtRGBA, libgr::grTypeUINT, libgr::grBits8};
-    e.image.width = 1;
-    e.image.height = 1;
-    if (!e.image.allocate()) {
-        cache.remove(h);
-        return 0;
-    }
-    e.image.data()[0] = e.image.data()[1] = e.image.data()[2] = 0;
-    e.image.data()[3] = 255;
-    e.param.minfilter = GL_LINEAR;
-    e.param.magfilter = GL_LINEAR;
-    e.param.wraps = GL_REPEAT;
-    e.param.wrapt = GL_REPEAT;
-    e.param.anisotropy = 1.0f;
-    e.texture.SetBorder(false);
-    e.texture.SetMipmap(false);
-    e.texture.SetParameter(&e.param);
-    e.texture.SetImage(e.image, 0, 0);
-    e.texobj.Create(e.texture);
-    return h;
-}
+// beside the first scene file; the parentheses keep its cache key apart
+// from any file path.
+const vyk3d::builtin_t kBlackSpecular = {
+    "(nonspecular)", {libgr::grFmtRGBA, libgr::grTypeUINT, libgr::grBits8}, {0, 0, 0, 255}, nullptr};
 
 bool finite3(float x, float y, float z)
 {
@@ -119,7 +87,7 @@ void vykview_t::buildBackground()
     bgtexture.specularmap = haveFile ? "nonspecular.bmp" : "";
     bgtexture.open(basedir);
     if (!haveFile) {
-        if (const uint32_t black = blackSpecular())
+        if (const uint32_t black = vyk3d::builtinTexture(kBlackSpecular, 1.0f))
             bgtexture.specularhandle = black;
     }
 

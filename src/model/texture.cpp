@@ -77,55 +77,6 @@ uint32_t addEntry(const std::string& key) {
     return h;
 }
 
-struct builtin_t {
-    const char* key;
-    libgr::grPixelFormat format;
-    unsigned char texel[4];
-    const char* failure;
-};
-
-const builtin_t kBuiltinColor = {
-    "color", {libgr::grFmtRGBA, libgr::grTypeUINT, libgr::grBits8}, {255, 255, 255, 255},
-    "(color)texobj.img2d.allocate() failed."};
-const builtin_t kBuiltinBump = {
-    "bump", {libgr::grFmtRGB, libgr::grTypeSINT, libgr::grBits8}, {0, 0, 127, 0},
-    "(bump)texobj.img2d.allocate() fail."};
-const builtin_t kBuiltinSpecular = {
-    "specular", {libgr::grFmtRGBA, libgr::grTypeUINT, libgr::grBits8}, {255, 255, 255, 255},
-    "(spec)texobj.img2d.allocate() failed."};
-
-// Handle of a built-in one-texel texture, made on first use; 0 on failure.
-uint32_t builtin(const builtin_t& b, float anisotropy) {
-    texture_cache_t& cache = textureCache();
-    uint32_t h = cache.find(b.key);
-    if (h) return h;
-    h = addEntry(b.key);
-    if (!h) return 0;
-    texture_entry_t& e = *cache.get(h);
-    e.image.format = b.format;
-    e.image.width = 1;
-    e.image.height = 1;
-    if (!e.image.allocate()) {
-        std::cerr << b.failure << std::endl;
-        // Not kept: a later open tries again.
-        cache.remove(h);
-        return 0;
-    }
-    uint32_t n = libgr::grComponents(b.format.format);
-    for (uint32_t i = 0; i < n && i < 4; ++i) e.image.data()[i] = b.texel[i];
-    e.param.minfilter = GL_LINEAR;
-    e.param.magfilter = GL_LINEAR;
-    e.param.wraps = GL_REPEAT;
-    e.param.wrapt = GL_REPEAT;
-    e.param.anisotropy = anisotropy;
-    e.texture.SetBorder(false);
-    e.texture.SetMipmap(false);
-    e.texture.SetParameter(&e.param);
-    e.texture.SetImage(e.image, 0, 0);
-    e.texobj.Create(e.texture);
-    return h;
-}
-
 // Finds the map at `full` in the cache or loads it; a new entry that does not
 // load is dropped again, so that the next open reports the failure too.
 // Returns the handle, 0 on failure; `loaded` tells whether it is new.
@@ -154,7 +105,49 @@ void monoOf(grImage2D& dst, const grImage2D& src) {
     dst = src;
 }
 
+const builtin_t kBuiltinColor = {
+    "color", {libgr::grFmtRGBA, libgr::grTypeUINT, libgr::grBits8}, {255, 255, 255, 255},
+    "(color)texobj.img2d.allocate() failed."};
+const builtin_t kBuiltinBump = {
+    "bump", {libgr::grFmtRGB, libgr::grTypeSINT, libgr::grBits8}, {0, 0, 127, 0},
+    "(bump)texobj.img2d.allocate() fail."};
+const builtin_t kBuiltinSpecular = {
+    "specular", {libgr::grFmtRGBA, libgr::grTypeUINT, libgr::grBits8}, {255, 255, 255, 255},
+    "(spec)texobj.img2d.allocate() failed."};
+
 }  // namespace
+
+uint32_t builtinTexture(const builtin_t& b, float anisotropy) {
+    texture_cache_t& cache = textureCache();
+    uint32_t h = cache.find(b.key);
+    if (h) return h;
+    h = addEntry(b.key);
+    if (!h) return 0;
+    texture_entry_t& e = *cache.get(h);
+    e.image.format = b.format;
+    e.image.width = 1;
+    e.image.height = 1;
+    if (!e.image.allocate()) {
+        if (b.failure) std::cerr << b.failure << std::endl;
+        // Not kept: a later open tries again.
+        cache.remove(h);
+        return 0;
+    }
+    uint32_t n = libgr::grComponents(b.format.format);
+    for (uint32_t i = 0; i < n && i < 4; ++i) e.image.data()[i] = b.texel[i];
+    e.param.minfilter = GL_LINEAR;
+    e.param.magfilter = GL_LINEAR;
+    e.param.wraps = GL_REPEAT;
+    e.param.wrapt = GL_REPEAT;
+    e.param.anisotropy = anisotropy;
+    e.texture.SetBorder(false);
+    e.texture.SetMipmap(false);
+    e.texture.SetParameter(&e.param);
+    e.texture.SetImage(e.image, 0, 0);
+    e.texobj.Create(e.texture);
+    return h;
+}
+
 
 bool texture_t::open(const char* basefilename) {
     texture_cache_t& cache = textureCache();
@@ -162,7 +155,7 @@ bool texture_t::open(const char* basefilename) {
 
     // Colour.
     if (colormap.empty()) {
-        colorhandle = builtin(kBuiltinColor, anisotropy);
+        colorhandle = builtinTexture(kBuiltinColor, anisotropy);
         if (!colorhandle) return false;
     } else {
         std::string full = resolveTexturePath(basefilename, colormap);
@@ -178,7 +171,7 @@ bool texture_t::open(const char* basefilename) {
 
     // Bump.
     if (bumpmap.empty()) {
-        bumphandle = builtin(kBuiltinBump, anisotropy);
+        bumphandle = builtinTexture(kBuiltinBump, anisotropy);
         if (!bumphandle) return false;
     } else {
         std::string p = resolveTexturePath(basefilename, bumpmap);
@@ -231,7 +224,7 @@ bool texture_t::open(const char* basefilename) {
 
     // Specular.
     if (specularmap.empty()) {
-        specularhandle = builtin(kBuiltinSpecular, anisotropy);
+        specularhandle = builtinTexture(kBuiltinSpecular, anisotropy);
         if (!specularhandle) return false;
     } else {
         std::string full = resolveTexturePath(basefilename, specularmap);

@@ -34,6 +34,19 @@ using texture_cache_t = texture_registry_t<texture_entry_t>;
 // suffixes ".mono", ".norm", ".sint", and "color", "bump", "specular").
 texture_cache_t& textureCache();
 
+// A one-texel texture kept in the cache under `key`: linear filters, repeat
+// wrap, no mipmaps, no border.
+struct builtin_t {
+    const char* key;
+    libgr::grPixelFormat format;
+    unsigned char texel[4]; // as many as the format has components
+    const char* failure;    // printed when its storage cannot be had; null prints nothing
+};
+
+// Handle of the built-in texture `b`, made on first use; 0 when it cannot
+// be made (nothing is kept then, so a later call tries again).
+uint32_t builtinTexture(const builtin_t& b, float anisotropy);
+
 class texture_t {
 public:
     std::string colormap;    // colour map path, relative to the scene file
