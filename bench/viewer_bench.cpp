@@ -1,25 +1,22 @@
 // The viewer's first frame and its pick on 1M-triangle STL models.
 // - BM_VykshotFirst*: wall time of `vykshot` writing the first 800x600 frame
-//   of a 1M-triangle STL (process start to exit, PNG written) on the X
-//   server in DISPLAY. Goals: binary <= 350 ms, text <= 1 s.
+//   of a 1M-triangle STL (process start to exit, PNG written). Goals: binary <= 350 ms, text <= 1 s.
 // - BM_ViewerPick1M: one left-press pick over the same mesh in a loaded
 //   viewer. Goal: <= 30 ms.
-// - BM_ViewerFrame1M: one display of the mesh (clear, draw, swap, finish).
+// - BM_ViewerFrame1M: one display of the mesh (clear, draw, finish).
 // - BM_ExampleLoad/<scene>, BM_ExampleDraw/<scene>: each example scene's
 //   first frame split into the load (viewer init: shaders, files, textures)
 //   and the first reshape and display. Measured once per process: the
 //   texture cache would serve a second load.
 // The files are made at run time in /tmp and removed at exit.
 
-#include "app/vykview.h"
 #include "big_stl.h"
 #include "support/gl_context.h"
 #include "support/paths.h"
 #include "support/run.h"
+#include "view/scene_view.h"
 
 #include <GL/glew.h>
-// after glew.h, which must come first
-#include <GL/freeglut.h>
 
 #include <benchmark/benchmark.h>
 
@@ -75,16 +72,16 @@ void BM_VykshotFirstFrameText1M(benchmark::State& state)
 }
 
 // A viewer with the binary model loaded and fitted in this process.
-vykview_t& loadedViewer()
+sceneview_t& loadedViewer()
 {
-    static std::unique_ptr<vykview_t> viewer;
+    static std::unique_ptr<sceneview_t> viewer;
     static std::vector<char*> argv;
     static std::string program = "vykview", model;
     if (!viewer) {
         vyktest::glContext();
         model = files().binary;
         argv = {program.data(), model.data(), nullptr};
-        viewer = std::make_unique<vykview_t>(2, argv.data());
+        viewer = std::make_unique<sceneview_t>(2, argv.data());
         viewer->init();
         viewer->reshape(800, 600);
     }
@@ -93,7 +90,7 @@ vykview_t& loadedViewer()
 
 void BM_ViewerPick1M(benchmark::State& state)
 {
-    vykview_t& v = loadedViewer();
+    sceneview_t& v = loadedViewer();
     pos3 hit{};
     for (auto _ : state) {
         hit = v.pick(400.0f, 300.0f);
@@ -104,7 +101,7 @@ void BM_ViewerPick1M(benchmark::State& state)
 
 void BM_ViewerFrame1M(benchmark::State& state)
 {
-    vykview_t& v = loadedViewer();
+    sceneview_t& v = loadedViewer();
     for (auto _ : state) {
         v.display();
         glFinish();
@@ -116,7 +113,7 @@ const char* const kExamples[] = {"demo.vyk", "globe.vyk", "torus.vyk", "panel.vy
 struct example_t {
     std::string program = "vykview", path;
     std::vector<char*> argv;
-    std::unique_ptr<vykview_t> viewer;
+    std::unique_ptr<sceneview_t> viewer;
 };
 
 example_t& example(int index)
@@ -133,7 +130,7 @@ void BM_ExampleLoad(benchmark::State& state)
     for (auto _ : state) {
         e.path = vyktest::sourcePath(std::string("examples/") + kExamples[state.range(0)]);
         e.argv = {e.program.data(), e.path.data(), nullptr};
-        e.viewer = std::make_unique<vykview_t>(2, e.argv.data());
+        e.viewer = std::make_unique<sceneview_t>(2, e.argv.data());
         e.viewer->init();
         glFinish();
     }

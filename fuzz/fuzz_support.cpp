@@ -1,9 +1,7 @@
 #include "fuzz_support.h"
 
-// GLEW must come before any other GL header.
-#include <GL/glew.h>
+#include "view/gl_context.h"
 
-#include <GL/freeglut.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -47,26 +45,9 @@ std::string inputFile(const uint8_t* data, size_t size, const char* extension)
 
 void glContext()
 {
-    static int window = 0;
-    if (window)
-        return;
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) {
-        std::fprintf(stderr, "this target needs an X display: run it under xvfb-run -a\n");
+    static const bool ok = openGLContext("vykfuzz");
+    if (!ok)
         std::abort();
-    }
-    int argc = 1;
-    char name[] = "vykfuzz";
-    char* argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_ALPHA | GLUT_DEPTH);
-    glutInitWindowSize(64, 64);
-    window = glutCreateWindow("vykfuzz");
-    glutHideWindow();
-    glewExperimental = GL_TRUE;
-    glewInit();
-    while (glGetError() != GL_NO_ERROR) {
-    }
 }
 
 } // namespace vykfuzz

@@ -13,8 +13,8 @@ namespace vykfuzz
 // the file cannot be written: a fuzz run without its input is meaningless.
 std::string inputFile(const uint8_t* data, size_t size, const char* extension);
 
-// Makes a GL context current (a hidden freeglut window with GLEW), once per
-// process. Needs an X display: run GL targets under xvfb-run -a.
+// Makes a GL context current as vykshot does (openGLContext), once per
+// process; aborts when none can be had.
 void glContext();
 
 } // namespace vykfuzz

@@ -1,8 +1,6 @@
 // The registry against a real GLUT window: single init, flags, trampolines.
 #include "app/gluty.h"
 
-#include "support/gl_context.h"
-
 #include <GL/glew.h>
 // after glew.h, which must come first
 #include <GL/freeglut.h>
@@ -39,14 +37,18 @@ class Recorder : public dorv::glutyAPI4
 
 TEST(GlutyRegistryGL, InitRunsOnceAndItsKeyRepeatStays)
 {
-    vyktest::glContext();
+    int argc = 1;
+    char name[] = "glutytest";
+    char* argv[] = {name, nullptr};
+    glutInit(&argc, argv);
     dorv::glutyRegistry* reg = dorv::glutyRegistry::instance();
     ASSERT_NE(reg, nullptr);
     ASSERT_FALSE(reg->callbacksInstalled);
     EXPECT_EQ(reg->createWindow(nullptr, "nothing"), -1);
     EXPECT_TRUE(reg->windows.empty());
     Recorder r;
-    reg->windows[vyktest::glWindow()] = &r;
+    const int window = reg->createWindow(&r, "glutytest");
+    ASSERT_GT(window, 0);
     reg->installCallbacks();
     reg->installCallbacks();
     EXPECT_EQ(r.calls, std::vector<std::string>{"init"});
@@ -74,7 +76,7 @@ TEST(GlutyRegistryGL, InitRunsOnceAndItsKeyRepeatStays)
                                                  "wheel 1 -1", "mouse 2 0", "mouse 0 1", "specialUp 112"}));
 
     // Events of a window without an object are dropped.
-    reg->windows.erase(vyktest::glWindow());
+    reg->windows.erase(window);
     r.calls.clear();
     dorv::glutyRegistry::onDisplay();
     dorv::glutyRegistry::onMouse(0, GLUT_DOWN, 0, 0);

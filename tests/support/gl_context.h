@@ -1,14 +1,12 @@
 #pragma once
 
-namespace vyktest {
+namespace vyktest
+{
 
-// Makes the process's one GL context current: a 256x256 freeglut window
-// (double buffer, RGBA with alpha, depth) with GLEW loaded, created on the
-// first call. Needs an X display (run under xvfb-run). Fails the calling
-// test with a fatal assertion when no context can be had.
+// Makes the process's one GL context current, as vykshot does (openGLContext:
+// EGL without a display, else a hidden window), created on the first call.
+// Aborts when no context with OpenGL 3.3 can be had. Draw into an
+// OffscreenTarget: the default framebuffer is tiny.
 void glContext();
-
-// The GLUT window id of that context (0 before glContext()).
-int glWindow();
 
 } // namespace vyktest

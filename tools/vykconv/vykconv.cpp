@@ -1,13 +1,12 @@
 // vykconv IN... OUT: loads scene files as the viewer does and writes their
 // models to OUT, as .vyk scene text or binary STL by OUT's ending.
-#include "headless_gl.h"
-
-#include "app/directory_part.h"
 #include "foundation/path.h"
 #include "model/texture.h"
 #include "render/glpolygon.h"
 #include "sceneio/scene.h"
 #include "sceneio/scene_writer.h"
+#include "view/directory_part.h"
+#include "view/gl_context.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -130,10 +129,10 @@ int main(int argc, char** argv)
         std::cerr << "file extension not recognized." << std::endl;
         return 1;
     }
-    if (!makeHeadlessGL(argc, argv))
+    if (!openGLContext("vykconv"))
         return 1;
     int status = convert(files, out);
     vyk3d::clearTextureRegistries();
-    endHeadlessGL();
+    closeGLContext();
     return status;
 }

@@ -1,14 +1,12 @@
 // vykshot: writes the first frame that vykview shows for the given files as
-// a PNG image, drawn by the viewer's own init, reshape, fit and display into
-// an off-screen framebuffer of a hidden window.
-#include "app/gluty.h"
-#include "app/vykview.h"
+// a PNG image, drawn by the viewer's own scene view into a framebuffer
+// object of the asked size. Needs no X server.
 #include "foundation/check_gl.h"
 #include "textures/png.h"
+#include "view/gl_context.h"
+#include "view/scene_view.h"
 
 #include <GL/glew.h>
-// after glew.h, which must come first
-#include <GL/freeglut.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -145,32 +143,24 @@ int main(int argc, char** argv)
 {
     const options_t o = parseArguments(argc, argv);
 
-    // GLUT sees only the program name: the options are ours.
-    int glutArgc = 1;
-    char* glutArgv[] = {argv[0], nullptr};
-    glutInit(&glutArgc, glutArgv);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_ALPHA | GLUT_DEPTH);
-    glutInitWindowSize(64, 64);
-
+    if (!openGLContext("vykshot"))
+        return 1;
     std::vector<char*> viewerArgv;
     viewerArgv.push_back(argv[0]);
     viewerArgv.insert(viewerArgv.end(), o.files.begin(), o.files.end());
     viewerArgv.push_back(nullptr);
     int status = 0;
     {
-        vykview_t viewer(static_cast<int>(viewerArgv.size() - 1), viewerArgv.data());
-        dorv::glutyRegistry* registry = dorv::glutyRegistry::instance();
-        registry->createWindow(&viewer, "vykshot");
-        glutHideWindow();
-        // The viewer's own init: GL check, renderers, every file loaded.
-        registry->installCallbacks();
+        sceneview_t view(static_cast<int>(viewerArgv.size() - 1), viewerArgv.data());
+        // The viewer's own init: renderers, every file loaded.
+        view.init();
 
         framebuffer_t target;
         if (!target.create(o.width, o.height))
             fail("no framebuffer of " + std::to_string(o.width) + "x" + std::to_string(o.height) + ".");
-        viewer.reshape(o.width, o.height);
-        viewer.setElapsed(o.elapsed);
-        viewer.display();
+        view.reshape(o.width, o.height);
+        view.setElapsed(o.elapsed);
+        view.display();
         glFinish();
 
         libgr::grImage2D image;

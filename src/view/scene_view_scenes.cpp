@@ -1,6 +1,6 @@
-// What the viewer loads and draws: the scene list, the morph pairs, the
-// background quad, the first camera fit and the scene part of a frame.
-#include "app/vykview.h"
+// What the view loads and draws: the scene list, the morph pairs, the sky
+// box, the first camera fit and the scene part of a frame.
+#include "view/scene_view.h"
 
 #include "foundation/check_gl.h"
 #include "render/scoped_map.h"
@@ -22,7 +22,7 @@ namespace
 // The black one-texel specular map used when no "nonspecular.bmp" lies
 // beside the first scene file; the parentheses keep its cache key apart
 // from any file path.
-const vyk3d::builtin_t kBlackSpecular = {
+const vyk3d::builtin_t kSkyBoxBlackSpecular = {
     "(nonspecular)", {libgr::grFmtRGBA, libgr::grTypeUINT, libgr::grBits8}, {0, 0, 0, 255}, nullptr};
 
 bool finite3(float x, float y, float z)
@@ -32,7 +32,7 @@ bool finite3(float x, float y, float z)
 
 } // namespace
 
-void vykview_t::loadScenes()
+void sceneview_t::loadScenes()
 {
     polygonRenderer.init(basedir);
     morphRenderer.init(basedir);
@@ -55,7 +55,7 @@ void vykview_t::loadScenes()
         pairMorphs();
 }
 
-void vykview_t::pairMorphs()
+void sceneview_t::pairMorphs()
 {
     const std::size_t n = scenes.size();
     morphs.clear();
@@ -77,7 +77,7 @@ void vykview_t::pairMorphs()
     }
 }
 
-void vykview_t::buildBackground()
+void sceneview_t::buildSkyBox()
 {
     // "nonspecular.bmp" beside the first scene file wins; without it the
     // quad gets a black one-texel map (the same picture) and no messages
@@ -87,7 +87,7 @@ void vykview_t::buildBackground()
     bgtexture.specularmap = haveFile ? "nonspecular.bmp" : "";
     bgtexture.open(basedir);
     if (!haveFile) {
-        if (const uint32_t black = vyk3d::builtinTexture(kBlackSpecular, 1.0f))
+        if (const uint32_t black = vyk3d::builtinTexture(kSkyBoxBlackSpecular, 1.0f))
             bgtexture.specularhandle = black;
     }
 
@@ -124,12 +124,12 @@ void vykview_t::buildBackground()
     bgpolygon.update();
 }
 
-float vykview_t::fitDistance() const
+float sceneview_t::fitDistance() const
 {
     return (-std::max(extent.x, extent.y) - extent.z) * 1.25f - 1.0f;
 }
 
-void vykview_t::fitScene()
+void sceneview_t::fitScene()
 {
     if (scenes.empty()) {
         camera.t.z += -3.0f;
@@ -249,22 +249,24 @@ void vykview_t::fitScene()
     updateView();
 }
 
-void vykview_t::drawScenes()
+void sceneview_t::drawSkyBox()
 {
     static const mtx3w identity = identityMatrix();
-    if (!environment.name.empty()) {
-        // The sky box lies on the far plane, at the cleared depth itself: a
-        // polygon offset alone does not lift it on a 32-bit depth buffer, so
-        // it is drawn with a test that lets equal depths pass.
-        glPolygonOffset(0.0f, -1.0f);
-        glEnable(GL_POLYGON_OFFSET_FILL);
-        glDepthFunc(GL_LEQUAL);
-        polygonRenderer.drawsolid(environment, 1, bgtexture, bgpolygon, &globalview, &identity, &identity,
-                                  &projectionMatrix, &lightPosition, shininess);
-        glDepthFunc(GL_LESS);
-        glDisable(GL_POLYGON_OFFSET_FILL);
-        checkGL("vykview_t::display(1.1)");
-    }
+    // The sky box lies on the far plane, at the cleared depth itself: a
+    // polygon offset alone does not lift it on a 32-bit depth buffer, so
+    // it is drawn with a test that lets equal depths pass.
+    glPolygonOffset(0.0f, -1.0f);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glDepthFunc(GL_LEQUAL);
+    polygonRenderer.drawsolid(environment, 1, bgtexture, bgpolygon, &globalview, &identity, &identity,
+                              &projectionMatrix, &lightPosition, shininess);
+    glDepthFunc(GL_LESS);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    checkGL("vykview_t::display(1.1)");
+}
+
+void sceneview_t::drawScenes()
+{
     if (morphs.empty()) {
         for (auto& scene : scenes) {
             for (model_t* model : scene) {

@@ -1,4 +1,4 @@
-#include "app/trackball.h"
+#include "view/trackball.h"
 
 #include <cmath>
 

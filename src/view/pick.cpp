@@ -1,7 +1,7 @@
-#include "app/pick.h"
+#include "view/pick.h"
 
-#include "app/vykview.h"
 #include "render/scoped_map.h"
+#include "view/scene_view.h"
 
 #include <GL/glew.h>
 
@@ -152,7 +152,7 @@ bool hitPolygon(hitmap_t& hits, vyk3d::polygon_t& polygon, const line2d region[4
     return hit;
 }
 
-pos3 vykview_t::pick(float x, float y)
+pos3 sceneview_t::pick(float x, float y)
 {
     line2d region[4];
     pickRegion(x, y, width * 0.5f, height * 0.5f, region);

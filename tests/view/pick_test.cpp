@@ -1,4 +1,4 @@
-#include "app/pick.h"
+#include "view/pick.h"
 
 #include <gtest/gtest.h>
 

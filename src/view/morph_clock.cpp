@@ -1,4 +1,4 @@
-#include "app/morph_clock.h"
+#include "view/morph_clock.h"
 
 morphPosition_t morphPosition(uint32_t elapsed, std::size_t steps)
 {

@@ -1,8 +1,8 @@
-// The viewer object in this process's GL context: loading, pairing, fit,
+// The scene view in this process's GL context: loading, pairing, fit,
 // keyboard commands and the pick, with real scene files on disk.
-#include "app/pick.h"
-#include "app/vykview.h"
 #include "render/scoped_map.h"
+#include "view/pick.h"
+#include "view/scene_view.h"
 
 #include "support/gl_context.h"
 #include "support/polygon_fill.h"
@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "scene_files.h"
+#include "../app/scene_files.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,7 +29,7 @@ struct Viewer {
     vyktest::TempDir dir;
     std::vector<std::string> paths;
     std::vector<char*> argv;
-    std::unique_ptr<vykview_t> v;
+    std::unique_ptr<sceneview_t> v;
     char program[8] = "vykview";
 
     explicit Viewer(const std::vector<std::string>& contents)
@@ -41,11 +41,11 @@ struct Viewer {
         for (std::string& p : paths)
             argv.push_back(p.data());
         argv.push_back(nullptr);
-        v = std::make_unique<vykview_t>(int(argv.size() - 1), argv.data());
+        v = std::make_unique<sceneview_t>(int(argv.size() - 1), argv.data());
         v->init();
         v->reshape(800, 600);
     }
-    vykview_t* operator->() { return v.get(); }
+    sceneview_t* operator->() { return v.get(); }
 
     // Device coordinates of an object point.
     pos3 project(const pos3& p) const { return transformPoint(v->projectionMatrix * v->modelview, p); }
@@ -200,10 +200,10 @@ TEST(ViewerGL, ShininessKeysPrintTheNewValue)
 {
     Viewer w({quadSection(1, 1, 0, {9, 9, 9})});
     testing::internal::CaptureStdout();
-    w->keyboard('S', 0, 0);
-    w->keyboard('x', 0, 0);
+    w->keyboard('S');
+    w->keyboard('x');
     w->shininess = 9.25f;
-    w->keyboard('s', 0, 0);
+    w->keyboard('s');
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "shininess: 9\nshininess: 10.25\n");
 }
 

@@ -1,7 +1,7 @@
 // Viewer arithmetic that needs no window: projection, morph clock, basedir.
-#include "app/directory_part.h"
-#include "app/morph_clock.h"
-#include "app/vykview.h"
+#include "view/directory_part.h"
+#include "view/morph_clock.h"
+#include "view/scene_view.h"
 
 #include <gtest/gtest.h>
 

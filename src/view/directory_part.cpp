@@ -1,4 +1,4 @@
-#include "app/directory_part.h"
+#include "view/directory_part.h"
 
 #include <cstring>
 

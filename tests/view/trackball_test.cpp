@@ -1,5 +1,5 @@
-#include "app/trackball.h"
-#include "app/vykview.h"
+#include "view/scene_view.h"
+#include "view/trackball.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,7 @@
 // The viewer's keyboard commands.
-#include "app/vykview.h"
+#include "view/scene_view.h"
 
 #include "foundation/clock.h"
-
-#include <GL/glew.h>
-// after glew.h, which must come first
-#include <GL/freeglut.h>
 
 #include <cstdlib>
 #include <iostream>
@@ -20,28 +16,28 @@ void reportShininess(float shininess)
 
 } // namespace
 
-void vykview_t::keyboard(unsigned char key, int, int)
+void sceneview_t::keyboard(unsigned char key)
 {
     switch (key) {
     case 's':
         shininess += 1.0f;
         reportShininess(shininess);
-        glutPostRedisplay();
+        requestRedisplay();
         break;
     case 'S':
         shininess -= 1.0f;
         reportShininess(shininess);
-        glutPostRedisplay();
+        requestRedisplay();
         break;
     case ' ':
         if (morphs.empty())
             break;
         if (animating) {
             animating = false;
-            dorv::glutyRegistry::instance()->setIdle(false);
+            runClock(false);
         } else {
             animating = true;
-            dorv::glutyRegistry::instance()->setIdle(true);
+            runClock(true);
             // Resume at the step and rate where the clock stopped.
             startTime = timeGetTime() - elapsed;
         }
@@ -52,7 +48,7 @@ void vykview_t::keyboard(unsigned char key, int, int)
         updateView();
         break;
     case 'f':
-        glutFullScreenToggle();
+        toggleFullScreen();
         break;
     case 'q':
     case 27:

@@ -1,0 +1,141 @@
+#include "view/scene_view.h"
+
+#include "foundation/check_gl.h"
+#include "foundation/clock.h"
+#include "view/morph_clock.h"
+
+#include <GL/glew.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace
+{
+
+constexpr double kFieldOfView = 1.5707963267948966; // pi / 2, across the diagonal
+constexpr double kNear = 0.01;
+constexpr double kFar = 1000.0;
+
+} // namespace
+
+projection viewFrustum(int w, int h, projection* farPlane)
+{
+    perspective p;
+    p.fovy = kFieldOfView;
+    p.near = kNear;
+    p.far = kFar;
+    setAspect(p, static_cast<double>(w), static_cast<double>(h));
+    if (farPlane)
+        *farPlane = farFrustum(p);
+    return nearFrustum(p);
+}
+
+sceneview_t::sceneview_t(int argc_, char** argv_) : argc(argc_), argv(argv_)
+{
+    globalview = modelview = invModelview = identityMatrix();
+    projectionMatrix = invProjection = identityMatrix();
+    basedir[0] = '\0';
+    if (argc < 2)
+        usage(argc > 0 ? argv[0] : "vykview");
+    directoryPart(argv[1], basedir);
+    basedir[kDirectoryPartSize - 1] = '\0';
+}
+
+sceneview_t::~sceneview_t()
+{
+    // The pairs point into the models: they go first. The models are the
+    // view's from the moment their file loaded.
+    morphs.clear();
+    for (auto& scene : scenes)
+        for (model_t* model : scene)
+            delete model;
+    scenes.clear();
+}
+
+void sceneview_t::usage(const char* program)
+{
+    std::fprintf(stderr, "usage: %s file.vyk ...\n", program ? program : "");
+    std::fflush(stderr);
+    std::exit(0);
+}
+
+void sceneview_t::init()
+{
+    // Textures hold GL names; empty their registries before the process ends.
+    std::atexit(vyk3d::clearTextureRegistries);
+    glClearColor(0.18f, 0.18f, 0.18f, 1.0f);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    loadScenes();
+    checkGL("vykview_t::init(end)");
+}
+
+void sceneview_t::reshape(int w, int h)
+{
+    width = w;
+    height = h;
+    glViewport(0, 0, w, h);
+    const projection f = viewFrustum(w, h);
+    projectionMatrix = frustumMatrix(f);
+    invProjection = frustumInverse(f);
+    buildSkyBox();
+    if (fequal(extent.x, 0.0f) && fequal(extent.y, 0.0f) && fequal(extent.z, 0.0f))
+        fitScene();
+}
+
+void sceneview_t::display()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    checkGL("vykview_t::display(1)");
+    if (!environment.name.empty())
+        drawSkyBox();
+    drawScenes();
+}
+
+void sceneview_t::setElapsed(uint32_t ms)
+{
+    elapsed = ms;
+    const morphPosition_t p = morphPosition(elapsed, morphCount());
+    morphStep = p.step;
+    morphRate = p.rate;
+}
+
+void sceneview_t::idle()
+{
+    setElapsed(elapsedSince(startTime, timeGetTime()));
+    requestRedisplay();
+}
+
+void sceneview_t::updateView()
+{
+    const viewMatrices_t v = camera.viewMatrices();
+    modelview = v.modelview;
+    invModelview = v.invModelview;
+    globalview = v.globalview;
+    requestRedisplay();
+}
+
+void sceneview_t::shift(bool down, int x, int y)
+{
+    camera.setShift(down, x, flipY(y));
+    updateView();
+}
+
+void sceneview_t::wheel(int direction)
+{
+    camera.wheel(direction);
+    updateView();
+}
+
+void sceneview_t::mouse(int button, int state, int x, int y)
+{
+    if (button == 0 && state == 0) // left press
+        pickPoint = pick(static_cast<float>(x), static_cast<float>(flipY(y)));
+    camera.mouse(button, state, x, flipY(y));
+}
+
+void sceneview_t::motion(int x, int y)
+{
+    if (camera.motion(x, flipY(y), pickPoint.z, invModelview, invProjection, width * 0.5f, height * 0.5f))
+        updateView();
+}

@@ -1,0 +1,115 @@
+// The viewer without its window: the scenes of the command line, the camera,
+// the morph clock, the pick and the key commands, drawn into whatever GL
+// context is current. A window (app/vykview.h) or an off-screen program
+// (vykshot) turns its own events into these calls.
+#pragma once
+
+#include "foundation/math.h"
+#include "render/glmorph.h"
+#include "render/glpolygon.h"
+#include "sceneio/scene.h"
+#include "view/directory_part.h"
+#include "view/trackball.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <list>
+#include <vector>
+
+class sceneview_t
+{
+  public:
+    int argc;
+    char** argv;
+    char basedir[kDirectoryPartSize]; // directory of argv[1] with its separator
+    int width = 0;
+    int height = 0;
+    vyk3d::environment_t environment;                  // of the last file that named one
+    vyk3d::texture_t bgtexture;                        // the sky box's texture set
+    vyk3d::polygon_t bgpolygon;                        // the sky box: a quad on the far plane
+    std::list<std::list<model_t*>> scenes;             // one list per file with models
+    std::vector<std::list<vyk3d::morphpair_t>> morphs; // scene k with k + 1
+    vyk3d::glpolygon_t polygonRenderer;
+    vyk3d::glmorph_t morphRenderer;
+    pos3 lightPosition{0.0f, 0.0f, 0.0f};
+    mtx3w globalview;
+    mtx3w modelview;
+    mtx3w invModelview;
+    mtx3w projectionMatrix;
+    mtx3w invProjection;
+    float shininess = 10.0f;
+    pos3 extent{0.0f, 0.0f, 0.0f}; // all zero: the camera is not fitted yet
+    trackball_t camera;
+    pos3 pickPoint{0.0f, 0.0f, 0.0f};
+    bool animating = false;
+    uint32_t startTime = 0xFFFFFFFFu;
+    uint32_t elapsed = 0;
+    uint32_t morphStep = 0;
+    float morphRate = 0.0f;
+
+    // Without a file name (argc < 2) prints the usage line and ends the
+    // process with status 0.
+    sceneview_t(int argc, char** argv);
+    virtual ~sceneview_t();
+    sceneview_t(const sceneview_t&) = delete;
+    sceneview_t& operator=(const sceneview_t&) = delete;
+
+    // "usage: <program> file.vyk ..." on stderr, then exit(0).
+    [[noreturn]] static void usage(const char* program);
+
+    // Needs a current GL context with OpenGL 3.3 loaded (loadGL). Ends the
+    // process with status 1 when a shader fails or a file does not load (the
+    // loader's messages, then "<file>: load error.").
+    void init();
+    // The viewport, the projection and the sky box for a w x h target; the
+    // first call fits the camera.
+    void reshape(int w, int h);
+    // Clears and draws one frame into the current framebuffer.
+    void display();
+    // One step of the running morph clock, read from the system clock.
+    void idle();
+
+    // Input in window pixels, y counted downward from the top row as window
+    // systems report it. Key commands: s and S change the shininess (and
+    // print it), space starts and stops the morph clock, Enter refits the
+    // camera, f asks for full screen, q and Esc end the process (status 0).
+    void keyboard(unsigned char key);
+    void shift(bool down, int x, int y);
+    void wheel(int direction);
+    // button 0, 1, 2: left, middle, right; state 0 press, 1 release.
+    void mouse(int button, int state, int x, int y);
+    void motion(int x, int y);
+
+    // Rebuilds the view matrices from the camera and requests a redisplay.
+    void updateView();
+    // Sets `elapsed` and derives the morph step and rate from it.
+    void setElapsed(uint32_t ms);
+    // Number of morph lists (0 in single-scene mode).
+    std::size_t morphCount() const { return morphs.size(); }
+    // Places the camera so the whole scene is in view (first reshape).
+    void fitScene();
+    // The nearest surface point inside pixel (x, y) (y upward) in normalised
+    // device coordinates; (0, 0, 0) when no surface is there.
+    pos3 pick(float x, float y);
+
+  protected:
+    // What only a window can do; without one they do nothing.
+    virtual void requestRedisplay() {}
+    virtual void runClock(bool) {}
+    virtual void toggleFullScreen() {}
+
+  private:
+    int flipY(int y) const { return height - 1 - y; }
+    void loadScenes();
+    void pairMorphs();
+    void buildSkyBox();
+    void drawSkyBox();
+    void drawScenes();
+    // Camera distance for the stored extent: the Enter key and the fit.
+    float fitDistance() const;
+};
+
+// Projection for a window of w x h pixels: the field of view spans pi/2
+// across the diagonal, near 0.01, far 1000. A window without area keeps the
+// 4:3 aspect so no matrix becomes NaN.
+projection viewFrustum(int w, int h, projection* farPlane = nullptr);
