@@ -11,6 +11,7 @@
 #include <dlfcn.h>
 
 #include <array>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -102,15 +103,19 @@ Image grabUntil(const vyktest::XServer& x, const std::string& id, const vyktest:
     return img;
 }
 
-// Number of pixels that differ between two pictures of the same size.
-inline long differingPixels(const Image& a, const Image& b)
+// Number of pixels of which a channel differs by more than `tolerance`
+// levels between two pictures of the same size.
+inline long differingPixels(const Image& a, const Image& b, int tolerance = 0)
 {
     if (a.width != b.width || a.height != b.height)
         return -1;
     long n = 0;
     for (std::size_t i = 0; i + 2 < a.rgb.size(); i += 3)
-        if (a.rgb[i] != b.rgb[i] || a.rgb[i + 1] != b.rgb[i + 1] || a.rgb[i + 2] != b.rgb[i + 2])
-            ++n;
+        for (int c = 0; c < 3; ++c)
+            if (std::abs(int(a.rgb[i + c]) - int(b.rgb[i + c])) > tolerance) {
+                ++n;
+                break;
+            }
     return n;
 }
 

@@ -145,6 +145,36 @@ TEST_F(VykshotTest, MorphBetweenTwoFilesFollowsTheClock)
     EXPECT_EQ(apptest::differingPixels(take({"a.vyk", "b.vyk"}, "4000"), start), 0);
 }
 
+// Without an X server vykshot draws through EGL; with one but EGL's vendor
+// list hidden, through a hidden window on it. The pictures agree; with
+// neither there is one line and status 1.
+TEST_F(VykshotTest, SamePictureWithoutAnXServer)
+{
+    const std::string noEgl = "__EGL_VENDOR_LIBRARY_FILENAMES=/dev/null";
+    auto take = [&](std::vector<std::string> argv, const std::vector<std::string>& files, const std::string& out) {
+        argv.insert(argv.begin(), "/usr/bin/env");
+        argv.insert(argv.end(), {kShot, "--size", "400x300", "--elapsed", "1500", "-o", dir.file(out)});
+        argv.insert(argv.end(), files.begin(), files.end());
+        return vyktest::run(argv);
+    };
+    const std::string globe = vyktest::sourcePath("examples/globe.vyk");
+    const std::vector<std::string> scenes[] = {
+        {globe}, {vyktest::sourcePath("examples/morph_a.vyk"), vyktest::sourcePath("examples/morph_b.vyk")}};
+    for (const auto& files : scenes) {
+        SCOPED_TRACE(files[0]);
+        vyktest::RunResult r = take({"-u", "DISPLAY"}, files, "egl.png");
+        ASSERT_EQ(r.status, 0) << r.err;
+        r = take({x.env(), noEgl}, files, "glx.png");
+        ASSERT_EQ(r.status, 0) << r.err;
+        const apptest::Image egl = picture("egl.png");
+        ASSERT_FALSE(egl.empty());
+        EXPECT_EQ(apptest::differingPixels(egl, picture("glx.png"), 3), 0);
+    }
+    const vyktest::RunResult r = take({"-u", "DISPLAY", noEgl}, {globe}, "none.png");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "no OpenGL context: neither EGL nor an X display is available.\n");
+}
+
 TEST_F(VykshotTest, LoadFailuresEndWithStatusOne)
 {
     dir.write("good.vyk", apptest::quadSection(1, 1, 0, {100, 100, 100}));
