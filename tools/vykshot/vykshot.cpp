@@ -1,12 +1,9 @@
 // vykshot: writes the first frame that vykview shows for the given files as
 // a PNG image, drawn by the viewer's own scene view into a framebuffer
 // object of the asked size. Needs no X server.
-#include "foundation/check_gl.h"
 #include "textures/png.h"
 #include "view/gl_context.h"
-#include "view/scene_view.h"
-
-#include <GL/glew.h>
+#include "view/offscreen_frame.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -105,38 +102,6 @@ options_t parseArguments(int argc, char** argv)
     return o;
 }
 
-// An off-screen colour and depth target of the requested size.
-struct framebuffer_t {
-    GLuint fbo = 0, color = 0, depth = 0;
-    bool create(int w, int h)
-    {
-        glGenFramebuffers(1, &fbo);
-        glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-        glGenRenderbuffers(1, &color);
-        glBindRenderbuffer(GL_RENDERBUFFER, color);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color);
-        glGenRenderbuffers(1, &depth);
-        glBindRenderbuffer(GL_RENDERBUFFER, depth);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, w, h);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
-        glBindRenderbuffer(GL_RENDERBUFFER, 0);
-        const bool ok = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-        checkGL("vykshot framebuffer");
-        return ok;
-    }
-    ~framebuffer_t()
-    {
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        if (depth)
-            glDeleteRenderbuffers(1, &depth);
-        if (color)
-            glDeleteRenderbuffers(1, &color);
-        if (fbo)
-            glDeleteFramebuffers(1, &fbo);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -154,27 +119,16 @@ int main(int argc, char** argv)
         sceneview_t view(static_cast<int>(viewerArgv.size() - 1), viewerArgv.data());
         // The viewer's own init: renderers, every file loaded.
         view.init();
-
-        framebuffer_t target;
-        if (!target.create(o.width, o.height))
-            fail("no framebuffer of " + std::to_string(o.width) + "x" + std::to_string(o.height) + ".");
-        view.reshape(o.width, o.height);
         view.setElapsed(o.elapsed);
-        view.display();
-        glFinish();
-
         libgr::grImage2D image;
-        image.format = {libgr::grFmtRGB, libgr::grTypeUINT, libgr::grBits8};
-        image.width = static_cast<uint32_t>(o.width);
-        image.height = static_cast<uint32_t>(o.height);
-        if (!image.allocate())
+        switch (drawOffscreen(view, o.width, o.height, image)) {
+        case offscreenStatus_t::noFramebuffer:
+            fail("no framebuffer of " + std::to_string(o.width) + "x" + std::to_string(o.height) + ".");
+        case offscreenStatus_t::noMemory:
             fail("no memory for the picture.");
-        // Rows come bottom first, as the image stores them; 4-byte row
-        // alignment matches the image's row size.
-        glPixelStorei(GL_PACK_ALIGNMENT, 4);
-        glReadBuffer(GL_COLOR_ATTACHMENT0);
-        glReadPixels(0, 0, o.width, o.height, GL_RGB, GL_UNSIGNED_BYTE, image.row(0));
-        checkGL("vykshot readpixels");
+        case offscreenStatus_t::drawn:
+            break;
+        }
         if (libgr::pngWrite(o.output.c_str(), image, "vykshot") != 0) {
             std::fprintf(stderr, "%s: png write error.\n", o.output.c_str());
             status = 1;
