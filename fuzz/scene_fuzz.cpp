@@ -1,5 +1,5 @@
 // Scene loading end to end (scene text or STL, chosen by the first byte),
-// with a real GL context: run under xvfb-run -a.
+// with a real GL context (EGL, no display needed).
 #include <cstdint>
 #include <sstream>
 
