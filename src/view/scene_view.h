@@ -1,7 +1,7 @@
 // The viewer without its window: the scenes of the command line, the camera,
 // the morph clock, the pick and the key commands, drawn into whatever GL
-// context is current. A window (app/vykview.h) or an off-screen program
-// (vykshot) turns its own events into these calls.
+// context is current. A window or an off-screen program turns its own
+// events into these calls.
 #pragma once
 
 #include "foundation/math.h"
