@@ -6,20 +6,97 @@
 // after glew.h, which must come first
 #include <GL/freeglut.h>
 
-int main(int argc, char** argv)
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace
 {
+
+const char kHelp[] = "Shows .vyk scenes and STL models; with several files it morphs from each to the next.\n"
+                     "\n"
+                     "  --no-watch  do not load the files again when they change on disk\n"
+                     "  --help      print this help and end\n"
+                     "  --version   print the version and end\n"
+                     "  --          every later argument is a file\n"
+                     "\n"
+                     "Options of the X window system (-display NAME, -geometry WxH+X+Y, -iconic, -sync, ...)\n"
+                     "go to GLUT. Keys and mouse: see vykview(1).\n";
+
+struct options_t {
+    bool watch = true; // reloading on change reads this
+    // The program name, the X options for GLUT, then the files.
+    std::vector<char*> argv;
+};
+
+// GLUT's own options, with the number of values each takes: they pass through.
+int glutOptionValues(const char* a)
+{
+    for (const char* o : {"-display", "-geometry"})
+        if (std::strcmp(a, o) == 0)
+            return 1;
+    for (const char* o : {"-direct", "-indirect", "-iconic", "-gldebug", "-sync"})
+        if (std::strcmp(a, o) == 0)
+            return 0;
+    return -1;
+}
+
+// Options come before the files: the first argument that is not an option,
+// or "--", ends them. Ends the process for --help, --version and mistakes.
+options_t parseArguments(int argc, char** argv)
+{
+    const char* program = argc > 0 ? argv[0] : "vykview";
+    options_t o;
+    o.argv.push_back(const_cast<char*>(program));
+    int i = 1;
+    for (; i < argc && argv[i][0] == '-' && argv[i][1] != '\0'; ++i) {
+        const char* a = argv[i];
+        const int values = glutOptionValues(a);
+        if (std::strcmp(a, "--") == 0) {
+            ++i;
+            break;
+        } else if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
+            std::printf("usage: %s [OPTION]... file.vyk ...\n%s", program, kHelp);
+            std::exit(0);
+        } else if (std::strcmp(a, "--version") == 0) {
+            std::printf("vykview %s\n", VYK_VERSION);
+            std::exit(0);
+        } else if (std::strcmp(a, "--no-watch") == 0) {
+            o.watch = false;
+        } else if (values >= 0 && i + values < argc) {
+            for (int k = 0; k <= values; ++k)
+                o.argv.push_back(argv[i + k]);
+            i += values;
+        } else {
+            std::fprintf(stderr, "vykview: %s option %s.\nusage: %s file.vyk ...\n",
+                         values >= 0 ? "a value is missing after the" : "unknown", a, program);
+            std::exit(1);
+        }
+    }
     // The usage line must not depend on a display being reachable, and
     // glutInit ends the process when it finds none.
-    if (argc < 2)
-        vykview_t::usage(argc > 0 ? argv[0] : "vykview");
+    if (i >= argc)
+        vykview_t::usage(program);
+    o.argv.insert(o.argv.end(), argv + i, argv + argc);
+    o.argv.push_back(nullptr);
+    return o;
+}
 
-    glutInit(&argc, argv);
+} // namespace
+
+int main(int argc, char** argv)
+{
+    options_t o = parseArguments(argc, argv);
+    int viewerArgc = static_cast<int>(o.argv.size() - 1);
+    char** viewerArgv = o.argv.data();
+    // glutInit takes its options out and leaves the program name and files.
+    glutInit(&viewerArgc, viewerArgv);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_ALPHA | GLUT_DEPTH);
     glutInitWindowSize(800, 600);
     // A window manager close leaves the loop instead of hanging in it.
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     {
-        vykview_t viewer(argc, argv);
+        vykview_t viewer(viewerArgc, viewerArgv);
         dorv::glutyRegistry* registry = dorv::glutyRegistry::instance();
         registry->createWindow(&viewer, "vykview");
         registry->mainLoop();

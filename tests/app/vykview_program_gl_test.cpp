@@ -86,13 +86,29 @@ class ViewerSession : public ::testing::Test
     }
 };
 
-TEST(VykviewProgram, UsageLineWithoutFiles)
+TEST(VykviewProgram, CommandLinesThatNeedNoDisplay)
 {
-    // No display at all: the usage line must not need one.
-    const vyktest::RunResult r = vyktest::run({kViewer}, 30, {"DISPLAY="});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "usage: " + kViewer + " file.vyk ...\n");
-    EXPECT_EQ(r.out, "");
+    const std::string usage = "usage: " + kViewer + " file.vyk ...\n";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string out, err;
+    } cases[] = {
+        {{}, 0, "", usage},
+        {{"--no-watch"}, 0, "", usage},
+        {{"--help", "a.vyk"}, 0, "usage: " + kViewer + " [OPTION]... file.vyk ...\n", ""},
+        {{"--version"}, 0, "vykview " VYK_VERSION "\n", ""},
+        {{"--frob", "a.vyk"}, 1, "", "vykview: unknown option --frob.\n" + usage},
+        {{"-display"}, 1, "", "vykview: a value is missing after the option -display.\n" + usage},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> argv{kViewer};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const vyktest::RunResult r = vyktest::run(argv, 30, {"DISPLAY="});
+        EXPECT_EQ(r.status, c.status) << c.err;
+        EXPECT_EQ(r.out.substr(0, c.out.size()), c.out); // the usage line heads the help
+        EXPECT_EQ(r.err, c.err);
+    }
 }
 
 TEST_F(ViewerSession, FailuresEndWithStatusOne)

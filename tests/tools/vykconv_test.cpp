@@ -39,6 +39,7 @@ TEST(Vykconv, ArgumentsAndMessages)
         std::string out, err, absent;
     } cases[] = {
         {{"--help"}, 0, usage, "", ""},
+        {{"--version", out}, 0, "vykconv " VYK_VERSION "\n", "", out},
         {{quad, "-h", out}, 0, usage, "", out},
         {{}, 1, "", usage, ""},
         {{quad}, 1, "", usage, ""},

@@ -58,6 +58,7 @@ TEST(VykshotProgram, OptionsAndUsage)
         std::string out, err;
     } cases[] = {
         {{"--help"}, 0, kUsage, ""},
+        {{"--version"}, 0, "vykshot " VYK_VERSION "\n", ""},
         {{"--size", "0x600", "-o", "a.png", "a.vyk"}, 1, "", size},
         {{"--size", "800", "-o", "a.png", "a.vyk"}, 1, "", size},
         {{"--elapsed", "-5", "-o", "a.png", "a.vyk"},

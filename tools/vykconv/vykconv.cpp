@@ -116,6 +116,10 @@ int main(int argc, char** argv)
             usage(std::cout, argv[0]);
             return 0;
         }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("vykconv %s\n", VYK_VERSION);
+            return 0;
+        }
         files.push_back(argv[i]);
     }
     if (files.size() < 2) {

@@ -70,6 +70,9 @@ options_t parseArguments(int argc, char** argv)
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             std::exit(0);
+        } else if (a == "--version") {
+            std::printf("vykshot %s\n", VYK_VERSION);
+            std::exit(0);
         } else if (a == "--size") {
             if (!parseSize(next, o.width, o.height))
                 fail("--size needs WxH, each 1 to 16384.");
