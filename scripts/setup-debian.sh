@@ -14,6 +14,8 @@ packages=(
   libgtest-dev libbenchmark-dev
   # a display without a screen, and tools the end-to-end tests drive it with
   xvfb xauth xdotool x11-utils imagemagick
+  # checks of the installed files, and the Debian package (dpkg-shlibdeps)
+  desktop-file-utils libxml2-utils man-db groff-base shared-mime-info dpkg-dev
 )
 
 missing=()
