@@ -40,6 +40,7 @@ set(CPACK_PACKAGE_DESCRIPTION "vykview shows .vyk scenes (NURBS and polygon surf
 specular maps and an environment cube map) and STL models, and morphs between files. vykshot renders the \
 first frame to PNG (also as the desktop's thumbnailer), and vykconv converts between .vyk and STL.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON) # the debugging data stays in the build tree
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # The shared libraries come from dpkg-shlibdeps; Mesa's drivers, which

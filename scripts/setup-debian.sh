@@ -15,7 +15,8 @@ packages=(
   # a display without a screen, and tools the end-to-end tests drive it with
   xvfb xauth xdotool x11-utils imagemagick
   # checks of the installed files, and the Debian package (dpkg-shlibdeps)
-  desktop-file-utils libxml2-utils man-db groff-base shared-mime-info dpkg-dev
+  desktop-file-utils libxml2-utils man-db groff-base shared-mime-info
+  libglib2.0-bin dpkg-dev
 )
 
 missing=()
