@@ -43,9 +43,10 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON) # the debugging data stays in the build tree
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
-# The shared libraries come from dpkg-shlibdeps; Mesa's drivers, which
-# libGL and libEGL open at run time, it cannot see.
+# The linked libraries come from dpkg-shlibdeps. It cannot see what is opened
+# at run time: libEGL (for drawing without a display, as the thumbnailer
+# does) and Mesa's drivers.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1-mesa-dri, libegl-mesa0")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libegl1, libegl-mesa0, libgl1-mesa-dri")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils")
 include(CPack)
