@@ -1,10 +1,10 @@
 // NURBS surface: a 10 x 10 control grid of order 4 tessellated at 257 x 257,
 // evaluated, and its frames computed on the GPU (llvmpipe under Xvfb).
 
+#include "model/frame_pass.h"
 #include "model/nurbs.h"
 #include "model/polygon.h"
 #include "model/texture.h"
-#include "render/glpolygon.h"
 #include "support/gl_context.h"
 
 #include <benchmark/benchmark.h>
@@ -47,12 +47,12 @@ struct NurbsModel {
     }
 };
 
-glpolygon_t& renderer()
+frame_pass_t& renderer()
 {
-    static glpolygon_t* r = nullptr;
+    static frame_pass_t* r = nullptr;
     if (r == nullptr) {
         vyktest::glContext();
-        r = new glpolygon_t;
+        r = new frame_pass_t;
         r->init("");
     }
     return *r;
@@ -61,7 +61,7 @@ glpolygon_t& renderer()
 // What the scene reader does after reading a NURBS section.
 void BM_NurbsTessellateEvaluateFrames(benchmark::State& state)
 {
-    glpolygon_t& r = renderer();
+    frame_pass_t& r = renderer();
     NurbsModel m;
     for (auto _ : state) {
         m.nurbs.makeVertices();
@@ -87,7 +87,7 @@ BENCHMARK(BM_NurbsEvaluate)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The GPU frame pass alone.
 void BM_NurbsFramePass(benchmark::State& state)
 {
-    glpolygon_t& r = renderer();
+    frame_pass_t& r = renderer();
     NurbsModel m;
     m.nurbs.makeVertices();
     m.nurbs.updateVertices();
@@ -100,7 +100,8 @@ BENCHMARK(BM_NurbsFramePass)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
-namespace {
+namespace
+{
 
 // Tessellation alone: polygon allocation, strips and triangle tables.
 void BM_NurbsTessellate(benchmark::State& state)

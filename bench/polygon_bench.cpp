@@ -4,10 +4,10 @@
 // frame fill), growth by small extends, and re-allocation at the same
 // element count.
 
+#include "gl/attribute_array.h"
+#include "gl/element_array.h"
+#include "gl/scoped_map.h"
 #include "model/polygon.h"
-#include "render/attribute_array.h"
-#include "render/element_array.h"
-#include "render/scoped_map.h"
 #include "support/gl_context.h"
 
 #include <GL/glew.h>

@@ -1,7 +1,7 @@
 // The scene text reader over one polygon section of 100k vertices (a 316 x
 // 316 grid of strips), as the scene writer lays it out: CR LF line ends,
 // positions and colours per vertex, one element line per index, frames.
-#include "render/glpolygon.h"
+#include "model/frame_pass.h"
 #include "sceneio/scene.h"
 #include "support/gl_context.h"
 #include "support/temp_dir.h"
@@ -49,14 +49,14 @@ std::string gridScene(int side)
 void BM_ReadPolygonSection100k(benchmark::State& state)
 {
     vyktest::glContext();
-    static vyk3d::glpolygon_t renderer;
+    static vyk3d::frame_pass_t framePass;
     vyktest::TempDir dir;
     const std::string text = gridScene(317); // 100489 vertices
     const std::string path = dir.write("grid.vyk", text);
     for (auto _ : state) {
         scene_t scene;
         std::ostringstream err;
-        const bool ok = loadScene(scene, path, renderer, err);
+        const bool ok = loadScene(scene, path, framePass, err);
         if (!ok)
             state.SkipWithError(("load failed: " + err.str()).c_str());
         scene.destroyModels();

@@ -12,8 +12,8 @@ foreach(file ${FILES})
   math(EXPR index "${index} + 1")
 endforeach()
 file(WRITE ${OUT}.tmp
-"// Generated from src/render/shaders at build time. Do not edit.
-#include \"render/embedded_shaders.h\"
+"// Generated from src/gl/shaders at build time. Do not edit.
+#include \"gl/embedded_shaders.h\"
 #include <cstring>
 
 namespace {

@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "fuzz_support.h"
-#include "render/glpolygon.h"
+#include "model/frame_pass.h"
 #include "sceneio/scene.h"
 
 // The GL driver is loaded and unloaded with its own allocations, which the
@@ -19,16 +19,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size < 1)
         return 0;
     vykfuzz::glContext();
-    static vyk3d::glpolygon_t* renderer = nullptr;
-    if (!renderer) {
-        renderer = new vyk3d::glpolygon_t;
-        if (!renderer->init(""))
+    static vyk3d::frame_pass_t* framePass = nullptr;
+    if (!framePass) {
+        framePass = new vyk3d::frame_pass_t;
+        if (!framePass->init(""))
             std::abort();
     }
     const std::string path = vykfuzz::inputFile(data + 1, size - 1, data[0] & 1 ? ".stl" : ".vyk");
     scene_t scene;
     std::ostringstream err;
-    loadScene(scene, path, *renderer, err);
+    loadScene(scene, path, *framePass, err);
     scene.destroyModels();
     return 0;
 }

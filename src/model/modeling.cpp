@@ -1,7 +1,7 @@
 #include "model/modeling.h"
 
-#include "render/scoped_map.h"
-#include "render/vertex_format.h"
+#include "gl/scoped_map.h"
+#include "gl/vertex_format.h"
 
 #include <algorithm>
 
@@ -34,7 +34,7 @@ const element_array_t* modeling_t::elementarray() const
     return nullptr;
 }
 
-void modeling_t::rebuild(glpolygon_t&) {}
+void modeling_t::rebuild(frame_pass_t&) {}
 
 void modeling_t::bounds(pos3& min, pos3& max) const
 {

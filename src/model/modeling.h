@@ -5,9 +5,9 @@
 // every surface kind shares. GL thread only.
 
 #include "foundation/math.h"
-#include "render/attribute_array.h"
-#include "render/element_array.h"
-#include "render/transform_feedback.h"
+#include "gl/attribute_array.h"
+#include "gl/element_array.h"
+#include "gl/transform_feedback.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +17,7 @@
 namespace vyk3d
 {
 
-class glpolygon_t;
+class frame_pass_t;
 
 // A strided view of one parameter array ({pointer, stride, count}).
 struct param_view_t {
@@ -47,7 +47,7 @@ class modeling_t
     virtual element_array_t* elementarray();
     virtual const element_array_t* elementarray() const;
     // Recomputes what depends on the control data.
-    virtual void rebuild(glpolygon_t& renderer);
+    virtual void rebuild(frame_pass_t& framePass);
     virtual void drawpoints() = 0;
     virtual void draw() = 0;
     // Axis-aligned bounds; (0, 0, 0) twice here.

@@ -1,12 +1,12 @@
 #include "model/nurbs.h"
 
 #include "foundation/check_gl.h"
+#include "gl/scoped_map.h"
+#include "gl/vertex_format.h"
+#include "model/frame_pass.h"
 #include "model/nurbs_normals.h"
 #include "model/polygon.h"
 #include "model/texture.h"
-#include "render/glpolygon.h"
-#include "render/scoped_map.h"
-#include "render/vertex_format.h"
 
 #include <algorithm>
 #include <iostream>
@@ -188,12 +188,12 @@ void nurbs_t::updateNormals()
     checkGL("nurbs_t::updateNormals() update end.");
 }
 
-void nurbs_t::rebuild(glpolygon_t& renderer)
+void nurbs_t::rebuild(frame_pass_t& framePass)
 {
     if (!makeVertices())
         return;
     updateVertices();
-    renderer.computeFrames(*polygon);
+    framePass.computeFrames(*polygon);
 }
 
 void nurbs_t::copyfrom(const nurbs_t& other)

@@ -3,12 +3,12 @@
 // A rational B-spline surface: a grid of coloured, weighted control points
 // with one knot vector per control row (along u) and per control column
 // (along v). It is not drawn itself: makeVertices/updateVertices tessellate
-// it into the polygon of its scene model, and the polygon renderer's
+// it into the polygon of its scene model, and the frame pass's
 // computeFrames turns the work frames into tangent frames. GL thread only.
 
+#include "gl/vertex_array.h"
 #include "model/modeling.h"
 #include "model/nurbs_basis.h"
-#include "render/vertex_array.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -21,7 +21,7 @@ namespace vyk3d
 
 class polygon_t;
 class texture_t;
-class glpolygon_t;
+class frame_pass_t;
 
 // A row-major 2-D array owning its heap block; copies are deep.
 template <class T> class array2d_t
@@ -124,8 +124,8 @@ class nurbs_t : public modeling_t
     void updateVertices();
     // The polygon's work frames from its vertex positions.
     void updateNormals();
-    // makeVertices, updateVertices and the renderer's frame pass.
-    void rebuild(glpolygon_t& renderer) override;
+    // makeVertices, updateVertices and the GPU frame pass.
+    void rebuild(frame_pass_t& framePass) override;
 
     // Independent copy of the control data and control-point array; the
     // vertex array object is shared. The texture set and polygon stay.

@@ -1,7 +1,7 @@
 #include "model/polygon.h"
 
 #include "foundation/check_gl.h"
-#include "render/scoped_map.h"
+#include "gl/scoped_map.h"
 
 #include <algorithm>
 #include <cmath>

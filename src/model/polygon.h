@@ -10,8 +10,8 @@
 // safe to draw: it turns every index not below the vertex count into a
 // restart index, so such an index ends its strip and never reaches the GPU.
 
+#include "gl/vertex_array.h"
 #include "model/modeling.h"
-#include "render/vertex_array.h"
 
 #include <cstdint>
 #include <set>

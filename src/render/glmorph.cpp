@@ -4,7 +4,6 @@
 #include "model/environment.h"
 #include "model/polygon.h"
 #include "model/texture.h"
-#include "render/texture_units.h"
 
 #include <iostream>
 
@@ -83,69 +82,23 @@ void glmorph_t::drawsolid(const environment_t& environment, int skybox, morphpai
                           const mtx3w* Globalview_, const mtx3w* Modelview_, const mtx3w* invModelview_,
                           const mtx3w* Projection_, const pos3* LightPosition_, float Shininess_)
 {
+    static const char* const tagsA[6] = {
+        "glmorph_t::drawsolid(2)", nullptr, nullptr, nullptr, "glmorph_t::drawsolid(3)", "glmorph_t::drawsolid(4)"};
+    static const char* const tagsB[6] = {"glmorph_t::drawsolid(5)",   "glmorph_t::drawsolid(6.0)",
+                                         "glmorph_t::drawsolid(6.1)", "glmorph_t::drawsolid(6.2)",
+                                         "glmorph_t::drawsolid(6.3)", "glmorph_t::drawsolid(7)"};
     const texture_t* a = pair.texA;
     const texture_t* b = pair.textureB();
-    libgr::grTextureObject* colorA = a ? a->colortexture() : nullptr;
-    libgr::grTextureObject* bumpA = a ? a->bumptexture() : nullptr;
-    libgr::grTextureObject* specA = a ? a->speculartexture() : nullptr;
-    libgr::grTextureObject* colorB = b ? b->colortexture() : nullptr;
-    libgr::grTextureObject* bumpB = b ? b->bumptexture() : nullptr;
-    libgr::grTextureObject* specB = b ? b->speculartexture() : nullptr;
-    const bool named = !environment.name.empty();
-    libgr::grTextureObject* cube = named ? environment.texture() : nullptr;
-    const float noOffset[2] = {0.0f, 0.0f};
 
     program.use();
-    glUniformMatrix4fv(Globalview, 1, GL_TRUE, Globalview_->m);
-    glUniformMatrix4fv(Modelview, 1, GL_TRUE, Modelview_->m);
-    glUniformMatrix4fv(invModelview, 1, GL_TRUE, invModelview_->m);
-    glUniformMatrix4fv(Projection, 1, GL_TRUE, Projection_->m);
-    glUniform3fv(LightPosition, 1, &LightPosition_->x);
+    uploadView(Globalview_, Modelview_, invModelview_, Projection_, LightPosition_);
     glUniform1f(Shininess, Shininess_);
     glUniform1f(MorphingRate, rate);
     checkGL("glmorph_t::drawsolid(1)");
 
-    activeUnit(ColorUnit);
-    glUniform1i(colorTex, ColorUnit);
-    loadOn(ColorUnit, colorA);
-    checkGL("glmorph_t::drawsolid(2)");
-    activeUnit(BumpUnit);
-    glUniform1i(bumpTex, BumpUnit);
-    loadOn(BumpUnit, bumpA);
-    glUniform2fv(bumpOfs, 1, a ? a->bumpoffset : noOffset);
-    checkGL("glmorph_t::drawsolid(3)");
-    activeUnit(SpecUnit);
-    glUniform1i(specTex, SpecUnit);
-    loadOn(SpecUnit, specA);
-    checkGL("glmorph_t::drawsolid(4)");
-    activeUnit(Color2Unit);
-    glUniform1i(colorTex2, Color2Unit);
-    loadOn(Color2Unit, colorB);
-    checkGL("glmorph_t::drawsolid(5)");
-    activeUnit(Bump2Unit);
-    checkGL("glmorph_t::drawsolid(6.0)");
-    glUniform1i(bumpTex2, Bump2Unit);
-    checkGL("glmorph_t::drawsolid(6.1)");
-    loadOn(Bump2Unit, bumpB);
-    checkGL("glmorph_t::drawsolid(6.2)");
-    glUniform2fv(bumpOfs2, 1, b ? b->bumpoffset : noOffset);
-    checkGL("glmorph_t::drawsolid(6.3)");
-    activeUnit(Spec2Unit);
-    glUniform1i(specTex2, Spec2Unit);
-    loadOn(Spec2Unit, specB);
-    checkGL("glmorph_t::drawsolid(7)");
-    activeUnit(CubeUnit);
-    glUniform1i(cubeTex, CubeUnit);
-    if (!named) {
-        glUniform1f(ReflectAlpha, 0.0f);
-        glUniform1f(RefractAlpha, 0.0f);
-    } else {
-        loadOn(CubeUnit, cube);
-        glUniform1f(RefractFactor, environment.refractfactor);
-        glUniform1i(SkyBox, (skybox & 0xFF) != 0);
-        glUniform1f(ReflectAlpha, environment.reflectalpha);
-        glUniform1f(RefractAlpha, environment.refractalpha);
-    }
+    const bound_set_t mapsA = bindSet({colorTex, bumpTex, specTex, bumpOfs, ColorUnit}, a, tagsA);
+    const bound_set_t mapsB = bindSet({colorTex2, bumpTex2, specTex2, bumpOfs2, Color2Unit}, b, tagsB);
+    libgr::grTextureObject* cube = bindEnvironment(environment, (skybox & 0xFF) != 0, CubeUnit);
     glUniform1i(MercatorSphere, a ? a->mercatorsphere : false);
     glUniform1i(MercatorSphere2, b ? b->mercatorsphere : false);
     checkGL("glmorph_t::drawsolid(7.1)");
@@ -156,22 +109,11 @@ void glmorph_t::drawsolid(const environment_t& environment, int skybox, morphpai
     glDisable(GL_BLEND);
     checkGL("glmorph_t::drawsolid(8)");
 
-    if (named && cube != nullptr)
-        unloadOn(CubeUnit, cube);
+    unbindCube(CubeUnit, cube);
     checkGL("glmorph_t::drawsolid(8.1)");
-    if (specB)
-        unloadOn(Spec2Unit, specB);
-    if (bumpB)
-        unloadOn(Bump2Unit, bumpB);
-    if (colorB)
-        unloadOn(Color2Unit, colorB);
+    unbindSet(mapsB);
     checkGL("glmorph_t::drawsolid(9)");
-    if (specA)
-        unloadOn(SpecUnit, specA);
-    if (bumpA)
-        unloadOn(BumpUnit, bumpA);
-    if (colorA)
-        unloadOn(ColorUnit, colorA);
+    unbindSet(mapsA);
     activeUnit(ColorUnit);
     checkGL("glmorph_t::drawsolid(end)");
     program.unuse();

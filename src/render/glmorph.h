@@ -5,9 +5,10 @@
 // texture sets of both blended by the same rate. GL thread only.
 
 #include "foundation/math.h"
-#include "render/program.h"
-#include "render/shader.h"
-#include "render/vertex_array.h"
+#include "gl/program.h"
+#include "gl/shader.h"
+#include "gl/vertex_array.h"
+#include "render/surface_binder.h"
 
 #include <GL/glew.h>
 
@@ -58,7 +59,7 @@ class morphpair_t
     bool usesB_ = false;
 };
 
-class glmorph_t
+class glmorph_t : public surface_binder_t
 {
   public:
     // Texture units of the morph program.
@@ -92,10 +93,8 @@ class glmorph_t
     shader_t fragmentShader;
     program_t program;
 
-    GLint Globalview = -1, Modelview = -1, invModelview = -1, Projection = -1, LightPosition = -1, Shininess = -1,
-          MorphingRate = -1, RefractFactor = -1, SkyBox = -1, ReflectAlpha = -1, RefractAlpha = -1, cubeTex = -1,
-          colorTex = -1, bumpTex = -1, specTex = -1, bumpOfs = -1, colorTex2 = -1, bumpTex2 = -1, specTex2 = -1,
-          bumpOfs2 = -1, MercatorSphere = -1, MercatorSphere2 = -1;
+    // B's set and the rate; the uniforms both programs have are the binder's.
+    GLint MorphingRate = -1, colorTex2 = -1, bumpTex2 = -1, specTex2 = -1, bumpOfs2 = -1, MercatorSphere2 = -1;
 };
 
 } // namespace vyk3d

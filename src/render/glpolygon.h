@@ -7,9 +7,10 @@
 // GL thread only; init once after the context exists.
 
 #include "foundation/math.h"
-#include "render/program.h"
-#include "render/shader.h"
-#include "render/transform_feedback.h"
+#include "gl/program.h"
+#include "gl/shader.h"
+#include "model/frame_pass.h"
+#include "render/surface_binder.h"
 
 #include <GL/glew.h>
 
@@ -23,7 +24,9 @@ class modeling_t;
 class polygon_t;
 class texture_t;
 
-class glpolygon_t
+// The frame pass is its base, so whatever takes a frame_pass_t (the loaders)
+// takes the renderer as well.
+class glpolygon_t : public frame_pass_t, public surface_binder_t
 {
   public:
     // Texture units of the main program.
@@ -53,24 +56,11 @@ class glpolygon_t
                     const mtx3w* Globalview, const mtx3w* Modelview, const mtx3w* invModelview, const mtx3w* Projection,
                     const pos3* LightPosition, float Shininess);
 
-    // The GPU frame pass: turns the polygon's work frames (wknmls) into
-    // tangent frames and writes them over the first vertex-count records of
-    // its normals. Count mismatches are reported ("glpolygon wrted != gened:
-    // w, g", "glpolygon buf != gened: b, g") and the frames captured are
-    // still copied, never more than the capture buffer and the normals hold.
-    void computeFrames(polygon_t& polygon);
-
-    shader_t fbvshader;
-    shader_t fbfshader;
-    program_t fbprogram;
-    transform_feedback_t feedback;
     shader_t vshader;
     shader_t fshader;
     program_t program;
 
-    GLint Globalview = -1, Modelview = -1, invModelview = -1, Projection = -1, LightPosition = -1, Shininess = -1,
-          RefractFactor = -1, SkyBox = -1, ReflectAlpha = -1, RefractAlpha = -1, cubeTex = -1, colorTex = -1,
-          bumpTex = -1, specTex = -1, bumpOfs = -1, ColorFactor = -1, MercatorSphere = -1;
+    GLint ColorFactor = -1; // the other uniforms are the binder's
 };
 
 } // namespace vyk3d

@@ -5,7 +5,7 @@
 #include "sceneio/scene.h"
 #include "sceneio/section_keys.h"
 
-#include "render/glpolygon.h"
+#include "model/frame_pass.h"
 
 #include <ostream>
 
@@ -46,7 +46,7 @@ const scalar_key_t scalarKeys[3] = {
 } // namespace
 
 bool readNurbsSurface(const std::string& fileName, vyk3d::nurbs_t& nurbs, vyk3d::texture_t& texture,
-                      vyk3d::polygon_t& polygon, vyk3d::glpolygon_t& renderer, uint64_t& lineCounter,
+                      vyk3d::polygon_t& polygon, vyk3d::frame_pass_t& framePass, uint64_t& lineCounter,
                       std::string& currentLine, std::istream& in, std::ostream& err)
 {
     const size_t comma = currentLine.find(',');
@@ -149,6 +149,6 @@ bool readNurbsSurface(const std::string& fileName, vyk3d::nurbs_t& nurbs, vyk3d:
         return false;
     }
     nurbs.updateVertices();
-    renderer.computeFrames(polygon);
+    framePass.computeFrames(polygon);
     return !shortArray;
 }

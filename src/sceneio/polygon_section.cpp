@@ -5,7 +5,7 @@
 #include "sceneio/scene.h"
 #include "sceneio/section_keys.h"
 
-#include "render/scoped_map.h"
+#include "gl/scoped_map.h"
 
 #include <algorithm>
 #include <memory>

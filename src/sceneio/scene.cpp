@@ -31,12 +31,12 @@ void scene_t::destroyModels()
     models.clear();
 }
 
-bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::glpolygon_t& renderer, std::ostream& err)
+bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::frame_pass_t& framePass, std::ostream& err)
 {
     if (hasExtension(fileName, ".stl") == 0)
         return readStl(fileName, scene);
     if (hasExtension(fileName, ".vyk") == 0)
-        return readSceneText(scene, fileName, renderer, err);
+        return readSceneText(scene, fileName, framePass, err);
     err << "file extension not recognized.\n";
     return false;
 }

@@ -15,7 +15,7 @@
 
 namespace vyk3d
 {
-class glpolygon_t;
+class frame_pass_t;
 }
 
 // One surface of a scene. The loaders allocate it on the heap and append it
@@ -56,7 +56,7 @@ struct scene_t {
 // extension not recognized." to `err` and returns false.
 // Needs a current GL context. Records appended before a failure stay in
 // scene.models. Safe on untrusted input.
-bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::glpolygon_t& renderer, std::ostream& err);
+bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::frame_pass_t& framePass, std::ostream& err);
 
 // Reads a whole .vyk file. Returns false when the file cannot be opened
 // ("<file>: file open error."), when it holds no section that loaded, or as
@@ -77,7 +77,7 @@ bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::glpolygon_t& 
 // - a line longer than maxSceneLine ("<n>: line too long.").
 // No value is read past its line, and expressions of any nesting depth are
 // evaluated without recursion.
-bool readSceneText(scene_t& scene, const std::string& fileName, vyk3d::glpolygon_t& renderer, std::ostream& err);
+bool readSceneText(scene_t& scene, const std::string& fileName, vyk3d::frame_pass_t& framePass, std::ostream& err);
 
 // The section readers. Each is entered with the section's header line in
 // currentLine, reads up to and including the line that ends the section
@@ -87,7 +87,7 @@ bool readSceneText(scene_t& scene, const std::string& fileName, vyk3d::glpolygon
 bool readEnvironment(const std::string& fileName, scene_t& scene, uint64_t& lineCounter, std::string& currentLine,
                      std::istream& in, std::ostream& err);
 bool readNurbsSurface(const std::string& fileName, vyk3d::nurbs_t& nurbs, vyk3d::texture_t& texture,
-                      vyk3d::polygon_t& polygon, vyk3d::glpolygon_t& renderer, uint64_t& lineCounter,
+                      vyk3d::polygon_t& polygon, vyk3d::frame_pass_t& framePass, uint64_t& lineCounter,
                       std::string& currentLine, std::istream& in, std::ostream& err);
 bool readPolygonSurface(const std::string& fileName, vyk3d::texture_t& texture, vyk3d::polygon_t& polygon,
                         uint64_t& lineCounter, std::string& currentLine, std::istream& in, std::ostream& err);

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <ostream>
 
-bool readSceneText(scene_t& scene, const std::string& fileName, vyk3d::glpolygon_t& renderer, std::ostream& err)
+bool readSceneText(scene_t& scene, const std::string& fileName, vyk3d::frame_pass_t& framePass, std::ostream& err)
 {
     std::ifstream in(fileName, std::ios::in | std::ios::binary);
     if (!in.is_open()) {
@@ -32,7 +32,7 @@ bool readSceneText(scene_t& scene, const std::string& fileName, vyk3d::glpolygon
         } else if (beginsWithKey(line, "begin nurbs_surface")) {
             model_t* m = new model_t(model_t::Nurbs);
             scene.models.push_back(m);
-            ok = readNurbsSurface(fileName, m->nurbs, m->texture, m->polygon, renderer, lineCounter, line, in, err);
+            ok = readNurbsSurface(fileName, m->nurbs, m->texture, m->polygon, framePass, lineCounter, line, in, err);
         } else if (beginsWithKey(line, "begin polygon_surface")) {
             model_t* m = new model_t(model_t::Polygon);
             scene.models.push_back(m);

@@ -2,7 +2,7 @@
 #include "sceneio/scene_writer.h"
 
 #include "foundation/path.h"
-#include "render/scoped_map.h"
+#include "gl/scoped_map.h"
 #include "sceneio/stl.h"
 
 #include <cmath>

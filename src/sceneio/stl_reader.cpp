@@ -2,7 +2,7 @@
 #include "sceneio/stl.h"
 #include "sceneio/stl_mesh.h"
 
-#include "render/scoped_map.h"
+#include "gl/scoped_map.h"
 #include "sceneio/scene.h"
 
 #include <cstring>

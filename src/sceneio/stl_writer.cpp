@@ -3,7 +3,7 @@
 #include "sceneio/stl_mesh.h"
 
 #include "model/polygon.h"
-#include "render/scoped_map.h"
+#include "gl/scoped_map.h"
 #include "sceneio/scene.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "view/pick.h"
 
-#include "render/scoped_map.h"
+#include "gl/scoped_map.h"
 #include "view/scene_view.h"
 
 #include <GL/glew.h>

@@ -3,7 +3,7 @@
 #include "view/scene_view.h"
 
 #include "foundation/check_gl.h"
-#include "render/scoped_map.h"
+#include "gl/scoped_map.h"
 
 #include <GL/glew.h>
 

@@ -1,9 +1,9 @@
 #include "model/nurbs.h"
 
 #include "../render/glpolygon_fixture.h"
+#include "model/frame_pass.h"
 #include "model/polygon.h"
 #include "model/texture.h"
-#include "render/glpolygon.h"
 #include "support/gl_context.h"
 #include "support/gl_readback.h"
 
@@ -61,7 +61,7 @@ struct Model {
         if (!nurbs.makeVertices())
             return false;
         nurbs.updateVertices();
-        rendertest::renderer<glpolygon_t>().computeFrames(polygon);
+        rendertest::renderer<frame_pass_t>().computeFrames(polygon);
         return true;
     }
 };
@@ -212,7 +212,7 @@ TEST(Nurbs, GpuFramesMatchTheCpuFormulasAndCloseTheSeam)
             ASSERT_TRUE(m.finish(33, 33));
             m.nurbs.resU = c.resU;
             m.nurbs.resV = c.resV;
-            m.nurbs.rebuild(rendertest::renderer<glpolygon_t>());
+            m.nurbs.rebuild(rendertest::renderer<frame_pass_t>());
         } else {
             ASSERT_TRUE(m.finish(c.resU, c.resV));
         }

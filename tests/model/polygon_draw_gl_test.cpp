@@ -4,10 +4,10 @@
 
 #include "../render/glpolygon_fixture.h"
 #include "foundation/check_gl.h"
+#include "gl/program.h"
+#include "gl/scoped_map.h"
+#include "gl/shader.h"
 #include "model/polygon.h"
-#include "render/program.h"
-#include "render/scoped_map.h"
-#include "render/shader.h"
 #include "support/gl_context.h"
 #include "support/gl_readback.h"
 

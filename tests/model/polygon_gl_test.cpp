@@ -2,7 +2,7 @@
 
 #include "../render/glpolygon_fixture.h"
 #include "foundation/check_gl.h"
-#include "render/scoped_map.h"
+#include "gl/scoped_map.h"
 #include "support/gl_context.h"
 #include "support/gl_readback.h"
 

@@ -5,7 +5,7 @@
 #include "model/polygon.h"
 
 #include "foundation/check_gl.h"
-#include "render/scoped_map.h"
+#include "gl/scoped_map.h"
 #include "sceneio/scene.h"
 #include "sceneio/stl.h"
 #include "support/gl_context.h"

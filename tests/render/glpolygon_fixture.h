@@ -4,11 +4,11 @@
 // built as polygon surfaces, and a white cube map.
 
 #include "foundation/math.h"
+#include "gl/scoped_map.h"
 #include "model/environment.h"
 #include "model/polygon.h"
 #include "render/glmorph.h"
 #include "render/glpolygon.h"
-#include "render/scoped_map.h"
 #include "support/gl_readback.h"
 #include "support/polygon_fill.h"
 #include "textures/bmp.h"

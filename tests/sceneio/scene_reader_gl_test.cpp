@@ -3,8 +3,8 @@
 // with one clear line or loads what it soundly can, never reading past a line.
 #include "sceneio/scene.h"
 
-#include "render/glpolygon.h"
-#include "render/scoped_map.h"
+#include "gl/scoped_map.h"
+#include "model/frame_pass.h"
 #include "support/gl_context.h"
 #include "support/paths.h"
 #include "support/run.h"
@@ -42,9 +42,9 @@ template <class T, class Array> std::vector<T> readBack(Array& array, size_t per
 
 Loaded loadFile(const std::string& path)
 {
-    static vyk3d::glpolygon_t* renderer = [] {
+    static vyk3d::frame_pass_t* renderer = [] {
         vyktest::glContext();
-        vyk3d::glpolygon_t* r = new vyk3d::glpolygon_t;
+        vyk3d::frame_pass_t* r = new vyk3d::frame_pass_t;
         r->init("");
         return r;
     }();

@@ -2,8 +2,8 @@
 // round trips through files on disk compared array by array.
 #include "sceneio/scene_writer.h"
 
-#include "render/glpolygon.h"
-#include "render/scoped_map.h"
+#include "gl/scoped_map.h"
+#include "model/frame_pass.h"
 #include "support/gl_context.h"
 #include "support/gl_readback.h"
 #include "support/paths.h"
@@ -32,8 +32,8 @@ const uint32_t R = 0xFFFFFFFFu;
 bool loadInto(scene_t& scene, const std::string& path)
 {
     vyktest::glContext();
-    static vyk3d::glpolygon_t* renderer = [] {
-        auto* p = new vyk3d::glpolygon_t;
+    static vyk3d::frame_pass_t* renderer = [] {
+        auto* p = new vyk3d::frame_pass_t;
         EXPECT_TRUE(p->init(""));
         return p;
     }();

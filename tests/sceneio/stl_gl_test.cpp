@@ -1,7 +1,7 @@
 // STL files on disk: reading into a scene, writing, round trips.
 #include "sceneio/stl.h"
 
-#include "render/scoped_map.h"
+#include "gl/scoped_map.h"
 #include "sceneio/scene.h"
 #include "support/gl_context.h"
 #include "support/gl_readback.h"

@@ -3,7 +3,7 @@
 // Reading GL results back in tests: an off-screen colour target to read
 // pixels from, and the contents of a buffer through a mapping.
 
-#include "render/scoped_map.h"
+#include "gl/scoped_map.h"
 
 #include <GL/glew.h>
 

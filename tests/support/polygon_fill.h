@@ -3,8 +3,8 @@
 // Filling a polygon surface in tests: vertex data, elements and tangent
 // frames written through the surface's mapped GL buffers, then update().
 
+#include "gl/scoped_map.h"
 #include "model/polygon.h"
-#include "render/scoped_map.h"
 
 #include <gtest/gtest.h>
 

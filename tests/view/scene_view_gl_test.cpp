@@ -1,6 +1,6 @@
 // The scene view in this process's GL context: loading, pairing, fit,
 // keyboard commands and the pick, with real scene files on disk.
-#include "render/scoped_map.h"
+#include "gl/scoped_map.h"
 #include "view/pick.h"
 #include "view/scene_view.h"
 

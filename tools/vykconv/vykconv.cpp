@@ -1,8 +1,8 @@
 // vykconv IN... OUT: loads scene files as the viewer does and writes their
 // models to OUT, as .vyk scene text or binary STL by OUT's ending.
 #include "foundation/path.h"
+#include "model/frame_pass.h"
 #include "model/texture.h"
-#include "render/glpolygon.h"
 #include "sceneio/scene.h"
 #include "sceneio/scene_writer.h"
 #include "view/directory_part.h"
@@ -64,12 +64,12 @@ struct Loaded {
 
 int convert(const std::vector<std::string>& inputs, const std::string& out)
 {
-    vyk3d::glpolygon_t renderer;
+    vyk3d::frame_pass_t framePass;
     // Shader override files are looked for beside the first input, as the
     // viewer does.
     char prefix[kDirectoryPartSize];
     directoryPart(inputs.front().c_str(), prefix);
-    if (!renderer.init(prefix))
+    if (!framePass.init(prefix))
         return 1;
 
     Loaded loaded;
@@ -77,7 +77,7 @@ int convert(const std::vector<std::string>& inputs, const std::string& out)
     for (const std::string& in : inputs) {
         auto* scene = new scene_t;
         loaded.scenes.push_back(scene);
-        if (!loadScene(*scene, in, renderer, std::cerr)) {
+        if (!loadScene(*scene, in, framePass, std::cerr)) {
             std::cerr << in << ": load error." << std::endl;
             return 1;
         }

@@ -4,9 +4,9 @@
 // vertex format. Copies share the GL buffer (the last owner deletes it).
 // Every operation needs a current GL context.
 
-#include "render/buffer.h"
-#include "render/vertex_array.h"
-#include "render/vertex_format.h"
+#include "gl/buffer.h"
+#include "gl/vertex_array.h"
+#include "gl/vertex_format.h"
 
 #include <GL/glew.h>
 

@@ -2,7 +2,7 @@
 
 // A GL program object. Needs a current GL context.
 
-#include "render/shader.h"
+#include "gl/shader.h"
 
 #include <GL/glew.h>
 

@@ -1,4 +1,4 @@
-#include "render/buffer.h"
+#include "gl/buffer.h"
 
 #include "foundation/check_gl.h"
 

@@ -1,4 +1,4 @@
-#include "render/query.h"
+#include "gl/query.h"
 
 #include "foundation/check_gl.h"
 

@@ -4,8 +4,8 @@
 // primitive-restart index that separates triangle strips. Copies share the
 // GL buffer. Every operation needs a current GL context.
 
-#include "render/buffer.h"
-#include "render/vertex_array.h"
+#include "gl/buffer.h"
+#include "gl/vertex_array.h"
 
 #include <GL/glew.h>
 

@@ -1,4 +1,4 @@
-#include "render/program.h"
+#include "gl/program.h"
 
 #include <cstdio>
 #include <cstdlib>

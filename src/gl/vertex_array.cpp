@@ -1,4 +1,4 @@
-#include "render/vertex_array.h"
+#include "gl/vertex_array.h"
 
 namespace vyk3d
 {

@@ -1,4 +1,4 @@
-#include "render/vertex_format.h"
+#include "gl/vertex_format.h"
 
 #include <GL/glew.h>
 

@@ -1,4 +1,4 @@
-#include "render/element_array.h"
+#include "gl/element_array.h"
 
 #include "foundation/check_gl.h"
 

@@ -1,6 +1,6 @@
-#include "render/shader.h"
+#include "gl/shader.h"
 
-#include "render/embedded_shaders.h"
+#include "gl/embedded_shaders.h"
 
 #include <cstdio>
 #include <cstdlib>

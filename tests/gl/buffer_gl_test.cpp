@@ -1,12 +1,12 @@
 // The GL buffer wrappers: attribute arrays, element arrays and their names.
 
-#include "render/attribute_array.h"
-#include "render/buffer.h"
-#include "render/element_array.h"
+#include "gl/attribute_array.h"
+#include "gl/buffer.h"
+#include "gl/element_array.h"
 
 #include "foundation/check_gl.h"
-#include "render/scoped_map.h"
-#include "render/vertex_array.h"
+#include "gl/scoped_map.h"
+#include "gl/vertex_array.h"
 #include "support/gl_context.h"
 #include "support/gl_readback.h"
 

@@ -1,4 +1,4 @@
-#include "render/transform_feedback.h"
+#include "gl/transform_feedback.h"
 
 #include "foundation/check_gl.h"
 

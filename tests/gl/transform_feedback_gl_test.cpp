@@ -1,12 +1,12 @@
-#include "render/transform_feedback.h"
+#include "gl/transform_feedback.h"
 
+#include "../render/glpolygon_fixture.h"
 #include "foundation/check_gl.h"
-#include "glpolygon_fixture.h"
+#include "gl/program.h"
+#include "gl/query.h"
+#include "gl/scoped_map.h"
+#include "model/frame_pass.h"
 #include "model/polygon.h"
-#include "render/glpolygon.h"
-#include "render/program.h"
-#include "render/query.h"
-#include "render/scoped_map.h"
 #include "support/gl_context.h"
 
 #include <GL/glew.h>
@@ -31,13 +31,13 @@ class FeedbackCapture : public testing::TestWithParam<mode_case_t>
 {
 };
 
-// The polygon renderer's feedback program captures, through a feedback
+// The frame pass's feedback program captures, through a feedback
 // object or the default binding, one frame per vertex that follows the
 // formulas, for known work frames.
 TEST_P(FeedbackCapture, FramesFollowTheFormulas)
 {
     vyktest::glContext();
-    program_t& program = rendertest::renderer<glpolygon_t>().fbprogram;
+    program_t& program = rendertest::renderer<frame_pass_t>().fbprogram;
     transform_feedback_t feedback(GetParam().mode);
     ASSERT_TRUE(feedback.allocate());
     EXPECT_EQ(feedback.useObject(), GetParam().mode == transform_feedback_t::UseObject);

@@ -1,8 +1,8 @@
 // Shader override files: the lookup, and the viewer started on a scene
 // whose directory holds a replacement source.
 
-#include "render/embedded_shaders.h"
-#include "render/shader.h"
+#include "gl/embedded_shaders.h"
+#include "gl/shader.h"
 #include "support/paths.h"
 #include "support/run.h"
 #include "support/temp_dir.h"

@@ -1,4 +1,4 @@
-#include "render/attribute_array.h"
+#include "gl/attribute_array.h"
 
 #include "foundation/check_gl.h"
 
