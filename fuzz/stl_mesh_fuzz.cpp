@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "foundation/strip_walk.h"
 #include "sceneio/stl_mesh.h"
 
 namespace
@@ -30,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort(); // a count the file cannot fill
         meshArrays a(n);
         stlmesh::fillBinary(bytes, n, a.arrays());
-        uint64_t walked = stlmesh::walkTriangles(a.elements.data(), 4 * uint64_t(n), 3 * uint64_t(n),
-                                                 [](uint32_t, uint32_t, uint32_t) {});
+        uint64_t walked = walkStripTriangles(a.elements.data(), 4 * uint64_t(n), 3 * uint64_t(n),
+                                             [](uint64_t, uint32_t, uint32_t, uint32_t, bool) {});
         if (walked != n)
             std::abort();
     }

@@ -42,10 +42,6 @@ bool fequal(const dir3& a, const dir3& b)
     return fequal(a.x, b.x) && fequal(a.y, b.y) && fequal(a.z, b.z);
 }
 
-dir3 operator-(const pos3& a, const pos3& b)
-{
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
 pos3 operator+(const pos3& p, const dir3& d)
 {
     return {p.x + d.x, p.y + d.y, p.z + d.z};
@@ -124,10 +120,6 @@ pos3 toPos(const dir3& d)
     return {d.x, d.y, d.z};
 }
 
-float dot(const dir3& a, const dir3& b)
-{
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
 float length(const dir3& v)
 {
     return std::sqrt(dot(v, v));
@@ -139,16 +131,6 @@ dir3 normalize(const dir3& v)
     if (len == 0.0f)
         return {0.0f, 0.0f, 0.0f};
     return v * (1.0f / len);
-}
-
-dir3 cross(const dir3& a, const dir3& b)
-{
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-dir3 triangleNormal(const pos3& a, const pos3& b, const pos3& c)
-{
-    return cross(b - a, c - b);
 }
 
 dir3 triangleUnitNormal(const pos3& a, const pos3& b, const pos3& c)
@@ -398,4 +380,12 @@ mtx3w frustumInverse(const projection& f)
     m[14] = -1.0f;
     m[15] = static_cast<float>((fa + n) / (2.0 * fa * n));
     return m;
+}
+
+dir3 divideByLength(const dir3& v)
+{
+    const float len = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    if (len == 0.0f)
+        return {0.0f, 0.0f, 0.0f};
+    return {v.x / len, v.y / len, v.z / len};
 }

@@ -101,7 +101,10 @@ bool fequal(const pos3& a, const pos3& b);
 bool fequal(const dir3& a, const dir3& b);
 
 // Vector arithmetic. A difference of points is a direction.
-dir3 operator-(const pos3& a, const pos3& b);
+inline dir3 operator-(const pos3& a, const pos3& b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
 pos3 operator+(const pos3& p, const dir3& d);
 pos3 operator-(const pos3& p, const dir3& d);
 pos3 operator+(const pos3& a, const pos3& b);
@@ -123,14 +126,28 @@ col3a operator*(const col3a& c, float k);
 dir3 toDir(const pos3& p);
 pos3 toPos(const dir3& d);
 
-float dot(const dir3& a, const dir3& b);
+inline float dot(const dir3& a, const dir3& b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 float length(const dir3& v);
 // v * (1 / |v|); a zero vector stays (0, 0, 0).
 dir3 normalize(const dir3& v);
-dir3 cross(const dir3& a, const dir3& b);
+// v / |v| component by component; a zero vector stays (0, 0, 0). The mesh
+// code (computed frames, STL facet normals) divides, and files written from
+// those values keep their bytes: normalize's v * (1 / |v|) can differ in the
+// last bit.
+dir3 divideByLength(const dir3& v);
+inline dir3 cross(const dir3& a, const dir3& b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
 // (b - a) x (c - b), not normalised; counter-clockwise a, b, c seen from the
 // front gives the front-facing normal.
-dir3 triangleNormal(const pos3& a, const pos3& b, const pos3& c);
+inline dir3 triangleNormal(const pos3& a, const pos3& b, const pos3& c)
+{
+    return cross(b - a, c - b);
+}
 // The same, normalised (zero for a degenerate triangle).
 dir3 triangleUnitNormal(const pos3& a, const pos3& b, const pos3& c);
 

@@ -1,5 +1,7 @@
 #include "model/nurbs_normals.h"
 
+#include "foundation/math.h"
+
 #include <cmath>
 
 namespace vyk3d
@@ -7,16 +9,6 @@ namespace vyk3d
 
 namespace
 {
-
-struct v3 {
-    float x, y, z;
-};
-inline v3 operator-(const v3& a, const v3& b)
-{
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-
-constexpr float kEps = 2e-5f;
 
 class grid_t
 {
@@ -26,23 +18,19 @@ class grid_t
     {
     }
 
-    v3 P(uint32_t i, uint32_t j) const
+    pos3 P(uint32_t i, uint32_t j) const
     {
         const float* f = p_ + (uint64_t(resU_) * j + i) * stride_;
         return {f[0], f[1], f[2]};
     }
     // Two grid points are the same point within the float tolerance.
-    bool same(uint32_t i0, uint32_t j0, uint32_t i1, uint32_t j1) const
-    {
-        const v3 a = P(i0, j0), b = P(i1, j1);
-        return std::fabs(a.x - b.x) <= kEps && std::fabs(a.y - b.y) <= kEps && std::fabs(a.z - b.z) <= kEps;
-    }
-    static bool agree(const v3& a, const v3& b) { return a.x * b.x + a.y * b.y + a.z * b.z > kEps; }
+    bool same(uint32_t i0, uint32_t j0, uint32_t i1, uint32_t j1) const { return fequal(P(i0, j0), P(i1, j1)); }
+    static bool agree(const dir3& a, const dir3& b) { return dot(a, b) > kEpsilon; }
 
-    void set(uint32_t i, uint32_t j, const v3& T, const v3& B, const v3& T2, const v3& B2)
+    void set(uint32_t i, uint32_t j, const dir3& T, const dir3& B, const dir3& T2, const dir3& B2)
     {
         float* f = out_ + (uint64_t(resU_) * j + i) * 12;
-        const v3* src[4] = {&T, &B, &T2, &B2};
+        const dir3* src[4] = {&T, &B, &T2, &B2};
         for (int n = 0; n < 4; ++n) {
             f[3 * n] = src[n]->x;
             f[3 * n + 1] = src[n]->y;
@@ -73,8 +61,8 @@ void grid_t::sides()
 {
     const uint32_t r = resU_ - 1;
     for (uint32_t j = 1; j + 1 < resV_; ++j) {
-        const v3 T = P(1, j) - P(0, j), Tr = P(r, j) - P(r - 1, j);
-        const v3 B = P(0, j + 1) - P(0, j), Br = P(r, j) - P(r, j - 1);
+        const dir3 T = P(1, j) - P(0, j), Tr = P(r, j) - P(r - 1, j);
+        const dir3 B = P(0, j + 1) - P(0, j), Br = P(r, j) - P(r, j - 1);
         if (same(0, j, r, j) && same(0, j + 1, r, j + 1) && same(0, j - 1, r, j - 1) && agree(T, Tr) && agree(B, Br)) {
             // Closed in u: both seam vertices take the frame across the seam.
             set(0, j, T, B, Tr, Br);
@@ -97,8 +85,8 @@ void grid_t::bottomTop()
 {
     const uint32_t t = resV_ - 1;
     for (uint32_t i = 1; i + 1 < resU_; ++i) {
-        const v3 T = P(i + 1, 0) - P(i, 0), Tt = P(i, t) - P(i - 1, t);
-        const v3 B = P(i, 1) - P(i, 0), Bt = P(i, t) - P(i, t - 1);
+        const dir3 T = P(i + 1, 0) - P(i, 0), Tt = P(i, t) - P(i - 1, t);
+        const dir3 B = P(i, 1) - P(i, 0), Bt = P(i, t) - P(i, t - 1);
         if (same(i, 0, i, t) && same(i + 1, 0, i + 1, t) && same(i - 1, 0, i - 1, t) && agree(T, Tt) && agree(B, Bt)) {
             set(i, 0, T, B, Tt, Bt);
             set(i, t, T, B, Tt, Bt);
@@ -119,8 +107,8 @@ void grid_t::corners()
 {
     const uint32_t r = resU_ - 1, t = resV_ - 1;
     {
-        const v3 T = P(1, 0) - P(0, 0), Tp = P(r, t) - P(r - 1, t);
-        const v3 B = P(0, 1) - P(0, 0), Bp = P(r, t) - P(r, t - 1);
+        const dir3 T = P(1, 0) - P(0, 0), Tp = P(r, t) - P(r - 1, t);
+        const dir3 B = P(0, 1) - P(0, 0), Bp = P(r, t) - P(r, t - 1);
         if (same(0, 0, r, 0) && same(0, 0, 0, t) && same(0, 0, r, t) && same(1, 0, 1, t) && same(0, 1, r, 1) &&
             same(r - 1, 0, r - 1, t) && same(0, t - 1, r, t - 1) && agree(T, Tp) && agree(B, Bp)) {
             // Closed both ways: the four corners are one vertex.
@@ -133,46 +121,46 @@ void grid_t::corners()
     }
     bool s00 = false, sr0 = false, s0t = false, srt = false;
     if (same(0, 0, r, 0) && same(0, 1, r, 1)) { // bottom row closed in u
-        const v3 B0 = P(0, 1) - P(0, 0), Br = P(r, 1) - P(r, 0);
+        const dir3 B0 = P(0, 1) - P(0, 0), Br = P(r, 1) - P(r, 0);
         set(0, 0, P(1, 1) - P(0, 1), B0, P(1, 0) - P(0, 0), B0);
         set(r, 0, P(r, 0) - P(r - 1, 0), Br, P(r, 1) - P(r - 1, 1), Br);
         s00 = sr0 = true;
     }
     if (same(0, 0, 0, t) && same(1, 0, 1, t)) { // first column closed in v
-        const v3 T0 = P(1, 0) - P(0, 0), B0 = P(1, 1) - P(1, 0);
-        const v3 Bt = P(1, t) - P(1, t - 1);
+        const dir3 T0 = P(1, 0) - P(0, 0), B0 = P(1, 1) - P(1, 0);
+        const dir3 Bt = P(1, t) - P(1, t - 1);
         set(0, 0, T0, B0, T0, B0);
         set(0, t, P(1, t) - P(0, t), Bt, P(1, t - 1) - P(0, t - 1), Bt);
         s00 = s0t = true;
     }
     if (same(r, 0, r, t) && same(r - 1, 0, r - 1, t)) { // last column closed in v
-        const v3 T0 = P(r, 0) - P(r - 1, 0), B0 = P(r - 1, 1) - P(r - 1, 0);
-        const v3 Tt = P(r, t) - P(r - 1, t);
+        const dir3 T0 = P(r, 0) - P(r - 1, 0), B0 = P(r - 1, 1) - P(r - 1, 0);
+        const dir3 Tt = P(r, t) - P(r - 1, t);
         set(r, 0, T0, B0, T0, B0);
         set(r, t, Tt, P(r - 1, t) - P(r - 1, t - 1), Tt, P(r, t) - P(r, t - 1));
         sr0 = srt = true;
     }
     if (same(0, t, r, t) && same(0, t - 1, r, t - 1)) { // top row closed in u
-        const v3 B0 = P(0, t) - P(0, t - 1), Br = P(r, t) - P(r, t - 1);
+        const dir3 B0 = P(0, t) - P(0, t - 1), Br = P(r, t) - P(r, t - 1);
         set(0, t, P(1, t) - P(0, t), B0, P(1, t - 1) - P(0, t - 1), B0);
         set(r, t, P(r, t) - P(r - 1, t), Br, P(r, t - 1) - P(r - 1, t - 1), Br);
         s0t = srt = true;
     }
     // Open corners: one-sided differences.
     if (!s00) {
-        const v3 T = P(1, 0) - P(0, 0), B = P(0, 1) - P(0, 0);
+        const dir3 T = P(1, 0) - P(0, 0), B = P(0, 1) - P(0, 0);
         set(0, 0, T, B, T, B);
     }
     if (!sr0) {
-        const v3 T = P(r, 0) - P(r - 1, 0), B = P(r, 1) - P(r, 0);
+        const dir3 T = P(r, 0) - P(r - 1, 0), B = P(r, 1) - P(r, 0);
         set(r, 0, T, B, T, B);
     }
     if (!s0t) {
-        const v3 T = P(1, t) - P(0, t), B = P(0, t) - P(0, t - 1);
+        const dir3 T = P(1, t) - P(0, t), B = P(0, t) - P(0, t - 1);
         set(0, t, T, B, T, B);
     }
     if (!srt) {
-        const v3 T = P(r, t) - P(r - 1, t), B = P(r, t) - P(r, t - 1);
+        const dir3 T = P(r, t) - P(r - 1, t), B = P(r, t) - P(r, t - 1);
         set(r, t, T, B, T, B);
     }
 }

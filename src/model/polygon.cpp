@@ -1,6 +1,8 @@
 #include "model/polygon.h"
 
 #include "foundation/check_gl.h"
+#include "foundation/math.h"
+#include "foundation/strip_walk.h"
 #include "gl/scoped_map.h"
 
 #include <algorithm>
@@ -25,30 +27,12 @@ void say(const char* text)
     std::fflush(stderr);
 }
 
-struct vec_t {
-    float x, y, z;
-};
-
-vec_t sub(const float* a, const float* b)
+pos3 positionAt(const float* p)
 {
-    return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+    return {p[0], p[1], p[2]};
 }
 
-vec_t crossv(const vec_t& a, const vec_t& b)
-{
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-// A zero vector stays zero (collinear corners give no normal).
-vec_t normalized(const vec_t& v)
-{
-    const float len = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    if (len == 0.0f)
-        return {0.0f, 0.0f, 0.0f};
-    return {v.x / len, v.y / len, v.z / len};
-}
-
-void put(float* dst, const vec_t& v)
+void put(float* dst, const dir3& v)
 {
     dst[0] = v.x;
     dst[1] = v.y;
@@ -254,26 +238,13 @@ void polygon_t::update(const char* newName)
     uint32_t* sel = selMap ? selMap->get() : nullptr;
     const bool anySelected = !selectedpolygons.empty();
 
-    uint32_t run = 0;
     uint32_t t = 0;
-    // Whether the elements are 3k, 3k+1, 3k+2, restart for k = 0, 1, ...
+    // Whether the elements are 3k, 3k+1, 3k+2, restart for k = 0, 1, ...:
+    // then every strip ends at an index 4k+3 and every triangle is the first
+    // of its strip, closed at 4k+2 by 3k, 3k+1, 3k+2.
     bool list = count % 4 == 0;
-    for (uint64_t i = 0; i < count; ++i) {
-        const uint32_t c = elems[i];
-        if (c >= vertexCount) {
-            // A bad index becomes a restart index (see above).
-            elems[i] = restartIndex;
-            run = 0;
-            list = list && (i & 3) == 3;
-            continue;
-        }
-        list = list && (i & 3) != 3 && c == 3 * (i >> 2) + (i & 3);
-        if (++run < 3)
-            continue;
-        // Every second triangle of a strip is wound the other way round.
-        const bool flipped = run % 2 == 0;
-        const uint32_t a = flipped ? elems[i - 1] : elems[i - 2];
-        const uint32_t b = flipped ? elems[i - 2] : elems[i - 1];
+    auto triangle = [&](uint64_t i, uint32_t a, uint32_t b, uint32_t c, bool flipped) {
+        list = list && (i & 3) == 2 && a == 3 * (i >> 2) && b == a + 1 && c == a + 2;
         if (sel != nullptr && t < selectCount) {
             const bool selected = anySelected && selectedpolygons.count(t) != 0;
             sel[3 * size_t(t)] = selected ? a : restartIndex;
@@ -286,21 +257,27 @@ void polygon_t::update(const char* newName)
         // Only frames without a normal are computed, so supplied ones stay.
         float* fc = &frames[size_t(c) * frameStride];
         if (fc[6] == 0.0f && fc[7] == 0.0f && fc[8] == 0.0f) {
-            const float* pa = &verts[size_t(a) * vertexStride];
-            const float* pb = &verts[size_t(b) * vertexStride];
-            const float* pc = &verts[size_t(c) * vertexStride];
-            const vec_t normal = normalized(crossv(sub(pb, pa), sub(pc, pb)));
-            const vec_t tangent = normalized(sub(pb, pc));
+            const pos3 pa = positionAt(&verts[size_t(a) * vertexStride]);
+            const pos3 pb = positionAt(&verts[size_t(b) * vertexStride]);
+            const pos3 pc = positionAt(&verts[size_t(c) * vertexStride]);
+            const dir3 normal = divideByLength(triangleNormal(pa, pb, pc));
+            const dir3 tangent = divideByLength(pb - pc);
             const bool keepB = isSupplied(b), keepA = isSupplied(a);
             put(fc, tangent);
-            put(fc + 3, crossv(normal, tangent));
+            put(fc + 3, cross(normal, tangent));
             put(fc + 6, normal);
             if (!keepB)
                 std::copy(fc, fc + frameStride, &frames[size_t(b) * frameStride]);
             if (!keepA)
                 std::copy(fc, fc + frameStride, &frames[size_t(a) * frameStride]);
         }
-    }
+    };
+    // A bad index becomes a restart index (see above).
+    auto endStrip = [&](uint64_t i) {
+        elems[i] = restartIndex;
+        list = list && (i & 3) == 3;
+    };
+    walkStripTriangles(elems.get(), count, vertexCount, triangle, endStrip);
     polyidvector.resize(count - 2, polyid_t{restartIndex, false});
     if (list)
         listTriangles_ = count / 4;

@@ -224,12 +224,11 @@ void fillTriangle(const Arrays& a, uint32_t i, const float c[9])
         rec[6] = 1.0f;
         rec[7] = rec[8] = 0.0f;
     }
-    Vec3 p0{c[0], c[1], c[2]}, p1{c[3], c[4], c[5]}, p2{c[6], c[7], c[8]};
-    Vec3 A = normalise(sub(p1, p0));
-    Vec3 B = normalise(sub(p2, p0));
-    Vec3 N = normalise(cross(A, B));
-    Vec3 binormal = cross(B, N);
-    const Vec3 parts[3] = {B, binormal, N};
+    const pos3 p0{c[0], c[1], c[2]}, p1{c[3], c[4], c[5]}, p2{c[6], c[7], c[8]};
+    const dir3 A = divideByLength(p1 - p0);
+    const dir3 B = divideByLength(p2 - p0);
+    const dir3 N = divideByLength(cross(A, B));
+    const dir3 parts[3] = {B, cross(B, N), N};
     for (int k = 0; k < 3; ++k)
         for (int p = 0; p < 3; ++p) {
             f[9 * k + 3 * p] = parts[p].x;

@@ -4,7 +4,8 @@
 // nine floats (x, y, z; r, g, b, a; u, v), frames of nine floats (tangent,
 // binormal, normal) and unsigned 32-bit elements, 0xFFFFFFFF between strips.
 
-#include <cmath>
+#include "foundation/math.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,27 +16,6 @@ namespace stlmesh
 // The most triangles one surface may hold: its 4 elements a triangle must
 // stay countable in 32 bits below the restart index.
 const uint64_t kMaxTriangles = 0x3FFFFFFFu;
-
-struct Vec3 {
-    float x, y, z;
-};
-
-inline Vec3 sub(Vec3 a, Vec3 b)
-{
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-inline Vec3 cross(Vec3 a, Vec3 b)
-{
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-// A zero vector stays zero instead of becoming NaN.
-inline Vec3 normalise(Vec3 a)
-{
-    float len = std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
-    if (len == 0.0f)
-        return {0.0f, 0.0f, 0.0f};
-    return {a.x / len, a.y / len, a.z / len};
-}
 
 // Where triangle i of a reader goes: vertices and frames 3i..3i+2,
 // elements 4i..4i+3.
@@ -76,34 +56,10 @@ struct TextCounts {
 TextCounts countText(const char* begin, const char* end);
 bool fillText(const char* begin, const char* end, uint32_t facets, const Arrays& a);
 
-// The triangles of triangle strips: a run of indices below vertexCount
-// (anything else ends it) closes a triangle at each index from its third on,
-// (i-2, i-1, i) at odd run lengths and (i-1, i-2, i) at even ones, so every
-// triangle keeps the strip's winding. Calls f(a, b, c) for each.
-template <class F> uint64_t walkTriangles(const uint32_t* elements, uint64_t count, uint64_t vertexCount, F&& f)
-{
-    uint64_t run = 0, triangles = 0;
-    for (uint64_t i = 0; i < count; ++i) {
-        uint32_t c = elements[i];
-        if (c >= vertexCount) {
-            run = 0;
-            continue;
-        }
-        if (++run < 3)
-            continue;
-        if (run & 1)
-            f(elements[i - 2], elements[i - 1], c);
-        else
-            f(elements[i - 1], elements[i - 2], c);
-        ++triangles;
-    }
-    return triangles;
-}
-
 // The facet normal of (q0, q1, q2): normalise((q1 - q0) x (q2 - q1)).
-inline Vec3 facetNormal(Vec3 q0, Vec3 q1, Vec3 q2)
+inline dir3 facetNormal(const pos3& q0, const pos3& q1, const pos3& q2)
 {
-    return normalise(cross(sub(q1, q0), sub(q2, q1)));
+    return divideByLength(triangleNormal(q0, q1, q2));
 }
 
 } // namespace stlmesh

@@ -2,8 +2,9 @@
 #include "sceneio/stl.h"
 #include "sceneio/stl_mesh.h"
 
-#include "model/polygon.h"
+#include "foundation/strip_walk.h"
 #include "gl/scoped_map.h"
+#include "model/polygon.h"
 #include "sceneio/scene.h"
 
 #include <algorithm>
@@ -13,8 +14,6 @@
 
 namespace
 {
-
-using stlmesh::Vec3;
 
 // A file opened for writing, closed on every path; reports whether every
 // write, the flush and the close succeeded.
@@ -70,12 +69,12 @@ template <class F> bool forEachTriangle(const vyk3d::polygon_t& constPolygon, F&
     if (!v || !e)
         return false;
     const float* pos = v.get();
-    stlmesh::walkTriangles(e.get(), elementCount, vertexCount, [&](uint32_t a, uint32_t b, uint32_t c) {
-        const float* pa = pos + size_t(a) * 9;
-        const float* pb = pos + size_t(b) * 9;
-        const float* pc = pos + size_t(c) * 9;
-        f(Vec3{pa[0], pa[1], pa[2]}, Vec3{pb[0], pb[1], pb[2]}, Vec3{pc[0], pc[1], pc[2]});
-    });
+    auto at = [pos](uint32_t v) {
+        const float* p = pos + size_t(v) * 9;
+        return pos3{p[0], p[1], p[2]};
+    };
+    walkStripTriangles(e.get(), elementCount, vertexCount,
+                       [&](uint64_t, uint32_t a, uint32_t b, uint32_t c, bool) { f(at(a), at(b), at(c)); });
     return true;
 }
 
@@ -87,7 +86,7 @@ void putLe32(unsigned char* p, uint32_t v)
     p[3] = uint8_t(v >> 24);
 }
 
-void putVec(unsigned char* p, Vec3 v)
+template <class V> void putVec(unsigned char* p, const V& v)
 {
     const float f[3] = {v.x, v.y, v.z};
     for (int k = 0; k < 3; ++k) {
@@ -111,7 +110,7 @@ bool writeBinary(const std::string& fileName, const std::vector<const vyk3d::pol
     uint64_t total = 0;
     unsigned char rec[50] = {};
     for (const vyk3d::polygon_t* polygon : polygons) {
-        bool mapped = forEachTriangle(*polygon, [&](Vec3 q0, Vec3 q1, Vec3 q2) {
+        bool mapped = forEachTriangle(*polygon, [&](const pos3& q0, const pos3& q1, const pos3& q2) {
             putVec(rec, stlmesh::facetNormal(q0, q1, q2));
             putVec(rec + 12, q0);
             putVec(rec + 24, q1);
@@ -164,8 +163,8 @@ bool writeStlText(const std::string& fileName, const std::list<model_t*>& models
     if (std::fprintf(f, "solid %s\r\n", headerName ? headerName : fileName.c_str()) < 0)
         out.fail();
     for (const vyk3d::polygon_t* polygon : polygonsOf(models)) {
-        bool mapped = forEachTriangle(*polygon, [&](Vec3 q0, Vec3 q1, Vec3 q2) {
-            Vec3 n = stlmesh::facetNormal(q0, q1, q2);
+        bool mapped = forEachTriangle(*polygon, [&](const pos3& q0, const pos3& q1, const pos3& q2) {
+            const dir3 n = stlmesh::facetNormal(q0, q1, q2);
             int r = std::fprintf(f,
                                  "facet normal %.6e %.6e %.6e\r\n"
                                  "  outer loop\r\n"

@@ -1,5 +1,6 @@
 #include "view/pick.h"
 
+#include "foundation/strip_walk.h"
 #include "gl/scoped_map.h"
 #include "view/scene_view.h"
 
@@ -113,30 +114,20 @@ bool hitPolygon(hitmap_t& hits, vyk3d::polygon_t& polygon, const line2d region[4
     };
 
     bool hit = false;
-    uint64_t strip = 0;
-    for (uint64_t i = 0; i < elementCount; ++i) {
-        const uint32_t e = elements[i];
-        if (e >= vertexCount) { // restart index or a bad index ends the strip
-            strip = 0;
-            continue;
-        }
-        if (++strip < 3)
-            continue;
-        const uint32_t a = (strip % 2) ? elements[i - 2] : elements[i - 1];
-        const uint32_t b = (strip % 2) ? elements[i - 1] : elements[i - 2];
+    auto hitTriangle = [&](uint64_t, uint32_t a, uint32_t b, uint32_t c, bool) {
         const float* va = &vertices[a * stride];
         const float* vb = &vertices[b * stride];
-        const float* vc = &vertices[e * stride];
+        const float* vc = &vertices[c * stride];
         const clip_t ca = clip(va), cb = clip(vb), cc = clip(vc);
         // At or behind the eye the projection means nothing (and w = 0 or a
         // NaN would pass every line test): such triangles are skipped.
         if (!(ca.w > 0.0f && cb.w > 0.0f && cc.w > 0.0f))
-            continue;
+            return;
         if (besideThePixel(ca, cb, cc))
-            continue;
+            return;
         pos3 pa, pb, pc;
         if (!clip.project(va, pa) || !clip.project(vb, pb) || !clip.project(vc, pc))
-            continue;
+            return;
         clippolygon_t poly;
         poly.count = 3;
         poly.v[0] = pa;
@@ -148,7 +139,8 @@ bool hitPolygon(hitmap_t& hits, vyk3d::polygon_t& polygon, const line2d region[4
             hits[poly.v[k].z] = poly.v[k];
             hit = true;
         }
-    }
+    };
+    walkStripTriangles(elements.get(), elementCount, vertexCount, hitTriangle);
     return hit;
 }
 
