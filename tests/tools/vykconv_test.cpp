@@ -61,6 +61,15 @@ TEST(Vykconv, ArgumentsAndMessages)
     dir.write("o.vyk", "old contents\n");
     EXPECT_EQ(conv({dir.write("bad.vyk", "# nothing\n"), out}).status, 1);
     EXPECT_EQ(readFile(out), "old contents\n");
+    // Only the frame pass's program is built: a broken override of the main
+    // program beside the input does not stop a conversion, of the feedback
+    // program it does.
+    dir.write("shader.vsd", "not glsl\n");
+    EXPECT_EQ(conv({quad, out}).status, 0);
+    dir.write("feedback.vsd", "not glsl\n");
+    const vyktest::RunResult broken = conv({quad, out});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_NE(broken.err.find("feedback.vsd: feedback vertex shader init failed.\n"), std::string::npos) << broken.err;
 }
 
 TEST(Vykconv, InputsInOrderAndTheEnvironmentOfASingleInput)
