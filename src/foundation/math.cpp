@@ -381,11 +381,3 @@ mtx3w frustumInverse(const projection& f)
     m[15] = static_cast<float>((fa + n) / (2.0 * fa * n));
     return m;
 }
-
-dir3 divideByLength(const dir3& v)
-{
-    const float len = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    if (len == 0.0f)
-        return {0.0f, 0.0f, 0.0f};
-    return {v.x / len, v.y / len, v.z / len};
-}

@@ -6,6 +6,7 @@
 // is single precision except for the projection parameters (double).
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 // clang-format off
@@ -136,8 +137,14 @@ dir3 normalize(const dir3& v);
 // v / |v| component by component; a zero vector stays (0, 0, 0). The mesh
 // code (computed frames, STL facet normals) divides, and files written from
 // those values keep their bytes: normalize's v * (1 / |v|) can differ in the
-// last bit.
-dir3 divideByLength(const dir3& v);
+// last bit. Inline: it runs for every triangle of a mesh.
+inline dir3 divideByLength(const dir3& v)
+{
+    const float len = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    if (len == 0.0f)
+        return {0.0f, 0.0f, 0.0f};
+    return {v.x / len, v.y / len, v.z / len};
+}
 inline dir3 cross(const dir3& a, const dir3& b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
