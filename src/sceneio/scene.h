@@ -54,8 +54,9 @@ struct scene_t {
 // in any letter case: ".stl" goes to readStl (which prints its own messages
 // to stderr), ".vyk" to readSceneText. Any other ending prints "file
 // extension not recognized." to `err` and returns false.
-// Needs a current GL context. Records appended before a failure stay in
-// scene.models. Safe on untrusted input.
+// Needs a current GL context and an initialised `framePass`, which computes
+// the tangent frames of NURBS surfaces. Records appended before a failure
+// stay in scene.models. Safe on untrusted input.
 bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::frame_pass_t& framePass, std::ostream& err);
 
 // Reads a whole .vyk file. Returns false when the file cannot be opened
