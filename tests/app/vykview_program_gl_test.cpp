@@ -1,15 +1,15 @@
 // The real vykview binary on a private X server, driven with real input
-// events (XTEST through xdotool): usage line, the window, keys and mouse,
-// and the ways the program ends.
+// events (XTEST through xdotool): the window, keys and mouse, and the ways
+// the program ends. Its usage and failures are in command_line_gl_test.cpp.
 #include "support/paths.h"
 #include "support/run.h"
+#include "support/scene_text.h"
 #include "support/temp_dir.h"
 #include "support/xserver.h"
 
 #include <gtest/gtest.h>
 
-#include "scene_files.h"
-#include "x11_session.h"
+#include "support/x11_session.h" // after gtest.h: Xlib defines None and Bool
 
 #include <signal.h>
 
@@ -19,19 +19,19 @@
 namespace
 {
 
-using apptest::quote;
+using namespace vyktest;
 
-const std::string kViewer = vyktest::programPath("vykview");
+const std::string kViewer = programPath("vykview");
 const std::array<int, 3> kClear{46, 46, 46};
-const std::string kQuad = apptest::quadSection(2, 1.5f, 0, {220, 120, 40});
+const std::string kQuad = quadSection(2, 1.5f, 0, {220, 120, 40});
 
 // One viewer window on its own X server, placed on screen and focused.
 class ViewerSession : public ::testing::Test
 {
   protected:
-    std::unique_ptr<vyktest::XServer> x = std::make_unique<vyktest::XServer>();
-    vyktest::TempDir dir;
-    std::unique_ptr<vyktest::Process> viewer;
+    std::unique_ptr<XServer> x = std::make_unique<XServer>();
+    TempDir dir;
+    std::unique_ptr<Process> viewer;
     std::string window;
 
     // Starts vykview in the temporary directory (relative names stay
@@ -43,99 +43,47 @@ class ViewerSession : public ::testing::Test
         std::string cmd = "cd " + quote(dir.path()) + " && exec " + quote(kViewer);
         for (const auto& f : files)
             cmd += " " + quote(f);
-        viewer = std::make_unique<vyktest::Process>(std::vector<std::string>{"/bin/sh", "-c", cmd},
-                                                    std::vector<std::string>{x->env()});
-        const auto ids = apptest::findWindows(*x, files[0] + " - vykview");
+        viewer = std::make_unique<Process>(std::vector<std::string>{"/bin/sh", "-c", cmd},
+                                           std::vector<std::string>{x->env()});
+        const auto ids = findWindows(*x, files[0] + " - vykview");
         if (ids.size() != 1)
             return false;
         window = ids[0];
-        apptest::placeWindow(*x, window);
+        placeWindow(*x, window);
         xdo("windowfocus --sync " + window);
-        return !apptest::grabUntil(*x, window, dir, [&](const apptest::Image& img) {
+        return !grabUntil(*x, window, dir, [&](const Image& img) {
                     return img.at(0, 0) == kClear && (img.at(400, 300) != kClear) == model;
                 }).empty();
     }
-    void xdo(const std::string& args) { apptest::shell(*x, "xdotool " + args); }
-    apptest::Image grab() { return apptest::grabWindow(*x, window, dir); }
+    void xdo(const std::string& args) { shell(*x, "xdotool " + args); }
+    Image grab() { return grabWindow(*x, window, dir); }
     // Grabs until the picture equals (or differs from) `ref`.
-    apptest::Image grabWhile(const apptest::Image& ref, bool untilEqual)
+    Image grabWhile(const Image& ref, bool untilEqual)
     {
-        return apptest::grabUntil(
-            *x, window, dir,
-            [&](const apptest::Image& img) { return (apptest::differingPixels(img, ref) == 0) == untilEqual; }, 10);
+        return grabUntil(
+            *x, window, dir, [&](const Image& img) { return (differingPixels(img, ref) == 0) == untilEqual; }, 10);
     }
     std::string geometry(const std::string& want)
     {
         std::string g;
         for (int i = 0; i < 50 && g != want; ++i) {
-            const std::string out = apptest::shell(*x, "xdotool getwindowgeometry " + window).out;
+            const std::string out = shell(*x, "xdotool getwindowgeometry " + window).out;
             const auto at = out.find("Geometry: ");
             g = at == std::string::npos ? "" : out.substr(at + 10, out.find('\n', at) - at - 10);
             if (g != want)
-                vyktest::sleepSeconds(0.1);
+                sleepSeconds(0.1);
         }
         return g;
     }
     void quit(const char* key = "q", const std::string& out = "")
     {
         xdo(std::string("key ") + key);
-        const vyktest::RunResult r = viewer->wait(15);
+        const RunResult r = viewer->wait(15);
         EXPECT_FALSE(r.timedOut);
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, out);
     }
 };
-
-TEST(VykviewProgram, CommandLinesThatNeedNoDisplay)
-{
-    const std::string usage = "usage: " + kViewer + " file.vyk ...\n";
-    const struct {
-        std::vector<std::string> args;
-        int status;
-        std::string out, err;
-    } cases[] = {
-        {{}, 0, "", usage},
-        {{"--no-watch"}, 0, "", usage},
-        {{"--help", "a.vyk"}, 0, "usage: " + kViewer + " [OPTION]... file.vyk ...\n", ""},
-        {{"--version"}, 0, "vykview " VYK_VERSION "\n", ""},
-        {{"--frob", "a.vyk"}, 1, "", "vykview: unknown option --frob.\n" + usage},
-        {{"-display"}, 1, "", "vykview: a value is missing after the option -display.\n" + usage},
-    };
-    for (const auto& c : cases) {
-        std::vector<std::string> argv{kViewer};
-        argv.insert(argv.end(), c.args.begin(), c.args.end());
-        const vyktest::RunResult r = vyktest::run(argv, 30, {"DISPLAY="});
-        EXPECT_EQ(r.status, c.status) << c.err;
-        EXPECT_EQ(r.out.substr(0, c.out.size()), c.out); // the usage line heads the help
-        EXPECT_EQ(r.err, c.err);
-    }
-}
-
-TEST_F(ViewerSession, FailuresEndWithStatusOne)
-{
-    ASSERT_TRUE(x->ok());
-    const std::string scene = dir.write("good.vyk", kQuad), shot = vyktest::programPath("vykshot");
-    const std::string opengl = "OpenGL 3.3 or later required.\n";
-    const struct {
-        std::vector<std::string> argv, env;
-        std::string err;
-    } cases[] = {
-        // Mesa offers the context as OpenGL 3.0.
-        {{kViewer, scene}, {"MESA_GL_VERSION_OVERRIDE=3.0"}, opengl},
-        {{shot, "-o", dir.file("x.png"), scene}, {"MESA_GL_VERSION_OVERRIDE=3.0"}, opengl},
-        // The second file fails; the third is never read.
-        {{"/bin/sh", "-c", "cd " + quote(dir.path()) + " && exec " + quote(kViewer) + " good.vyk missing.vyk no.vyk"},
-         {},
-         "missing.vyk: file open error.\nmissing.vyk: load error.\n"},
-    };
-    for (auto c : cases) {
-        c.env.push_back(x->env());
-        const vyktest::RunResult r = vyktest::run(c.argv, 30, c.env);
-        EXPECT_EQ(r.status, 1) << c.argv[0];
-        EXPECT_EQ(r.err, c.err);
-        EXPECT_EQ(r.out, "");
-    }
-}
 
 TEST_F(ViewerSession, OneClearedWindowThatRunsUntilAQuitKey)
 {
@@ -143,13 +91,13 @@ TEST_F(ViewerSession, OneClearedWindowThatRunsUntilAQuitKey)
     dir.write("anything.vyk", "begin environment\nend\n"); // loads, without models
     ASSERT_TRUE(start({"anything.vyk"}, false)) << viewer->errSoFar();
     EXPECT_EQ(geometry("800x600"), "800x600");
-    const apptest::Image shot = grab();
+    const Image shot = grab();
     ASSERT_EQ(shot.width, 800);
     ASSERT_EQ(shot.height, 600);
     for (int y = 0; y < 600; y += 37)
         for (int x0 = 0; x0 < 800; x0 += 41)
             ASSERT_EQ(shot.at(x0, y), kClear) << x0 << "," << y;
-    vyktest::sleepSeconds(1.0);
+    sleepSeconds(1.0);
     EXPECT_TRUE(viewer->running());
     xdo("key --delay 50 s s s");
     quit("q", "shininess: 11\nshininess: 12\nshininess: 13\n");
@@ -162,15 +110,15 @@ TEST_F(ViewerSession, KeysAndMouseOnOneFile)
     ASSERT_TRUE(x->ok());
     dir.write("quad.vyk", kQuad);
     ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
-    const apptest::Image first = grab();
+    const Image first = grab();
     xdo("key space");
-    vyktest::sleepSeconds(1.5);
-    EXPECT_EQ(apptest::differingPixels(grab(), first), 0);
+    sleepSeconds(1.5);
+    EXPECT_EQ(differingPixels(grab(), first), 0);
     const std::string to = "mousemove --window " + window;
     xdo(to + " 400 300 mousedown 3 " + to + " 420 300 " + to + " 450 310 mouseup 3");
-    EXPECT_GT(apptest::differingPixels(grabWhile(first, false), first), 1000);
+    EXPECT_GT(differingPixels(grabWhile(first, false), first), 1000);
     xdo("key Return");
-    EXPECT_EQ(apptest::differingPixels(grabWhile(first, true), first), 0);
+    EXPECT_EQ(differingPixels(grabWhile(first, true), first), 0);
     xdo("key f");
     EXPECT_EQ(geometry("1280x1024"), "1280x1024"); // the whole screen of the test server
     xdo("key f");
@@ -181,19 +129,19 @@ TEST_F(ViewerSession, KeysAndMouseOnOneFile)
 TEST_F(ViewerSession, SpaceStartsAndStopsTheMorph)
 {
     ASSERT_TRUE(x->ok());
-    dir.write("a.vyk", apptest::quadSection(2, 2, 0, {230, 0, 0}));
-    dir.write("b.vyk", apptest::quadSection(2, 2, 0, {0, 0, 230}));
+    dir.write("a.vyk", quadSection(2, 2, 0, {230, 0, 0}));
+    dir.write("b.vyk", quadSection(2, 2, 0, {0, 0, 230}));
     ASSERT_TRUE(start({"a.vyk", "b.vyk"})) << viewer->errSoFar();
-    const apptest::Image first = grab();
-    vyktest::sleepSeconds(1.0);
-    EXPECT_EQ(apptest::differingPixels(grab(), first), 0); // the clock waits for space
+    const Image first = grab();
+    sleepSeconds(1.0);
+    EXPECT_EQ(differingPixels(grab(), first), 0); // the clock waits for space
     xdo("key space");
-    EXPECT_GT(apptest::differingPixels(grabWhile(first, false), first), 1000);
+    EXPECT_GT(differingPixels(grabWhile(first, false), first), 1000);
     xdo("key space");
-    vyktest::sleepSeconds(0.5); // let the last redisplay land
-    const apptest::Image stopped = grab();
-    vyktest::sleepSeconds(1.0);
-    EXPECT_EQ(apptest::differingPixels(grab(), stopped), 0);
+    sleepSeconds(0.5); // let the last redisplay land
+    const Image stopped = grab();
+    sleepSeconds(1.0);
+    EXPECT_EQ(differingPixels(grab(), stopped), 0);
     quit();
 }
 
@@ -205,8 +153,8 @@ TEST_F(ViewerSession, WindowManagerCloseEndsTheProgram)
     ASSERT_TRUE(x->ok());
     dir.write("quad.vyk", kQuad);
     ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
-    ASSERT_TRUE(apptest::sendDeleteWindow(*x, std::stoul(window)));
-    const vyktest::RunResult r = viewer->wait(15);
+    ASSERT_TRUE(sendDeleteWindow(*x, std::stoul(window)));
+    const RunResult r = viewer->wait(15);
     EXPECT_FALSE(r.timedOut);
     EXPECT_EQ(r.status, 0) << r.err;
 }
@@ -217,7 +165,7 @@ TEST_F(ViewerSession, EndOfTheXServerEndsTheProgram)
     dir.write("quad.vyk", kQuad);
     ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
     x.reset();
-    const vyktest::RunResult r = viewer->wait(15);
+    const RunResult r = viewer->wait(15);
     EXPECT_FALSE(r.timedOut);
     EXPECT_NE(r.status, 128 + SIGABRT) << r.err;
     EXPECT_NE(r.status, 128 + SIGSEGV) << r.err;

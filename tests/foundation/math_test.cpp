@@ -94,22 +94,6 @@ TEST(MathTest, RotationsAndTheirProducts)
     expectIdentity(rotation({33, {1, 2, 3}}) * rotation({-33, {1, 2, 3}}), kTol);
 }
 
-TEST(MathTest, DragCompositions)
-{
-    // A right drag of 10 pixels to the right from the reset state.
-    const float dx = 10, dy = 0;
-    rot3 d = toRot3(quaX(-dy) * quaY(dx));
-    rot3 dInv = toRot3(quaY(-dx) * quaX(dy));
-    rot3 r2 = compose(d, identityRot3());
-    rot3 r3 = compose(identityRot3(), dInv);
-    EXPECT_NEAR(10.0f, r2.angle, 1e-3f);
-    expectDir({0, 1, 0}, r2.axis);
-    EXPECT_NEAR(10.0f, r3.angle, 1e-3f);
-    expectDir({0, -1, 0}, r3.axis);
-    // r3 stays the inverse of r2.
-    expectIdentity(rotation(r2) * rotation(r3), 1e-5f);
-}
-
 TEST(MathTest, ZeroVectorPartGivesZAxisAndWPastOneNoNaN)
 {
     rot3 r = toRot3(qua{1, 0, 0, 0});
@@ -127,21 +111,6 @@ TEST(MathTest, ZeroVectorPartGivesZAxisAndWPastOneNoNaN)
     rot3 b = toRot3(qua{-1.0000001f, 0, 1e-8f, 0});
     expectFinite(b);
     EXPECT_NEAR(360.0f, b.angle, 1e-3f);
-    // Many one-pixel steps out and the same steps back, as the camera does.
-    rot3 r2 = identityRot3(), r3 = identityRot3();
-    const float steps[][2] = {{1, 0}, {0, 1}, {1, 1}, {-1, 2}, {3, -1}};
-    for (int dir = 1; dir >= -1; dir -= 2)
-        for (int rep = 0; rep < 200; ++rep)
-            for (const auto& s : steps) {
-                float dx = s[0] * dir, dy = s[1] * dir;
-                r2 = compose(toRot3(quaX(-dy) * quaY(dx)), r2);
-                r3 = compose(r3, toRot3(quaY(-dx) * quaX(dy)));
-                expectFinite(r2);
-                expectFinite(r3);
-                if (HasFailure())
-                    return;
-            }
-    expectIdentity(rotation(r2) * rotation(r3), 1e-3f);
 }
 
 TEST(MathTest, Frusta)
@@ -155,36 +124,12 @@ TEST(MathTest, Frusta)
         expectIdentity(frustumMatrix(f) * frustumInverse(f), 1e-4f);
         expectIdentity(frustumInverse(f) * frustumMatrix(f), 1e-4f);
     }
-    perspective p;
-    p.near = 0.01;
-    p.far = 1000;
-    setAspect(p, 800, 600);
-    EXPECT_DOUBLE_EQ(4.0 / 3.0, p.aspect);
-    projection n = nearFrustum(p);
-    EXPECT_NEAR(0.008, n.right, 1e-12);
-    EXPECT_NEAR(-0.008, n.left, 1e-12);
-    EXPECT_NEAR(0.006, n.top, 1e-12);
-    EXPECT_NEAR(-0.006, n.bottom, 1e-12);
-    EXPECT_EQ(0.01, n.near);
-    EXPECT_EQ(1000.0, n.far);
-    projection f = farFrustum(p);
-    EXPECT_NEAR(800.0, f.right, 1e-9);
-    EXPECT_NEAR(-600.0, f.bottom, 1e-9);
-    // The glFrustum matrix of the near rectangle.
-    mtx3w m = frustumMatrix(n);
+    // The glFrustum matrix of the near rectangle of an 800 x 600 window.
+    mtx3w m = frustumMatrix(frusta[0]);
     EXPECT_NEAR(1.25f, m[0], 1e-6f);
     EXPECT_NEAR(5.0f / 3.0f, m[5], 1e-6f);
     EXPECT_EQ(-1.0f, m[11]);
     EXPECT_EQ(0.0f, m[15]);
-    // A window without area keeps the aspect, so the matrices stay finite.
-    const double sizes[][2] = {{800, 0}, {0, 600}, {0, 0}, {-5, 10}};
-    for (const auto& s : sizes) {
-        setAspect(p, s[0], s[1]);
-        EXPECT_DOUBLE_EQ(4.0 / 3.0, p.aspect);
-    }
-    m = frustumMatrix(nearFrustum(p));
-    for (int i = 0; i < 16; ++i)
-        EXPECT_TRUE(std::isfinite(m[i])) << i;
 }
 
 } // namespace

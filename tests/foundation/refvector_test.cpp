@@ -6,9 +6,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <functional>
 #include <string>
 
+#include "support/capture.h"
 #include "support/temp_dir.h"
 
 // Out-of-memory cases must see null from the allocator, also under
@@ -37,13 +37,6 @@ std::string literal(const std::string& text)
         r += c;
     }
     return r;
-}
-
-std::string stderrOf(const std::function<void()>& body)
-{
-    testing::internal::CaptureStderr();
-    body();
-    return testing::internal::GetCapturedStderr();
 }
 
 TEST(RefVectorTest, TypedViewsOverOneMappedFile)
@@ -143,7 +136,7 @@ TEST(RefVectorTest, RefusalsPrintNothingAndKeepStorage)
     const std::string path = dir.write("four.bin", "abcd");
     refvector2<unsigned char> v;
     ASSERT_TRUE(v.allocate(4, path.c_str(), 0, 0, false));
-    const std::string out = stderrOf([&] {
+    const std::string out = vyktest::stderrOf([&] {
         EXPECT_FALSE(v.allocate(4, path.c_str(), 2, 0, true));             // mode 2
         EXPECT_FALSE(v.allocate(4, dir.file("none").c_str(), 0, 0, true)); // missing file
         EXPECT_FALSE(v.allocate(5, path.c_str(), 0, 0, true));             // past the end

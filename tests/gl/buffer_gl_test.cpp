@@ -7,7 +7,6 @@
 #include "foundation/check_gl.h"
 #include "gl/scoped_map.h"
 #include "gl/vertex_array.h"
-#include "support/gl_context.h"
 #include "support/gl_readback.h"
 
 #include <GL/glew.h>
@@ -32,7 +31,6 @@ std::vector<float> iota(size_t n, float first)
 
 TEST(AttributeArray, AllocateMapAndExtendKeepRecords)
 {
-    vyktest::glContext();
     attribute_array_t a;
     const std::vector<float> data = iota(9 * 10, 0.5f);
     ASSERT_TRUE(a.allocate(10, vertexFormat(), data.data()));
@@ -62,7 +60,6 @@ TEST(AttributeArray, AllocateMapAndExtendKeepRecords)
 // The capacity only grows; uploads take the bytes in use, never the capacity.
 TEST(AttributeArray, ReallocateToFewerRecordsUploadsOnlyTheCallersData)
 {
-    vyktest::glContext();
     attribute_array_t a;
     ASSERT_TRUE(a.allocate(100, pointSizeFormat()));
     const std::vector<float> three{1.0f, 2.0f, 3.0f};
@@ -80,7 +77,6 @@ TEST(AttributeArray, ReallocateToFewerRecordsUploadsOnlyTheCallersData)
 // rather than clobbering the source.
 TEST(AttributeArray, CopyFromIntoASharerLeavesTheSourceAlone)
 {
-    vyktest::glContext();
     attribute_array_t source;
     const std::vector<float> data = iota(7 * 3, 10.0f);
     ASSERT_TRUE(source.allocate(3, controlPointFormat(), data.data()));
@@ -93,19 +89,6 @@ TEST(AttributeArray, CopyFromIntoASharerLeavesTheSourceAlone)
     EXPECT_EQ(readBuffer<float>(sharer, 7), other);
 }
 
-TEST(GLNames, NeverGeneratedObjectsAnswer1281)
-{
-    vyktest::glContext();
-    buffer_t buffer;
-    vertex_array_t vao;
-    EXPECT_EQ(buffer.name(), 1281u);
-    EXPECT_EQ(vao.name(), 1281u);
-    buffer.generate(GL_ARRAY_BUFFER);
-    EXPECT_NE(buffer.name(), 1281u);
-    buffer.release();
-    EXPECT_EQ(buffer.name(), 1281u);
-}
-
 void fill(element_array_t& e, const std::vector<uint32_t>& values)
 {
     scoped_map_t<uint32_t> p(e);
@@ -116,7 +99,6 @@ void fill(element_array_t& e, const std::vector<uint32_t>& values)
 
 TEST(ElementArray, ReallocateAtSameCountKeepsIndices)
 {
-    vyktest::glContext();
     element_array_t e;
     ASSERT_TRUE(e.allocate(5));
     fill(e, {4, 3, 2, 1, 0});
@@ -126,7 +108,6 @@ TEST(ElementArray, ReallocateAtSameCountKeepsIndices)
 
 TEST(ElementArray, CopyFromCopiesExactlyTheSourceCount)
 {
-    vyktest::glContext();
     element_array_t source;
     ASSERT_TRUE(source.allocate(3));
     fill(source, {1, 2, 3});

@@ -5,6 +5,7 @@
 #include "gl/shader.h"
 #include "support/paths.h"
 #include "support/run.h"
+#include "support/scene_text.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -16,10 +17,6 @@ using namespace vyk3d;
 
 namespace
 {
-
-const char* triangleStl = "solid t\nfacet normal 0 0 1\nouter loop\n"
-                          "vertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\n"
-                          "endloop\nendfacet\nendsolid t\n";
 
 // The viewer's override lookup: the working directory, then the first scene
 // file's directory, then the built-in source.
@@ -54,7 +51,7 @@ TEST(ShaderSource, WorkingDirectoryThenPrefixThenBuiltIn)
 TEST(ShaderOverride, BrokenFragmentSourceInSceneDirectoryEndsWithStatus1AfterItsLog)
 {
     vyktest::TempDir dir;
-    const std::string scene = dir.write("tri.stl", triangleStl);
+    const std::string scene = dir.write("tri.stl", vyktest::kOneFacetStl);
     dir.write("shader.fsd", "#version 330\nvoid main() { broken }\n");
     const vyktest::RunResult r = vyktest::run({vyktest::programPath("vykview"), scene}, 60);
     EXPECT_EQ(r.status, 1);
@@ -69,7 +66,7 @@ TEST(ShaderOverride, BrokenFragmentSourceInSceneDirectoryEndsWithStatus1AfterIts
 TEST(ShaderOverride, ValidOverrideIsUsedAndMissingUniformsAreOnlyReported)
 {
     vyktest::TempDir dir;
-    const std::string scene = dir.write("tri.stl", triangleStl);
+    const std::string scene = dir.write("tri.stl", vyktest::kOneFacetStl);
     dir.write("shader.fsd", "#version 330\nuniform float Shininess;\nlayout(location = 0) out vec4 c;\n"
                             "void main() { c = vec4(Shininess); }\n");
     vyktest::Process viewer({vyktest::programPath("vykview"), scene});

@@ -1,13 +1,14 @@
 #include "gl/transform_feedback.h"
 
-#include "../render/glpolygon_fixture.h"
 #include "foundation/check_gl.h"
 #include "gl/program.h"
 #include "gl/query.h"
 #include "gl/scoped_map.h"
-#include "model/frame_pass.h"
 #include "model/polygon.h"
-#include "support/gl_context.h"
+#include "render/glpolygon.h"
+#include "support/capture.h"
+#include "support/polygon_fill.h"
+#include "support/scene_load.h"
 
 #include <GL/glew.h>
 
@@ -31,13 +32,12 @@ class FeedbackCapture : public testing::TestWithParam<mode_case_t>
 {
 };
 
-// The frame pass's feedback program captures, through a feedback
+// The polygon renderer's feedback program captures, through a feedback
 // object or the default binding, one frame per vertex that follows the
 // formulas, for known work frames.
 TEST_P(FeedbackCapture, FramesFollowTheFormulas)
 {
-    vyktest::glContext();
-    program_t& program = rendertest::renderer<frame_pass_t>().fbprogram;
+    program_t& program = vyktest::framePass().fbprogram;
     transform_feedback_t feedback(GetParam().mode);
     ASSERT_TRUE(feedback.allocate());
     EXPECT_EQ(feedback.useObject(), GetParam().mode == transform_feedback_t::UseObject);
@@ -75,7 +75,7 @@ TEST_P(FeedbackCapture, FramesFollowTheFormulas)
     const float* out = static_cast<const float*>(poly.framefeedback.map());
     ASSERT_NE(out, nullptr);
     for (int i = 0; i < 3; ++i) {
-        const std::array<float, 9> expect = rendertest::cpuFrame(work[i]);
+        const std::array<float, 9> expect = vyktest::cpuFrame(work[i]);
         for (int k = 0; k < 9; ++k)
             EXPECT_NEAR(out[i * 9 + k], expect[k], 2e-5f) << "vertex " << i << " component " << k;
     }
@@ -89,17 +89,17 @@ INSTANTIATE_TEST_SUITE_P(Modes, FeedbackCapture,
 
 TEST(TransformFeedback, UnnamedBufferDoesNothing)
 {
-    vyktest::glContext();
     transform_feedback_t feedback(transform_feedback_t::UseObject);
     ASSERT_TRUE(feedback.allocate());
     feedback_buffer_t none;
-    testing::internal::CaptureStderr();
-    feedback.begin(GL_POINTS, none);
     GLint active = 1;
-    glGetIntegerv(GL_TRANSFORM_FEEDBACK_ACTIVE, &active);
-    feedback.end();
+    EXPECT_EQ(vyktest::stderrOf([&] {
+                  feedback.begin(GL_POINTS, none);
+                  glGetIntegerv(GL_TRANSFORM_FEEDBACK_ACTIVE, &active);
+                  feedback.end();
+              }),
+              "");
     EXPECT_EQ(active, 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 

@@ -8,47 +8,38 @@
 #include <string>
 
 #include "model/texture.h"
-#include "support/gl_context.h"
+#include "support/capture.h"
+#include "support/gl_readback.h"
+#include "support/scene_text.h"
 #include "support/temp_dir.h"
-#include "textures/bmp.h"
 #include "textures/image_fixtures.h"
 
 namespace
 {
 
-using namespace libgr;
 using imgtest::bytes;
 using vyk3d::cubeRegistry;
 
 class EnvironmentGL : public testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        vyktest::glContext();
-        vyk3d::clearTextureRegistries();
-    }
+    void SetUp() override { vyk3d::clearTextureRegistries(); }
     void TearDown() override { vyk3d::clearTextureRegistries(); }
 
-    // Six 2x2 24-bit BMP faces "<dir>/<sub>sky_posx.bmp" ... whose blue byte
-    // is `tint` and red byte the face index.
+    // Faces "<sub>sky_posx.bmp" ... whose blue byte is `tint` and red byte
+    // the face index.
     void writeFaces(const std::string& sub, int tint)
     {
-        for (int f = 0; f < 6; ++f) {
-            std::string px;
-            for (int i = 0; i < 4; ++i)
-                px += bytes({tint, 0, f});
-            std::string path = dir.write(sub + "sky" + vyk3d::cubeFaceSuffixes[f] + ".bmp", "");
-            ASSERT_TRUE(bmpSave(imgtest::makeImage({grFmtBGR, grTypeUINT, grBits8}, 2, 2, px), path.c_str()));
-        }
+        vyktest::writeCubeFaces(
+            dir.file(sub + "sky"),
+            [&](int f) {
+                return vyktest::rgb_t{f, 0, tint};
+            },
+            2);
     }
-    // RGBA of the first texel of face f of the environment's cube map.
     static std::string faceTexel(const vyk3d::environment_t& env, int f)
     {
-        grImage2D img;
-        if (!env.texture() || !env.texture()->GetTextureImageDirect(0, img, GL_TEXTURE_CUBE_MAP_POSITIVE_X + f))
-            return "(no read-back)";
-        return std::string(reinterpret_cast<const char*>(img.data()), 4);
+        return vyktest::texelsOf(env.texture(), 0, GL_TEXTURE_CUBE_MAP_POSITIVE_X + f).substr(0, 4);
     }
 
     vyktest::TempDir dir;
@@ -68,12 +59,28 @@ TEST_F(EnvironmentGL, FacesLoadOncePerDirectory)
     for (int f = 0; f < 6; ++f)
         std::remove((dir.file("sky") + vyk3d::cubeFaceSuffixes[f] + ".bmp").c_str());
     ASSERT_TRUE(b.initex(dir.file("two.vyk").c_str()));
-    EXPECT_EQ(a.handle, b.handle);
     EXPECT_EQ(a.texture()->Name(), b.texture()->Name());
     ASSERT_TRUE(other.initex(dir.file("b/scene.vyk").c_str()));
     EXPECT_NE(other.handle, a.handle);
     EXPECT_EQ(cubeRegistry().count(), 2u);
     EXPECT_EQ(faceTexel(other, 3), bytes({3, 0, 20, 255}));
+}
+
+// A missing face fails the environment with two lines naming the scene and
+// the face, every time it is asked for.
+TEST_F(EnvironmentGL, MissingFaceIsNamed)
+{
+    writeFaces("", 1);
+    std::remove(dir.file("sky_negy.bmp").c_str());
+    vyk3d::environment_t env;
+    env.name = "sky.bmp";
+    const std::string scene = dir.file("s.vyk"), face = dir.file("sky_negy.bmp");
+    const std::string message =
+        face + ": file stat failed.\n" + scene + ": base filename.\n" + face + ": autoloadformat failed.\n";
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(vyktest::stderrOf([&] { EXPECT_FALSE(env.initex(scene.c_str())); }), message);
+        EXPECT_EQ(env.texture(), nullptr);
+    }
 }
 
 // An unnamed environment is the built-in black cube; emptying the registries

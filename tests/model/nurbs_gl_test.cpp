@@ -1,11 +1,12 @@
 #include "model/nurbs.h"
 
-#include "../render/glpolygon_fixture.h"
-#include "model/frame_pass.h"
 #include "model/polygon.h"
 #include "model/texture.h"
-#include "support/gl_context.h"
+#include "render/glpolygon.h"
+#include "support/capture.h"
 #include "support/gl_readback.h"
+#include "support/polygon_fill.h"
+#include "support/scene_load.h"
 
 #include <GL/glew.h>
 
@@ -61,7 +62,7 @@ struct Model {
         if (!nurbs.makeVertices())
             return false;
         nurbs.updateVertices();
-        rendertest::renderer<frame_pass_t>().computeFrames(polygon);
+        vyktest::framePass().computeFrames(polygon);
         return true;
     }
 };
@@ -93,7 +94,6 @@ ctlpt_t tubePoint(uint64_t i, uint64_t j)
 // cut into strips of two rows each, ended by the restart index.
 TEST(Nurbs, BilinearPatchTessellation)
 {
-    vyktest::glContext();
     const struct {
         uint32_t resU, resV;
         uint64_t vertices, elements;
@@ -144,9 +144,8 @@ TEST(Nurbs, AllocateRefusesBadCounts)
     };
     for (const auto& c : cases) {
         Model m;
-        testing::internal::CaptureStderr();
-        EXPECT_FALSE(m.nurbs.allocate(c.numU, c.orderU, c.numV, c.orderV));
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
+        EXPECT_EQ(vyktest::stderrOf([&] { EXPECT_FALSE(m.nurbs.allocate(c.numU, c.orderU, c.numV, c.orderV)); }),
+                  c.message);
         EXPECT_EQ(m.nurbs.ctlpts.size(), 0u);
     }
 }
@@ -156,7 +155,6 @@ TEST(Nurbs, AllocateRefusesBadCounts)
 // surface without control data.
 TEST(Nurbs, MakeVerticesRefusesBadResolutions)
 {
-    vyktest::glContext();
     const struct {
         uint32_t resU, resV;
         bool filled;
@@ -175,10 +173,11 @@ TEST(Nurbs, MakeVerticesRefusesBadResolutions)
         }
         m.nurbs.resU = c.resU;
         m.nurbs.resV = c.resV;
-        testing::internal::CaptureStderr();
-        EXPECT_FALSE(m.nurbs.makeVertices());
-        m.nurbs.updateVertices(); // must not touch anything
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
+        EXPECT_EQ(vyktest::stderrOf([&] {
+                      EXPECT_FALSE(m.nurbs.makeVertices());
+                      m.nurbs.updateVertices(); // must not touch anything
+                  }),
+                  c.message);
         EXPECT_EQ(m.polygon.vertices.count(), 0u);
     }
 }
@@ -191,7 +190,6 @@ TEST(Nurbs, MakeVerticesRefusesBadResolutions)
 // buffer: the frame pass copies only the frames in use.
 TEST(Nurbs, GpuFramesMatchTheCpuFormulasAndCloseTheSeam)
 {
-    vyktest::glContext();
     const struct {
         const char* name;
         uint64_t numU, orderU, numV, orderV;
@@ -207,23 +205,22 @@ TEST(Nurbs, GpuFramesMatchTheCpuFormulasAndCloseTheSeam)
         SCOPED_TRACE(c.name);
         Model m;
         ASSERT_TRUE(m.fill(c.numU, c.orderU, c.numV, c.orderV, c.point));
-        testing::internal::CaptureStderr();
-        if (std::string(c.name) == "tube rebuilt smaller") {
-            ASSERT_TRUE(m.finish(33, 33));
-            m.nurbs.resU = c.resU;
-            m.nurbs.resV = c.resV;
-            m.nurbs.rebuild(rendertest::renderer<frame_pass_t>());
-        } else {
-            ASSERT_TRUE(m.finish(c.resU, c.resV));
-        }
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(vyktest::stderrOf([&] {
+                      const bool rebuilt = std::string(c.name) == "tube rebuilt smaller";
+                      ASSERT_TRUE(m.finish(rebuilt ? 33 : c.resU, rebuilt ? 33 : c.resV));
+                      m.nurbs.resU = c.resU;
+                      m.nurbs.resV = c.resV;
+                      if (rebuilt)
+                          m.nurbs.rebuild(vyktest::framePass());
+                  }),
+                  "");
         const uint64_t count = uint64_t(c.resU) * c.resV;
         ASSERT_EQ(m.polygon.vertices.count(), count);
         const std::vector<float> wk = readBuffer<float>(m.polygon.wknmls, count * 12),
                                  nm = readBuffer<float>(m.polygon.normals, count * 9);
         ASSERT_EQ(nm.size(), count * 9);
         for (uint64_t k = 0; k < count; ++k) {
-            const std::array<float, 9> want = rendertest::cpuFrame(&wk[12 * k]);
+            const std::array<float, 9> want = vyktest::cpuFrame(&wk[12 * k]);
             for (int n = 0; n < 9; ++n)
                 ASSERT_NEAR(nm[9 * k + n], want[n], 1e-5f) << "vertex " << k << " component " << n;
             for (int part = 0; part < 3; ++part) {

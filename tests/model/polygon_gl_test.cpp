@@ -1,10 +1,16 @@
 #include "model/polygon.h"
 
-#include "../render/glpolygon_fixture.h"
 #include "foundation/check_gl.h"
 #include "gl/scoped_map.h"
-#include "support/gl_context.h"
+#include "model/environment.h"
+#include "model/texture.h"
+#include "sceneio/scene.h"
+#include "sceneio/stl.h"
+#include "support/capture.h"
 #include "support/gl_readback.h"
+#include "support/polygon_fill.h"
+#include "support/scene_load.h"
+#include "support/temp_dir.h"
 
 #include <GL/glew.h>
 
@@ -21,6 +27,8 @@ namespace
 {
 
 constexpr uint32_t R = restartIndex;
+using buffers_t = polygon_t::buffers_t;
+const buffers_t kBoth[] = {buffers_t::All, buffers_t::OnDemand};
 
 struct v3 {
     float x, y, z;
@@ -28,12 +36,12 @@ struct v3 {
 
 // Positions as white vertices with u = v = 0.5.
 void build(polygon_t& poly, const std::vector<v3>& positions, const std::vector<uint32_t>& elements,
-           const std::vector<float>& frames = {})
+           const std::vector<float>& frames = {}, buffers_t buffers = buffers_t::All)
 {
     std::vector<float> records;
     for (const v3& p : positions)
         records.insert(records.end(), {p.x, p.y, p.z, 1, 1, 1, 1, 0.5f, 0.5f});
-    ASSERT_TRUE(rendertest::fillPolygon(poly, records, frames, elements));
+    vyktest::fillPolygon(poly, records, 9, elements, frames, buffers);
 }
 
 const std::vector<v3> eight = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 0, 0}, {3, 0, 0}, {2, 1, 0}, {3, 1, 0}};
@@ -41,10 +49,10 @@ const std::vector<v3> eight = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 0
 // Strips give triangles with their records; the selection table holds each
 // selected triangle's three indices (restart indices elsewhere), and survives
 // the next update. Fewer than three elements give no triangles. Bounds take
-// only indexed vertices, and are left alone when none is indexed.
+// only indexed vertices, and are left alone when none is indexed. Polygons
+// whose selection table waits for the first selection behave the same.
 TEST(PolygonTables, StripsGiveTrianglesAndRecords)
 {
-    vyktest::glContext();
     struct {
         const char* label;
         std::vector<uint32_t> elements, stored; // stored: after update
@@ -70,25 +78,62 @@ TEST(PolygonTables, StripsGiveTrianglesAndRecords)
         {"restartOnly", {R, R, R}, {R, R, R}, {{R, false}}, {R, R, R}, {42, 42, 42, 42, 42, 42}},
         {"noElements", {}, {}, {}, {}, {42, 42, 42, 42, 42, 42}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
-        polygon_t poly;
-        build(poly, eight, c.elements);
-        EXPECT_EQ(readBuffer<uint32_t>(poly.elements, c.stored.size()), c.stored);
-        ASSERT_EQ(poly.polyidvector.size(), c.polyids.size());
-        for (size_t t = 0; t < c.polyids.size(); ++t) {
-            EXPECT_EQ(poly.polyidvector[t].position, c.polyids[t].position) << "triangle " << t;
-            EXPECT_EQ(poly.polyidvector[t].flipped, c.polyids[t].flipped) << "triangle " << t;
+    for (const auto& c : cases)
+        for (buffers_t buffers : kBoth) {
+            SCOPED_TRACE(testing::Message() << c.label << (buffers == buffers_t::All ? "" : " on demand"));
+            polygon_t poly;
+            build(poly, eight, c.elements, {}, buffers);
+            EXPECT_EQ(readBuffer<uint32_t>(poly.elements, c.stored.size()), c.stored);
+            ASSERT_EQ(poly.polyidvector.size(), c.polyids.size());
+            for (size_t t = 0; t < c.polyids.size(); ++t) {
+                EXPECT_EQ(poly.polyidvector[t].position, c.polyids[t].position) << "triangle " << t;
+                EXPECT_EQ(poly.polyidvector[t].flipped, c.polyids[t].flipped) << "triangle " << t;
+            }
+            pos3 min{42, 42, 42}, max{42, 42, 42};
+            poly.bounds(min, max);
+            EXPECT_EQ(std::vector<float>({min.x, min.y, min.z, max.x, max.y, max.z}), c.bounds);
+            for (uint32_t t = 0; t < c.polyids.size(); ++t)
+                poly.selectpolygon(t);
+            poly.update();
+            std::vector<uint32_t> table = readBuffer<uint32_t>(poly.selectelems, poly.selectelems.count());
+            if (table.empty() && buffers == buffers_t::OnDemand)
+                table.assign(c.selected.size(), R); // no table yet: nothing shows
+            EXPECT_EQ(table, c.selected);
+            EXPECT_FALSE(checkGL(c.label));
         }
-        pos3 min{42, 42, 42}, max{42, 42, 42};
-        poly.bounds(min, max);
-        EXPECT_EQ(std::vector<float>({min.x, min.y, min.z, max.x, max.y, max.z}), c.bounds);
-        for (uint32_t t = 0; t < c.polyids.size(); ++t)
-            poly.selectpolygon(t);
-        poly.update();
-        EXPECT_EQ(poly.selectelems.count(), c.selected.size());
-        EXPECT_EQ(readBuffer<uint32_t>(poly.selectelems, c.selected.size()), c.selected);
-        EXPECT_FALSE(checkGL(c.label));
+}
+
+// Selection steps on a polygon whose selection table waits for the first
+// selection give the messages and the table of a fully allocated one, also
+// for a selection made before the table exists.
+TEST(PolygonTables, SelectionOnDemandMatchesAFullAllocation)
+{
+    const std::vector<uint32_t> strips = {0, 1, 2, 3, R, 4, 5, 6, 7, 4000000000u};
+    const struct {
+        std::vector<uint32_t> preset, select, unselect; // preset: put into the set first
+    } cases[] = {{{}, {1}, {}}, {{}, {0, 1, 2, 3}, {2}}, {{}, {}, {0}}, {{3}, {0}, {}}, {{}, {7, 1}, {9}}};
+    for (const auto& c : cases) {
+        std::string messages[2];
+        std::vector<uint32_t> tables[2];
+        for (int k = 0; k < 2; ++k) {
+            polygon_t p;
+            build(p, eight, strips, {}, kBoth[k]);
+            p.selectedpolygons.insert(c.preset.begin(), c.preset.end());
+            messages[k] = vyktest::stderrOf([&] {
+                for (uint32_t t : c.select)
+                    p.selectpolygon(t);
+                for (uint32_t t : c.unselect)
+                    p.unselectpolygon(t);
+                p.update();
+            });
+            tables[k] = readBuffer<uint32_t>(p.selectelems, p.selectelems.count());
+            if (tables[k].empty() && k == 1)
+                tables[k].assign(tables[0].size(), R); // no table yet: nothing shows
+            p.drawselection();
+        }
+        EXPECT_EQ(messages[1], messages[0]);
+        EXPECT_EQ(tables[1], tables[0]);
+        EXPECT_FALSE(checkGL("SelectionOnDemandMatchesAFullAllocation"));
     }
 }
 
@@ -96,7 +141,6 @@ TEST(PolygonTables, StripsGiveTrianglesAndRecords)
 // frames; selecting a triangle past the selection table writes nothing.
 TEST(PolygonTables, ElementsGrownAfterAllocate)
 {
-    vyktest::glContext();
     polygon_t poly;
     build(poly, eight, {0, 1, 2, 3});
     ASSERT_TRUE(poly.elements.allocate(8));
@@ -111,15 +155,14 @@ TEST(PolygonTables, ElementsGrownAfterAllocate)
     EXPECT_EQ(readBuffer<float>(poly.normals, 72)[71], 1.0f); // computed for the last triangle
     poly.selectpolygon(5);
     poly.selectpolygon(1);
-    EXPECT_EQ(readBuffer<uint32_t>(poly.selectelems, 6), (std::vector<uint32_t>{R, R, R, 2, 1, 3}));
-    EXPECT_EQ(poly.selectelems.count(), 6u);
+    EXPECT_EQ(readBuffer<uint32_t>(poly.selectelems, poly.selectelems.count()),
+              (std::vector<uint32_t>{R, R, R, 2, 1, 3}));
 }
 
 // tangent = normalize(Pb - Pc), normal = normalize((Pb - Pa) x (Pc - Pb)),
 // computed only where the supplied normal is zero.
 TEST(PolygonFrames, ComputedWhereNormalIsZeroKeptWhereSupplied)
 {
-    vyktest::glContext();
     const float s = std::sqrt(0.5f);
     using frame_t = std::vector<float>;
     const frame_t given = {9, 8, 7, 6, 5, 4, 0, 0, 1};
@@ -147,22 +190,44 @@ TEST(PolygonFrames, ComputedWhereNormalIsZeroKeptWhereSupplied)
     }
 }
 
+// Point sizes show the selection bits, made on first use when on demand.
 TEST(PolygonSelection, PointSizesFollowTheBits)
 {
-    vyktest::glContext();
-    polygon_t poly;
-    build(poly, eight, {0, 1, 2});
-    const auto sizes = [&] { return readBuffer<float>(poly.pointsizes, 8); };
-    EXPECT_EQ(sizes(), std::vector<float>(8, 3.0f));
-    EXPECT_TRUE(poly.selectpoint(1));
-    EXPECT_FALSE(poly.selectpoint(1));
-    EXPECT_TRUE(poly.selectpoint(6));
-    EXPECT_EQ(sizes(), (std::vector<float>{3, 5, 3, 3, 3, 3, 5, 3}));
-    EXPECT_TRUE(poly.unselectpoint(1));
-    EXPECT_FALSE(poly.selectpoint(8)); // past the points
-    EXPECT_EQ(sizes(), (std::vector<float>{3, 3, 3, 3, 3, 3, 5, 3}));
-    poly.clearselection();
-    EXPECT_EQ(sizes(), std::vector<float>(8, 3.0f));
+    const struct {
+        void (*use)(polygon_t&);
+        std::vector<float> sizes;
+    } cases[] = {
+        {[](polygon_t& p) { p.drawpoints(); }, std::vector<float>(8, 3.0f)},
+        {[](polygon_t& p) {
+             EXPECT_TRUE(p.selectpoint(1));
+             EXPECT_FALSE(p.selectpoint(1));
+             EXPECT_TRUE(p.selectpoint(6));
+             EXPECT_FALSE(p.selectpoint(8)); // past the points
+         },
+         {3, 5, 3, 3, 3, 3, 5, 3}},
+        {[](polygon_t& p) {
+             EXPECT_FALSE(p.unselectpoint(2));
+             EXPECT_TRUE(p.selectpoint(1));
+             EXPECT_TRUE(p.selectpoint(7));
+             EXPECT_TRUE(p.unselectpoint(1));
+             p.drawpoints();
+         },
+         {3, 3, 3, 3, 3, 3, 3, 5}},
+        {[](polygon_t& p) {
+             EXPECT_TRUE(p.selectpoint(3));
+             p.clearselection();
+             EXPECT_TRUE(p.selectpoint(0));
+         },
+         {5, 3, 3, 3, 3, 3, 3, 3}},
+    };
+    for (const auto& c : cases)
+        for (buffers_t buffers : kBoth) {
+            polygon_t poly;
+            build(poly, eight, {0, 1, 2}, {}, buffers);
+            c.use(poly);
+            EXPECT_EQ(readBuffer<float>(poly.pointsizes, 8), c.sizes);
+            EXPECT_FALSE(checkGL("PointSizesFollowTheBits"));
+        }
 }
 
 // A count read from a file may ask for more than the GL can hold or index:
@@ -170,18 +235,70 @@ TEST(PolygonSelection, PointSizesFollowTheBits)
 // usable.
 TEST(PolygonAllocate, CountsTheGLCannotHoldOrIndexFail)
 {
-    vyktest::glContext();
     polygon_t poly;
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(poly.allocate(uint64_t(1) << 32, 3));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "polygon_t::allocate() count out of range.\n");
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(poly.allocate(0xFFFFFFF0u, 3));
-    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(vyktest::stderrOf([&] { EXPECT_FALSE(poly.allocate(uint64_t(1) << 32, 3)); }),
+              "polygon_t::allocate() count out of range.\n");
+    const std::string err = vyktest::stderrOf([&] { EXPECT_FALSE(poly.allocate(0xFFFFFFF0u, 3)); });
     EXPECT_NE(err.find("vertices.allocate() failed.\n"), std::string::npos) << err;
     EXPECT_EQ(poly.vertices.count(), 0u);
     poly.draw(); // nothing to draw from
     EXPECT_TRUE(poly.allocate(3, 3));
+}
+
+// polygon_t::draw over element layouts that are, or only look like, a plain
+// triangle list (3k, 3k+1, 3k+2, restart): the triangles drawn are those of
+// the strips either way; an index out of range drops its triangle.
+TEST(PolygonDraw, TriangleListsAndStripsDrawTheirTriangles)
+{
+    texture_t texture;
+    ASSERT_TRUE(texture.open(nullptr));
+    environment_t none;
+    const mtx3w identity = identityMatrix();
+    const pos3 light{0, 0, 100};
+    // Upper-left half (0, 1, 2), lower-right half (3, 4, 5) of the target;
+    // 0, 1, 2, 3 are also the quad as one strip.
+    const float corners[6][2] = {{-1, 1}, {-1, -1}, {1, 1}, {1, -1}, {-1, -1}, {1, 1}};
+    std::vector<float> records, frames;
+    for (const auto& q : corners) {
+        records.insert(records.end(), {q[0], q[1], -0.5f, 1, 1, 0, 1, 0, 0});
+        frames.insert(frames.end(), {1, 0, 0, 0, 1, 0, 0, 0, 1});
+    }
+    const struct {
+        std::vector<uint32_t> elements;
+        bool upperLeft, lowerRight;
+    } cases[] = {
+        {{0, 1, 2, R, 3, 4, 5, R}, true, true},   {{0, 1, 2, R}, true, false},  {{0, 1, 2, R, 3, 4, 5}, true, true},
+        {{0, 1, 2, R, 3, 4, 99, R}, true, false}, {{0, 1, 2, 3}, true, true}, // (0, 1, 2) and (2, 1, 3)
+        {{3, 4, 5, R, 0, 1, 2, R}, true, true},   {{R, R, R, R}, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.elements));
+        polygon_t poly;
+        vyktest::fillPolygon(poly, records, 9, c.elements, frames);
+        vyktest::OffscreenTarget target;
+        vyktest::polygonRenderer().drawsolid(none, 0, texture, poly, &identity, &identity, &identity, &identity, &light,
+                                             200.0f);
+        EXPECT_EQ(target.pixel(8, 56)[0] > 200, c.upperLeft);
+        EXPECT_EQ(target.pixel(56, 8)[0] > 200, c.lowerRight);
+        EXPECT_FALSE(checkGL("TriangleListsAndStripsDrawTheirTriangles"));
+    }
+}
+
+// An STL file loads with its drawing arrays only; a selection still works.
+TEST(PolygonDraw, StlModelSelectsWithoutWorkFrames)
+{
+    vyktest::TempDir dir;
+    const std::string facet = "facet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\n"
+                              "endloop\nendfacet\n";
+    scene_t scene;
+    ASSERT_TRUE(readStl(dir.write("two.stl", "solid two\n" + facet + facet + "endsolid two\n"), scene));
+    polygon_t& poly = scene.models.back()->polygon;
+    EXPECT_EQ(poly.wknmls.count(), 0u); // a mesh of millions of triangles keeps no work frames
+    poly.selectpolygon(1);              // the second facet: vertices 3, 4, 5
+    EXPECT_EQ(readBuffer<uint32_t>(poly.selectelems, 18),
+              (std::vector<uint32_t>{R, R, R, 3, 4, 5, R, R, R, R, R, R, R, R, R, R, R, R}));
+    scene.destroyModels();
+    EXPECT_FALSE(checkGL("StlModelSelectsWithoutWorkFrames"));
 }
 
 } // namespace

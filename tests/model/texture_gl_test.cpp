@@ -8,7 +8,8 @@
 #include <string>
 #include <tuple>
 
-#include "support/gl_context.h"
+#include "support/capture.h"
+#include "support/gl_readback.h"
 #include "support/temp_dir.h"
 #include "textures/bmp.h"
 #include "textures/image_fixtures.h"
@@ -21,16 +22,12 @@ using namespace libgr;
 using imgtest::bytes;
 using imgtest::makeImage;
 using vyk3d::textureCache;
+using vyktest::texelsOf;
 
 class TextureSetGL : public testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        vyktest::glContext();
-        vyk3d::clearTextureRegistries();
-        scene = dir.file("scene.vyk");
-    }
+    void SetUp() override { vyk3d::clearTextureRegistries(); }
     void TearDown() override { vyk3d::clearTextureRegistries(); }
 
     // An 8-bit BMP of w x h pixels in the scene directory, grey (no palette)
@@ -50,32 +47,67 @@ class TextureSetGL : public testing::Test
         ASSERT_TRUE(set.open(scene.c_str()));
     }
     const grImage2D& cached(const std::string& key) { return textureCache().get(textureCache().find(key))->image; }
-    // Level 0 of a texture object read back as RGBA bytes.
-    static std::string readBack(const grTextureObject* obj, grPixelFormat* format = nullptr)
-    {
-        grImage2D img;
-        if (!obj || !obj->GetTextureImageDirect(0, img))
-            return "(no read-back)";
-        if (format)
-            *format = img.format;
-        return std::string(reinterpret_cast<const char*>(img.data()), size_t(img.width) * img.height * 4);
-    }
 
     vyktest::TempDir dir;
-    std::string scene;
+    std::string scene = dir.file("scene.vyk");
 };
 
 TEST_F(TextureSetGL, EmptySetOpensWithTheThreeBuiltIns)
 {
     vyk3d::texture_t set;
     ASSERT_TRUE(set.open(scene.c_str()));
-    EXPECT_EQ(readBack(set.colortexture()), bytes({255, 255, 255, 255}));
+    EXPECT_EQ(texelsOf(set.colortexture()), bytes({255, 255, 255, 255}));
     // Signed (0, 0, 127): the flat normal; alpha of a signed read is 127.
     grPixelFormat pf;
-    EXPECT_EQ(readBack(set.bumptexture(), &pf), bytes({0, 0, 127, 127}));
+    EXPECT_EQ(texelsOf(set.bumptexture(), 0, 0, &pf), bytes({0, 0, 127, 127}));
     EXPECT_EQ(pf.type, uint32_t(grTypeSINT));
-    EXPECT_EQ(readBack(set.speculartexture()), bytes({255, 255, 255, 255}));
+    EXPECT_EQ(texelsOf(set.speculartexture()), bytes({255, 255, 255, 255}));
     EXPECT_EQ(textureCache().count(), 3u);
+}
+
+// The filter flags and the anisotropy of a set reach the GL texture object
+// of each of its three maps; the mipmap flag makes the chain of levels.
+TEST_F(TextureSetGL, FlagsReachEveryMapsTextureObject)
+{
+    const struct {
+        bool mipmap, nearlinear, maglinear;
+        float anisotropy;
+        GLint min, mag;
+    } cases[] = {
+        {false, false, true, 1, GL_NEAREST, GL_LINEAR},
+        {false, true, false, 2, GL_LINEAR, GL_NEAREST},
+        {true, false, true, 4, GL_NEAREST_MIPMAP_NEAREST, GL_LINEAR},
+        {true, true, false, 8, GL_LINEAR_MIPMAP_LINEAR, GL_NEAREST},
+    };
+    bmp("c.bmp", false, 4, 4, std::string(48, char(200)));
+    bmp("b.bmp", true, 4, 4, std::string(16, char(9)));
+    bmp("s.bmp", true, 4, 4, std::string(16, char(90)));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.mipmap << c.nearlinear << c.maglinear << " " << c.anisotropy);
+        vyk3d::clearTextureRegistries();
+        vyk3d::texture_t set;
+        std::tie(set.colormap, set.bumpmap, set.specularmap) = std::tuple("c.bmp", "b.bmp", "s.bmp");
+        std::tie(set.mipmap, set.nearlinear, set.maglinear, set.anisotropy) =
+            std::tuple(c.mipmap, c.nearlinear, c.maglinear, c.anisotropy);
+        ASSERT_TRUE(set.open(scene.c_str()));
+        for (grTextureObject* obj : {set.colortexture(), set.bumptexture(), set.speculartexture()}) {
+            ASSERT_NE(obj, nullptr);
+            glBindTexture(GL_TEXTURE_2D, obj->Name());
+            GLint min = 0, mag = 0, wrap = 0, level1 = 0;
+            GLfloat aniso = 0;
+            glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &min);
+            glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &mag);
+            glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrap);
+            glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &aniso);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &level1);
+            EXPECT_EQ(min, c.min);
+            EXPECT_EQ(mag, c.mag);
+            EXPECT_EQ(wrap, GL_REPEAT);
+            EXPECT_EQ(aniso, c.anisotropy);
+            EXPECT_EQ(level1, c.mipmap ? 2 : 0);
+        }
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 // Two sets of one directory share the entry and the GL name.
@@ -88,52 +120,42 @@ TEST_F(TextureSetGL, JpegColourMapMadeByAnotherProgramIsSharedByTwoSets)
     ASSERT_TRUE(set.open(scene.c_str()));
     EXPECT_EQ(set.colorhandle, textureCache().find(dir.file("maps/im_rgb.jpg")));
     // Rows bottom first: blue below, red above.
-    const std::string t = readBack(set.colortexture());
+    const std::string t = texelsOf(set.colortexture());
     ASSERT_EQ(t.size(), 16u * 16u * 4u);
     for (auto [offset, red, blue] : {std::tuple{0, 0, 254}, std::tuple{15 * 16 * 4, 254, 0}}) {
         EXPECT_NEAR(uint8_t(t[offset]), red, 3);
         EXPECT_NEAR(uint8_t(t[offset + 2]), blue, 3);
     }
-
     size_t entries = textureCache().count();
     ASSERT_TRUE(other.open(dir.file("other.vyk").c_str()));
-    EXPECT_EQ(other.colorhandle, set.colorhandle);
     EXPECT_EQ(other.colortexture()->Name(), set.colortexture()->Name());
     EXPECT_EQ(textureCache().count(), entries);
 }
 
-TEST_F(TextureSetGL, GreyBumpMapBecomesANormalMap)
+// A grey bump map becomes a signed normal map; a colour one is used as
+// signed bytes, sharing the loaded image's bytes.
+TEST_F(TextureSetGL, BumpMapsBecomeSignedNormalMaps)
 {
     // Heights 0, 255, 255, 255: a rise after x = 0 and a fall where the last
     // column wraps to the first; (1, 0, 1) and (-1, 0, 1) normalised give 90.
-    std::string path = bmp("height.bmp", true, 4, 1, bytes({0, 255, 255, 255}));
-    std::string flat = bmp("flat.bmp", true, 2, 2, bytes({100, 100, 100, 100}));
     const struct {
-        std::string path, texels;
+        std::string path, suffix, texels;
     } cases[] = {
-        {path, bytes({90, 0, 90, 127, 0, 0, 127, 127, 0, 0, 127, 127, -90 & 0xFF, 0, 90, 127})},
-        {flat, bytes({0, 0, 127, 127, 0, 0, 127, 127, 0, 0, 127, 127, 0, 0, 127, 127})},
+        {bmp("height.bmp", true, 4, 1, bytes({0, 255, 255, 255})), ".norm",
+         bytes({90, 0, 90, 127, 0, 0, 127, 127, 0, 0, 127, 127, -90 & 0xFF, 0, 90, 127})},
+        {bmp("flat.bmp", true, 1, 1, bytes({100})), ".norm", bytes({0, 0, 127, 127})},
+        // One BGR pixel: blue 127, green 0xC0 (-64 signed), red 10.
+        {bmp("normals.bmp", false, 1, 1, bytes({127, 0xC0, 10})), ".sint", bytes({10, -64 & 0xFF, 127, 127})},
     };
     for (const auto& c : cases) {
         vyk3d::texture_t set;
         openBump(set, c.path);
-        EXPECT_EQ(set.bumphandle, textureCache().find(c.path + ".norm"));
+        EXPECT_EQ(set.bumphandle, textureCache().find(c.path + c.suffix));
         grPixelFormat pf;
-        EXPECT_EQ(readBack(set.bumptexture(), &pf), c.texels);
+        EXPECT_EQ(texelsOf(set.bumptexture(), 0, 0, &pf), c.texels);
         EXPECT_EQ(pf.type, uint32_t(grTypeSINT));
     }
-}
-
-TEST_F(TextureSetGL, ColourBumpMapIsUsedAsSignedBytes)
-{
-    // One BGR pixel: blue 127, green 0xC0 (-64 signed), red 10.
-    std::string path = bmp("normals.bmp", false, 1, 1, bytes({127, 0xC0, 10}));
-    vyk3d::texture_t set;
-    openBump(set, "normals.bmp");
-    EXPECT_EQ(set.bumphandle, textureCache().find(path + ".sint"));
-    // The bytes are shared with the loaded image, not copied.
-    EXPECT_EQ(cached(path + ".sint").data(), cached(path).data());
-    EXPECT_EQ(readBack(set.bumptexture()), bytes({10, -64 & 0xFF, 127, 127}));
+    EXPECT_EQ(cached(dir.file("normals.bmp.sint")).data(), cached(dir.file("normals.bmp")).data());
 }
 
 // Half a texel back; a bump image without pixels (a derived image whose
@@ -158,28 +180,24 @@ TEST_F(TextureSetGL, BumpOffsetIsHalfATexelOfASizedImage)
 TEST_F(TextureSetGL, Bump2MonoChains)
 {
     std::string rgb = bmp("colour.bmp", false, 2, 1, bytes({0, 0, 255, 255, 255, 255})); // red, white
-    std::string grey = bmp("grey.bmp", true, 2, 1, bytes({50, 50}));
     std::string bgra = dir.file("alpha.tga");
     ASSERT_TRUE(autosaveformat(makeImage({grFmtBGRA, grTypeUINT, grBits8}, 2, 1, bytes({1, 2, 3, 4, 5, 6, 7, 8})),
                                bgra.c_str()));
-    // 2x1 16-bit RGB (ImageMagick, tests/data/README.md).
-    std::string deep = dir.write("deep.png", vyktest::readFile(imgtest::dataFile("im_rgb16.png")));
     const struct {
         std::string path;
         const char* suffix; // of the bump handle's key
         bool shared;
     } cases[] = {
         {rgb, ".mono.norm", false},
-        {grey, ".mono.norm", true},
+        {bmp("grey.bmp", true, 2, 1, bytes({50, 50})), ".mono.norm", true},
         {bgra, ".mono.sint", true},
-        {deep, ".mono.sint", true},
+        // 2x1 16-bit RGB (ImageMagick, tests/data/README.md).
+        {dir.write("deep.png", vyktest::readFile(imgtest::dataFile("im_rgb16.png"))), ".mono.sint", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         vyk3d::texture_t set;
-        testing::internal::CaptureStderr();
-        openBump(set, c.path, true);
-        testing::internal::GetCapturedStderr();
+        vyktest::stderrOf([&] { openBump(set, c.path, true); });
         EXPECT_EQ(set.bumphandle, textureCache().find(c.path + c.suffix));
         const grImage2D& mono = cached(c.path + ".mono");
         EXPECT_EQ(mono.width, 2u);
@@ -188,8 +206,7 @@ TEST_F(TextureSetGL, Bump2MonoChains)
     // Red gives 76, white 255 in the luminance image of the colour bump map.
     const grImage2D& mono = cached(rgb + ".mono");
     EXPECT_EQ(mono.format, (grPixelFormat{grFmtLuminance, grTypeUINT, grBits8}));
-    EXPECT_EQ(mono.row(0)[0], 76);
-    EXPECT_EQ(mono.row(0)[1], 255);
+    EXPECT_EQ(imgtest::rowsOf(mono), bytes({76, 255}));
 }
 
 } // namespace

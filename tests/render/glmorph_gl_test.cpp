@@ -1,11 +1,14 @@
 #include "render/glmorph.h"
 
 #include "foundation/check_gl.h"
-#include "glpolygon_fixture.h"
 #include "model/environment.h"
 #include "model/polygon.h"
 #include "model/texture.h"
-#include "support/gl_context.h"
+#include "support/capture.h"
+#include "support/gl_readback.h"
+#include "support/polygon_fill.h"
+#include "support/scene_load.h"
+#include "support/scene_text.h"
 #include "support/temp_dir.h"
 
 #include <GL/glew.h>
@@ -16,9 +19,8 @@
 #include <string>
 
 using namespace vyk3d;
-using rendertest::expectPixel;
-using rendertest::makeQuad;
-using rendertest::Target;
+using vyktest::makeQuad;
+using Target = vyktest::OffscreenTarget;
 
 namespace
 {
@@ -33,15 +35,16 @@ struct Pair {
     polygon_t polyA, polyB;
     morphpair_t pair{&texA, &texB, &polyA, &polyB};
 
-    bool make(uint64_t extraA, uint64_t extraB)
+    void make(uint64_t extraA, uint64_t extraB)
     {
-        return texA.open(nullptr) && texB.open(nullptr) && makeQuad(polyA, -1, -1, 0, 1, -0.5f, {1, 0, 0, 1}, extraA) &&
-               makeQuad(polyB, 0, -1, 1, 1, -0.5f, {0, 0, 1, 1}, extraB);
+        ASSERT_TRUE(texA.open(nullptr) && texB.open(nullptr));
+        makeQuad(polyA, -1, -1, 0, 1, -0.5f, {1, 0, 0, 1}, extraA);
+        makeQuad(polyB, 0, -1, 1, 1, -0.5f, {0, 0, 1, 1}, extraB);
     }
     void draw(float rate)
     {
-        rendertest::renderer<glmorph_t>().drawsolid(environment, 0, pair, rate, &identity, &identity, &identity,
-                                                    &identity, &light, 200.0f);
+        vyktest::morphRenderer().drawsolid(environment, 0, pair, rate, &identity, &identity, &identity, &identity,
+                                           &light, 200.0f);
     }
 };
 
@@ -49,12 +52,13 @@ struct Pair {
 // environment's cube map is reflected by its alpha.
 TEST(GlMorph, RateBlendsPositionsColoursAndReflection)
 {
-    vyktest::glContext();
     Pair p;
-    ASSERT_TRUE(p.make(0, 0));
+    p.make(0, 0);
     vyktest::TempDir dir;
+    vyktest::writeCubeFaces(dir.file("sky"), [](int) { return vyktest::rgb_t{255, 255, 255}; });
     environment_t white;
-    ASSERT_TRUE(rendertest::whiteCube(dir.path(), white));
+    white.name = "sky.bmp";
+    ASSERT_TRUE(white.initex(dir.file("scene.vyk").c_str()));
     p.pair.build();
     struct {
         float rate, reflect;
@@ -70,8 +74,8 @@ TEST(GlMorph, RateBlendsPositionsColoursAndReflection)
         p.environment.reflectalpha = c.reflect;
         Target target;
         p.draw(c.rate);
-        expectPixel(target, c.x, 20, c.at);
-        expectPixel(target, c.blackX, 20, {0, 0, 0});
+        target.expectPixel(c.x, 20, c.at);
+        target.expectPixel(c.blackX, 20, {0, 0, 0});
     }
     EXPECT_FALSE(checkGL("GlMorph.RateBlendsPositionsColoursAndReflection"));
 }
@@ -81,9 +85,8 @@ TEST(GlMorph, RateBlendsPositionsColoursAndReflection)
 // again at the next draw: grown, the blend returns; shrunk, it is caught.
 TEST(GlMorph, ShorterSurfaceBLeavesADrawnAlone)
 {
-    vyktest::glContext();
     Pair p;
-    ASSERT_TRUE(p.make(4, 0));
+    p.make(4, 0);
     const struct {
         uint64_t extraB;
         const char* message;
@@ -95,16 +98,16 @@ TEST(GlMorph, ShorterSurfaceBLeavesADrawnAlone)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.extraB);
-        ASSERT_TRUE(makeQuad(p.polyB, 0, -1, 1, 1, -0.5f, {0, 0, 1, 1}, c.extraB));
+        makeQuad(p.polyB, 0, -1, 1, 1, -0.5f, {0, 0, 1, 1}, c.extraB);
         Target target;
-        testing::internal::CaptureStderr();
-        if (c.extraB == 0)
-            p.pair.build();
-        p.draw(0.999f);
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
-        EXPECT_EQ(p.pair.blendsB(), c.blends);
-        expectPixel(target, 8, 20, {c.blends ? 0 : 255, 0, 0});
-        expectPixel(target, 56, 20, {0, 0, c.blends ? 255 : 0});
+        EXPECT_EQ(vyktest::stderrOf([&] {
+                      if (c.extraB == 0)
+                          p.pair.build();
+                      p.draw(0.999f);
+                  }),
+                  c.message);
+        target.expectPixel(8, 20, {c.blends ? 0 : 255, 0, 0});
+        target.expectPixel(56, 20, {0, 0, c.blends ? 255 : 0});
     }
     EXPECT_FALSE(checkGL("GlMorph.ShorterSurfaceBLeavesADrawnAlone"));
 }

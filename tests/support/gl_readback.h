@@ -4,12 +4,16 @@
 // pixels from, and the contents of a buffer through a mapping.
 
 #include "gl/scoped_map.h"
+#include "textures/texture_object.h"
 
 #include <GL/glew.h>
+
+#include <gtest/gtest.h>
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace vyktest
@@ -59,6 +63,14 @@ class OffscreenTarget
         return rgba;
     }
 
+    // Each colour component of pixel (x, y) within 3 of `want`.
+    void expectPixel(int x, int y, std::array<int, 3> want) const
+    {
+        const std::array<int, 4> p = pixel(x, y);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_NEAR(p[k], want[k], 3) << "pixel " << x << "," << y << " component " << k;
+    }
+
   private:
     int size_;
     GLuint fbo_ = 0, colour_ = 0;
@@ -69,10 +81,25 @@ class OffscreenTarget
 // buffer) through a read mapping; empty when it cannot be mapped.
 template <class T, class Array> std::vector<T> readBuffer(Array& array, size_t n)
 {
+    if (n == 0)
+        return {};
     vyk3d::scoped_map_t<const T> p(array, GL_MAP_READ_BIT);
     if (!p)
         return {};
     return std::vector<T>(p.get(), p.get() + n);
+}
+
+// A level of a texture object (of one face of a cube map) read back from
+// GL as RGBA bytes, bottom row first; "(no read-back)" when it cannot be.
+inline std::string texelsOf(const libgr::grTextureObject* obj, int level = 0, GLenum face = 0,
+                            libgr::grPixelFormat* format = nullptr)
+{
+    libgr::grImage2D img;
+    if (!obj || !obj->GetTextureImageDirect(level, img, face))
+        return "(no read-back)";
+    if (format)
+        *format = img.format;
+    return std::string(reinterpret_cast<const char*>(img.data()), size_t(img.width) * img.height * 4);
 }
 
 } // namespace vyktest

@@ -1,14 +1,18 @@
 #pragma once
 
-// Filling a polygon surface in tests: vertex data, elements and tangent
-// frames written through the surface's mapped GL buffers, then update().
+// Filling a polygon surface in tests, as the readers do: vertex data,
+// elements and tangent frames written through the surface's mapped GL
+// buffers, then update(). A failure is a fatal test failure.
 
+#include "foundation/math.h"
 #include "gl/scoped_map.h"
 #include "model/polygon.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -19,10 +23,11 @@ namespace vyktest
 // 9-float record is 0), 9 whole records. `frames` (9 floats a vertex) may be
 // empty for zero frames. Needs a current GL context.
 inline void fillPolygon(vyk3d::polygon_t& p, const std::vector<float>& vertices, size_t stride,
-                        const std::vector<uint32_t>& elements, const std::vector<float>& frames = {})
+                        const std::vector<uint32_t>& elements, const std::vector<float>& frames = {},
+                        vyk3d::polygon_t::buffers_t buffers = vyk3d::polygon_t::buffers_t::All)
 {
     const size_t n = vertices.size() / stride;
-    ASSERT_TRUE(p.allocate(n, elements.size()));
+    ASSERT_TRUE(p.allocate(n, elements.size(), buffers));
     {
         vyk3d::scoped_map_t<float> v(p.vertices), f(p.normals);
         ASSERT_TRUE(v && f);
@@ -38,6 +43,51 @@ inline void fillPolygon(vyk3d::polygon_t& p, const std::vector<float>& vertices,
         }
     }
     p.update("made");
+}
+
+// A quad from (x0, y0) to (x1, y1) in the plane z, one colour, frames facing
+// +z, as one strip 0, 1, 2, 3: triangle 0 is the upper-left half, triangle 1
+// the lower-right half. `extra` more vertices (copies of vertex 0) follow
+// the four, so that vertex counts can differ.
+inline void makeQuad(vyk3d::polygon_t& p, float x0, float y0, float x1, float y1, float z, col3a c, uint64_t extra = 0)
+{
+    const float corners[4][4] = {{x0, y1, 0, 1}, {x0, y0, 0, 0}, {x1, y1, 1, 1}, {x1, y0, 1, 0}};
+    std::vector<float> records, frames;
+    for (uint64_t k = 0; k < 4 + extra; ++k) {
+        const float* q = corners[k < 4 ? k : 0];
+        records.insert(records.end(), {q[0], q[1], z, c.r, c.g, c.b, c.a, q[2], q[3]});
+        frames.insert(frames.end(), {1, 0, 0, 0, 1, 0, 0, 0, 1});
+    }
+    fillPolygon(p, records, 9, {0, 1, 2, 3}, frames);
+}
+
+// The feedback program's frame from one vertex's two work frames (T1, B1,
+// T2, B2): normal = normalize(T1 x B1 + T2 x B2), tangent = normalize(T1 +
+// T2), binormal = normal x tangent; returned as tangent, binormal, normal.
+inline std::array<float, 9> cpuFrame(const float* wk)
+{
+    const auto cross = [](const float* a, const float* b, float* out) {
+        out[0] = a[1] * b[2] - a[2] * b[1];
+        out[1] = a[2] * b[0] - a[0] * b[2];
+        out[2] = a[0] * b[1] - a[1] * b[0];
+    };
+    const auto normalize = [](float* v) {
+        const float len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+        for (int k = 0; len > 0 && k < 3; ++k)
+            v[k] /= len;
+    };
+    std::array<float, 9> f;
+    float c1[3], c2[3];
+    cross(wk + 0, wk + 3, c1);
+    cross(wk + 6, wk + 9, c2);
+    for (int k = 0; k < 3; ++k) {
+        f[6 + k] = c1[k] + c2[k];
+        f[k] = wk[k] + wk[6 + k];
+    }
+    normalize(&f[6]);
+    normalize(&f[0]);
+    cross(&f[6], &f[0], &f[3]);
+    return f;
 }
 
 } // namespace vyktest

@@ -10,13 +10,14 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 
 extern char** environ;
 
-namespace vyktest {
+namespace vyktest
+{
 
-namespace {
+namespace
+{
 
 std::string tempName(const char* what)
 {
@@ -28,30 +29,9 @@ std::string tempName(const char* what)
     return pattern;
 }
 
-std::vector<std::string> mergedEnvironment(const std::vector<std::string>& extra)
-{
-    std::vector<std::string> merged;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string entry(*e);
-        const std::string name = entry.substr(0, entry.find('='));
-        bool replaced = false;
-        for (const std::string& x : extra)
-            if (x.substr(0, x.find('=')) == name)
-                replaced = true;
-        if (!replaced)
-            merged.push_back(entry);
-    }
-    merged.insert(merged.end(), extra.begin(), extra.end());
-    return merged;
-}
-
 int decodeStatus(int raw)
 {
-    if (WIFEXITED(raw))
-        return WEXITSTATUS(raw);
-    if (WIFSIGNALED(raw))
-        return 128 + WTERMSIG(raw);
-    return -1;
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
 }
 
 } // namespace
@@ -72,32 +52,26 @@ Process::Process(const std::vector<std::string>& argv, const std::vector<std::st
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outPath_.c_str(), O_WRONLY | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, errPath_.c_str(), O_WRONLY | O_TRUNC, 0600);
-
+    // env(1) sets the extra variables and runs the program.
+    std::vector<std::string> all{"/usr/bin/env"};
+    all.insert(all.end(), env.begin(), env.end());
+    all.insert(all.end(), argv.begin(), argv.end());
     std::vector<char*> args;
-    for (const std::string& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
+    for (std::string& a : all)
+        args.push_back(a.data());
     args.push_back(nullptr);
-    const std::vector<std::string> merged = mergedEnvironment(env);
-    std::vector<char*> envp;
-    for (const std::string& e : merged)
-        envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-
-    if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), envp.data()) != 0)
-        pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    if (pid_ < 0) {
+    if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) {
         done_ = true;
         status_ = 127;
     }
+    posix_spawn_file_actions_destroy(&actions);
 }
 
 Process::~Process()
 {
     if (!done_) {
         kill(pid_, SIGKILL);
-        int raw = 0;
-        waitpid(pid_, &raw, 0);
+        waitpid(pid_, nullptr, 0);
     }
     unlink(outPath_.c_str());
     unlink(errPath_.c_str());
@@ -105,28 +79,18 @@ Process::~Process()
 
 bool Process::running()
 {
-    if (done_)
-        return false;
     int raw = 0;
-    if (waitpid(pid_, &raw, WNOHANG) == pid_) {
+    if (!done_ && waitpid(pid_, &raw, WNOHANG) == pid_) {
         done_ = true;
         status_ = decodeStatus(raw);
-        return false;
     }
-    return true;
-}
-
-void Process::signal(int sig)
-{
-    if (running())
-        kill(pid_, sig);
+    return !done_;
 }
 
 RunResult Process::wait(double timeoutSeconds)
 {
     RunResult result;
-    const double step = 0.01;
-    for (double waited = 0; running(); waited += step) {
+    for (double waited = 0; running(); waited += 0.01) {
         if (waited >= timeoutSeconds) {
             result.timedOut = true;
             kill(pid_, SIGKILL);
@@ -136,17 +100,12 @@ RunResult Process::wait(double timeoutSeconds)
             status_ = decodeStatus(raw);
             break;
         }
-        sleepSeconds(step);
+        sleepSeconds(0.01);
     }
     result.status = status_;
     result.out = readFile(outPath_);
     result.err = readFile(errPath_);
     return result;
-}
-
-std::string Process::outSoFar() const
-{
-    return readFile(outPath_);
 }
 
 std::string Process::errSoFar() const

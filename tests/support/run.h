@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-namespace vyktest {
+namespace vyktest
+{
 
 struct RunResult {
     int status = -1;       // exit status, or 128 + signal number when killed
@@ -21,21 +22,19 @@ RunResult run(const std::vector<std::string>& argv, double timeoutSeconds = 120,
               const std::vector<std::string>& env = {});
 
 // A program left running in the background (a viewer window under test).
-class Process {
-public:
+class Process
+{
+  public:
     Process(const std::vector<std::string>& argv, const std::vector<std::string>& env = {});
     ~Process(); // kills it if it still runs
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
-    pid_t pid() const { return pid_; }
-    bool running();                   // not yet exited
-    void signal(int sig);             // sends sig if it still runs
+    bool running();                             // not yet exited
     RunResult wait(double timeoutSeconds = 30); // kills at the limit
-    std::string outSoFar() const;     // stdout written so far
-    std::string errSoFar() const;     // stderr written so far
+    std::string errSoFar() const;               // stderr written so far
 
-private:
+  private:
     pid_t pid_ = -1;
     int status_ = -1;
     bool done_ = false;

@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "support/capture.h"
 #include "support/paths.h"
 #include "support/temp_dir.h"
 #include "textures/image.h"
@@ -79,9 +80,8 @@ inline void sweepPrefixes(const std::string& whole, const std::string& ext, Pref
     for (size_t n = 0; n < whole.size(); ++n) {
         const std::string name = dir.write("cut" + std::to_string(n) + ext, whole.substr(0, n));
         libgr::grImage2D img;
-        testing::internal::CaptureStderr();
-        const bool ok = load(img, name.c_str());
-        testing::internal::GetCapturedStderr();
+        bool ok = false;
+        vyktest::stderrOf([&] { ok = load(img, name.c_str()); });
         std::remove(name.c_str());
         if (!ok)
             continue;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "support/capture.h"
+
 #include <cmath>
 
 #include "image_fixtures.h"
@@ -47,9 +49,7 @@ TEST(Mono, Refusals)
     for (const Case& c : cases) {
         grImage2D src = makeImage(c.pf, 1, 1, std::string(grBitsPerPixel(c.pf) / 8, '\1'));
         grImage2D dst;
-        testing::internal::CaptureStderr();
-        EXPECT_FALSE(mono(dst, src));
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
+        EXPECT_EQ(vyktest::stderrOf([&] { EXPECT_FALSE(mono(dst, src)); }), c.message);
     }
 }
 
@@ -87,16 +87,14 @@ TEST(NormalMap, SharesOrRefuses)
     EXPECT_EQ(dst.data(), rgb.data());
 
     grImage2D bgra = makeImage({grFmtBGRA, grTypeUINT, grBits8}, 1, 1, bytes({1, 2, 3, 4}));
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(normalmap(dst, bgra));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "normalmap(): image type not supported.\n");
+    EXPECT_EQ(vyktest::stderrOf([&] { EXPECT_FALSE(normalmap(dst, bgra)); }),
+              "normalmap(): image type not supported.\n");
     EXPECT_EQ(dst.data(), bgra.data());
 
     grImage2D packed = bgra;
     packed.compressed = 1;
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(normalmap(dst, packed));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "normalmap(): compressed format not supported.\n");
+    EXPECT_EQ(vyktest::stderrOf([&] { EXPECT_FALSE(normalmap(dst, packed)); }),
+              "normalmap(): compressed format not supported.\n");
 }
 
 TEST(ScaleDown, Table)
@@ -120,9 +118,8 @@ TEST(ScaleDown, Table)
         SCOPED_TRACE(c.pf.format * 100 + c.pf.bits);
         grImage2D src = makeImage(c.pf, c.w, c.h, c.rows);
         grImage2D dst;
-        testing::internal::CaptureStderr();
-        const bool ok = scaledown(dst, src);
-        const std::string err = testing::internal::GetCapturedStderr();
+        bool ok = false;
+        const std::string err = vyktest::stderrOf([&] { ok = scaledown(dst, src); });
         ASSERT_EQ(ok, c.ow != 0);
         if (!ok) {
             EXPECT_EQ(err, c.expect);

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "image_fixtures.h"
 #include "support/temp_dir.h"
@@ -112,37 +111,4 @@ TEST(Image, AllocateGivesOwnStorage)
     volume.skipimages = 1;
     ASSERT_TRUE(volume.allocate());
     EXPECT_EQ(volume.size(), 4u * 8u);
-}
-
-TEST(ImageFormat, UnknownExtensions)
-{
-    grImage2D img = makeImage({grFmtRGB, grTypeUINT, grBits8}, 1, 1, bytes({1, 2, 3}));
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(autoloadformat(img, "picture.gif"));
-    EXPECT_FALSE(autosaveformat(img, "picture.gif"));
-    EXPECT_FALSE(autoloadformat(img, "jpg"));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "autoloadformat load fail, fname=picture.gif\nautosaveformat load fail, fname=picture.gif\n"
-              "autoloadformat load fail, fname=jpg\n");
-}
-
-TEST(ImageFormat, NamesThatAreNotImageFilesFailCleanly)
-{
-    // A FIFO would block an open for reading until a writer came along; a
-    // directory, a missing or an empty file must fail as cleanly.
-    vyktest::TempDir dir;
-    for (const char* ext : {".bmp", ".tga", ".jpg", ".png"}) {
-        const std::string fifo = dir.file(std::string("p") + ext), folder = dir.file(std::string("d") + ext);
-        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-        ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
-        for (const std::string& path :
-             {fifo, folder, dir.file(std::string("m") + ext), dir.write(std::string("e") + ext, "")}) {
-            SCOPED_TRACE(path);
-            grImage2D img;
-            testing::internal::CaptureStderr();
-            EXPECT_FALSE(autoloadformat(img, path.c_str()));
-            testing::internal::GetCapturedStderr();
-            EXPECT_TRUE(img.empty());
-        }
-    }
 }

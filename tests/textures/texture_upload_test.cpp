@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/capture.h"
+
 #include <string>
 
 namespace
@@ -53,9 +55,7 @@ TEST(TranslationTable, AcceptedRows)
         SCOPED_TRACE(testing::Message() << "format " << row.pf.format << " type " << row.pf.type << " bits "
                                         << row.pf.bits);
         grGLFormat gl;
-        testing::internal::CaptureStderr();
-        ASSERT_TRUE(translate(row.pf, false, gl));
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(vyktest::stderrOf([&] { ASSERT_TRUE(translate(row.pf, false, gl)); }), "");
         EXPECT_EQ(gl.internalformat, row.internalformat);
         EXPECT_EQ(gl.format, row.format);
         EXPECT_EQ(gl.type, row.type);
@@ -89,9 +89,7 @@ TEST(TranslationTable, RefusedRowsPrintTheFourLineMessage)
     };
     for (const Refused& row : rows) {
         grGLFormat gl;
-        testing::internal::CaptureStderr();
-        EXPECT_FALSE(translate(row.pf, false, gl));
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), row.message);
+        EXPECT_EQ(vyktest::stderrOf([&] { EXPECT_FALSE(translate(row.pf, false, gl)); }), row.message);
         EXPECT_FALSE(translateQuiet(row.pf, false, gl));
     }
 }
@@ -99,10 +97,10 @@ TEST(TranslationTable, RefusedRowsPrintTheFourLineMessage)
 TEST(TranslationTable, RefusalLeavesTheErrorStreamInDecimal)
 {
     grGLFormat gl;
-    testing::internal::CaptureStderr();
-    translate({grFmtRGB, grTypeUINT, grBits24}, false, gl);
-    std::cerr << 12 << std::endl;
-    std::string out = testing::internal::GetCapturedStderr();
+    const std::string out = vyktest::stderrOf([&] {
+        translate({grFmtRGB, grTypeUINT, grBits24}, false, gl);
+        std::cerr << 12 << std::endl;
+    });
     EXPECT_EQ(out.substr(out.size() - 3), "12\n");
 }
 

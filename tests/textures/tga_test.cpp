@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <string>
 
 #include "image_fixtures.h"
+#include "support/capture.h"
 #include "support/temp_dir.h"
 #include "textures/image_format.h"
 #include "textures/tga.h"
@@ -72,9 +72,8 @@ TEST(Tga, LoadTable)
         SCOPED_TRACE(c.name);
         const std::string path = dir.write("case.tga", c.file);
         grImage2D img;
-        testing::internal::CaptureStderr();
-        bool ok = tgaLoad(img, path.c_str());
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        bool ok = false;
+        EXPECT_EQ(vyktest::stderrOf([&] { ok = tgaLoad(img, path.c_str()); }), "");
         ASSERT_EQ(ok, c.ok);
         if (!ok)
             continue;
@@ -95,68 +94,21 @@ TEST(Tga, WidthFiveFromAnotherProgramReadsUnsheared)
                                bytes({255, 0, 0}) + black + bytes({30, 20, 10}));
 }
 
+// Colour as type 2 with packed BGR rows, grey as type 3.
 TEST(Tga, WritesPackedRows)
 {
     // Width 5 RGB: 15 bytes a row in the file, swapped to BGR.
-    std::string rows;
+    std::string rows, expect = tgaHeader(2, 5, 2, 24);
     for (int i = 0; i < 30; ++i)
         rows += char(i);
-    grImage2D img = makeImage({grFmtRGB, grTypeUINT, grBits8}, 5, 2, rows);
-    vyktest::TempDir dir;
-    ASSERT_TRUE(autosaveformat(img, dir.file("w.tga").c_str()));
-    std::string expect = tgaHeader(2, 5, 2, 24);
     for (int i = 0; i < 30; i += 3)
         expect += bytes({i + 2, i + 1, i});
+    vyktest::TempDir dir;
+    ASSERT_TRUE(autosaveformat(makeImage({grFmtRGB, grTypeUINT, grBits8}, 5, 2, rows), dir.file("w.tga").c_str()));
     EXPECT_EQ(vyktest::readFile(dir.file("w.tga")), expect);
-}
-
-TEST(Tga, RoundTrips)
-{
-    vyktest::TempDir dir;
-    const std::string name = dir.file("r.tga");
-    std::string rows;
-    for (int i = 0; i < 4 * 3 * 3; ++i)
-        rows += char(i * 7);
-    struct Case {
-        grPixelFormat in;
-        uint32_t w;
-        grPixelFormat out;
-        int type;
-    } cases[] = {
-        {{grFmtBGR, grTypeUINT, grBits8}, 4, {grFmtBGR, grTypeUINT, grBits8}, 2},
-        {{grFmtBGRA, grTypeUINT, grBits8}, 3, {grFmtBGRA, grTypeUINT, grBits8}, 2},
-        {{grFmtLuminance, grTypeUINT, grBits8}, 4, {grFmtLuminance, grTypeUINT, grBits8}, 3},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.in.format);
-        const uint32_t bpp = grBitsPerPixel(c.in) / 8;
-        const std::string pixels = rows.substr(0, c.w * 3 * bpp);
-        grImage2D img = makeImage(c.in, c.w, 3, pixels);
-        ASSERT_TRUE(autosaveformat(img, name.c_str()));
-        EXPECT_EQ(vyktest::readFile(name)[2], char(c.type));
-        grImage2D back;
-        ASSERT_TRUE(autoloadformat(back, name.c_str()));
-        EXPECT_EQ(back.format, c.out);
-        EXPECT_EQ(rowsOf(back), pixels);
-    }
-}
-
-TEST(Tga, WriteRefusals)
-{
-    vyktest::TempDir dir;
-    const std::string name = dir.file("r.tga");
-    // RGBA 1-5-5-5 cannot have its channels swapped bytewise.
-    grImage2D packed = makeImage({grFmtRGBA, grTypeUINT, grBitsP1555}, 1, 1, bytes({1, 2}));
-    EXPECT_FALSE(autosaveformat(packed, name.c_str()));
-    grImage2D signedRgb = makeImage({grFmtRGB, grTypeSINT, grBits8}, 1, 1, bytes({1, 2, 3}));
-    EXPECT_FALSE(autosaveformat(signedRgb, name.c_str()));
-    grImage2D la = makeImage({grFmtLuminanceAlpha, grTypeUINT, grBits8}, 1, 1, bytes({1, 2}));
-    EXPECT_FALSE(autosaveformat(la, name.c_str()));
-    EXPECT_FALSE(vyktest::fileExists(name));
-
-    grImage2D ok = makeImage({grFmtBGR, grTypeUINT, grBits8}, 1, 1, bytes({1, 2, 3}));
-    ASSERT_EQ(symlink("/dev/full", dir.file("full.tga").c_str()), 0);
-    EXPECT_FALSE(autosaveformat(ok, dir.file("full.tga").c_str()));
+    ASSERT_TRUE(
+        autosaveformat(makeImage({grFmtLuminance, grTypeUINT, grBits8}, 3, 1, "abc"), dir.file("g.tga").c_str()));
+    EXPECT_EQ(vyktest::readFile(dir.file("g.tga")), tgaHeader(3, 3, 1, 8) + "abc");
 }
 
 TEST(Tga, TruncationSweep)

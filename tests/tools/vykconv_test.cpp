@@ -1,11 +1,12 @@
-// vykconv run as a user runs it: arguments, messages, statuses, files.
+// vykconv run as a user runs it: the files it writes. Its usage and
+// failure messages are in command_line_gl_test.cpp.
 #include "support/paths.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include "../app/scene_files.h"
+#include "support/scene_text.h"
 
 #include <string>
 #include <vector>
@@ -16,7 +17,7 @@ namespace
 using vyktest::readFile;
 
 const std::string kConv = vyktest::programPath("vykconv");
-const std::string kQuad = apptest::quadSection(1, 1, 0, {255, 0, 0});
+const std::string kQuad = vyktest::quadSection(1, 1, 0, {255, 0, 0});
 
 vyktest::RunResult conv(const std::vector<std::string>& args)
 {
@@ -25,45 +26,27 @@ vyktest::RunResult conv(const std::vector<std::string>& args)
     return vyktest::run(argv, 60, {"DISPLAY="});
 }
 
-// Each case: arguments, status, stdout, exact stderr, and a file that must
-// not exist afterwards.
-TEST(Vykconv, ArgumentsAndMessages)
+// A failed conversion leaves no temporary file beside its output, and a
+// failed load keeps an old output as it was.
+TEST(Vykconv, FailuresLeaveTheDirectoryAsItWas)
 {
     vyktest::TempDir dir;
-    const std::string quad = dir.write("quad.vyk", kQuad), usage = "usage: " + kConv + " IN... OUT\n";
-    const std::string absent = dir.file("absent.vyk"), txt = dir.file("x.txt"), out = dir.file("o.vyk");
-    const std::string missingDir = dir.file("no/such/dir/out.vyk");
-    const struct {
-        std::vector<std::string> args;
-        int status;
-        std::string out, err, absent;
-    } cases[] = {
-        {{"--help"}, 0, usage, "", ""},
-        {{"--version", out}, 0, "vykconv " VYK_VERSION "\n", "", out},
-        {{quad, "-h", out}, 0, usage, "", out},
-        {{}, 1, "", usage, ""},
-        {{quad}, 1, "", usage, ""},
-        {{quad, dir.file("out.obj")}, 1, "", "file extension not recognized.\n", dir.file("out.obj")},
-        {{quad, missingDir}, 1, "", missingDir + ": write error.\n", missingDir},
-        {{absent, out}, 1, "", absent + ": file open error.\n" + absent + ": load error.\n", out},
-        {{txt, out}, 1, "", "file extension not recognized.\n" + txt + ": load error.\n", out},
-    };
-    for (const auto& c : cases) {
-        const vyktest::RunResult r = conv(c.args);
-        EXPECT_EQ(r.status, c.status) << c.err;
-        EXPECT_EQ(r.out.substr(0, c.out.size()), c.out); // the usage line heads the help
-        EXPECT_EQ(c.err == usage ? r.err.substr(0, usage.size()) : r.err, c.err);
-        EXPECT_TRUE(c.absent.empty() || !vyktest::fileExists(c.absent)) << c.absent;
-    }
-    // No temporary file is left beside a failed output, and a failed load
-    // keeps an old output as it was.
+    const std::string quad = dir.write("quad.vyk", kQuad), out = dir.file("o.vyk");
+    EXPECT_EQ(conv({quad, dir.file("no/such/dir/out.vyk")}).status, 1);
+    EXPECT_EQ(conv({quad, dir.file("out.obj")}).status, 1);
     EXPECT_EQ(vyktest::run({"/bin/ls", "-A", dir.path()}).out, "quad.vyk\n");
     dir.write("o.vyk", "old contents\n");
     EXPECT_EQ(conv({dir.write("bad.vyk", "# nothing\n"), out}).status, 1);
     EXPECT_EQ(readFile(out), "old contents\n");
-    // Only the frame pass's program is built: a broken override of the main
-    // program beside the input does not stop a conversion, of the feedback
-    // program it does.
+}
+
+// Only the frame pass's program is built: a broken override of the main
+// program beside the input does not stop a conversion, of the feedback
+// program it does.
+TEST(Vykconv, OnlyTheFramePassProgramIsBuilt)
+{
+    vyktest::TempDir dir;
+    const std::string quad = dir.write("quad.vyk", kQuad), out = dir.file("o.vyk");
     dir.write("shader.vsd", "not glsl\n");
     EXPECT_EQ(conv({quad, out}).status, 0);
     dir.write("feedback.vsd", "not glsl\n");
@@ -75,9 +58,8 @@ TEST(Vykconv, ArgumentsAndMessages)
 TEST(Vykconv, InputsInOrderAndTheEnvironmentOfASingleInput)
 {
     vyktest::TempDir dir;
-    for (const char* face : {"posx", "negx", "posy", "negy", "posz", "negz"})
-        dir.write(std::string("sky_") + face + ".bmp", apptest::bmpFile(1, 1, {10, 20, 30}));
-    const std::string withSky = dir.write("sky.vyk", apptest::environmentSection("sky") + kQuad);
+    vyktest::writeCubeFaces(dir.file("sky"), [](int) { return vyktest::rgb_t{10, 20, 30}; });
+    const std::string withSky = dir.write("sky.vyk", vyktest::environmentSection("sky") + kQuad);
     const std::string stl = vyktest::sourcePath("examples/bracket.stl"), quad = dir.write("quad.vyk", kQuad);
 
     // One input: its environment is written first.

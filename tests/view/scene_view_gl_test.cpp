@@ -4,13 +4,12 @@
 #include "view/pick.h"
 #include "view/scene_view.h"
 
-#include "support/gl_context.h"
+#include "support/capture.h"
 #include "support/polygon_fill.h"
+#include "support/scene_text.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
-
-#include "../app/scene_files.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,7 +20,7 @@
 namespace
 {
 
-using apptest::quadSection;
+using namespace vyktest;
 
 // A viewer over files written into a temporary directory, initialised and
 // reshaped to 800 x 600 as the window does.
@@ -34,7 +33,6 @@ struct Viewer {
 
     explicit Viewer(const std::vector<std::string>& contents)
     {
-        vyktest::glContext();
         argv.push_back(program);
         for (std::size_t i = 0; i < contents.size(); ++i)
             paths.push_back(dir.write("s" + std::to_string(i) + ".vyk", contents[i]));
@@ -62,28 +60,30 @@ bool finite(const pos3& p)
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
-TEST(ViewerGL, PickFindsTheSurfaceUnderThePixel)
+// The pick answers the nearest surface point under the pixel: of one quad,
+// of two quads in two models, and of two quads in one model, in both orders.
+TEST(ViewerGL, PickFindsTheNearestSurfaceUnderThePixel)
 {
-    Viewer w({quadSection(2, 2, 0, {200, 200, 200})});
-    EXPECT_EQ(std::string(w->basedir), w.dir.path() + "/");
-    EXPECT_TRUE(fequal(w->pick(5.0f, 5.0f), pos3{0, 0, 0})); // background
-    const pos3 hit = w->pick(400.0f, 300.0f);
-    EXPECT_GT(hit.z, -1.0f);
-    EXPECT_LT(hit.z, 1.0f);
-    EXPECT_LE(std::fabs(hit.x), 0.5f / 400.0f + 1e-6f);
-    EXPECT_LE(std::fabs(hit.y), 0.5f / 300.0f + 1e-6f);
-    // The quad is flat at z = 0: its depth there is the pick's depth.
-    EXPECT_NEAR(hit.z, w.project({0, 0, 0}).z, 1e-5f);
-}
-
-TEST(ViewerGL, NearerOfTwoOverlappingSurfacesWins)
-{
-    for (bool nearFirst : {false, true}) {
-        const std::string nearQuad = quadSection(1, 1, 0.5f, {200, 0, 0});
-        const std::string farQuad = quadSection(2, 2, -0.5f, {0, 0, 200});
-        Viewer w({nearFirst ? nearQuad + farQuad : farQuad + nearQuad});
+    const rect_t nearQuad{1, 1, 0.5f}, farQuad{2, 2, -0.5f};
+    const rgb_t grey{200, 200, 200};
+    const struct {
+        std::string scene;
+        float z;
+    } cases[] = {
+        {quadSection(2, 2, 0, grey), 0.0f},
+        {quadSection({nearQuad}, grey) + quadSection({farQuad}, grey), 0.5f},
+        {quadSection({farQuad}, grey) + quadSection({nearQuad}, grey), 0.5f},
+        {quadSection({nearQuad, farQuad}, grey), 0.5f},
+        {quadSection({farQuad, nearQuad}, grey), 0.5f},
+    };
+    for (const auto& c : cases) {
+        Viewer w({c.scene});
+        EXPECT_TRUE(fequal(w->pick(5.0f, 5.0f), pos3{0, 0, 0})); // background
         const pos3 hit = w->pick(400.0f, 300.0f);
-        EXPECT_NEAR(hit.z, w.project({0, 0, 0.5f}).z, 1e-5f) << nearFirst;
+        EXPECT_LE(std::fabs(hit.x), 0.5f / 400.0f + 1e-6f);
+        EXPECT_LE(std::fabs(hit.y), 0.5f / 300.0f + 1e-6f);
+        // The quads are flat: their depth there is the pick's depth.
+        EXPECT_NEAR(hit.z, w.project({0, 0, c.z}).z, 1e-5f) << c.scene;
     }
 }
 
@@ -110,19 +110,13 @@ TEST(ViewerGL, LeftDragKeepsTheGrabbedPointUnderThePointer)
     w->mouse(0, 1, 520, 230);
 }
 
-void makePolygon(vyk3d::polygon_t& p, const std::vector<float>& positions, const std::vector<uint32_t>& elements)
-{
-    vyktest::glContext();
-    vyktest::fillPolygon(p, positions, 3, elements);
-}
-
 TEST(ViewerGL, HitPolygonFormsNoTriangleAcrossARestart)
 {
     // Two small triangles left and right of the centre; the triangle
     // (1, 2, 3) that a strip across the restart would form covers it.
     vyk3d::polygon_t p;
-    makePolygon(p, {-3, -1, 0, -2, -1, 0, -2.5f, 1, 0, 2.5f, 1, 0, 2, -1, 0, 3, -1, 0},
-                {0, 1, 2, vyk3d::restartIndex, 3, 4, 5});
+    vyktest::fillPolygon(p, {-3, -1, 0, -2, -1, 0, -2.5f, 1, 0, 2.5f, 1, 0, 2, -1, 0, 3, -1, 0}, 3,
+                         {0, 1, 2, vyk3d::restartIndex, 3, 4, 5});
     line2d region[4];
     pickRegion(400.0f, 300.0f, 400.0f, 300.0f, region);
     const mtx3w proj = frustumMatrix(viewFrustum(800, 600));
@@ -143,7 +137,7 @@ TEST(ViewerGL, HitPolygonSkipsTrianglesBehindTheEye)
     // One vertex behind the eye: projected without clipping it would land
     // anywhere, and w = 0 gives NaN.
     vyk3d::polygon_t p;
-    makePolygon(p, {-1, -1, -5, 1, -1, -5, 0, 1, 0}, {0, 1, 2});
+    vyktest::fillPolygon(p, {-1, -1, -5, 1, -1, -5, 0, 1, 0}, 3, {0, 1, 2});
     const mtx3w proj = frustumMatrix(viewFrustum(800, 600));
     for (float x = 0.0f; x < 800.0f; x += 50.0f) {
         line2d region[4];
@@ -199,12 +193,13 @@ TEST(ViewerGL, ZeroHeightWindowKeepsTheCameraFinite)
 TEST(ViewerGL, ShininessKeysPrintTheNewValue)
 {
     Viewer w({quadSection(1, 1, 0, {9, 9, 9})});
-    testing::internal::CaptureStdout();
-    w->keyboard('S');
-    w->keyboard('x');
-    w->shininess = 9.25f;
-    w->keyboard('s');
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "shininess: 9\nshininess: 10.25\n");
+    EXPECT_EQ(vyktest::stdoutOf([&] {
+                  w->keyboard('S');
+                  w->keyboard('x');
+                  w->shininess = 9.25f;
+                  w->keyboard('s');
+              }),
+              "shininess: 9\nshininess: 10.25\n");
 }
 
 TEST(ViewerGL, MorphListsPairScenesByPosition)
@@ -216,9 +211,12 @@ TEST(ViewerGL, MorphListsPairScenesByPosition)
         for (const auto& list : w->morphs)
             EXPECT_EQ(list.size(), 2u);
     }
-    testing::internal::CaptureStderr();
-    Viewer w({q + q + q, q + q});
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "0, [2:3]: too few models in opposite model.\n");
+    std::unique_ptr<Viewer> made;
+    EXPECT_EQ(vyktest::stderrOf([&] {
+                  made = std::make_unique<Viewer>(std::vector<std::string>{q + q + q, q + q});
+              }),
+              "0, [2:3]: too few models in opposite model.\n");
+    Viewer& w = *made;
     ASSERT_EQ(w->morphs.size(), 2u);
     EXPECT_EQ(w->morphs[0].size(), 2u);
     EXPECT_EQ(w->morphs[1].size(), 2u);

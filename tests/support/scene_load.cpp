@@ -1,0 +1,68 @@
+#include "support/scene_load.h"
+
+#include "sceneio/scene.h"
+#include "support/capture.h"
+#include "support/gl_readback.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace vyktest
+{
+
+namespace
+{
+
+template <class Renderer> Renderer& made()
+{
+    static Renderer* r = [] {
+        auto* p = new Renderer;
+        EXPECT_TRUE(p->init(""));
+        return p;
+    }();
+    return *r;
+}
+
+} // namespace
+
+vyk3d::frame_pass_t& framePass()
+{
+    return made<vyk3d::frame_pass_t>();
+}
+
+vyk3d::glpolygon_t& polygonRenderer()
+{
+    return made<vyk3d::glpolygon_t>();
+}
+
+vyk3d::glmorph_t& morphRenderer()
+{
+    return made<vyk3d::glmorph_t>();
+}
+
+LoadedScene loadSceneFile(const std::string& path)
+{
+    LoadedScene r;
+    scene_t scene;
+    std::ostringstream err;
+    r.stderrText = stderrOf([&] { r.ok = loadScene(scene, path, framePass(), err); });
+    r.err = err.str();
+    r.models = scene.models.size();
+    r.environment = scene.environment;
+    if (!scene.models.empty()) {
+        model_t& m = *scene.models.front();
+        vyk3d::polygon_t& p = m.polygon;
+        r.kind = m.kind;
+        r.texture = m.texture;
+        r.resU = m.nurbs.resU;
+        r.resV = m.nurbs.resV;
+        r.vertices = readBuffer<float>(p.vertices, p.vertices.count() * 9);
+        r.frames = readBuffer<float>(p.normals, p.vertices.count() * 9);
+        r.elements = readBuffer<uint32_t>(p.elements, p.elements.count());
+    }
+    scene.destroyModels();
+    return r;
+}
+
+} // namespace vyktest

@@ -1,0 +1,108 @@
+// Helpers for end-to-end tests that drive the real programs on a private X
+// server: window lookup, screenshots, input through xdotool.
+#pragma once
+
+#include "support/run.h"
+#include "support/temp_dir.h"
+#include "support/xserver.h"
+#include "support/picture.h"
+
+#include <X11/Xlib.h>
+#include <dlfcn.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace vyktest
+{
+
+// Runs a shell command with the server's DISPLAY; returns its result.
+inline RunResult shell(const XServer& x, const std::string& command, double timeout = 60)
+{
+    return run({"/bin/sh", "-c", command}, timeout, {x.env()});
+}
+
+inline std::string quote(const std::string& s)
+{
+    std::string q = "'";
+    for (char c : s)
+        q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+// Ids of the windows whose title is exactly `title`, waiting up to `timeout`
+// seconds for at least one.
+inline std::vector<std::string> findWindows(const XServer& x, const std::string& title, double timeout = 20)
+{
+    std::istringstream out(
+        shell(x, "xdotool search --sync --name " + quote("^" + title + "$") + " 2>/dev/null", timeout).out);
+    std::vector<std::string> ids;
+    for (std::string id; out >> id;)
+        ids.push_back(id);
+    return ids;
+}
+
+// Moves a window fully onto the screen: without a window manager GLUT's
+// default position leaves its first row and column off screen, and a
+// screenshot only sees what is on screen.
+inline void placeWindow(const XServer& x, const std::string& id)
+{
+    shell(x, "xdotool windowmove --sync " + id + " 0 0");
+}
+
+// The window's pixels at 8 bits per channel.
+inline Image grabWindow(const XServer& x, const std::string& id, const TempDir& dir)
+{
+    const std::string path = dir.file("shot-" + id + ".png");
+    return shell(x, "import -window " + id + " png24:" + quote(path)).status == 0 ? readImage(path) : Image{};
+}
+
+// Grabs until `ready` accepts the picture or `timeout` seconds pass; returns
+// the last picture.
+template <class Pred>
+Image grabUntil(const XServer& x, const std::string& id, const TempDir& dir, Pred ready,
+                double timeout = 20)
+{
+    Image img;
+    for (double waited = 0; waited < timeout; waited += 0.25) {
+        img = grabWindow(x, id, dir);
+        if (!img.empty() && ready(img))
+            return img;
+        sleepSeconds(0.25);
+    }
+    return img;
+}
+
+// Sends the window manager's close request (WM_DELETE_WINDOW) to a window,
+// as a window manager's close button does. libX11 is opened at run time so
+// the test program needs no link change.
+inline bool sendDeleteWindow(const XServer& x, unsigned long window)
+{
+    void* lib = dlopen("libX11.so.6", RTLD_NOW);
+    if (!lib)
+        return false;
+    auto open = reinterpret_cast<Display* (*)(const char*)>(dlsym(lib, "XOpenDisplay"));
+    auto atom = reinterpret_cast<Atom (*)(Display*, const char*, Bool)>(dlsym(lib, "XInternAtom"));
+    auto send = reinterpret_cast<Status (*)(Display*, Window, Bool, long, XEvent*)>(dlsym(lib, "XSendEvent"));
+    auto flush = reinterpret_cast<int (*)(Display*)>(dlsym(lib, "XFlush"));
+    auto close = reinterpret_cast<int (*)(Display*)>(dlsym(lib, "XCloseDisplay"));
+    if (!open || !atom || !send || !flush || !close)
+        return false;
+    Display* d = open(x.display().c_str());
+    if (!d)
+        return false;
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = window;
+    ev.xclient.message_type = atom(d, "WM_PROTOCOLS", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = static_cast<long>(atom(d, "WM_DELETE_WINDOW", False));
+    ev.xclient.data.l[1] = CurrentTime;
+    const Status ok = send(d, window, False, NoEventMask, &ev);
+    flush(d);
+    close(d);
+    return ok != 0;
+}
+
+} // namespace vyktest

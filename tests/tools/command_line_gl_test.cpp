@@ -1,0 +1,110 @@
+// The three programs' command lines, as a user types them: usage, refused
+// options, missing OpenGL 3.3 and files that do not load; each with its
+// status, output, exact messages and the file it must not leave behind.
+#include "support/paths.h"
+#include "support/run.h"
+#include "support/scene_text.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using namespace vyktest;
+
+TEST(CommandLine, UsageAndFailures)
+{
+    TempDir dir;
+    const std::string viewer = programPath("vykview"), shot = programPath("vykshot"), conv = programPath("vykconv");
+    const std::string good = dir.write("good.vyk", quadSection(1, 1, 0, {255, 0, 0}));
+    const std::string comments = dir.write("comments.vyk", "# nothing here\n");
+    const std::string missing = dir.file("missing.vyk"), txt = dir.file("x.txt"), png = dir.file("o.png");
+    const std::string out = dir.file("o.vyk"), obj = dir.file("o.obj"), deep = dir.file("no/such/dir/out.vyk");
+    const std::string hostile =
+        dir.write("hostile.vyk", "begin polygon_surface,2147483648,3\n" + std::string(400, '#'));
+    const std::string shotUsage = "usage: vykshot [--size WxH] [--elapsed MS] -o OUT.png FILE...\n";
+    const std::string convUsage = "usage: " + conv + " IN... OUT\n", opengl = "OpenGL 3.3 or later required.\n";
+    const std::string size = "vykshot: --size needs WxH, each 1 to 16384.\n", noDisplay = "DISPLAY=";
+    const std::string viewerUsage = "usage: " + viewer + " file.vyk ...\n";
+    const std::string gl30 = "MESA_GL_VERSION_OVERRIDE=3.0";
+    const auto notLoaded = [](const std::string& f) { return f + ": file open error.\n" + f + ": load error.\n"; };
+    const struct {
+        std::vector<std::string> argv;
+        std::string env;
+        int status;
+        std::string out, err;
+        bool head = false;       // out and err, when not empty, only begin so
+        std::string absent = ""; // a file that must not exist afterwards
+    } cases[] = {
+        // No display at all: usage, help and version must not need one.
+        {{viewer}, noDisplay, 0, "", viewerUsage},
+        {{viewer, "--no-watch"}, noDisplay, 0, "", viewerUsage},
+        {{viewer, "--help", "a.vyk"}, noDisplay, 0, "usage: " + viewer + " [OPTION]... file.vyk ...\n", "", true},
+        {{viewer, "--version"}, noDisplay, 0, "vykview " VYK_VERSION "\n", ""},
+        {{viewer, "--frob", "a.vyk"}, noDisplay, 1, "", "vykview: unknown option --frob.\n" + viewerUsage},
+        {{viewer, "-display"},
+         noDisplay,
+         1,
+         "",
+         "vykview: a value is missing after the option -display.\n" + viewerUsage},
+        // Mesa offers the context as OpenGL 3.0.
+        {{viewer, good}, gl30, 1, "", opengl},
+        // The second file fails; the third is never read.
+        {{viewer, good, missing, dir.file("no.vyk")}, "", 1, "", notLoaded(missing)},
+        {{viewer, hostile},
+         "",
+         1,
+         "",
+         "1: polygon counts exceed what the file holds: begin polygon_surface,2147483648,3\n" + hostile +
+             ": load error.\n"},
+        {{shot, "--help"}, noDisplay, 0, shotUsage, ""},
+        {{shot, "--version"}, noDisplay, 0, "vykshot " VYK_VERSION "\n", ""},
+        {{shot, "--size", "0x600", "-o", png, good}, noDisplay, 1, "", size, false, png},
+        {{shot, "--size", "800", "-o", png, good}, noDisplay, 1, "", size, false, png},
+        {{shot, "--elapsed", "-5", "-o", png, good},
+         noDisplay,
+         1,
+         "",
+         "vykshot: --elapsed needs milliseconds, 0 to 4294967295.\n",
+         false,
+         png},
+        {{shot, "--frobnicate", "-o", png, good}, noDisplay, 1, "", "vykshot: unknown option --frobnicate.\n"},
+        {{shot, good}, noDisplay, 1, "", shotUsage},
+        {{shot, "-o", png, good}, gl30, 1, "", opengl, false, png},
+        {{shot, "-o", png, missing}, "", 1, "", notLoaded(missing), false, png},
+        {{shot, "-o", png, good, comments, missing}, "", 1, "", comments + ": load error.\n", false, png},
+        {{shot, "-o", png, good, txt},
+         "",
+         1,
+         "",
+         "file extension not recognized.\n" + txt + ": load error.\n",
+         false,
+         png},
+        {{conv, "--help"}, noDisplay, 0, convUsage, "", true},
+        {{conv, "--version", out}, noDisplay, 0, "vykconv " VYK_VERSION "\n", "", false, out},
+        {{conv, good, "-h", out}, noDisplay, 0, convUsage, "", true, out},
+        {{conv}, noDisplay, 1, "", convUsage, true},
+        {{conv, good}, noDisplay, 1, "", convUsage, true},
+        {{conv, good, obj}, noDisplay, 1, "", "file extension not recognized.\n", false, obj},
+        {{conv, good, deep}, noDisplay, 1, "", deep + ": write error.\n", false, deep},
+        {{conv, missing, out}, noDisplay, 1, "", notLoaded(missing), false, out},
+        {{conv, txt, out}, noDisplay, 1, "", "file extension not recognized.\n" + txt + ": load error.\n", false, out},
+    };
+    for (const auto& c : cases) {
+        std::string line;
+        for (const std::string& a : c.argv)
+            line += a.substr(a.rfind('/') + 1) + " ";
+        SCOPED_TRACE(line + c.env);
+        const RunResult r = run(c.argv, 60, c.env.empty() ? std::vector<std::string>{} : std::vector{c.env});
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(c.head && !c.out.empty() ? r.out.substr(0, c.out.size()) : r.out, c.out);
+        EXPECT_EQ(c.head && !c.err.empty() ? r.err.substr(0, c.err.size()) : r.err, c.err);
+        EXPECT_TRUE(c.absent.empty() || !fileExists(c.absent));
+    }
+}
+
+} // namespace
