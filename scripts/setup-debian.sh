@@ -10,6 +10,8 @@ packages=(
   # the viewer's libraries
   freeglut3-dev libglew-dev libglu1-mesa-dev libgl-dev libjpeg-dev libpng-dev
   libgl1-mesa-dri libegl-dev libegl-mesa0
+  # mesh formats (OBJ, PLY, glTF, ...) and real models of them for the tests
+  libassimp-dev assimp-testmodels
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   # a display without a screen, and tools the end-to-end tests drive it with

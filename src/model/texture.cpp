@@ -84,7 +84,12 @@ uint32_t findOrLoad(const std::string& full, bool& loaded) {
     texture_cache_t& cache = textureCache();
     loaded = false;
     uint32_t h = cache.find(full);
-    if (h) return h;
+    if (h) {
+        texture_entry_t* e = cache.get(h);
+        loaded = e->pending;
+        e->pending = false;
+        return h;
+    }
     h = addEntry(full);
     if (!h) return 0;
     if (!libgr::autoloadformat(cache.get(h)->image, full.c_str())) {
@@ -116,6 +121,20 @@ const builtin_t kBuiltinSpecular = {
     "(spec)texobj.img2d.allocate() failed."};
 
 }  // namespace
+
+bool cacheEncodedTexture(const std::string& key, const unsigned char* data, size_t size) {
+    texture_cache_t& cache = textureCache();
+    if (cache.find(key)) return true;
+    uint32_t h = addEntry(key);
+    if (!h) return false;
+    texture_entry_t& e = *cache.get(h);
+    if (!libgr::autoloadmemory(e.image, data, size, key.c_str())) {
+        cache.remove(h);
+        return false;
+    }
+    e.pending = true;
+    return true;
+}
 
 uint32_t builtinTexture(const builtin_t& b, float anisotropy) {
     texture_cache_t& cache = textureCache();

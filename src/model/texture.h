@@ -2,6 +2,7 @@
 // sampling options) and the process-wide texture cache behind it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -22,6 +23,9 @@ struct texture_entry_t {
     libgr::grTexParam2D param;
     libgr::grTexture2D texture;
     libgr::grTextureObject texobj;
+    // The image was put in by cacheEncodedTexture and waits for the first
+    // open() that names it to make its texture.
+    bool pending = false;
 
     texture_entry_t() = default;
     texture_entry_t(const texture_entry_t&) = delete;
@@ -33,6 +37,13 @@ using texture_cache_t = texture_registry_t<texture_entry_t>;
 // The one texture cache of the process (keys: full paths, paths with the
 // suffixes ".mono", ".norm", ".sint", and "color", "bump", "specular").
 texture_cache_t& textureCache();
+
+// Decodes an encoded PNG or JPEG image into the cache under `key` (a full
+// path that need not name a file: a texture embedded in a model file), for
+// open() to take as if the file had been loaded. True when the key is
+// cached already or the image decodes; false, with the codec's messages and
+// nothing kept, otherwise.
+bool cacheEncodedTexture(const std::string& key, const unsigned char* data, size_t size);
 
 // A one-texel texture kept in the cache under `key`: linear filters, repeat
 // wrap, no mipmaps, no border.

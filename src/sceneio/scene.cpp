@@ -1,6 +1,7 @@
 #include "sceneio/scene.h"
 
 #include "foundation/path.h"
+#include "sceneio/assimp_reader.h"
 #include "sceneio/stl.h"
 
 #include <ostream>
@@ -37,6 +38,8 @@ bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::frame_pass_t&
         return readStl(fileName, scene);
     if (hasExtension(fileName, ".vyk") == 0)
         return readSceneText(scene, fileName, framePass, err);
+    if (isAssimpFormat(fileName))
+        return readAssimp(fileName, scene, err);
     err << "file extension not recognized.\n";
     return false;
 }

@@ -52,8 +52,9 @@ struct scene_t {
 
 // Loads one file into `scene`, choosing the reader by the file name's ending
 // in any letter case: ".stl" goes to readStl (which prints its own messages
-// to stderr), ".vyk" to readSceneText. Any other ending prints "file
-// extension not recognized." to `err` and returns false.
+// to stderr), ".vyk" to readSceneText, the endings of kAssimpFormats to
+// readAssimp. Any other ending prints "file extension not recognized." to
+// `err` and returns false.
 // Needs a current GL context and an initialised `framePass`, which computes
 // the tangent frames of NURBS surfaces. Records appended before a failure
 // stay in scene.models. Safe on untrusted input.

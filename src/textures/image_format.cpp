@@ -1,6 +1,7 @@
 #include "textures/image_format.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "foundation/path.h"
 #include "textures/bmp.h"
@@ -34,6 +35,27 @@ bool autoloadformat(grImage2D& image, const char* fname)
     if (image.format.format == grFmtColorIndex)
         return index2rgb(image, image);
     return true;
+}
+
+bool autoloadmemory(grImage2D& image, const unsigned char* data, size_t size, const char* name)
+{
+    static const unsigned char kPng[] = {0x89, 'P', 'N', 'G'};
+    static const unsigned char kJpeg[] = {0xFF, 0xD8};
+    bool ok = false;
+    if (size >= sizeof kPng && std::memcmp(data, kPng, sizeof kPng) == 0) {
+        ok = pngReadMemory(data, size, image) == 0;
+    } else if (size >= sizeof kJpeg && std::memcmp(data, kJpeg, sizeof kJpeg) == 0) {
+        grFileBuffer file;
+        file.fname = name;
+        if (!file.bytes.allocate(size))
+            return false;
+        std::memcpy(file.bytes.data(), data, size);
+        grJpegInfo info;
+        ok = jpegDecompress(info, image, file, 0, false);
+    }
+    if (ok && image.format.format == grFmtColorIndex)
+        return index2rgb(image, image);
+    return ok;
 }
 
 bool autosaveformat(const grImage2D& image, const char* fname)

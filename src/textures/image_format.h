@@ -2,6 +2,8 @@
 // ".tga", any letter case).
 #pragma once
 
+#include <cstddef>
+
 #include "textures/image.h"
 
 namespace libgr
@@ -16,6 +18,11 @@ inline bool autoloadformat(const char* fname, grImage2D& image)
 {
     return autoloadformat(image, fname);
 }
+
+// Reads `image` from an encoded PNG or JPEG held in memory, told apart by
+// their signatures; `name` labels the codec messages. False for anything
+// else or a decoding failure. Safe on untrusted bytes.
+bool autoloadmemory(grImage2D& image, const unsigned char* data, size_t size, const char* name);
 
 // Writes `image` to `fname` (JPEG at quality 95; BMP only from 8-bit RGB,
 // written as 24-bit BGR). Returns false on any failure, including a failed

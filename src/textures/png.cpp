@@ -46,17 +46,12 @@ uint64_t powerOfTwoAtLeast(uint64_t n)
 
 } // namespace
 
-int pngRead(const char* fname, grImage2D& image)
+namespace
 {
-    // Only regular files: opening a FIFO would wait for a writer.
-    struct stat st;
-    if (stat(fname, &st) == 0 && !S_ISREG(st.st_mode))
-        return -1;
-    FILE* fp = fopen(fname, "rb");
-    if (!fp) {
-        fprintf(stderr, "%s: file open error, %s\n", fname, strerror(errno));
-        return -1;
-    }
+
+// Decodes the PNG in `fp` (closed here either way).
+int pngReadStream(FILE* fp, grImage2D& image)
+{
     png_byte sig[4];
     if (fread(sig, 1, 4, fp) != 4 || png_sig_cmp(sig, 0, 4) != 0) {
         fclose(fp);
@@ -157,6 +152,30 @@ int pngRead(const char* fname, grImage2D& image)
     fclose(fp);
     png_destroy_read_struct(&png, &info, nullptr);
     return 0;
+}
+
+} // namespace
+
+int pngRead(const char* fname, grImage2D& image)
+{
+    // Only regular files: opening a FIFO would wait for a writer.
+    struct stat st;
+    if (stat(fname, &st) == 0 && !S_ISREG(st.st_mode))
+        return -1;
+    FILE* fp = fopen(fname, "rb");
+    if (!fp) {
+        fprintf(stderr, "%s: file open error, %s\n", fname, strerror(errno));
+        return -1;
+    }
+    return pngReadStream(fp, image);
+}
+
+int pngReadMemory(const void* data, size_t size, grImage2D& image)
+{
+    if (size == 0)
+        return -1;
+    FILE* fp = fmemopen(const_cast<void*>(data), size, "rb");
+    return fp ? pngReadStream(fp, image) : -1;
 }
 
 int pngWrite(const char* fname, const grImage2D& image, const char* title)

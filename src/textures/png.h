@@ -1,6 +1,8 @@
 // PNG adapter over libpng 1.6.
 #pragma once
 
+#include <cstddef>
+
 #include "textures/image.h"
 
 namespace libgr
@@ -13,6 +15,8 @@ namespace libgr
 // 16-bit samples stay most significant byte first and the image gets the
 // swap-bytes pixel store. Safe on untrusted files.
 int pngRead(const char* fname, grImage2D& image);
+// The same for a PNG held in memory.
+int pngReadMemory(const void* data, size_t size, grImage2D& image);
 // Writes luminance, luminance-alpha, RGB, RGBA or colour-index images of 1,
 // 2, 4, 8 or 16 bits (16-bit samples taken most significant byte first).
 // 0 on success, negative otherwise (a failed write included).

@@ -1,5 +1,7 @@
 // vykconv IN... OUT: loads scene files as the viewer does and writes their
 // models to OUT, as .vyk scene text or binary STL by OUT's ending.
+#include "map_names.h"
+
 #include "foundation/path.h"
 #include "model/frame_pass.h"
 #include "model/texture.h"
@@ -25,8 +27,10 @@ namespace
 void usage(std::ostream& out, const char* program)
 {
     out << "usage: " << program << " IN... OUT\n"
-        << "Loads the scene files IN (.vyk or .stl) as vykview does and writes all their models,\n"
-        << "in order, to OUT: scene text when OUT ends in .vyk, binary STL when it ends in .stl.\n"
+        << "Loads the scene files IN (.vyk, .stl or a mesh format such as .obj, .ply, .gltf) as\n"
+        << "vykview does and writes all their models, in order, to OUT: scene text when OUT ends\n"
+        << "in .vyk, binary STL when it ends in .stl. Scene text names the textures relative to\n"
+        << "OUT; textures embedded in IN are written beside OUT as OUT_<n>.png.\n"
         << "With a single IN its environment is written too. OUT is replaced only when the\n"
         << "whole file has been written.\n";
 }
@@ -74,6 +78,7 @@ int convert(const std::vector<std::string>& inputs, const std::string& out)
 
     Loaded loaded;
     std::list<model_t*> models;
+    unsigned pngCount = 0;
     for (const std::string& in : inputs) {
         auto* scene = new scene_t;
         loaded.scenes.push_back(scene);
@@ -81,6 +86,8 @@ int convert(const std::vector<std::string>& inputs, const std::string& out)
             std::cerr << in << ": load error." << std::endl;
             return 1;
         }
+        if (hasExtension(out, ".vyk") == 0 && !renameMaps(scene->models, in, out, pngCount))
+            return 1;
         models.insert(models.end(), scene->models.begin(), scene->models.end());
     }
 

@@ -1,0 +1,40 @@
+#pragma once
+// Mesh formats read through the assimp library (OBJ, PLY, OFF, glTF, 3MF,
+// Collada and more): each mesh placed in the file's node tree becomes one
+// polygon model of the scene.
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+struct scene_t;
+
+// The endings read through assimp, lower case, without dots.
+extern const char* const kAssimpFormats[];
+
+// True when fileName ends (in any letter case) in "." and one of
+// kAssimpFormats.
+bool isAssimpFormat(const std::string& fileName);
+
+// The most triangles one import may bring, all meshes together: beyond it a
+// file is refused rather than allocated.
+const uint64_t kMaxImportTriangles = uint64_t(1) << 28;
+
+// Imports fileName and appends one polygon model (kind 0) per mesh of each
+// node, with the node's transform applied, triangle by triangle: three
+// vertices of its own a triangle, elements 3k, 3k+1, 3k+2 and the restart
+// index. Vertices take positions, the first texture coordinates and the
+// first vertex colours, or the material's diffuse colour; frames take the
+// normals (smooth normals are made where the file has none) with tangents
+// from the texture coordinates, or any tangent perpendicular to the normal.
+// The material's colour, bump (normal or height) and specular maps become
+// the texture set: files named relative to the model, or PNG and JPEG
+// images embedded in it, cached under "<model path>*<index>". A map that
+// does not load is left out with one line. Lines and points are skipped
+// with one line.
+// Returns false after printing "<file>: <reason>" to `err` when the library
+// refuses the file, when its declared counts exceed what it holds, or when
+// it brings more than kMaxImportTriangles; true with no model for a file
+// without triangles. A crash inside the library prints "<file>: the importer
+// crashed." and ends the process with status 1. Needs a current GL context.
+bool readAssimp(const std::string& fileName, scene_t& scene, std::ostream& err);
