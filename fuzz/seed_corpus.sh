@@ -2,11 +2,13 @@
 # Builds seed corpora for the fuzz targets from the test data and examples:
 #   fuzz/seed_corpus.sh OUTDIR
 # makes OUTDIR/<target>/ for every target. The scene target reads its first
-# byte as the choice of reader (odd: STL, even: scene text).
+# byte as the choice of reader (odd: STL, even: scene text); the assimp
+# target its first byte as the format (0 OBJ, 1 PLY, 2 OFF), taking seeds
+# from assimp-testmodels where that is installed.
 set -eu
 src=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:?usage: seed_corpus.sh OUTDIR}
-mkdir -p "$out/bmp" "$out/tga" "$out/png" "$out/jpeg" "$out/stl_mesh" "$out/evaluate" "$out/scene"
+mkdir -p "$out/bmp" "$out/tga" "$out/png" "$out/jpeg" "$out/stl_mesh" "$out/evaluate" "$out/scene" "$out/assimp"
 cp "$src"/tests/data/*.bmp "$out/bmp/"
 cp "$src"/tests/data/*.tga "$out/tga/"
 cp "$src"/tests/data/*.png "$out/png/"
@@ -21,3 +23,13 @@ done
 for f in "$src"/examples/*.stl "$src"/tests/data/*.stl; do
   { printf 's'; cat "$f"; } > "$out/scene/$(basename "$f")"
 done
+models=/usr/share/assimp/models
+if [ -d "$models" ]; then
+  i=0
+  for f in "$models"/OBJ/*.obj "$models"/PLY/*.ply "$models"/OFF/*.off; do
+    [ -f "$f" ] && [ "$(stat -c %s "$f")" -lt 200000 ] || continue
+    case "$f" in *.obj) k='\000' ;; *.ply) k='\001' ;; *) k='\002' ;; esac
+    { printf "$k"; cat "$f"; } > "$out/assimp/$i"
+    i=$((i + 1))
+  done
+fi

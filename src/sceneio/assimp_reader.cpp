@@ -4,12 +4,12 @@
 #include "foundation/path.h"
 #include "model/texture.h"
 #include "render/scoped_map.h"
+#include "sceneio/assimp_mesh.h"
 #include "sceneio/declared_counts.h"
 #include "sceneio/scene.h"
 #include "textures/image_format.h"
 
 #include <assimp/Importer.hpp>
-#include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
 #include <cctype>
@@ -36,13 +36,6 @@ bool isAssimpFormat(const std::string& fileName)
 
 namespace
 {
-
-// Only the steps the viewer needs: triangles, normals where the file has
-// none (smooth, across faces that share a position and meet at less than
-// 80 degrees) and tangents where it
-// has texture coordinates. Vertices are not joined: every triangle gets its
-// own three anyway.
-const unsigned kImportSteps = aiProcess_Triangulate | aiProcess_GenSmoothNormals | aiProcess_CalcTangentSpace;
 
 // The line a crash inside the library prints; set before each import.
 char crashLine[1024];
@@ -106,126 +99,6 @@ bool countsFit(const std::string& fileName)
     ssize_t n = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ::read(fd, head, sizeof head) : -1;
     ::close(fd);
     return n < 0 || declared::bytesNeeded(head, size_t(n)) <= uint64_t(st.st_size);
-}
-
-// A mesh as placed by a node.
-struct Placement {
-    const aiMesh* mesh;
-    aiMatrix4x4 transform;
-};
-
-bool isTriangle(const aiFace& f, unsigned vertexCount)
-{
-    return f.mNumIndices == 3 && f.mIndices[0] < vertexCount && f.mIndices[1] < vertexCount &&
-           f.mIndices[2] < vertexCount;
-}
-
-uint64_t triangleCount(const aiMesh& mesh, uint64_t& others)
-{
-    uint64_t n = 0;
-    for (unsigned i = 0; i < mesh.mNumFaces; ++i) {
-        if (isTriangle(mesh.mFaces[i], mesh.mNumVertices))
-            ++n;
-        else
-            ++others;
-    }
-    return n;
-}
-
-// Every mesh reference of the node tree with its accumulated transform,
-// walked without recursion (trees from files can be deep).
-std::vector<Placement> placements(const aiScene& scene)
-{
-    std::vector<Placement> out;
-    std::vector<std::pair<const aiNode*, aiMatrix4x4>> todo;
-    if (scene.mRootNode)
-        todo.emplace_back(scene.mRootNode, scene.mRootNode->mTransformation);
-    while (!todo.empty()) {
-        auto [node, m] = todo.back();
-        todo.pop_back();
-        for (unsigned i = 0; i < node->mNumMeshes; ++i)
-            if (node->mMeshes[i] < scene.mNumMeshes && scene.mMeshes[node->mMeshes[i]])
-                out.push_back({scene.mMeshes[node->mMeshes[i]], m});
-        for (unsigned i = node->mNumChildren; i-- > 0;)
-            if (node->mChildren[i])
-                todo.emplace_back(node->mChildren[i], m * node->mChildren[i]->mTransformation);
-    }
-    return out;
-}
-
-aiVector3D unit(const aiVector3D& v)
-{
-    float len = v.Length();
-    return len > 0.0f && std::isfinite(len) ? v / len : aiVector3D(0.0f, 0.0f, 0.0f);
-}
-
-// Some tangent perpendicular to n: n crossed with the axis it is least
-// aligned with.
-aiVector3D perpendicular(const aiVector3D& n)
-{
-    aiVector3D a(1.0f, 0.0f, 0.0f);
-    if (std::fabs(n.y) < std::fabs(n.x) && std::fabs(n.y) <= std::fabs(n.z))
-        a = aiVector3D(0.0f, 1.0f, 0.0f);
-    else if (std::fabs(n.z) < std::fabs(n.x))
-        a = aiVector3D(0.0f, 0.0f, 1.0f);
-    return unit(n ^ a);
-}
-
-aiColor4D diffuseOf(const aiMaterial* material)
-{
-    aiColor4D c(0.5f, 0.5f, 0.5f, 1.0f);
-    if (material && aiGetMaterialColor(material, AI_MATKEY_COLOR_DIFFUSE, &c) != AI_SUCCESS)
-        aiGetMaterialColor(material, AI_MATKEY_BASE_COLOR, &c);
-    return c;
-}
-
-// Writes the triangles of one placed mesh.
-void fillMesh(const Placement& p, const aiMaterial* material, float* v, float* f, uint32_t* e)
-{
-    const aiMesh& mesh = *p.mesh;
-    aiMatrix3x3 frameMatrix(p.transform);
-    const bool mirrored = frameMatrix.Determinant() < 0.0f;
-    aiMatrix3x3 normalMatrix = frameMatrix;
-    if (normalMatrix.Determinant() != 0.0f)
-        normalMatrix.Inverse().Transpose();
-    const aiColor4D diffuse = diffuseOf(material);
-    const bool tangents = mesh.HasTangentsAndBitangents();
-    uint64_t k = 0;
-    for (unsigned i = 0; i < mesh.mNumFaces; ++i) {
-        const aiFace& face = mesh.mFaces[i];
-        if (!isTriangle(face, mesh.mNumVertices))
-            continue;
-        // A mirroring transform turns the winding; swapping two corners
-        // keeps the front side out.
-        const unsigned order[3] = {0, mirrored ? 2u : 1u, mirrored ? 1u : 2u};
-        for (unsigned c = 0; c < 3; ++c) {
-            const unsigned idx = face.mIndices[order[c]];
-            float* rec = v + (3 * k + c) * 9;
-            const aiVector3D pos = p.transform * mesh.mVertices[idx];
-            const aiColor4D col = mesh.mColors[0] ? mesh.mColors[0][idx] : diffuse;
-            const aiVector3D uv = mesh.mTextureCoords[0] ? mesh.mTextureCoords[0][idx] : aiVector3D();
-            const float values[9] = {pos.x, pos.y, pos.z, col.r, col.g, col.b, col.a, uv.x, uv.y};
-            std::memcpy(rec, values, sizeof values);
-            const aiVector3D n = mesh.mNormals ? unit(normalMatrix * mesh.mNormals[idx]) : aiVector3D();
-            aiVector3D t, b;
-            if (tangents && n.SquareLength() > 0.0f) {
-                t = unit(frameMatrix * mesh.mTangents[idx]);
-                b = unit(frameMatrix * mesh.mBitangents[idx]);
-            }
-            if (t.SquareLength() == 0.0f || b.SquareLength() == 0.0f) {
-                t = perpendicular(n);
-                b = n ^ t;
-            }
-            const float frame[9] = {t.x, t.y, t.z, b.x, b.y, b.z, n.x, n.y, n.z};
-            std::memcpy(f + (3 * k + c) * 9, frame, sizeof frame);
-        }
-        uint32_t* el = e + 4 * k;
-        el[0] = uint32_t(3 * k);
-        el[1] = uint32_t(3 * k + 1);
-        el[2] = uint32_t(3 * k + 2);
-        el[3] = 0xFFFFFFFFu;
-        ++k;
-    }
 }
 
 bool fileExists(const std::string& path)
@@ -345,13 +218,16 @@ bool readAssimp(const std::string& fileName, scene_t& scene, std::ostream& err)
         return false;
     }
     Assimp::Importer importer;
-    // Edges sharper than this keep a normal per face.
-    importer.SetPropertyFloat(AI_CONFIG_PP_GSN_MAX_SMOOTHING_ANGLE, 80.0f);
     const aiScene* imported = nullptr;
     {
         CrashGuard guard(fileName);
         try {
-            imported = importer.ReadFile(fileName, kImportSteps);
+            imported = importer.ReadFile(fileName, assimpmesh::kImportSteps);
+            if (imported) {
+                // The importer owns the scene; the steps run on it in place.
+                assimpmesh::smoothNormals(*const_cast<aiScene*>(imported));
+                imported = importer.ApplyPostProcessing(assimpmesh::kTangentSteps);
+            }
         } catch (const std::exception& e) {
             err << fileName << ": " << e.what() << std::endl;
             return false;
@@ -361,11 +237,11 @@ bool readAssimp(const std::string& fileName, scene_t& scene, std::ostream& err)
         err << fileName << ": " << importer.GetErrorString() << std::endl;
         return false;
     }
-    const std::vector<Placement> placed = placements(*imported);
+    const std::vector<assimpmesh::Placement> placed = assimpmesh::placements(*imported);
     uint64_t total = 0, others = 0;
     std::vector<uint64_t> counts;
-    for (const Placement& p : placed) {
-        counts.push_back(triangleCount(*p.mesh, others));
+    for (const assimpmesh::Placement& p : placed) {
+        counts.push_back(assimpmesh::triangleCount(*p.mesh, others));
         total += counts.back();
     }
     if (total > kMaxImportTriangles) {
@@ -394,7 +270,7 @@ bool readAssimp(const std::string& fileName, scene_t& scene, std::ostream& err)
             vyk3d::scoped_map_t<uint32_t> elements(polygon.elements);
             if (!vertices || !frames || !elements)
                 return false;
-            fillMesh(placed[i], material, vertices.get(), frames.get(), elements.get());
+            assimpmesh::fillMesh(placed[i], material, vertices.get(), frames.get(), elements.get());
         }
         openMaps(*model, *imported, material, fileName, err);
         polygon.update(fileName.c_str());

@@ -1,0 +1,45 @@
+// The assimp import path on arbitrary bytes: the declared-count check, the
+// import with the viewer's steps and the polygon records of every placed
+// mesh. The first byte chooses the format: 0 OBJ, 1 PLY, 2 OFF (mod 3).
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "sceneio/assimp_mesh.h"
+#include "sceneio/assimp_reader.h"
+#include "sceneio/declared_counts.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    static const char* const kHints[] = {"obj", "ply", "off"};
+    const char* hint = kHints[data[0] % 3];
+    const char* bytes = reinterpret_cast<const char*>(data + 1);
+    --size;
+    if (declared::bytesNeeded(bytes, size) > size)
+        return 0; // the reader refuses it before importing
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFileFromMemory(bytes, size, assimpmesh::kImportSteps, hint);
+    if (!scene)
+        return 0;
+    assimpmesh::smoothNormals(*const_cast<aiScene*>(scene));
+    scene = importer.ApplyPostProcessing(assimpmesh::kTangentSteps);
+    if (!scene)
+        return 0;
+    uint64_t others = 0;
+    for (const assimpmesh::Placement& p : assimpmesh::placements(*scene)) {
+        const uint64_t n = assimpmesh::triangleCount(*p.mesh, others);
+        if (n > kMaxImportTriangles)
+            return 0;
+        std::vector<float> vertices(27 * n + 1), frames(27 * n + 1);
+        std::vector<uint32_t> elements(4 * n + 1);
+        const aiMaterial* material =
+            p.mesh->mMaterialIndex < scene->mNumMaterials ? scene->mMaterials[p.mesh->mMaterialIndex] : nullptr;
+        assimpmesh::fillMesh(p, material, vertices.data(), frames.data(), elements.data());
+        for (uint64_t i = 0; i < 4 * n; ++i)
+            if (elements[i] != (i % 4 == 3 ? 0xFFFFFFFFu : uint32_t(i / 4 * 3 + i % 4)))
+                std::abort();
+    }
+    return 0;
+}

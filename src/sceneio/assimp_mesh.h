@@ -1,0 +1,50 @@
+#pragma once
+// The CPU half of importing through assimp: the import steps, the meshes
+// placed by the node tree and their triangles written as polygon records
+// (see stl_mesh.h: nine floats a vertex and a frame, restart-separated
+// elements). No GL, no files.
+
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace assimpmesh
+{
+
+// The import: triangles only. Normals are made by smoothNormals and then
+// tangents by kTangentSteps, where the file has texture coordinates.
+// Vertices are not joined: every triangle gets its own three anyway.
+const unsigned kImportSteps = aiProcess_Triangulate;
+const unsigned kTangentSteps = aiProcess_CalcTangentSpace;
+
+// Gives every mesh without normals smooth ones: at each position the sum of
+// the (area-weighted) normals of the triangles with a corner there,
+// normalised, so hard edges are rounded too. (The library's own step gives
+// each shared vertex the normal of its last face only.)
+void smoothNormals(aiScene& scene);
+
+// A mesh as placed by a node.
+struct Placement {
+    const aiMesh* mesh;
+    aiMatrix4x4 transform;
+};
+
+// Every mesh reference of the node tree with its accumulated transform.
+std::vector<Placement> placements(const aiScene& scene);
+
+// The triangles of a mesh with indices inside it; faces of any other kind
+// (lines, points, broken ones) are added to `others`.
+uint64_t triangleCount(const aiMesh& mesh, uint64_t& others);
+
+// Writes the counted triangles of one placed mesh: triangle k takes
+// vertices and frames 3k..3k+2 (position, colour, texture coordinate; then
+// tangent, binormal, normal) and elements 3k, 3k+1, 3k+2 and the restart
+// index. Vertices without colours take the material's diffuse colour (grey
+// without a material); a mirroring transform swaps two corners so the
+// winding stays.
+void fillMesh(const Placement& p, const aiMaterial* material, float* vertices, float* frames, uint32_t* elements);
+
+} // namespace assimpmesh
