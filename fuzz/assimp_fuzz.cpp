@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!scene)
         return 0;
     assimpmesh::smoothNormals(*const_cast<aiScene*>(scene));
-    scene = importer.ApplyPostProcessing(assimpmesh::kTangentSteps);
+    if (assimpmesh::hasTextureCoordinates(*scene))
+        scene = importer.ApplyPostProcessing(assimpmesh::kTangentSteps);
     if (!scene)
         return 0;
     uint64_t others = 0;

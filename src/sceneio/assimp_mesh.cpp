@@ -47,19 +47,30 @@ struct PositionHash {
     {
         uint32_t b[3];
         std::memcpy(b, &p.x, sizeof b);
-        return (size_t(b[0]) * 73856093u) ^ (size_t(b[1]) * 19349663u) ^ (size_t(b[2]) * 83492791u);
+        uint64_t h = (uint64_t(b[0]) << 32 | b[1]) * 0x9E3779B97F4A7C15ull ^ b[2];
+        h ^= h >> 29;
+        h *= 0xBF58476D1CE4E5B9ull;
+        return size_t(h ^ (h >> 32));
     }
 };
 
 void smoothMesh(aiMesh& mesh)
 {
-    // One slot per distinct position, summing the faces' cross products.
-    std::unordered_map<aiVector3D, unsigned, PositionHash> slots;
-    slots.reserve(mesh.mNumVertices);
+    // One slot per distinct position, summing the faces' cross products. A
+    // mesh whose faces share vertices already has them as its slots.
     std::vector<unsigned> slotOf(mesh.mNumVertices);
-    for (unsigned i = 0; i < mesh.mNumVertices; ++i)
-        slotOf[i] = slots.emplace(mesh.mVertices[i], unsigned(slots.size())).first->second;
-    std::vector<aiVector3D> sums(slots.size());
+    size_t slotCount = mesh.mNumVertices;
+    if (uint64_t(mesh.mNumVertices) < 2 * uint64_t(mesh.mNumFaces)) {
+        for (unsigned i = 0; i < mesh.mNumVertices; ++i)
+            slotOf[i] = i;
+    } else {
+        std::unordered_map<aiVector3D, unsigned, PositionHash> slots;
+        slots.reserve(mesh.mNumVertices);
+        for (unsigned i = 0; i < mesh.mNumVertices; ++i)
+            slotOf[i] = slots.emplace(mesh.mVertices[i], unsigned(slots.size())).first->second;
+        slotCount = slots.size();
+    }
+    std::vector<aiVector3D> sums(slotCount);
     for (unsigned i = 0; i < mesh.mNumFaces; ++i) {
         const aiFace& f = mesh.mFaces[i];
         if (!isTriangle(f, mesh.mNumVertices))
@@ -75,6 +86,14 @@ void smoothMesh(aiMesh& mesh)
 }
 
 } // namespace
+
+bool hasTextureCoordinates(const aiScene& scene)
+{
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m)
+        if (scene.mMeshes[m] && scene.mMeshes[m]->mTextureCoords[0])
+            return true;
+    return false;
+}
 
 void smoothNormals(aiScene& scene)
 {

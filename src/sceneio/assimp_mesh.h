@@ -15,16 +15,21 @@ namespace assimpmesh
 {
 
 // The import: triangles only. Normals are made by smoothNormals and then
-// tangents by kTangentSteps, where the file has texture coordinates.
+// tangents by kTangentSteps, run only when a mesh has texture coordinates.
 // Vertices are not joined: every triangle gets its own three anyway.
 const unsigned kImportSteps = aiProcess_Triangulate;
 const unsigned kTangentSteps = aiProcess_CalcTangentSpace;
 
 // Gives every mesh without normals smooth ones: at each position the sum of
 // the (area-weighted) normals of the triangles with a corner there,
-// normalised, so hard edges are rounded too. (The library's own step gives
-// each shared vertex the normal of its last face only.)
+// normalised, so hard edges are rounded too. Where faces share vertices
+// (fewer vertices than two a face) the vertices are the positions. (The
+// library's own step gives each shared vertex the normal of its last face
+// only.)
 void smoothNormals(aiScene& scene);
+
+// True when some mesh has texture coordinates, so tangents can be made.
+bool hasTextureCoordinates(const aiScene& scene);
 
 // A mesh as placed by a node.
 struct Placement {

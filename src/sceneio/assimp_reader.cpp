@@ -226,7 +226,8 @@ bool readAssimp(const std::string& fileName, scene_t& scene, std::ostream& err)
             if (imported) {
                 // The importer owns the scene; the steps run on it in place.
                 assimpmesh::smoothNormals(*const_cast<aiScene*>(imported));
-                imported = importer.ApplyPostProcessing(assimpmesh::kTangentSteps);
+                if (assimpmesh::hasTextureCoordinates(*imported))
+                    imported = importer.ApplyPostProcessing(assimpmesh::kTangentSteps);
             }
         } catch (const std::exception& e) {
             err << fileName << ": " << e.what() << std::endl;
