@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const char* hint = kHints[data[0] % 3];
     const char* bytes = reinterpret_cast<const char*>(data + 1);
     --size;
-    if (declared::bytesNeeded(bytes, size) > size)
+    if (!declared::plyHeaderReadable(bytes, size) || declared::bytesNeeded(bytes, size) > size)
         return 0; // the reader refuses it before importing
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFileFromMemory(bytes, size, assimpmesh::kImportSteps, hint);

@@ -13,6 +13,7 @@
 #include <assimp/scene.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <cstring>
@@ -22,6 +23,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 const char* const kAssimpFormats[] = {"obj", "ply", "off", "gltf", "glb", "3mf", "dae", nullptr};
@@ -37,9 +39,11 @@ bool isAssimpFormat(const std::string& fileName)
 namespace
 {
 
-// The line a crash inside the library prints; set before each import.
-char crashLine[1024];
-size_t crashLength = 0;
+// The lines a crash inside the library and a slow import print; set
+// before each import.
+char crashLine[1024], slowLine[1024];
+size_t crashLength = 0, slowLength = 0;
+const int kSlowSeconds = 10;
 
 extern "C" void onImportCrash(int)
 {
@@ -48,17 +52,33 @@ extern "C" void onImportCrash(int)
     _exit(1);
 }
 
+extern "C" void onImportSlow(int)
+{
+    const int saved = errno;
+    ssize_t n = write(STDERR_FILENO, slowLine, slowLength);
+    (void)n;
+    errno = saved;
+}
+
+// Copies "<file><text>" into a line buffer.
+size_t setLine(char (&line)[1024], const std::string& fileName, const char* text)
+{
+    const std::string s = fileName.substr(0, sizeof line - 64) + text;
+    std::memcpy(line, s.data(), s.size());
+    return s.size();
+}
+
 // While alive, a fault inside the importer prints crashLine and ends the
-// process with status 1 instead of dying by a signal without a word. Its
-// own stack lets a stack overflow reach the handler too.
+// process with status 1 instead of dying by a signal without a word (its
+// own stack lets a stack overflow reach the handler too), and an import
+// that takes long says so every kSlowSeconds instead of hanging silently.
 class CrashGuard
 {
   public:
     explicit CrashGuard(const std::string& fileName) : stack_(1 << 16)
     {
-        std::string line = fileName.substr(0, sizeof crashLine - 32) + ": the importer crashed.\n";
-        std::memcpy(crashLine, line.data(), line.size());
-        crashLength = line.size();
+        crashLength = setLine(crashLine, fileName, ": the importer crashed.\n");
+        slowLength = setLine(slowLine, fileName, ": still importing.\n");
         stack_t alt{};
         alt.ss_sp = stack_.data();
         alt.ss_size = stack_.size();
@@ -70,9 +90,19 @@ class CrashGuard
         sigemptyset(&action.sa_mask);
         for (size_t i = 0; i < kCount; ++i)
             sigaction(kSignals[i], &action, &old_[i]);
+        struct sigaction slow {
+        };
+        slow.sa_handler = onImportSlow;
+        slow.sa_flags = SA_RESTART; // reads inside the importer go on
+        sigemptyset(&slow.sa_mask);
+        sigaction(SIGALRM, &slow, &oldAlarm_);
+        const itimerval every{{kSlowSeconds, 0}, {kSlowSeconds, 0}};
+        setitimer(ITIMER_REAL, &every, &oldTimer_);
     }
     ~CrashGuard()
     {
+        setitimer(ITIMER_REAL, &oldTimer_, nullptr);
+        sigaction(SIGALRM, &oldAlarm_, nullptr);
         for (size_t i = 0; i < kCount; ++i)
             sigaction(kSignals[i], &old_[i], nullptr);
         sigaltstack(&oldStack_, nullptr);
@@ -86,19 +116,30 @@ class CrashGuard
     std::vector<char> stack_;
     stack_t oldStack_{};
     struct sigaction old_[kCount];
+    struct sigaction oldAlarm_ {
+    };
+    itimerval oldTimer_{};
 };
 
-// The counts a PLY or OFF header declares against the file's size.
-bool countsFit(const std::string& fileName)
+// Why the file is refused before the import, or null: a PLY header the
+// importer loops on, or counts a PLY or OFF header declares beyond the
+// file's size.
+const char* refusal(const std::string& fileName)
 {
     int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return true; // the importer says what is wrong
+        return nullptr; // the importer says what is wrong
     struct stat st;
     char head[1 << 16];
     ssize_t n = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ::read(fd, head, sizeof head) : -1;
     ::close(fd);
-    return n < 0 || declared::bytesNeeded(head, size_t(n)) <= uint64_t(st.st_size);
+    if (n < 0)
+        return nullptr;
+    if (!declared::plyHeaderReadable(head, size_t(n)))
+        return "PLY header not understood.";
+    if (declared::bytesNeeded(head, size_t(n)) > uint64_t(st.st_size))
+        return "declared counts exceed what the file holds.";
+    return nullptr;
 }
 
 bool fileExists(const std::string& path)
@@ -213,8 +254,8 @@ void openMaps(model_t& model, const aiScene& scene, const aiMaterial* material, 
 
 bool readAssimp(const std::string& fileName, scene_t& scene, std::ostream& err)
 {
-    if (!countsFit(fileName)) {
-        err << fileName << ": declared counts exceed what the file holds." << std::endl;
+    if (const char* why = refusal(fileName)) {
+        err << fileName << ": " << why << std::endl;
         return false;
     }
     Assimp::Importer importer;

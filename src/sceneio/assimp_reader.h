@@ -16,9 +16,10 @@ extern const char* const kAssimpFormats[];
 // kAssimpFormats.
 bool isAssimpFormat(const std::string& fileName);
 
-// The most triangles one import may bring, all meshes together: beyond it a
-// file is refused rather than allocated.
-const uint64_t kMaxImportTriangles = uint64_t(1) << 28;
+// The most triangles one import may bring, all meshes together (a node tree
+// can place one mesh any number of times): beyond it a file is refused
+// rather than allocated. Each takes 216 bytes of buffers.
+const uint64_t kMaxImportTriangles = uint64_t(1) << 25;
 
 // Imports fileName and appends one polygon model (kind 0) per mesh of each
 // node, with the node's transform applied, triangle by triangle: three
@@ -33,8 +34,12 @@ const uint64_t kMaxImportTriangles = uint64_t(1) << 28;
 // does not load is left out with one line. Lines and points are skipped
 // with one line.
 // Returns false after printing "<file>: <reason>" to `err` when the library
-// refuses the file, when its declared counts exceed what it holds, or when
+// refuses the file, when its declared counts exceed what it holds ("declared
+// counts exceed what the file holds."), when it is PLY with a header the
+// library would loop on ("PLY header not understood."), or when
 // it brings more than kMaxImportTriangles; true with no model for a file
 // without triangles. A crash inside the library prints "<file>: the importer
-// crashed." and ends the process with status 1. Needs a current GL context.
+// crashed." and ends the process with status 1; an import still running
+// after 10 s prints "<file>: still importing." every 10 s. Needs a current
+// GL context.
 bool readAssimp(const std::string& fileName, scene_t& scene, std::ostream& err);

@@ -20,12 +20,18 @@ TEST(DeclaredCounts, HeadersOfEachKind)
         {bin, 10 * 12 + 4 * 2}, // scalar sizes; an empty list holds its count
         {"ply\nformat binary_big_endian 1.0\nelement vertex 4000000000\nproperty float x\nend_header\n",
          16000000000ull},
-        {"ply\nformat ascii 1.0\nelement vertex 18446744073709551615\nproperty float x\nend_header\n", UINT64_MAX},
+        {"ply\r\nformat ascii 1.0\r\nelement vertex 18446744073709551615\r\nproperty float x\r\nend_header\r\n",
+         UINT64_MAX},
         {"OFF\n8 6 12\n", 8 * 6 + 6 * 2},
         {"# comment\nCOFF 3 1 0\n", 3 * 6 + 1 * 2}, // counts on the keyword's line
         {"OFF\n# comment\n\n5 2\n", 5 * 6 + 2 * 2},
         {"v 1 2 3\nf 1 2 3\n", 0}, // neither header
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(declared::bytesNeeded(c.text.data(), c.text.size()), c.bytes) << c.text;
+        EXPECT_TRUE(declared::plyHeaderReadable(c.text.data(), c.text.size())) << c.text;
+    }
+    // Headers the importer would read again and again.
+    for (const std::string bad : {"ply\nformat ascii 1.0\nelement0 -1.0 0.0\nend_header\n", "ply\nformat ascii 1.0\n"})
+        EXPECT_FALSE(declared::plyHeaderReadable(bad.data(), bad.size())) << bad;
 }
