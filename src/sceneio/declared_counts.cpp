@@ -1,7 +1,6 @@
 #include "sceneio/declared_counts.h"
 
 #include <algorithm>
-#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -100,18 +99,13 @@ bool plyHeaderReadable(const char* data, size_t size)
     const std::string head(data, std::min<size_t>(size, 1 << 16));
     if (head.compare(0, 3, "ply") != 0)
         return true;
-    static const char* const kKeys[] = {"ply", "format", "comment", "obj_info", "element", "property"};
     std::istringstream in(head);
     std::string line;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.compare(0, 10, "end_header") == 0)
+        std::istringstream words(line);
+        std::string key;
+        if (words >> key && key == "end_header")
             return true;
-        const std::string key = line.substr(0, line.find_first_of(" \t"));
-        if (std::find_if(std::begin(kKeys), std::end(kKeys), [&](const char* k) { return key == k; }) ==
-            std::end(kKeys))
-            return false;
     }
     return false;
 }

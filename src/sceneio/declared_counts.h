@@ -16,10 +16,9 @@ namespace declared
 // check) or declares nothing.
 uint64_t bytesNeeded(const char* data, size_t size);
 
-// False for a PLY header (text starting "ply") that has a line beginning
-// with no known keyword (ply, format, comment, obj_info, element, property,
-// end_header) or no end_header in its first 64 KiB: the importer reads such
-// a file again and again without end. True for anything else.
+// False for a PLY header (text starting "ply") without a line whose first
+// word is end_header in its first 64 KiB: the importer reads such a file
+// again and again without end. True for anything else.
 bool plyHeaderReadable(const char* data, size_t size);
 
 } // namespace declared

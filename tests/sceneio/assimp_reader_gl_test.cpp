@@ -104,6 +104,7 @@ TEST(AssimpReader, SmallFilesOfEachFormat)
     dir.write("huge.ply", "ply\nformat binary_little_endian 1.0\nelement vertex 4000000000\nproperty float x\n"
                           "end_header\n");
     dir.write("broken.gltf", "{\"asset\":");
+    dir.write("loop.ply", "ply\nformat ascii 1.0\nend_header0\n");
     dir.write("points.obj", "v 0 0 0\nv 1 0 0\n");
     const float N = NAN; // not checked
     const struct {
@@ -122,6 +123,7 @@ TEST(AssimpReader, SmallFilesOfEachFormat)
         {"mirror.gltf", true, 1, 1, 1, 1, 1, 0, "mirror.gltf*0", "", ""},
         {"huge.ply", false, 0, 0, N, N, N, N, "", "", "huge.ply: declared counts exceed what the file holds.\n"},
         {"broken.gltf", false, 0, 0, N, N, N, N, "", "", "broken.gltf: "},
+        {"loop.ply", false, 0, 0, N, N, N, N, "", "", "loop.ply: PLY header not understood.\n"},
         {"points.obj", true, 0, 0, N, N, N, N, "", "", ""},
     };
     for (const auto& c : cases) {

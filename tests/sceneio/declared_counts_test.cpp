@@ -32,6 +32,6 @@ TEST(DeclaredCounts, HeadersOfEachKind)
         EXPECT_TRUE(declared::plyHeaderReadable(c.text.data(), c.text.size())) << c.text;
     }
     // Headers the importer would read again and again.
-    for (const std::string bad : {"ply\nformat ascii 1.0\nelement0 -1.0 0.0\nend_header\n", "ply\nformat ascii 1.0\n"})
+    for (const std::string bad : {"ply\nformat ascii 1.0\nend_header0\n", "ply\nformat ascii 1.0\n"})
         EXPECT_FALSE(declared::plyHeaderReadable(bad.data(), bad.size())) << bad;
 }
