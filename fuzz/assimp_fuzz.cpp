@@ -20,7 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!declared::plyHeaderReadable(bytes, size) || declared::bytesNeeded(bytes, size) > size)
         return 0; // the reader refuses it before importing
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFileFromMemory(bytes, size, assimpmesh::kImportSteps, hint);
+    const aiScene* scene = importer.ReadFileFromMemory(bytes, size, 0, hint);
+    if (!scene || !assimpmesh::facesInside(*scene))
+        return 0;
+    scene = importer.ApplyPostProcessing(assimpmesh::kImportSteps);
     if (!scene)
         return 0;
     assimpmesh::smoothNormals(*const_cast<aiScene*>(scene));

@@ -87,6 +87,22 @@ void smoothMesh(aiMesh& mesh)
 
 } // namespace
 
+bool facesInside(const aiScene& scene)
+{
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
+        const aiMesh* mesh = scene.mMeshes[m];
+        for (unsigned i = 0; mesh && i < mesh->mNumFaces; ++i) {
+            const aiFace& f = mesh->mFaces[i];
+            if (f.mNumIndices == 0 || !f.mIndices)
+                return false;
+            for (unsigned k = 0; k < f.mNumIndices; ++k)
+                if (f.mIndices[k] >= mesh->mNumVertices)
+                    return false;
+        }
+    }
+    return true;
+}
+
 bool hasTextureCoordinates(const aiScene& scene)
 {
     for (unsigned m = 0; m < scene.mNumMeshes; ++m)

@@ -14,11 +14,17 @@
 namespace assimpmesh
 {
 
-// The import: triangles only. Normals are made by smoothNormals and then
-// tangents by kTangentSteps, run only when a mesh has texture coordinates.
-// Vertices are not joined: every triangle gets its own three anyway.
+// The import reads the file with no steps; when facesInside holds,
+// kImportSteps make triangles, smoothNormals normals where the file has
+// none and kTangentSteps tangents, run only when a mesh has texture
+// coordinates. Vertices are not joined: every triangle gets its own three
+// anyway.
 const unsigned kImportSteps = aiProcess_Triangulate;
 const unsigned kTangentSteps = aiProcess_CalcTangentSpace;
+
+// True when every face of every mesh has indices, all of them below its
+// mesh's vertex count: the library's triangulation crashes on others.
+bool facesInside(const aiScene& scene);
 
 // Gives every mesh without normals smooth ones: at each position the sum of
 // the (area-weighted) normals of the triangles with a corner there,

@@ -263,7 +263,13 @@ bool readAssimp(const std::string& fileName, scene_t& scene, std::ostream& err)
     {
         CrashGuard guard(fileName);
         try {
-            imported = importer.ReadFile(fileName, assimpmesh::kImportSteps);
+            imported = importer.ReadFile(fileName, 0);
+            if (imported && !assimpmesh::facesInside(*imported)) {
+                err << fileName << ": a face refers to a vertex the file does not have." << std::endl;
+                return false;
+            }
+            if (imported)
+                imported = importer.ApplyPostProcessing(assimpmesh::kImportSteps);
             if (imported) {
                 // The importer owns the scene; the steps run on it in place.
                 assimpmesh::smoothNormals(*const_cast<aiScene*>(imported));

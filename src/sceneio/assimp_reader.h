@@ -34,7 +34,9 @@ const uint64_t kMaxImportTriangles = uint64_t(1) << 25;
 // does not load is left out with one line. Lines and points are skipped
 // with one line.
 // Returns false after printing "<file>: <reason>" to `err` when the library
-// refuses the file, when its declared counts exceed what it holds ("declared
+// refuses the file, when a face refers to a vertex the file does not have
+// ("a face refers to a vertex the file does not have."), when its declared
+// counts exceed what it holds ("declared
 // counts exceed what the file holds."), when it is PLY with a header the
 // library would loop on ("PLY header not understood."), or when
 // it brings more than kMaxImportTriangles; true with no model for a file

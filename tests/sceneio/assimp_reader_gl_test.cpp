@@ -97,6 +97,8 @@ TEST(AssimpReader, SmallFilesOfEachFormat)
     for (uint32_t i : {0u, 1u, 2u, 3u})
         bin += std::string(reinterpret_cast<const char*>(&i), 4);
     dir.write("bin.ply", bin);
+    bin[bin.size() - 4] = 99; // past the vertices: the library's triangulation would crash
+    dir.write("index.ply", bin);
     dir.write("cube.off", "OFF\n# a cube\n8 6 12\n0 0 0\n1 0 0\n1 1 0\n0 1 0\n0 0 1\n1 0 1\n1 1 1\n0 1 1\n"
                           "4 3 2 1 0\n4 4 5 6 7\n4 0 1 5 4\n4 2 3 7 6\n4 1 2 6 5\n4 3 0 4 7\n");
     dir.write("tri.gltf", assimptest::gltf(dir, R"(,"translation":[0,0,-3])", {0, 200, 0}));
@@ -123,6 +125,8 @@ TEST(AssimpReader, SmallFilesOfEachFormat)
         {"mirror.gltf", true, 1, 1, 1, 1, 1, 0, "mirror.gltf*0", "", ""},
         {"huge.ply", false, 0, 0, N, N, N, N, "", "", "huge.ply: declared counts exceed what the file holds.\n"},
         {"broken.gltf", false, 0, 0, N, N, N, N, "", "", "broken.gltf: "},
+        {"index.ply", false, 0, 0, N, N, N, N, "", "",
+         "index.ply: a face refers to a vertex the file does not have.\n"},
         {"loop.ply", false, 0, 0, N, N, N, N, "", "", "loop.ply: PLY header not understood.\n"},
         {"points.obj", true, 0, 0, N, N, N, N, "", "", ""},
     };
