@@ -12,9 +12,7 @@
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 
-#include <cctype>
 #include <cerrno>
-#include <cmath>
 #include <csignal>
 #include <cstring>
 #include <memory>
