@@ -2,8 +2,8 @@
 #include "sceneio/assimp_reader.h"
 
 #include "foundation/path.h"
+#include "gl/scoped_map.h"
 #include "model/texture.h"
-#include "render/scoped_map.h"
 #include "sceneio/assimp_mesh.h"
 #include "sceneio/declared_counts.h"
 #include "sceneio/scene.h"

@@ -3,7 +3,7 @@
 // programs.
 #include "sceneio/assimp_reader.h"
 
-#include "render/glpolygon.h"
+#include "model/frame_pass.h"
 #include "sceneio/scene.h"
 #include "support/gl_context.h"
 #include "support/gl_readback.h"
@@ -48,10 +48,10 @@ Loaded load(const std::string& path)
     vyktest::glContext();
     Loaded r;
     scene_t scene;
-    vyk3d::glpolygon_t renderer;
+    vyk3d::frame_pass_t framePass; // for NURBS only: never initialised here
     std::ostringstream err;
     testing::internal::CaptureStderr();
-    r.ok = loadScene(scene, path, renderer, err);
+    r.ok = loadScene(scene, path, framePass, err);
     r.err = err.str() + testing::internal::GetCapturedStderr();
     r.models = scene.models.size();
     for (model_t* m : scene.models) {

@@ -94,7 +94,7 @@ TEST(Package, DebianPackageHoldsTheInstallAndItsLibraries)
     const auto found = vyktest::run({"/usr/bin/find", out.path(), "-maxdepth", "1", "-name", "*.deb"});
     const std::string deb = found.out.substr(0, found.out.find('\n'));
     const std::string depends = vyktest::run({"/usr/bin/dpkg-deb", "-f", deb, "Depends"}).out;
-    for (const char* library : {"libglut", "libglew", "libpng16", "libjpeg62-turbo", "libegl1", "libgl1-mesa-dri"})
+    for (const char* library : {"libglut", "libglew", "libpng16", "libjpeg62-turbo", "libegl1", "libgl1-mesa-dri", "libassimp5"})
         EXPECT_NE(depends.find(library), std::string::npos) << library << " in " << depends;
     const std::string files = vyktest::run({"/usr/bin/dpkg-deb", "-c", deb}).out;
     EXPECT_NE(files.find("./usr/share/thumbnailers/vykview.thumbnailer"), std::string::npos);
