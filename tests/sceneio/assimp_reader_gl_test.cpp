@@ -9,13 +9,11 @@
 #include "support/gl_readback.h"
 #include "support/mesh_files.h"
 #include "support/paths.h"
+#include "support/picture.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
-
-#include "../app/scene_files.h"
-#include "../app/x11_session.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
@@ -217,7 +215,7 @@ TEST(AssimpReader, TestModelsPackage)
         r = vyktest::run(
             {vyktest::programPath("vykshot"), "--size", "64x48", "-o", dir.file("s.png"), dir.file("all.stl")});
         EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(apptest::readImage(dir.file("s.png")).width, 64);
+        EXPECT_EQ(vyktest::readImage(dir.file("s.png")).width, 64);
     }
     std::vector<std::string> bad{vyktest::sourcePath("tests/data/importer_crash.off")};
     DIR* h = opendir((root + "invalid").c_str());

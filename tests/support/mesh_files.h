@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../app/scene_files.h"
+#include "support/scene_text.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -36,7 +36,7 @@ inline std::string floats(std::initializer_list<float> values)
 }
 
 // A 2 x 2 PNG of one colour, as bytes.
-inline std::string pngBytes(const vyktest::TempDir& dir, apptest::rgb_t c)
+inline std::string pngBytes(const vyktest::TempDir& dir, vyktest::rgb_t c)
 {
     libgr::grImage2D img;
     img.format = {libgr::grFmtRGB, libgr::grTypeUINT, libgr::grBits8};
@@ -51,7 +51,7 @@ inline std::string pngBytes(const vyktest::TempDir& dir, apptest::rgb_t c)
 
 // A glTF triangle in the z = 0 plane under a node with `node` (JSON
 // members), its colour map an embedded PNG of colour c.
-inline std::string gltf(const vyktest::TempDir& dir, const std::string& node, apptest::rgb_t c)
+inline std::string gltf(const vyktest::TempDir& dir, const std::string& node, vyktest::rgb_t c)
 {
     const std::string buf = floats({-1, -1, 0, 1, -1, 0, 0, 1, 0, 0, 0, 1, 0, 0.5f, 1});
     return R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[{"mesh":0)" + node +
@@ -71,8 +71,8 @@ inline void objFiles(const vyktest::TempDir& dir)
     dir.write("quad.obj", "mtllib quad.mtl\nv -1 -1 0\nv 1 -1 0\nv 1 1 0\nv -1 1 0\nvt 0 0\nvt 1 0\nvt 1 1\n"
                           "vt 0 1\nusemtl red\nf 1/1 2/2 3/3 4/4\nl 1 3\n");
     dir.write("quad.mtl", "newmtl red\nKd 1 0 0\nmap_Kd maps\\tex.bmp\nmap_bump h.bmp\nmap_Ks gone.bmp\n");
-    dir.write("maps/tex.bmp", apptest::bmpFile(2, 2, {255, 255, 255}));
-    dir.write("h.bmp", apptest::bmpFile(2, 2, {128, 128, 128}));
+    dir.write("maps/tex.bmp", vyktest::bmpFile(2, 2, {255, 255, 255}));
+    dir.write("h.bmp", vyktest::bmpFile(2, 2, {128, 128, 128}));
 }
 
 } // namespace assimptest
