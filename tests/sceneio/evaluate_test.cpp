@@ -1,91 +1,56 @@
 #include "sceneio/evaluate.h"
 #include "sceneio/number_text.h"
+#include "support/paths.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <limits>
+#include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace
 {
 
-struct eval_case {
-    const char* text;
-    float value;
-    size_t endOffset; // where evaluation stopped, from the start of text
-    const char* diag; // every diagnostic line, exactly
-};
-
-const eval_case cases[] = {
-    // plain numbers and the strtod forms
-    {"0.5", 0.5f, 3, ""},
-    {"1e3", 1000.0f, 3, ""},
-    {"", 0.0f, 0, ""},
-    {"   \t ", 0.0f, 5, ""},
-    // precedence and grouping
-    {"1+2*3", 7.0f, 5, ""},
-    {"2*(3+1)", 8.0f, 7, ""},
-    {"2*-(3+1)", -8.0f, 8, ""},
-    {"(1+2)*3", 9.0f, 7, ""},
-    {"2*(3)+1", 7.0f, 7, ""},
-    {"6/4", 1.5f, 3, ""},
-    {"8/-2", -4.0f, 4, ""},
-    {"1/0", std::numeric_limits<float>::infinity(), 3, ""},
-    {"-2*3", -6.0f, 4, ""},
-    {"10-4-3", 3.0f, 6, ""},
-    // single precision throughout: each "+1" is lost at 2^24
-    {"16777216+1+1", 16777216.0f, 12, ""},
-    // blanks and juxtaposition
-    {"1 + 2", 3.0f, 5, ""},
-    {"2 3", 5.0f, 3, ""},
-    {"2(3)", 5.0f, 4, ""},
-    // terminators
-    {"1,2", 1.0f, 1, ""},
-    {"4\r5", 4.0f, 1, ""},
-    // signs after signs negate
-    {"1+-2", -1.0f, 4, ""},
-    {"1--2", 3.0f, 4, ""},
-    // the end closes every open group
-    {"(1+2", 3.0f, 4, ""},
-    {"2*(3+1", 8.0f, 6, ""},
-    // an unmatched ")" ends the top level
-    {"1)+5", 1.0f, 4, ""},
-    // diagnostics
-    {"*2", 0.0f, 2, "beginning '*' detect.\n"},
-    {"/2", 0.0f, 2, "beginning '/' detect.\n"},
-    {"2*", 2.0f, 2, "last '*' detect.\n"},
-    {"2/", 2.0f, 2, "last '/' detect.\n"},
-    {"2-", 2.0f, 2, "last '-' detect.\n"},
-    {"2+", 2.0f, 2, "last '+' detect.\n"},
-    {"2*-", 2.0f, 3, "last '-' detect.\n"},
-    {"2*+3", 2.0f, 4, "*: right operand is not a value.\n"},
-    {"2/+3", 2.0f, 4, "/: right operand is not a value.\n"},
-    {"2*-*3", 2.0f, 5, "-: right operand is not a value.\n"},
-    // a nested level stopped by a diagnostic hands on its value and the
-    // enclosing level reads the rest, whose ")" then ends the top level
-    {"(*2)+1", 2.0f, 6, "beginning '*' detect.\n"},
-    // invalid characters stop scanning where they stand
-    {".5", 0.0f, 0, "46 \n.: warning: invalid char detect.\n"},
-    {"3+x", 3.0f, 2, "120 \nx: warning: invalid char detect.\nlast '+' detect.\n"},
-    {"1\xe9", 1.0f, 1, "-23 \n\xe9: warning: invalid char detect.\n"},
-    // the scan finishes before the evaluation reports
-    {"*2;", 0.0f, 2, "59 \n;: warning: invalid char detect.\nbeginning '*' detect.\n"},
-};
+// The escapes of the expression file: \t \r \n \xHH.
+std::string unescape(const std::string& s)
+{
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i] == '\\' && i + 1 < s.size() ? s[++i] : 0;
+        if (c == 'x') {
+            out += char(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else
+            out += c == 0 ? s[i] : c == 't' ? '\t' : c == 'r' ? '\r' : '\n';
+    }
+    return out;
+}
 
 TEST(Evaluate, ValuesEndPositionsAndDiagnostics)
 {
-    for (const eval_case& c : cases) {
-        SCOPED_TRACE(std::string("expression: \"") + c.text + "\"");
+    std::ifstream file(vyktest::sourcePath("tests/data/expressions/evaluate.txt"));
+    int count = 0;
+    for (std::string line; std::getline(file, line); count += line[0] != '#') {
+        if (line[0] == '#')
+            continue;
+        std::vector<std::string> field;
+        size_t from = 0;
+        for (size_t at; (at = line.find(" |", from)) != std::string::npos; from = at + 3)
+            field.push_back(line.substr(from, at - from));
+        field.push_back(from < line.size() ? line.substr(from) : "");
+        ASSERT_EQ(field.size(), 4u) << line;
+        const std::string text = unescape(field[0]);
+        SCOPED_TRACE("expression: \"" + field[0] + "\"");
         std::ostringstream diag;
         const char* end = nullptr;
-        const float v = evaluate(c.text, &end, diag);
-        EXPECT_EQ(v, c.value);
-        EXPECT_EQ(static_cast<size_t>(end - c.text), c.endOffset);
-        EXPECT_EQ(diag.str(), c.diag);
+        EXPECT_EQ(evaluate(text.c_str(), &end, diag), std::strtof(field[1].c_str(), nullptr));
+        EXPECT_EQ(std::to_string(end - text.c_str()), field[2]);
+        EXPECT_EQ(diag.str(), unescape(field[3]));
     }
+    EXPECT_EQ(count, 40);
 }
 
 // Numbers of scene text must read exactly as strtod reads them.

@@ -47,7 +47,6 @@ class OffscreenTarget
     OffscreenTarget(const OffscreenTarget&) = delete;
     OffscreenTarget& operator=(const OffscreenTarget&) = delete;
 
-    bool complete() const { return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE; }
     // Pixel at window coordinates (x to the right, y upward).
     std::array<int, 4> pixel(int x, int y) const
     {

@@ -167,36 +167,6 @@ TEST(Bmp, WritesHeaderAndPaddedRows)
     EXPECT_EQ(vyktest::readFile(dir.file("w.bmp")), expect);
 }
 
-// Luminance, which autosaveformat refuses, the codec writes as 8 bits
-// without a palette; a write that fails is a failure.
-TEST(Bmp, LuminanceAndFailedWrites)
-{
-    vyktest::TempDir dir;
-    const std::string name = dir.file("r.bmp");
-    ASSERT_TRUE(bmpSave(makeImage({grFmtLuminance, grTypeUINT, grBits8}, 2, 1, bytes({1, 2})), name.c_str()));
-    grImage2D back;
-    ASSERT_TRUE(bmpLoad(back, name.c_str()));
-    EXPECT_EQ(back.format.format, uint32_t(grFmtLuminance));
-    EXPECT_EQ(rowsOf(back), bytes({1, 2}));
-    grBitmapFile file;
-    ASSERT_TRUE(file.convert(makeImage({grFmtBGR, grTypeUINT, grBits8}, 1, 1, bytes({1, 2, 3}))));
-    EXPECT_FALSE(file.save("/dev/full"));
-    EXPECT_FALSE(file.save(dir.path().c_str())); // a directory cannot be opened for writing
-}
-
-TEST(Bmp, HostileNames)
-{
-    vyktest::TempDir dir;
-    dir.write("empty.bmp", "");
-    grImage2D img;
-    EXPECT_EQ(vyktest::stderrOf([&] {
-                  EXPECT_FALSE(bmpLoad(img, dir.file("empty.bmp").c_str()));
-                  EXPECT_FALSE(bmpLoad(img, dir.file("missing.bmp").c_str()));
-                  EXPECT_FALSE(bmpLoad(img, dir.path().c_str()));
-              }),
-              dir.file("missing.bmp") + ": file stat failed.\n" + dir.path() + ": file stat failed.\n");
-}
-
 TEST(Bmp, TruncationSweep)
 {
     for (const std::string& whole :

@@ -92,15 +92,18 @@ TEST(ImageFormat, RoundTripsAndRefusals)
     }
 }
 
-// A full disk fails the save in every format.
+// A full disk, or a name that cannot be opened for writing, fails the save
+// in every format.
 TEST(ImageFormat, FullDiskFailsTheSave)
 {
     vyktest::TempDir dir;
     const grImage2D rgb = makeImage(kRGB8, 64, 64, std::string(64 * 64 * 3, '\x55'));
     for (const char* ext : {".bmp", ".tga", ".png", ".jpg"}) {
-        const std::string full = dir.file(std::string("full") + ext);
+        const std::string full = dir.file(std::string("full") + ext), folder = dir.file(std::string("d") + ext);
         ASSERT_EQ(symlink("/dev/full", full.c_str()), 0);
+        ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
         vyktest::stderrOf([&] { EXPECT_FALSE(autosaveformat(rgb, full.c_str())) << ext; });
+        vyktest::stderrOf([&] { EXPECT_FALSE(autosaveformat(rgb, folder.c_str())) << ext; });
     }
 }
 

@@ -89,19 +89,14 @@ TEST(TranslationTable, RefusedRowsPrintTheFourLineMessage)
     };
     for (const Refused& row : rows) {
         grGLFormat gl;
-        EXPECT_EQ(vyktest::stderrOf([&] { EXPECT_FALSE(translate(row.pf, false, gl)); }), row.message);
+        // The hexadecimal codes leave the stream in decimal.
+        EXPECT_EQ(vyktest::stderrOf([&] {
+                      EXPECT_FALSE(translate(row.pf, false, gl));
+                      std::cerr << 12 << '\n';
+                  }),
+                  row.message + std::string("12\n"));
         EXPECT_FALSE(translateQuiet(row.pf, false, gl));
     }
-}
-
-TEST(TranslationTable, RefusalLeavesTheErrorStreamInDecimal)
-{
-    grGLFormat gl;
-    const std::string out = vyktest::stderrOf([&] {
-        translate({grFmtRGB, grTypeUINT, grBits24}, false, gl);
-        std::cerr << 12 << std::endl;
-    });
-    EXPECT_EQ(out.substr(out.size() - 3), "12\n");
 }
 
 TEST(SquareEdge, PowerOfTwoPlacementHalvesPerLevel)
