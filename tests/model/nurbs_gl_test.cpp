@@ -127,58 +127,50 @@ TEST(Nurbs, BilinearPatchTessellation)
     }
 }
 
-// Counts from a file that cannot make a surface are refused with one line.
-TEST(Nurbs, AllocateRefusesBadCounts)
+// Counts from a file that cannot make a surface are refused with one line;
+// so is a resolution the grid cannot be built from (a step of 1 / (res - 1),
+// or element counts past 32 bits), before anything is allocated, and a
+// surface without control data. Counts of 0 stand for the bilinear patch.
+TEST(Nurbs, BadCountsAndResolutionsAreRefused)
 {
     const struct {
         uint64_t numU, orderU, numV, orderV;
-        const char* message;
-    } cases[] = {
-        {4, 0, 4, 2, "nurbs_t::allocate(): orderU(0) is out of range for numU(4).\n"},
-        {3, 4, 4, 2, "nurbs_t::allocate(): orderU(4) is out of range for numU(3).\n"},
-        {4, 2, 2, 3, "nurbs_t::allocate(): orderV(3) is out of range for numV(2).\n"},
-        {uint64_t(1) << 32, 2, uint64_t(1) << 32, 2,
-         "nurbs_t::allocate(): numU(4294967296) x numV(4294967296) control points are too many.\n"},
-        {UINT64_MAX, 4, 2, 2,
-         "nurbs_t::allocate(): numU(18446744073709551615) x numV(2) control points are too many.\n"},
-    };
-    for (const auto& c : cases) {
-        Model m;
-        EXPECT_EQ(vyktest::stderrOf([&] { EXPECT_FALSE(m.nurbs.allocate(c.numU, c.orderU, c.numV, c.orderV)); }),
-                  c.message);
-        EXPECT_EQ(m.nurbs.ctlpts.size(), 0u);
-    }
-}
-
-// A resolution the grid cannot be built from (a step of 1 / (res - 1), or
-// element counts past 32 bits) fails before anything is allocated; so does a
-// surface without control data.
-TEST(Nurbs, MakeVerticesRefusesBadResolutions)
-{
-    const struct {
         uint32_t resU, resV;
-        bool filled;
         const char* message;
     } cases[] = {
-        {0, 33, true, "nurbs_t::makeVertices(): resolution(0,33) is out of range.\n"},
-        {33, 1, true, "nurbs_t::makeVertices(): resolution(33,1) is out of range.\n"},
-        {65536, 65537, true, "nurbs_t::makeVertices(): resolution(65536,65537) is out of range.\n"},
-        {4096, 4096, true, "nurbs_t::makeVertices(): resolution(4096,4096) is out of range.\n"},
-        {33, 33, false, "nurbs_t::makeVertices(): the surface has no control points.\n"},
+        {4, 0, 4, 2, 0, 0, "nurbs_t::allocate(): orderU(0) is out of range for numU(4).\n"},
+        {3, 4, 4, 2, 0, 0, "nurbs_t::allocate(): orderU(4) is out of range for numU(3).\n"},
+        {4, 2, 2, 3, 0, 0, "nurbs_t::allocate(): orderV(3) is out of range for numV(2).\n"},
+        {uint64_t(1) << 32, 2, uint64_t(1) << 32, 2, 0, 0,
+         "nurbs_t::allocate(): numU(4294967296) x numV(4294967296) control points are too many.\n"},
+        {UINT64_MAX, 4, 2, 2, 0, 0,
+         "nurbs_t::allocate(): numU(18446744073709551615) x numV(2) control points are too many.\n"},
+        {0, 0, 0, 0, 0, 33, "nurbs_t::makeVertices(): resolution(0,33) is out of range.\n"},
+        {0, 0, 0, 0, 33, 1, "nurbs_t::makeVertices(): resolution(33,1) is out of range.\n"},
+        {0, 0, 0, 0, 65536, 65537, "nurbs_t::makeVertices(): resolution(65536,65537) is out of range.\n"},
+        {0, 0, 0, 0, 4096, 4096, "nurbs_t::makeVertices(): resolution(4096,4096) is out of range.\n"},
+        {0, 2, 0, 2, 33, 33, "nurbs_t::makeVertices(): the surface has no control points.\n"},
     };
     for (const auto& c : cases) {
         Model m;
-        if (c.filled) {
+        if (c.numU == 0 && c.orderU == 0) {
             ASSERT_TRUE(m.fill(2, 2, 2, 2, bilinearPoint));
         }
         m.nurbs.resU = c.resU;
         m.nurbs.resV = c.resV;
         EXPECT_EQ(vyktest::stderrOf([&] {
-                      EXPECT_FALSE(m.nurbs.makeVertices());
-                      m.nurbs.updateVertices(); // must not touch anything
+                      if (c.numU != 0) {
+                          EXPECT_FALSE(m.nurbs.allocate(c.numU, c.orderU, c.numV, c.orderV));
+                      } else {
+                          EXPECT_FALSE(m.nurbs.makeVertices());
+                          m.nurbs.updateVertices(); // must not touch anything
+                      }
                   }),
                   c.message);
         EXPECT_EQ(m.polygon.vertices.count(), 0u);
+        if (c.numU != 0) {
+            EXPECT_EQ(m.nurbs.ctlpts.size(), 0u);
+        }
     }
 }
 
