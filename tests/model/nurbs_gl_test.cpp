@@ -90,43 +90,6 @@ ctlpt_t tubePoint(uint64_t i, uint64_t j)
     return {cx[i], cy[i], float(j), 0.8f, 0.6f, 0.2f, 1};
 }
 
-// The 2 x 2 order-2 patch reproduces its corners and midpoint; the grid is
-// cut into strips of two rows each, ended by the restart index.
-TEST(Nurbs, BilinearPatchTessellation)
-{
-    const struct {
-        uint32_t resU, resV;
-        uint64_t vertices, elements;
-    } cases[] = {{3, 3, 9, 14}, {33, 33, 1089, 2144}, {2, 2, 4, 5}, {3, 2, 6, 7}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.resU << "x" << c.resV);
-        Model m;
-        ASSERT_TRUE(m.fill(2, 2, 2, 2, bilinearPoint));
-        ASSERT_TRUE(m.finish(c.resU, c.resV));
-        EXPECT_EQ(m.polygon.vertices.count(), c.vertices);
-        EXPECT_EQ(m.polygon.elements.count(), c.elements);
-        EXPECT_EQ(m.polygon.polyidvector.size(), c.elements - 2);
-        if (c.vertices == 6) {
-            EXPECT_EQ(readBuffer<uint32_t>(m.polygon.elements, 7),
-                      (std::vector<uint32_t>{3, 0, 4, 1, 5, 2, restartIndex}));
-        }
-        if (c.vertices != 9)
-            continue;
-        const std::vector<float> v = readBuffer<float>(m.polygon.vertices, 81);
-        // Vertex (i, j) at 3j + i: position, colour, texture coordinate.
-        const std::pair<size_t, std::vector<float>> want[] = {
-            {0, {0, 0, 0, 1, 0, 0, 1, 0, 0}},
-            {2, {2, 0, 0, 0, 1, 0, 1, 1, 0}},
-            {4, {1, 2, 0.25f, 0.5f, 0.5f, 0.5f, 0.75f, 0.5f, 0.5f}},
-            {6, {0, 4, 0, 0, 0, 1, 1, 0, 1}},
-            {8, {2, 4, 1, 1, 1, 1, 0, 1, 1}},
-        };
-        for (const auto& [k, w] : want)
-            for (size_t n = 0; n < 9; ++n)
-                EXPECT_NEAR(v[9 * k + n], w[n], 1e-6f) << "vertex " << k << " component " << n;
-    }
-}
-
 // Counts from a file that cannot make a surface are refused with one line;
 // so is a resolution the grid cannot be built from (a step of 1 / (res - 1),
 // or element counts past 32 bits), before anything is allocated, and a
