@@ -30,7 +30,10 @@ TEST(CommandLine, UsageAndFailures)
     const std::string convUsage = "usage: " + conv + " IN... OUT\n", opengl = "OpenGL 3.3 or later required.\n";
     const std::string size = "vykshot: --size needs WxH, each 1 to 16384.\n", noDisplay = "DISPLAY=";
     const std::string viewerUsage = "usage: " + viewer + " file.vyk ...\n";
-    const std::string gl30 = "MESA_GL_VERSION_OVERRIDE=3.0";
+    const std::string gl30 = "MESA_GL_VERSION_OVERRIDE=3.0", unknownExtension = "file extension not recognized.\n";
+    const std::string noValue = "vykview: a value is missing after the option -display.\n";
+    const std::string elapsed = "vykshot: --elapsed needs milliseconds, 0 to 4294967295.\n";
+    const std::string tooMany = "1: polygon counts exceed what the file holds: begin polygon_surface,2147483648,3\n";
     const auto notLoaded = [](const std::string& f) { return f + ": file open error.\n" + f + ": load error.\n"; };
     const struct {
         std::vector<std::string> argv;
@@ -46,53 +49,32 @@ TEST(CommandLine, UsageAndFailures)
         {{viewer, "--help", "a.vyk"}, noDisplay, 0, "usage: " + viewer + " [OPTION]... file.vyk ...\n", "", true},
         {{viewer, "--version"}, noDisplay, 0, "vykview " VYK_VERSION "\n", ""},
         {{viewer, "--frob", "a.vyk"}, noDisplay, 1, "", "vykview: unknown option --frob.\n" + viewerUsage},
-        {{viewer, "-display"},
-         noDisplay,
-         1,
-         "",
-         "vykview: a value is missing after the option -display.\n" + viewerUsage},
+        {{viewer, "-display"}, noDisplay, 1, "", noValue + viewerUsage},
         // Mesa offers the context as OpenGL 3.0.
         {{viewer, good}, gl30, 1, "", opengl},
         // The second file fails; the third is never read.
         {{viewer, good, missing, dir.file("no.vyk")}, "", 1, "", notLoaded(missing)},
-        {{viewer, hostile},
-         "",
-         1,
-         "",
-         "1: polygon counts exceed what the file holds: begin polygon_surface,2147483648,3\n" + hostile +
-             ": load error.\n"},
+        {{viewer, hostile}, "", 1, "", tooMany + hostile + ": load error.\n"},
         {{shot, "--help"}, noDisplay, 0, shotUsage, ""},
         {{shot, "--version"}, noDisplay, 0, "vykshot " VYK_VERSION "\n", ""},
         {{shot, "--size", "0x600", "-o", png, good}, noDisplay, 1, "", size, false, png},
         {{shot, "--size", "800", "-o", png, good}, noDisplay, 1, "", size, false, png},
-        {{shot, "--elapsed", "-5", "-o", png, good},
-         noDisplay,
-         1,
-         "",
-         "vykshot: --elapsed needs milliseconds, 0 to 4294967295.\n",
-         false,
-         png},
+        {{shot, "--elapsed", "-5", "-o", png, good}, noDisplay, 1, "", elapsed, false, png},
         {{shot, "--frobnicate", "-o", png, good}, noDisplay, 1, "", "vykshot: unknown option --frobnicate.\n"},
         {{shot, good}, noDisplay, 1, "", shotUsage},
         {{shot, "-o", png, good}, gl30, 1, "", opengl, false, png},
         {{shot, "-o", png, missing}, "", 1, "", notLoaded(missing), false, png},
         {{shot, "-o", png, good, comments, missing}, "", 1, "", comments + ": load error.\n", false, png},
-        {{shot, "-o", png, good, txt},
-         "",
-         1,
-         "",
-         "file extension not recognized.\n" + txt + ": load error.\n",
-         false,
-         png},
+        {{shot, "-o", png, good, txt}, "", 1, "", unknownExtension + txt + ": load error.\n", false, png},
         {{conv, "--help"}, noDisplay, 0, convUsage, "", true},
         {{conv, "--version", out}, noDisplay, 0, "vykconv " VYK_VERSION "\n", "", false, out},
         {{conv, good, "-h", out}, noDisplay, 0, convUsage, "", true, out},
         {{conv}, noDisplay, 1, "", convUsage, true},
         {{conv, good}, noDisplay, 1, "", convUsage, true},
-        {{conv, good, obj}, noDisplay, 1, "", "file extension not recognized.\n", false, obj},
+        {{conv, good, obj}, noDisplay, 1, "", unknownExtension, false, obj},
         {{conv, good, deep}, noDisplay, 1, "", deep + ": write error.\n", false, deep},
         {{conv, missing, out}, noDisplay, 1, "", notLoaded(missing), false, out},
-        {{conv, txt, out}, noDisplay, 1, "", "file extension not recognized.\n" + txt + ": load error.\n", false, out},
+        {{conv, txt, out}, noDisplay, 1, "", unknownExtension + txt + ": load error.\n", false, out},
     };
     for (const auto& c : cases) {
         std::string line;
