@@ -30,12 +30,8 @@ class EnvironmentGL : public testing::Test
     // the face index.
     void writeFaces(const std::string& sub, int tint)
     {
-        vyktest::writeCubeFaces(
-            dir.file(sub + "sky"),
-            [&](int f) {
-                return vyktest::rgb_t{f, 0, tint};
-            },
-            2);
+        const auto colour = [&](int f) { return vyktest::rgb_t{f, 0, tint}; };
+        vyktest::writeCubeFaces(dir.file(sub + "sky"), colour, 2);
     }
     static std::string faceTexel(const vyk3d::environment_t& env, int f)
     {

@@ -73,6 +73,11 @@ class TextureObjectGL : public testing::Test
 
 TEST_F(TextureObjectGL, CopiesShareOneNameTheLastDeletesIt)
 {
+    const auto bound = [] {
+        GLint name = -1;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
+        return GLuint(name);
+    };
     grTexture2D tex;
     tex.SetImage(makeImage(kRGB8, 1, 1, bytes({1, 2, 3})), 0, 0);
     GLuint name;
@@ -80,9 +85,7 @@ TEST_F(TextureObjectGL, CopiesShareOneNameTheLastDeletesIt)
         grTextureObject a;
         a.Create(tex);
         name = a.Name();
-        GLint bound = 0;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        EXPECT_EQ(GLuint(bound), name);
+        EXPECT_EQ(bound(), name);
         {
             grTextureObject b = a, c;
             c = b;
@@ -92,11 +95,9 @@ TEST_F(TextureObjectGL, CopiesShareOneNameTheLastDeletesIt)
         // Load binds for drawing, Unload binds 0.
         glBindTexture(GL_TEXTURE_2D, 0);
         a.Load();
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        EXPECT_EQ(GLuint(bound), name);
+        EXPECT_EQ(bound(), name);
         a.Unload();
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        EXPECT_EQ(bound, 0);
+        EXPECT_EQ(bound(), 0u);
         EXPECT_TRUE(glIsTexture(name));
     }
     EXPECT_FALSE(glIsTexture(name));

@@ -146,12 +146,8 @@ TEST_F(VykshotTest, NonsenseScenesNeitherCrashNorHang)
     dir.write("triangle.vyk", "begin polygon_surface,3,3\nposition 0,0,0\nposition 1,0,0\nposition 0,1,0\n"
                               "element 0\nelement 1\nelement 2\n" +
                                   frame + frame + frame + "end\n");
-    writeCubeFaces(
-        dir.file("odd"),
-        [](int) {
-            return rgb_t{20, 60, 220};
-        },
-        2, 2);
+    const auto blue = [](int) { return rgb_t{20, 60, 220}; };
+    writeCubeFaces(dir.file("odd"), blue, 2, 2);
     dir.write("oddsky.vyk", environmentSection("odd") + quad);
     const std::string notFinite = "vykview_t::fitScene(): 1 positions are not finite; ignored.\n";
     const struct {
