@@ -66,14 +66,14 @@ bound_set_t surface_binder_t::bindSet(const texture_set_slots_t& slots, const te
     glUniform2fv(slots.bumpOfs, 1, set ? set->bumpoffset : noOffset);
     checkStep(tags[4]);
     glUniform1i(slots.specTex, unit + 2);
-    loadOn(unit + 2, bound.spec);
+    loadOn(unit + 2, bound.specular);
     checkStep(tags[5]);
     return bound;
 }
 
 void surface_binder_t::unbindSet(const bound_set_t& bound)
 {
-    unloadOn(bound.colorUnit + 2, bound.spec);
+    unloadOn(bound.colorUnit + 2, bound.specular);
     unloadOn(bound.colorUnit + 1, bound.bump);
     unloadOn(bound.colorUnit, bound.color);
 }

@@ -31,7 +31,7 @@ struct texture_set_slots_t {
 struct bound_set_t {
     libgr::grTextureObject* color;
     libgr::grTextureObject* bump;
-    libgr::grTextureObject* spec;
+    libgr::grTextureObject* specular;
     GLint colorUnit;
 };
 
