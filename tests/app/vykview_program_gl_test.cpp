@@ -147,13 +147,13 @@ TEST_F(ViewerSession, SpaceStartsAndStopsTheMorph)
 }
 
 // The colour that leads beside the highlight: 0 red, 1 green, 2 blue.
-int leadingChannel(const apptest::Image& img)
+int leadingChannel(const Image& img)
 {
     const std::array<int, 3> c = img.at(550, 350);
     return c[1] > c[0] && c[1] > c[2] ? 1 : c[2] > c[0] && c[2] > c[1] ? 2 : 0;
 }
 
-long covered(const apptest::Image& img)
+long covered(const Image& img)
 {
     long n = 0;
     for (int y = 0; y < img.height; ++y)
@@ -169,14 +169,14 @@ TEST_F(ViewerSession, ReloadsEachSaveAndSavesScreenshots)
 {
     ASSERT_TRUE(x->ok());
     // Colours of three digits each, so that every version has one length.
-    auto quad = [](apptest::rgb_t c, const std::string& extra = "") {
-        std::string s = apptest::quadSection(2, 1.5f, 0, c);
+    auto quad = [](rgb_t c, const std::string& extra = "") {
+        std::string s = quadSection(2, 1.5f, 0, c);
         return s.insert(s.size() - 4, extra);
     };
-    dir.write("tex.bmp", apptest::bmpFile(2, 2, {0, 255, 0}));
+    dir.write("tex.bmp", bmpFile(2, 2, {0, 255, 0}));
     dir.write("quad.vyk", quad({220, 100, 100}));
     ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
-    const apptest::Image first = grab();
+    const Image first = grab();
     xdo("click --window " + window + " 5"); // wheel: the camera moves
     const long size = covered(grabWhile(first, false));
     ASSERT_NE(size, covered(first));
@@ -194,20 +194,20 @@ TEST_F(ViewerSession, ReloadsEachSaveAndSavesScreenshots)
         {"broken", "cat " + next + " >" + scene, "next.vyk", "begin polygon_surface,4,4\n", 0},
         {"good after broken", "cat " + next + " >" + scene, "next.vyk", quad({255, 255, 255}, "texture tex.bmp\n"), 1},
         {"texture", "cp " + quote(dir.file("blue.bmp")) + " " + quote(dir.file("tex.bmp")), "blue.bmp",
-         apptest::bmpFile(2, 2, {0, 0, 255}), 2},
+         bmpFile(2, 2, {0, 0, 255}), 2},
     };
     for (const auto& s : saves) {
         dir.write(s.file, s.text);
-        const apptest::Image before = grab();
-        ASSERT_EQ(apptest::shell(*x, s.command).status, 0) << s.save;
+        const Image before = grab();
+        ASSERT_EQ(shell(*x, s.command).status, 0) << s.save;
         if (std::string(s.save) == "broken") {
             vyktest::sleepSeconds(1.0);
-            EXPECT_EQ(apptest::differingPixels(grab(), before), 0);
+            EXPECT_EQ(differingPixels(grab(), before), 0);
             EXPECT_NE(viewer->errSoFar().find("quad.vyk: load error; the last good scene stays.\n"), std::string::npos);
             continue;
         }
-        const apptest::Image after = apptest::grabUntil(
-            *x, window, dir, [&](const apptest::Image& img) { return leadingChannel(img) == s.shows; }, 10);
+        const Image after = grabUntil(
+            *x, window, dir, [&](const Image& img) { return leadingChannel(img) == s.shows; }, 10);
         EXPECT_EQ(leadingChannel(after), s.shows) << s.save;
         EXPECT_EQ(covered(after), size) << s.save;
     }
@@ -217,7 +217,7 @@ TEST_F(ViewerSession, ReloadsEachSaveAndSavesScreenshots)
         xdo("key F12");
         for (int i = 0; i < 50 && !vyktest::fileExists(dir.file(name)); ++i)
             vyktest::sleepSeconds(0.1);
-        EXPECT_EQ(apptest::differingPixels(apptest::readImage(dir.file(name)), grab(), 1), 0) << name;
+        EXPECT_EQ(differingPixels(readImage(dir.file(name)), grab(), 1), 0) << name;
         EXPECT_NE(viewer->errSoFar().find(std::string("screenshot: ") + name + "\n"), std::string::npos);
     }
     quit();
@@ -229,10 +229,10 @@ TEST_F(ViewerSession, NoWatchKeepsThePicture)
     options = " --no-watch";
     dir.write("quad.vyk", kQuad);
     ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
-    const apptest::Image first = grab();
-    dir.write("quad.vyk", apptest::quadSection(2, 1.5f, 0, {0, 0, 230}));
+    const Image first = grab();
+    dir.write("quad.vyk", quadSection(2, 1.5f, 0, {0, 0, 230}));
     vyktest::sleepSeconds(1.0);
-    EXPECT_EQ(apptest::differingPixels(grab(), first), 0);
+    EXPECT_EQ(differingPixels(grab(), first), 0);
     quit();
 }
 

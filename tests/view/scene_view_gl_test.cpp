@@ -223,8 +223,6 @@ TEST(ViewerGL, MorphListsPairScenesByPosition)
     EXPECT_EQ(w->morphs[1].front().polyB, &first->front()->polygon);
 }
 
-} // namespace
-
 // A slow load names each file it reads, textures too, and ends its report.
 TEST(ViewerGL, SlowLoadReportsItsProgress)
 {
@@ -234,7 +232,7 @@ TEST(ViewerGL, SlowLoadReportsItsProgress)
         void loadProgress(const std::string& text) override { texts.push_back(text); }
     };
     vyktest::TempDir images;
-    const std::string bmp = images.write("t.bmp", apptest::bmpFile(1, 1, {0, 0, 255}));
+    const std::string bmp = images.write("t.bmp", bmpFile(1, 1, {0, 0, 255}));
     std::string textured = quadSection(2, 2, 0, {200, 200, 200});
     ViewerOf<Recorder> w(
         {textured.insert(textured.size() - 4, "texture " + bmp + "\n"), quadSection(1, 1, 0, {9, 9, 9})});
@@ -244,3 +242,5 @@ TEST(ViewerGL, SlowLoadReportsItsProgress)
     const std::string first = "loading " + w.paths[0] + " (1/2)";
     EXPECT_EQ(w->texts, (std::vector<std::string>{first, first + ": " + bmp, "loading " + w.paths[1] + " (2/2)", ""}));
 }
+
+} // namespace
