@@ -223,8 +223,9 @@ TEST(ViewerGL, MorphListsPairScenesByPosition)
     EXPECT_EQ(w->morphs[1].front().polyB, &first->front()->polygon);
 }
 
-// A slow load names each file it reads, textures too, and ends its report.
-TEST(ViewerGL, SlowLoadReportsItsProgress)
+// A reload keeps the morph clock and the shininess; a slow load names each
+// file it reads, textures too, and ends its report.
+TEST(ViewerGL, ReloadKeepsTheViewAndReportsASlowLoad)
 {
     struct Recorder : sceneview_t {
         using sceneview_t::sceneview_t;
@@ -238,7 +239,12 @@ TEST(ViewerGL, SlowLoadReportsItsProgress)
         {textured.insert(textured.size() - 4, "texture " + bmp + "\n"), quadSection(1, 1, 0, {9, 9, 9})});
     EXPECT_TRUE(w->texts.empty()); // a fast load shows nothing
     w->progressAfterMs = 0;
+    w->setElapsed(1500);
+    w->shininess = 20.0f;
     EXPECT_TRUE(w->reload());
+    // The view stays as the user left it.
+    EXPECT_EQ(w->morphStep, 1u);
+    EXPECT_EQ(w->shininess, 20.0f);
     const std::string first = "loading " + w.paths[0] + " (1/2)";
     EXPECT_EQ(w->texts, (std::vector<std::string>{first, first + ": " + bmp, "loading " + w.paths[1] + " (2/2)", ""}));
 }
