@@ -10,6 +10,8 @@
 #include <iostream>
 #include <istream>
 #include <iterator>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -40,18 +42,19 @@ class FileBytes
             // Read, not mapped: a mapped file that an editor truncates while
             // it is read ends the viewer with SIGBUS. A file that shrinks
             // gives the bytes read.
-            copy_.resize(size_);
+            // Not zero-filled first: a 1M-triangle load spends its time here.
+            whole_.reset(new (std::nothrow) char[size_ ? size_ : 1]);
+            ok = whole_ != nullptr;
             size_t got = 0;
-            while (got < size_) {
-                const ssize_t n = ::read(fd, copy_.data() + got, size_ - got);
+            while (ok && got < size_) {
+                const ssize_t n = ::read(fd, whole_.get() + got, size_ - got);
                 if (n < 0 && errno == EINTR)
                     continue;
                 if (n <= 0)
                     break;
                 got += size_t(n);
             }
-            copy_.resize(got);
-            data_ = copy_.data();
+            data_ = whole_.get();
             size_ = got;
         } else if (fstat(fd, &st) == 0) {
             // Not a regular file (a pipe, a device): read what it gives.
@@ -84,6 +87,7 @@ class FileBytes
     const char* data_ = nullptr;
     size_t size_ = 0;
     std::vector<char> copy_;
+    std::unique_ptr<char[]> whole_;
 };
 
 const char kSolid[] = "solid";
