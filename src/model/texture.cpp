@@ -29,25 +29,32 @@ void clearTextureRegistries() {
     cubeRegistry().clear();
 }
 
-void forgetImageFile(const std::string& path, stale_textures_t& stale) {
+void forgetImageFile(const std::string& path, stale_textures_t& stale)
+{
     for (const char* derived : {"", ".mono", ".norm", ".mono.norm", ".sint", ".mono.sint"})
-        if (uint32_t h = textureCache().forget(path + derived)) stale.textures.push_back(h);
+        if (uint32_t h = textureCache().forget(path + derived))
+            stale.textures.push_back(h);
     // A face "<stem><suffix><ext>" belongs to the cube map keyed "<stem><ext>".
     const size_t slash = path.find_last_of("/\\");
     size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) dot = path.size();
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        dot = path.size();
     const std::string base = path.substr(0, dot);
     for (const char* suffix : cubeFaceSuffixes) {
         const size_t n = std::char_traits<char>::length(suffix);
-        if (base.size() < n || base.compare(base.size() - n, n, suffix) != 0) continue;
+        if (base.size() < n || base.compare(base.size() - n, n, suffix) != 0)
+            continue;
         if (uint32_t h = cubeRegistry().forget(base.substr(0, base.size() - n) + path.substr(dot)))
             stale.cubes.push_back(h);
     }
 }
 
-void releaseStale(stale_textures_t& stale) {
-    for (uint32_t h : stale.textures) textureCache().remove(h);
-    for (uint32_t h : stale.cubes) cubeRegistry().remove(h);
+void releaseStale(stale_textures_t& stale)
+{
+    for (uint32_t h : stale.textures)
+        textureCache().remove(h);
+    for (uint32_t h : stale.cubes)
+        cubeRegistry().remove(h);
     stale = {};
 }
 

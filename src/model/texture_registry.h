@@ -70,9 +70,11 @@ public:
 
     // Drops the key and answers the handle it named (0 for none); the entry
     // stays reachable by that handle, so the next lookup of the key misses.
-    uint32_t forget(const std::string& key) {
+    uint32_t forget(const std::string& key)
+    {
         auto it = keys_.find(key);
-        if (it == keys_.end()) return 0;
+        if (it == keys_.end())
+            return 0;
         uint32_t handle = it->second;
         keys_.erase(it);
         return handle;
