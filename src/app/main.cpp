@@ -24,7 +24,7 @@ const char kHelp[] = "Shows .vyk scenes and STL models; with several files it mo
                      "go to GLUT. Keys and mouse: see vykview(1).\n";
 
 struct options_t {
-    bool watch = true; // reloading on change reads this
+    bool watch = true;
     // The program name, the X options for GLUT, then the files.
     std::vector<char*> argv;
 };
@@ -97,6 +97,7 @@ int main(int argc, char** argv)
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     {
         vykview_t viewer(viewerArgc, viewerArgv);
+        viewer.watchFiles = o.watch;
         dorv::glutyRegistry* registry = dorv::glutyRegistry::instance();
         registry->createWindow(&viewer, "vykview");
         registry->mainLoop();

@@ -9,14 +9,56 @@
 #include <cstdlib>
 #include <string>
 
+namespace
+{
+
+// How often the watcher is asked; its own settling time comes on top.
+constexpr unsigned kPollMs = 100;
+
+vykview_t* watching = nullptr; // GLUT timers carry no object
+
+} // namespace
+
 void vykview_t::init()
 {
     if (!loadGL())
         std::exit(1);
+    title = std::string(argv[1]) + " - vykview";
     sceneview_t::init();
-    const std::string title = std::string(argv[1]) + " - vykview";
     glutSetWindowTitle(title.c_str());
     dorv::glutyRegistry::instance()->setKeyRepeat(true);
+    if (watchFiles) {
+        watcher = std::make_unique<file_watcher_t>();
+        watchNewFiles();
+        watching = this;
+        glutTimerFunc(kPollMs, poll, 0);
+    }
+}
+
+void vykview_t::watchNewFiles()
+{
+    for (; watched < openedFiles.size(); ++watched)
+        watcher->watch(openedFiles[watched]);
+}
+
+void vykview_t::poll(int)
+{
+    vykview_t* v = watching;
+    if (!v)
+        return;
+    // A failed load keeps the last good scenes; the watch goes on either way,
+    // also over the files the failed load named.
+    if (v->watcher->changed())
+        v->reload();
+    v->watchNewFiles();
+    glutTimerFunc(kPollMs, poll, 0);
+}
+
+void vykview_t::loadProgress(const std::string& text)
+{
+    sceneview_t::loadProgress(text);
+    // The window is still in the load's hands: the title is all it can show.
+    glutSetWindowTitle(text.empty() ? title.c_str() : (text + " - vykview").c_str());
 }
 
 void vykview_t::display()
@@ -29,6 +71,8 @@ void vykview_t::special(int key, int x, int y)
 {
     if (key == GLUT_KEY_SHIFT_L || key == GLUT_KEY_SHIFT_R)
         shift(true, x, y);
+    else if (key == GLUT_KEY_F12)
+        screenshot();
 }
 
 void vykview_t::specialUp(int key, int x, int y)

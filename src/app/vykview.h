@@ -4,7 +4,12 @@
 #pragma once
 
 #include "app/gluty.h"
+#include "foundation/file_watcher.h"
 #include "view/scene_view.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
 
 class vykview_t : public dorv::glutyAPI4, public sceneview_t
 {
@@ -12,6 +17,10 @@ class vykview_t : public dorv::glutyAPI4, public sceneview_t
     // Without a file name (argc < 2) prints the usage line and ends the
     // process with status 0.
     vykview_t(int argc, char** argv) : sceneview_t(argc, argv) {}
+
+    // Watch the opened files and reload when they change (off: --no-watch).
+    // Read by init.
+    bool watchFiles = true;
 
     // Needs the window's GL context current. Ends the process with status 1
     // when OpenGL 3.3 is missing ("OpenGL 3.3 or later required."), a shader
@@ -31,4 +40,12 @@ class vykview_t : public dorv::glutyAPI4, public sceneview_t
     void requestRedisplay() override;
     void runClock(bool on) override;
     void toggleFullScreen() override;
+    void loadProgress(const std::string& text) override;
+
+  private:
+    std::unique_ptr<file_watcher_t> watcher;
+    std::size_t watched = 0; // openedFiles[0, watched) are in the watcher
+    std::string title;
+    void watchNewFiles();
+    static void poll(int);
 };

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <memory>
 
+#include "foundation/opened_files.h"
 #include "foundation/path.h"
 #include "textures/image_format.h"
 
@@ -86,6 +87,8 @@ bool environment_t::initex(const char* scenefilename) {
     splitpath_t n;
     std::string stem = faceStem(scenefilename, name, n);
     std::string key = stem + n.extension;
+    for (const char* suffix : cubeFaceSuffixes)
+        noteOpenedFile(stem + suffix + n.extension);
     uint32_t h = registry.find(key);
     if (h) {
         handle = h;

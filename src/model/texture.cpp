@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "foundation/check_gl.h"
+#include "foundation/opened_files.h"
 #include "foundation/path.h"
 #include "model/environment.h"
 #include "textures/image_convert.h"
@@ -26,6 +27,35 @@ texture_cache_t& textureCache() {
 void clearTextureRegistries() {
     textureCache().clear();
     cubeRegistry().clear();
+}
+
+void forgetImageFile(const std::string& path, stale_textures_t& stale)
+{
+    for (const char* derived : {"", ".mono", ".norm", ".mono.norm", ".sint", ".mono.sint"})
+        if (uint32_t h = textureCache().forget(path + derived))
+            stale.textures.push_back(h);
+    // A face "<stem><suffix><ext>" belongs to the cube map keyed "<stem><ext>".
+    const size_t slash = path.find_last_of("/\\");
+    size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        dot = path.size();
+    const std::string base = path.substr(0, dot);
+    for (const char* suffix : cubeFaceSuffixes) {
+        const size_t n = std::char_traits<char>::length(suffix);
+        if (base.size() < n || base.compare(base.size() - n, n, suffix) != 0)
+            continue;
+        if (uint32_t h = cubeRegistry().forget(base.substr(0, base.size() - n) + path.substr(dot)))
+            stale.cubes.push_back(h);
+    }
+}
+
+void releaseStale(stale_textures_t& stale)
+{
+    for (uint32_t h : stale.textures)
+        textureCache().remove(h);
+    for (uint32_t h : stale.cubes)
+        cubeRegistry().remove(h);
+    stale = {};
 }
 
 libgr::grTextureObject* texture_t::colortexture() const {
@@ -178,6 +208,7 @@ bool texture_t::open(const char* basefilename) {
         if (!colorhandle) return false;
     } else {
         std::string full = resolveTexturePath(basefilename, colormap);
+        noteOpenedFile(full);
         colorhandle = findOrLoad(full, loaded);
         if (!colorhandle) {
             std::cerr << orEmpty(basefilename) << ": base filename.\n"
@@ -194,6 +225,7 @@ bool texture_t::open(const char* basefilename) {
         if (!bumphandle) return false;
     } else {
         std::string p = resolveTexturePath(basefilename, bumpmap);
+        noteOpenedFile(p);
         bumphandle = findOrLoad(p, loaded);
         if (!bumphandle) {
             std::cerr << p << ": bump autoloadformat failed." << std::endl;
@@ -247,6 +279,7 @@ bool texture_t::open(const char* basefilename) {
         if (!specularhandle) return false;
     } else {
         std::string full = resolveTexturePath(basefilename, specularmap);
+        noteOpenedFile(full);
         specularhandle = findOrLoad(full, loaded);
         if (!specularhandle) {
             std::cerr << full << ": autoloadformat failed." << std::endl;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/texture_registry.h"
 #include "textures/image.h"
@@ -100,6 +101,21 @@ public:
 // a drive of its own, else the base file's drive and directory followed by
 // `path`. Empty for an empty path.
 std::string resolveTexturePath(const char* basefilename, const std::string& path);
+
+// Entries made from image files that changed on disk and are no longer
+// found by their keys, but still used by the surfaces loaded before.
+struct stale_textures_t {
+    std::vector<uint32_t> textures; // texture-cache handles
+    std::vector<uint32_t> cubes;    // cube-registry handles
+};
+
+// Makes the next open of the image file `path` read it again: the texture
+// cache entries made from it (also its derived ".mono", ".norm" and ".sint"
+// maps) and the cube map it is a face of lose their keys, and their handles
+// go to `stale`. Surfaces that hold those handles still draw with them.
+void forgetImageFile(const std::string& path, stale_textures_t& stale);
+// Releases the stale entries, once no surface holds their handles.
+void releaseStale(stale_textures_t& stale);
 
 // Releases every entry of the texture cache and then of the cube texture
 // registry (the viewer's exit handler). Handles held anywhere name nothing

@@ -68,6 +68,18 @@ public:
         return entries_[slot];
     }
 
+    // Drops the key and answers the handle it named (0 for none); the entry
+    // stays reachable by that handle, so the next lookup of the key misses.
+    uint32_t forget(const std::string& key)
+    {
+        auto it = keys_.find(key);
+        if (it == keys_.end())
+            return 0;
+        uint32_t handle = it->second;
+        keys_.erase(it);
+        return handle;
+    }
+
     // Releases the entry (the record lives on while someone shares it), frees
     // its slot and drops its key. False when handle names no entry.
     bool remove(uint32_t handle) {

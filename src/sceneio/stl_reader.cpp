@@ -5,33 +5,30 @@
 #include "gl/scoped_map.h"
 #include "sceneio/scene.h"
 
+#include <cerrno>
 #include <cstring>
 #include <iostream>
 #include <istream>
 #include <iterator>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace
 {
 
-// The whole of a file in memory: mapped when it can be, read otherwise.
+// The whole of a file in memory.
 class FileBytes
 {
   public:
     FileBytes() = default;
     FileBytes(const FileBytes&) = delete;
     FileBytes& operator=(const FileBytes&) = delete;
-    ~FileBytes()
-    {
-        if (mapped_)
-            munmap(const_cast<char*>(data_), size_);
-    }
 
     bool open(const std::string& fileName)
     {
@@ -42,20 +39,23 @@ class FileBytes
         bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
         if (ok) {
             size_ = size_t(st.st_size);
-            if (size_ > 0) {
-                // Populated at once: the whole file is read anyway, and one call
-                // maps its pages faster than a fault per page.
-                void* p = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-                if (p != MAP_FAILED) {
-                    madvise(p, size_, MADV_SEQUENTIAL);
-                    data_ = static_cast<const char*>(p);
-                    mapped_ = true;
-                } else {
-                    ok = readAll(fd);
-                }
-            } else {
-                data_ = copy_.data();
+            // Read, not mapped: a mapped file that an editor truncates while
+            // it is read ends the viewer with SIGBUS. A file that shrinks
+            // gives the bytes read.
+            // Not zero-filled first: a 1M-triangle load spends its time here.
+            whole_.reset(new (std::nothrow) char[size_ ? size_ : 1]);
+            ok = whole_ != nullptr;
+            size_t got = 0;
+            while (ok && got < size_) {
+                const ssize_t n = ::read(fd, whole_.get() + got, size_ - got);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0)
+                    break;
+                got += size_t(n);
             }
+            data_ = whole_.get();
+            size_ = got;
         } else if (fstat(fd, &st) == 0) {
             // Not a regular file (a pipe, a device): read what it gives.
             ok = readAll(fd);
@@ -86,8 +86,8 @@ class FileBytes
 
     const char* data_ = nullptr;
     size_t size_ = 0;
-    bool mapped_ = false;
     std::vector<char> copy_;
+    std::unique_ptr<char[]> whole_;
 };
 
 const char kSolid[] = "solid";

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace libgr
@@ -13,23 +14,37 @@ bool mapWholeFile(grByteVector& out, const char* name, uint64_t& size)
 {
     out.release();
     size = 0;
-    // The mapping allocator ends the process on a file it cannot open or
-    // map, so anything that is not a readable regular file is refused here
-    // as a plain failure (a directory passes open() but not mmap()).
+    // Anything that is not a regular file (a directory passes open()) is a
+    // plain failure.
     struct stat st;
     if (!name || stat(name, &st) != 0 || !S_ISREG(st.st_mode)) {
         fprintf(stderr, "%s: file stat failed.\n", name ? name : "(null)");
         return false;
     }
-    int fd = open(name, O_RDONLY);
+    int fd = open(name, O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         fprintf(stderr, "%s: file load failed.\n", name);
         return false;
     }
-    close(fd);
-    if (st.st_size == 0)
+    if (st.st_size == 0) {
+        close(fd);
         return true; // an empty view: every decoder refuses it by its size
-    if (!out.allocate(0, name, 0, 0, false)) {
+    }
+    // Read, not mapped: a viewer reads files that editors may be saving, and
+    // a mapped file truncated under the reader ends it with SIGBUS. A file
+    // that shrank keeps what was read; one that grew, what it had at stat.
+    uint64_t got = 0;
+    bool ok = out.allocate(uint64_t(st.st_size), nullptr, 1, 0, false);
+    while (ok && got < out.size()) {
+        const ssize_t n = read(fd, out.data() + got, out.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += uint64_t(n);
+    }
+    close(fd);
+    if (!ok || (got < out.size() && !out.reallocate(got))) {
         fprintf(stderr, "%s: file load failed.\n", name);
         return false;
     }

@@ -1,4 +1,4 @@
-// The bytes of a whole encoded file (read-only mapping) for the JPEG codec.
+// The bytes of a whole encoded file, read into memory, for the codecs.
 #pragma once
 
 #include "textures/image.h"
@@ -10,7 +10,7 @@ struct grFileBuffer {
     grByteVector bytes;
     const char* fname = nullptr; // borrowed
 
-    // Maps `name` read-only. A missing file, a directory, an empty or
+    // Reads `name` whole. A missing file, a directory, an empty or
     // unreadable file prints "<name>: file stat failed." (or ": file load
     // failed." when the mapping fails) and returns false. Safe on any name.
     bool load(const char* name);
@@ -19,8 +19,8 @@ struct grFileBuffer {
     bool save(const char* name) const;
 };
 
-// Maps the whole regular, non-empty file `name` read-only into `out`
-// (offset 0, no limit). Prints "<name>: file stat failed." or
+// Reads the whole regular file `name` into `out`; a file that shrinks
+// during the read gives the bytes read, never a fault. Prints "<name>: file stat failed." or
 // "<name>: file load failed." and returns false otherwise. `size` receives
 // the file's byte count.
 bool mapWholeFile(grByteVector& out, const char* name, uint64_t& size);

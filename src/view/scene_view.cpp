@@ -43,6 +43,11 @@ sceneview_t::sceneview_t(int argc_, char** argv_) : argc(argc_), argv(argv_)
 
 sceneview_t::~sceneview_t()
 {
+    destroyScenes();
+}
+
+void sceneview_t::destroyScenes()
+{
     // The pairs point into the models: they go first. The models are the
     // view's from the moment their file loaded.
     morphs.clear();
@@ -66,7 +71,14 @@ void sceneview_t::init()
     glClearColor(0.18f, 0.18f, 0.18f, 1.0f);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
-    loadScenes();
+    polygonRenderer.init(basedir);
+    morphRenderer.init(basedir);
+    if (const int failed = loadFiles(scenes, environment)) {
+        std::fprintf(stderr, "%s: load error.\n", argv[failed]);
+        std::exit(1);
+    }
+    if (scenes.size() > 1)
+        pairMorphs();
     checkGL("vykview_t::init(end)");
 }
 

@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <list>
+#include <map>
+#include <string>
 #include <vector>
 
 class sceneview_t
@@ -46,6 +48,11 @@ class sceneview_t
     uint32_t elapsed = 0;
     uint32_t morphStep = 0;
     float morphRate = 0.0f;
+    // Every file the loads have opened, each once, in the order first seen:
+    // the command line's files, their textures and cube faces.
+    std::vector<std::string> openedFiles;
+    // A load that has run this long shows its progress (loadProgress).
+    uint32_t progressAfterMs = 500;
 
     // Without a file name (argc < 2) prints the usage line and ends the
     // process with status 0.
@@ -68,6 +75,18 @@ class sceneview_t
     void display();
     // One step of the running morph clock, read from the system clock.
     void idle();
+
+    // Loads the command line's files again, keeping the camera, the
+    // shininess and the morph clock. Images that changed since they were
+    // read are read again. When a file does not load, its loader's messages
+    // and "<file>: load error; the last good scene stays." go to stderr, the
+    // scenes on screen stay, and the answer is false.
+    bool reload();
+    // Saves the current view, at the window's size, as the first free
+    // "vykview-NNNN.png" in the working directory and prints "screenshot:
+    // <name>" on stderr; an empty name when it cannot ("<name>: png write
+    // error." or "screenshot: no framebuffer.").
+    std::string screenshot();
 
     // Input in window pixels, y counted downward from the top row as window
     // systems report it. Key commands: s and S change the shininess (and
@@ -97,10 +116,31 @@ class sceneview_t
     virtual void requestRedisplay() {}
     virtual void runClock(bool) {}
     virtual void toggleFullScreen() {}
+    // A load's progress, such as "loading b.vyk (2/3): wood.png", once it
+    // has run for progressAfterMs; an empty text when that load ends. This
+    // one rewrites one line of stderr when stderr is a terminal.
+    virtual void loadProgress(const std::string& text);
 
   private:
     int flipY(int y) const { return height - 1 - y; }
-    void loadScenes();
+    using sceneList_t = std::list<std::list<model_t*>>;
+    // Loads every command-line file into `into` and `env`. Answers 0, or
+    // the index in argv of the first file that does not load, with `into`
+    // left as it was.
+    int loadFiles(sceneList_t& into, vyk3d::environment_t& env);
+    void noteFile(const std::string& path);
+    void destroyScenes();
+    // When each opened file was last read: reload reads again what changed.
+    struct stamp_t {
+        long long mtime = 0, ctime = 0, size = -1, inode = 0;
+        bool operator==(const stamp_t& o) const
+        {
+            return mtime == o.mtime && ctime == o.ctime && size == o.size && inode == o.inode;
+        }
+    };
+    static stamp_t stampOf(const std::string& path);
+    std::map<std::string, stamp_t> stamps;
+    vyk3d::stale_textures_t stale;
     void pairMorphs();
     void buildSkyBox();
     void drawSkyBox();

@@ -32,29 +32,6 @@ bool finite3(float x, float y, float z)
 
 } // namespace
 
-void sceneview_t::loadScenes()
-{
-    polygonRenderer.init(basedir);
-    morphRenderer.init(basedir);
-    for (int i = 1; i < argc; ++i) {
-        scene_t scene;
-        if (!loadScene(scene, argv[i], polygonRenderer, std::cerr)) {
-            scene.destroyModels();
-            std::cerr << argv[i] << ": load error." << std::endl;
-            std::exit(1);
-        }
-        if (!scene.models.empty())
-            scenes.push_back(scene.models);
-        if (!scene.environment.name.empty())
-            environment = scene.environment;
-        checkGL("vykview_t::init(0)");
-        // The records now belong to `scenes`.
-        scene.models.clear();
-    }
-    if (scenes.size() > 1)
-        pairMorphs();
-}
-
 void sceneview_t::pairMorphs()
 {
     const std::size_t n = scenes.size();

@@ -33,6 +33,7 @@ class ViewerSession : public ::testing::Test
     TempDir dir;
     std::unique_ptr<Process> viewer;
     std::string window;
+    std::string options; // before the files
 
     // Starts vykview in the temporary directory (relative names stay
     // relative, so the title shows them as typed) and waits for its first
@@ -40,7 +41,7 @@ class ViewerSession : public ::testing::Test
     // unless the scene has none.
     bool start(const std::vector<std::string>& files, bool model = true)
     {
-        std::string cmd = "cd " + quote(dir.path()) + " && exec " + quote(kViewer);
+        std::string cmd = "cd " + quote(dir.path()) + " && exec " + quote(kViewer) + options;
         for (const auto& f : files)
             cmd += " " + quote(f);
         viewer = std::make_unique<Process>(std::vector<std::string>{"/bin/sh", "-c", cmd},
@@ -142,6 +143,96 @@ TEST_F(ViewerSession, SpaceStartsAndStopsTheMorph)
     const Image stopped = grab();
     sleepSeconds(1.0);
     EXPECT_EQ(differingPixels(grab(), stopped), 0);
+    quit();
+}
+
+// The colour that leads beside the highlight: 0 red, 1 green, 2 blue.
+int leadingChannel(const Image& img)
+{
+    const std::array<int, 3> c = img.at(550, 350);
+    return c[1] > c[0] && c[1] > c[2] ? 1 : c[2] > c[0] && c[2] > c[1] ? 2 : 0;
+}
+
+long covered(const Image& img)
+{
+    long n = 0;
+    for (int y = 0; y < img.height; ++y)
+        for (int x0 = 0; x0 < img.width; ++x0)
+            n += img.at(x0, y) != kClear;
+    return n;
+}
+
+// Every kind of save shows without a restart, with the camera where the
+// user left it; a broken save leaves the last good picture and the watch
+// goes on; F12 saves what the window shows, under a new name each time.
+TEST_F(ViewerSession, ReloadsEachSaveAndSavesScreenshots)
+{
+    ASSERT_TRUE(x->ok());
+    // Colours of three digits each, so that every version has one length.
+    auto quad = [](rgb_t c, const std::string& extra = "") {
+        std::string s = quadSection(2, 1.5f, 0, c);
+        return s.insert(s.size() - 4, extra);
+    };
+    dir.write("tex.bmp", bmpFile(2, 2, {0, 255, 0}));
+    dir.write("quad.vyk", quad({220, 100, 100}));
+    ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
+    const Image first = grab();
+    xdo("click --window " + window + " 5"); // wheel: the camera moves
+    const long size = covered(grabWhile(first, false));
+    ASSERT_NE(size, covered(first));
+
+    const std::string next = quote(dir.file("next.vyk")), scene = quote(dir.file("quad.vyk"));
+    const struct {
+        const char* save;
+        std::string command, file, text;
+        int shows;
+    } saves[] = {
+        {"in place", "cat " + next + " 1<>" + scene, "next.vyk", quad({100, 220, 100}), 1},
+        {"truncate, then write", ": >" + scene + "; sleep 0.05; cat " + next + " >>" + scene, "next.vyk",
+         quad({100, 100, 220}), 2},
+        {"rename", "mv " + next + " " + scene, "next.vyk", quad({220, 100, 100}), 0},
+        {"broken", "cat " + next + " >" + scene, "next.vyk", "begin polygon_surface,4,4\n", 0},
+        {"good after broken", "cat " + next + " >" + scene, "next.vyk", quad({255, 255, 255}, "texture tex.bmp\n"), 1},
+        {"texture", "cp " + quote(dir.file("blue.bmp")) + " " + quote(dir.file("tex.bmp")), "blue.bmp",
+         bmpFile(2, 2, {0, 0, 255}), 2},
+    };
+    for (const auto& s : saves) {
+        dir.write(s.file, s.text);
+        const Image before = grab();
+        ASSERT_EQ(shell(*x, s.command).status, 0) << s.save;
+        if (std::string(s.save) == "broken") {
+            vyktest::sleepSeconds(1.0);
+            EXPECT_EQ(differingPixels(grab(), before), 0);
+            EXPECT_NE(viewer->errSoFar().find("quad.vyk: load error; the last good scene stays.\n"), std::string::npos);
+            continue;
+        }
+        const Image after = grabUntil(
+            *x, window, dir, [&](const Image& img) { return leadingChannel(img) == s.shows; }, 10);
+        EXPECT_EQ(leadingChannel(after), s.shows) << s.save;
+        EXPECT_EQ(covered(after), size) << s.save;
+    }
+    EXPECT_TRUE(viewer->running());
+
+    for (const char* name : {"vykview-0001.png", "vykview-0002.png"}) {
+        xdo("key F12");
+        for (int i = 0; i < 50 && !vyktest::fileExists(dir.file(name)); ++i)
+            vyktest::sleepSeconds(0.1);
+        EXPECT_EQ(differingPixels(readImage(dir.file(name)), grab(), 1), 0) << name;
+        EXPECT_NE(viewer->errSoFar().find(std::string("screenshot: ") + name + "\n"), std::string::npos);
+    }
+    quit();
+}
+
+TEST_F(ViewerSession, NoWatchKeepsThePicture)
+{
+    ASSERT_TRUE(x->ok());
+    options = " --no-watch";
+    dir.write("quad.vyk", kQuad);
+    ASSERT_TRUE(start({"quad.vyk"})) << viewer->errSoFar();
+    const Image first = grab();
+    dir.write("quad.vyk", quadSection(2, 1.5f, 0, {0, 0, 230}));
+    vyktest::sleepSeconds(1.0);
+    EXPECT_EQ(differingPixels(grab(), first), 0);
     quit();
 }
 

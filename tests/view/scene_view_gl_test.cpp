@@ -24,14 +24,14 @@ using namespace vyktest;
 
 // A viewer over files written into a temporary directory, initialised and
 // reshaped to 800 x 600 as the window does.
-struct Viewer {
+template <class View = sceneview_t> struct ViewerOf {
     vyktest::TempDir dir;
     std::vector<std::string> paths;
     std::vector<char*> argv;
-    std::unique_ptr<sceneview_t> v;
+    std::unique_ptr<View> v;
     char program[8] = "vykview";
 
-    explicit Viewer(const std::vector<std::string>& contents)
+    explicit ViewerOf(const std::vector<std::string>& contents)
     {
         argv.push_back(program);
         for (std::size_t i = 0; i < contents.size(); ++i)
@@ -39,11 +39,11 @@ struct Viewer {
         for (std::string& p : paths)
             argv.push_back(p.data());
         argv.push_back(nullptr);
-        v = std::make_unique<sceneview_t>(int(argv.size() - 1), argv.data());
+        v = std::make_unique<View>(int(argv.size() - 1), argv.data());
         v->init();
         v->reshape(800, 600);
     }
-    sceneview_t* operator->() { return v.get(); }
+    View* operator->() { return v.get(); }
 
     // Device coordinates of an object point.
     pos3 project(const pos3& p) const { return transformPoint(v->projectionMatrix * v->modelview, p); }
@@ -54,6 +54,8 @@ struct Viewer {
         return transformPoint(v->invModelview, eye);
     }
 };
+
+using Viewer = ViewerOf<>;
 
 bool finite(const pos3& p)
 {
@@ -219,6 +221,32 @@ TEST(ViewerGL, MorphListsPairScenesByPosition)
     auto second = std::next(first);
     EXPECT_EQ(w->morphs[1].front().polyA, &second->front()->polygon);
     EXPECT_EQ(w->morphs[1].front().polyB, &first->front()->polygon);
+}
+
+// A reload keeps the morph clock and the shininess; a slow load names each
+// file it reads, textures too, and ends its report.
+TEST(ViewerGL, ReloadKeepsTheViewAndReportsASlowLoad)
+{
+    struct Recorder : sceneview_t {
+        using sceneview_t::sceneview_t;
+        std::vector<std::string> texts;
+        void loadProgress(const std::string& text) override { texts.push_back(text); }
+    };
+    vyktest::TempDir images;
+    const std::string bmp = images.write("t.bmp", bmpFile(1, 1, {0, 0, 255}));
+    std::string textured = quadSection(2, 2, 0, {200, 200, 200});
+    ViewerOf<Recorder> w(
+        {textured.insert(textured.size() - 4, "texture " + bmp + "\n"), quadSection(1, 1, 0, {9, 9, 9})});
+    EXPECT_TRUE(w->texts.empty()); // a fast load shows nothing
+    w->progressAfterMs = 0;
+    w->setElapsed(1500);
+    w->shininess = 20.0f;
+    EXPECT_TRUE(w->reload());
+    // The view stays as the user left it.
+    EXPECT_EQ(w->morphStep, 1u);
+    EXPECT_EQ(w->shininess, 20.0f);
+    const std::string first = "loading " + w.paths[0] + " (1/2)";
+    EXPECT_EQ(w->texts, (std::vector<std::string>{first, first + ": " + bmp, "loading " + w.paths[1] + " (2/2)", ""}));
 }
 
 } // namespace

@@ -1,0 +1,163 @@
+// What the view reads and writes on disk while it runs: the command line's
+// files, loaded again when they change, and screenshots.
+#include "view/scene_view.h"
+
+#include "foundation/check_gl.h"
+#include "foundation/clock.h"
+#include "foundation/opened_files.h"
+#include "textures/png.h"
+#include "view/offscreen_frame.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace
+{
+
+// Hands every opened file to `f` while it lives.
+template <class F> struct openedBy_t : opened_files_t {
+    F f;
+    explicit openedBy_t(F f_) : f(f_) {}
+    void opened(const std::string& path) override { f(path); }
+};
+
+} // namespace
+
+sceneview_t::stamp_t sceneview_t::stampOf(const std::string& path)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0)
+        return {};
+    return {st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
+            st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec, static_cast<long long>(st.st_size),
+            static_cast<long long>(st.st_ino)};
+}
+
+void sceneview_t::noteFile(const std::string& path)
+{
+    // Stamped before the read: a write during the read shows as a change.
+    if (stamps.emplace(path, stampOf(path)).second)
+        openedFiles.push_back(path);
+}
+
+void sceneview_t::loadProgress(const std::string& text)
+{
+    if (!isatty(STDERR_FILENO))
+        return;
+    // One line, rewritten in place and erased at the end.
+    std::fprintf(stderr, "\r%s\033[K", text.c_str());
+    std::fflush(stderr);
+}
+
+int sceneview_t::loadFiles(sceneList_t& into, vyk3d::environment_t& env)
+{
+    const uint32_t start = timeGetTime();
+    const int files = argc - 1;
+    int current = 0;
+    bool shown = false;
+    auto progress = [&](const std::string& what) {
+        if (timeGetTime() - start < progressAfterMs)
+            return;
+        shown = true;
+        std::string text = "loading " + std::string(argv[current]) + " (" + std::to_string(current) + "/" +
+                           std::to_string(files) + ")";
+        loadProgress(what.empty() ? text : text + ": " + what);
+    };
+    openedBy_t watch([&](const std::string& path) {
+        noteFile(path);
+        progress(path);
+    });
+
+    sceneList_t loaded;
+    vyk3d::environment_t named;
+    int failed = 0;
+    for (current = 1; current < argc && !failed; ++current) {
+        noteFile(argv[current]);
+        progress("");
+        scene_t scene;
+        if (!loadScene(scene, argv[current], polygonRenderer, std::cerr)) {
+            scene.destroyModels();
+            failed = current;
+            break;
+        }
+        if (!scene.models.empty())
+            loaded.push_back(scene.models);
+        if (!scene.environment.name.empty())
+            named = scene.environment;
+        checkGL("vykview_t::init(0)");
+        // The records now belong to `loaded`.
+        scene.models.clear();
+    }
+    if (shown)
+        loadProgress("");
+    if (failed) {
+        for (auto& scene : loaded)
+            for (model_t* model : scene)
+                delete model;
+        return failed;
+    }
+    into.swap(loaded);
+    env = named;
+    return 0;
+}
+
+bool sceneview_t::reload()
+{
+    // Images that changed lose their cache keys, so the load reads them
+    // again; the scenes on screen keep drawing with the old entries until
+    // the new scenes replace them.
+    for (auto& [path, stamp] : stamps) {
+        const stamp_t now = stampOf(path);
+        if (now == stamp)
+            continue;
+        stamp = now;
+        vyk3d::forgetImageFile(path, stale);
+    }
+    sceneList_t loaded;
+    vyk3d::environment_t named;
+    if (const int failed = loadFiles(loaded, named)) {
+        std::cerr << argv[failed] << ": load error; the last good scene stays." << std::endl;
+        return false;
+    }
+    destroyScenes();
+    scenes.swap(loaded);
+    environment = named;
+    vyk3d::releaseStale(stale);
+    if (scenes.size() > 1)
+        pairMorphs();
+    if (animating && morphs.empty()) {
+        animating = false;
+        runClock(false);
+    }
+    setElapsed(elapsed);
+    requestRedisplay();
+    return true;
+}
+
+std::string sceneview_t::screenshot()
+{
+    std::string name;
+    for (int n = 1; n <= 9999 && name.empty(); ++n) {
+        char candidate[32];
+        std::snprintf(candidate, sizeof candidate, "vykview-%04d.png", n);
+        if (access(candidate, F_OK) != 0)
+            name = candidate;
+    }
+    libgr::grImage2D image;
+    const int w = width, h = height;
+    const offscreenStatus_t status = drawOffscreen(*this, w, h, image);
+    if (status != offscreenStatus_t::drawn) {
+        std::cerr << "screenshot: no framebuffer." << std::endl;
+        return {};
+    }
+    if (name.empty() || libgr::pngWrite(name.c_str(), image, "vykview") != 0) {
+        std::cerr << (name.empty() ? "vykview-9999.png" : name) << ": png write error." << std::endl;
+        return {};
+    }
+    std::cerr << "screenshot: " << name << std::endl;
+    return name;
+}
