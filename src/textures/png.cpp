@@ -178,7 +178,7 @@ int pngReadMemory(const void* data, size_t size, grImage2D& image)
     return fp ? pngReadStream(fp, image) : -1;
 }
 
-int pngWrite(const char* fname, const grImage2D& image, const char* title)
+int pngWrite(const char* fname, const grImage2D& image, const char* title, int level)
 {
     // Both are read after setjmp: volatile, so a jump back cannot clobber them.
     volatile int colorType;
@@ -252,6 +252,8 @@ int pngWrite(const char* fname, const grImage2D& image, const char* title)
         return -4;
     }
     png_init_io(png, fp);
+    if (level >= 0 && level <= 9)
+        png_set_compression_level(png, level);
     png_set_IHDR(png, info, image.width, image.height, depth, colorType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_color_8 sigBit;

@@ -19,8 +19,10 @@ int pngRead(const char* fname, grImage2D& image);
 int pngReadMemory(const void* data, size_t size, grImage2D& image);
 // Writes luminance, luminance-alpha, RGB, RGBA or colour-index images of 1,
 // 2, 4, 8 or 16 bits (16-bit samples taken most significant byte first).
-// 0 on success, negative otherwise (a failed write included).
-int pngWrite(const char* fname, const grImage2D& image, const char* title);
+// 0 on success, negative otherwise (a failed write included). `level` is
+// zlib's, 0 (none) to 9 (smallest), -1 its default; the pixels are the same
+// at every level, only the size and the time differ.
+int pngWrite(const char* fname, const grImage2D& image, const char* title, int level = -1);
 
 // False after printing the three-line message when the running libpng
 // differs from the headers built with.
