@@ -3,6 +3,8 @@
 // strips. No GL here, so it can be tested and fuzzed on its own.
 #include "sceneio/stl_mesh.h"
 
+#include "foundation/parallel.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -205,6 +207,77 @@ const char* readReal(const char* p, const char* lineEnd, float& value)
     return q + (stop - buf);
 }
 
+// Counts of one slice of a text STL, and where its first facet begins.
+struct SliceCount {
+    uint64_t facets = 0, vertexLines = 0, lines = 0;
+    const char* firstFacet = nullptr;
+    uint64_t linesBeforeFacet = 0;
+};
+
+const char kFacet[] = "facet normal ";
+const char kLoop[] = "outer loop";
+const char kVertex[] = "vertex ";
+
+SliceCount countSlice(const char* begin, const char* end)
+{
+    LineReader lines(begin, end);
+    Line line;
+    SliceCount c;
+    while (lines.next(line)) {
+        if (findIn(line, kFacet, sizeof kFacet - 1)) {
+            if (!c.firstFacet) {
+                c.firstFacet = line.begin;
+                c.linesBeforeFacet = lines.number() - 1;
+            }
+            ++c.facets;
+        }
+        if (findIn(line, kVertex, sizeof kVertex - 1))
+            ++c.vertexLines;
+    }
+    c.lines = lines.number();
+    return c;
+}
+
+// Fills triangles first .. last - 1 from the facets of [begin, end), which
+// follows `linesBefore` lines of the file. False, with the number of the
+// last line read, when the text ends inside a facet.
+bool fillFacets(const char* begin, const char* end, uint64_t linesBefore, uint32_t first, uint32_t last,
+                const stlmesh::Arrays& a, uint64_t& lastLine)
+{
+    LineReader lines(begin, end);
+    lines.setNumber(linesBefore);
+    Line line;
+    auto skipTo = [&](const char* marker, size_t len) -> const char* {
+        while (lines.next(line)) {
+            if (const char* at = findIn(line, marker, len))
+                return at + len;
+        }
+        return nullptr;
+    };
+    float c[9];
+    for (uint32_t i = first; i < last; ++i) {
+        // The facet's own normal is not used: its numbers are not read.
+        if (!skipTo(kFacet, sizeof kFacet - 1) || !skipTo(kLoop, sizeof kLoop - 1)) {
+            lastLine = lines.number();
+            return false;
+        }
+        for (int k = 0; k < 3; ++k) {
+            const char* p = skipTo(kVertex, sizeof kVertex - 1);
+            if (!p) {
+                lastLine = lines.number();
+                return false;
+            }
+            // Each value starts one character after the end of the one
+            // before; none is taken from beyond its own line.
+            p = readReal(p, line.end, c[3 * k]);
+            p = readReal(afterSeparator(p, line.end), line.end, c[3 * k + 1]);
+            readReal(afterSeparator(p, line.end), line.end, c[3 * k + 2]);
+        }
+        stlmesh::fillTriangle(a, i, c);
+    }
+    return true;
+}
+
 } // namespace
 
 namespace stlmesh
@@ -267,20 +340,32 @@ void fillBinary(const char* data, uint32_t n, const Arrays& a)
     }
 }
 
-TextCounts countText(const char* begin, const char* end)
+TextCounts countText(const char* begin, const char* end, unsigned slices)
 {
-    static const char kFacet[] = "facet normal ";
-    static const char kVertex[] = "vertex ";
-    LineReader lines(begin, end);
-    Line line;
-    TextCounts c;
-    while (lines.next(line)) {
-        if (findIn(line, kFacet, sizeof kFacet - 1))
-            ++c.facets;
-        if (findIn(line, kVertex, sizeof kVertex - 1))
-            ++c.vertexLines;
+    // Slices start at line starts, so that each line is counted once.
+    std::vector<const char*> cuts{begin};
+    for (unsigned k = 1; k < slices; ++k) {
+        const char* p = begin + (end - begin) * int64_t(k) / int64_t(slices);
+        if (p > begin && p[-1] != '\n') {
+            const char* nl = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+            p = nl ? nl + 1 : end;
+        }
+        if (p > cuts.back() && p < end)
+            cuts.push_back(p);
     }
-    c.lines = lines.number();
+    cuts.push_back(end);
+    std::vector<SliceCount> counts(cuts.size() - 1);
+    runParts(unsigned(counts.size()), [&](unsigned k) { counts[k] = countSlice(cuts[k], cuts[k + 1]); });
+
+    TextCounts c;
+    c.parts.push_back(TextPart{begin, 0, 0});
+    for (size_t k = 0; k < counts.size(); ++k) {
+        if (k != 0 && counts[k].firstFacet)
+            c.parts.push_back(TextPart{counts[k].firstFacet, c.facets, c.lines + counts[k].linesBeforeFacet});
+        c.facets += counts[k].facets;
+        c.vertexLines += counts[k].vertexLines;
+        c.lines += counts[k].lines;
+    }
     return c;
 }
 
@@ -291,39 +376,35 @@ uint64_t countFacets(const char* begin, const char* end)
 
 bool fillText(const char* begin, const char* end, uint32_t facets, const Arrays& a)
 {
-    static const char kFacet[] = "facet normal ";
-    static const char kLoop[] = "outer loop";
-    static const char kVertex[] = "vertex ";
-    LineReader lines(begin, end);
-    lines.setNumber(1); // the "solid" line
-    Line line;
-    auto skipTo = [&](const char* marker, size_t len) -> const char* {
-        while (lines.next(line)) {
-            if (const char* at = findIn(line, marker, len))
-                return at + len;
-        }
-        return nullptr;
-    };
-    float c[9];
-    for (uint32_t i = 0; i < facets; ++i) {
-        // The facet's own normal is not used: its numbers are not read.
-        if (!skipTo(kFacet, sizeof kFacet - 1) || !skipTo(kLoop, sizeof kLoop - 1)) {
-            std::cerr << "num: " << lines.number() << std::endl;
-            return false;
-        }
-        for (int k = 0; k < 3; ++k) {
-            const char* p = skipTo(kVertex, sizeof kVertex - 1);
-            if (!p) {
-                std::cerr << "num: " << lines.number() << std::endl;
-                return false;
-            }
-            // Each value starts one character after the end of the one
-            // before; none is taken from beyond its own line.
-            p = readReal(p, line.end, c[3 * k]);
-            p = readReal(afterSeparator(p, line.end), line.end, c[3 * k + 1]);
-            readReal(afterSeparator(p, line.end), line.end, c[3 * k + 2]);
-        }
-        fillTriangle(a, i, c);
+    uint64_t lastLine = 0;
+    if (fillFacets(begin, end, 1, 0, facets, a, lastLine))
+        return true;
+    std::cerr << "num: " << lastLine << std::endl;
+    return false;
+}
+
+bool fillText(const char* begin, const char* end, const TextCounts& counts, const Arrays& a)
+{
+    const std::vector<TextPart>& parts = counts.parts;
+    const size_t n = parts.size();
+    const uint32_t facets = uint32_t(counts.facets);
+    if (n <= 1)
+        return fillText(begin, end, facets, a);
+    std::vector<char> done(n);
+    std::vector<uint64_t> lastLine(n);
+    runParts(unsigned(n), [&](unsigned k) {
+        const bool last = k + 1 == n;
+        done[k] = fillFacets(parts[k].begin, last ? end : parts[k + 1].begin, 1 + parts[k].linesBefore,
+                             uint32_t(parts[k].facetsBefore), last ? facets : uint32_t(parts[k + 1].facetsBefore), a,
+                             lastLine[k]);
+    });
+    // A part that ran out of text would have gone on into the next one.
+    for (size_t k = 0; k + 1 < n; ++k)
+        if (!done[k])
+            return fillText(begin, end, facets, a);
+    if (!done[n - 1]) {
+        std::cerr << "num: " << lastLine[n - 1] << std::endl;
+        return false;
     }
     return true;
 }

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace stlmesh
 {
@@ -48,13 +49,28 @@ uint64_t countFacets(const char* begin, const char* end);
 // holding "vertex ", and all lines. Reading F facets takes 3F distinct
 // vertex lines, so F > vertexLines / 3 is bound to end inside a facet:
 // the reader can tell without allocating for F triangles first.
+//
+// countText(begin, end, n) counts n slices of the text at once and cuts it
+// into parts for fillText: each part after the first begins at a line
+// holding "facet normal ", with the facets and lines before it.
+struct TextPart {
+    const char* begin;
+    uint64_t facetsBefore;
+    uint64_t linesBefore;
+};
 struct TextCounts {
     uint64_t facets = 0;
     uint64_t vertexLines = 0;
     uint64_t lines = 0;
+    std::vector<TextPart> parts;
 };
-TextCounts countText(const char* begin, const char* end);
+TextCounts countText(const char* begin, const char* end, unsigned slices = 1);
 bool fillText(const char* begin, const char* end, uint32_t facets, const Arrays& a);
+// Reads counts.facets facets (at most kMaxTriangles), the parts at once.
+// The result, messages included, is that of the one-part fillText: a part
+// read alone counts only when it ends with its own last facet, as reading
+// from the start would; otherwise the whole text is read again in order.
+bool fillText(const char* begin, const char* end, const TextCounts& counts, const Arrays& a);
 
 // The facet normal of (q0, q1, q2): normalise((q1 - q0) x (q2 - q1)).
 inline dir3 facetNormal(const pos3& q0, const pos3& q1, const pos3& q2)
