@@ -1,6 +1,7 @@
 // vykview: interactive viewer for .vyk scene files and STL models.
 #include "app/gluty.h"
 #include "app/vykview.h"
+#include "foundation/huge_pages.h"
 
 #include <GL/glew.h>
 // after glew.h, which must come first
@@ -86,6 +87,7 @@ options_t parseArguments(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    startWithHugePages(argv);
     options_t o = parseArguments(argc, argv);
     int viewerArgc = static_cast<int>(o.argv.size() - 1);
     char** viewerArgv = o.argv.data();

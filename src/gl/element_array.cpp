@@ -25,13 +25,53 @@ void say(const char* text)
 
 GLuint element_array_t::bufferName() const
 {
+    makePending();
     return buffer_ && buffer_->generated() ? buffer_->name() : 0;
+}
+
+bool element_array_t::allocateTriangleList(uint64_t triangles)
+{
+    if (triangles >= restartIndex / 4)
+        return false;
+    if (triangles == 0)
+        return allocate(0);
+    release();
+    buffer_ = std::make_shared<buffer_t>();
+    count_ = 4 * triangles;
+    capacity_ = int64_t(count_ * 4);
+    pendingTriangles_ = triangles;
+    return true;
+}
+
+bool element_array_t::makePending() const
+{
+    const uint64_t triangles = pendingTriangles();
+    pendingTriangles_ = 0;
+    if (triangles == 0)
+        return true;
+    // Copies share the buffer: whichever makes it first makes it for all.
+    element_array_t& self = const_cast<element_array_t&>(*this);
+    if (!self.allocate(triangles * 4))
+        return false;
+    uint32_t* e = self.map(GL_MAP_WRITE_BIT);
+    if (!e)
+        return false;
+    for (uint64_t k = 0; k < triangles; ++k, e += 4) {
+        const uint32_t base = uint32_t(3 * k);
+        e[0] = base;
+        e[1] = base + 1;
+        e[2] = base + 2;
+        e[3] = restartIndex;
+    }
+    self.unmap();
+    return true;
 }
 
 bool element_array_t::allocate(uint64_t count)
 {
     if (count > maxCount)
         return false;
+    pendingTriangles_ = 0;
     checkGL("element_array_t::allocate(1)");
     const bool hadBuffer = buffer_ && buffer_->generated();
     if (!buffer_)
@@ -60,7 +100,7 @@ bool element_array_t::allocate(uint64_t count)
 
 bool element_array_t::extend(uint64_t count)
 {
-    if (count > maxCount)
+    if (count > maxCount || !makePending())
         return false;
     const uint64_t need = count * 4;
     if (uint64_t(capacity_) >= need) {
@@ -85,6 +125,7 @@ bool element_array_t::extend(uint64_t count)
 
 uint32_t* element_array_t::map(GLbitfield access)
 {
+    makePending();
     if (!buffer_ || !buffer_->generated()) {
         say("element object is not allocated.");
         return nullptr;
@@ -108,6 +149,7 @@ bool element_array_t::copyFrom(const element_array_t& other)
     if (&other == this)
         return true;
     // A fresh buffer, so that arrays sharing the old one keep their data.
+    other.makePending();
     const std::shared_ptr<buffer_t> source = other.buffer_;
     const uint64_t count = other.count_;
     release();
@@ -120,7 +162,7 @@ bool element_array_t::copyFrom(const element_array_t& other)
 
 void element_array_t::draw(const vertex_array_t& vao, GLenum mode) const
 {
-    if (!buffer_)
+    if (!buffer_ || !makePending())
         return;
     checkGL("element_array_t::draw(0)");
     vao.bind();
@@ -138,6 +180,7 @@ void element_array_t::draw(const vertex_array_t& vao, GLenum mode) const
 void element_array_t::release()
 {
     buffer_.reset();
+    pendingTriangles_ = 0;
     count_ = 0;
     capacity_ = 0;
 }

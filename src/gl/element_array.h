@@ -29,6 +29,14 @@ class element_array_t
     // keeps the contents and touches no GL store; otherwise the contents are
     // undefined until rewritten. False when GL cannot reserve the store.
     bool allocate(uint64_t count);
+    // Holds the indices of `triangles` separate triangles: 3k, 3k+1, 3k+2
+    // and the restart index for triangle k. The store is made and written
+    // only when the indices are first used (mapped, drawn, copied or
+    // extended), so a mesh drawn as a plain triangle list never pays for
+    // them. False, changing nothing, for a count that cannot be indexed.
+    bool allocateTriangleList(uint64_t triangles);
+    // The triangles of allocateTriangleList whose indices are not made yet.
+    uint64_t pendingTriangles() const { return buffer_ && !buffer_->generated() ? pendingTriangles_ : 0; }
     // Sets the count, growing the store on the GPU to four times the needed
     // bytes when it is too small; indices in use are kept.
     bool extend(uint64_t count);
@@ -55,7 +63,11 @@ class element_array_t
     GLuint bufferName() const;
 
   private:
+    // Makes the store of pending triangles; false when GL has no room.
+    bool makePending() const;
+
     std::shared_ptr<buffer_t> buffer_;
+    mutable uint64_t pendingTriangles_ = 0;
     int64_t capacity_ = 0;
     uint64_t count_ = 0;
 };

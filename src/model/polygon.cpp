@@ -72,6 +72,11 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount, buffers_t 
         return false;
     }
     const bool all = buffers == buffers_t::All;
+    const bool list = buffers == buffers_t::TriangleList;
+    if (list && (elementCount % 4 != 0 || vertexCount != elementCount / 4 * 3)) {
+        say("polygon_t::allocate() count out of range.");
+        return false;
+    }
     workFramesReady_ = false;
     listTriangles_ = 0;
     elementsAllocated_ = elementCount;
@@ -83,7 +88,8 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount, buffers_t 
         framefeedback.release();
         pointfeedback.release();
         selectelems.release();
-        polyidvector.clear();
+        polyidvector = std::vector<polyid_t>();
+        polyidsStale_ = false;
         pointsizes.release();
         pointvao.release();
     }
@@ -104,7 +110,7 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount, buffers_t 
         return false;
     }
     checkGL("polygon_t::allocate(3)");
-    if (!elements.allocate(elementCount)) {
+    if (!(list ? elements.allocateTriangleList(elementCount / 4) : elements.allocate(elementCount))) {
         say("elements.allocate() failed.");
         return false;
     }
@@ -176,17 +182,27 @@ void polygon_t::update(const char* newName)
     if (newName != nullptr)
         name = newName;
     listTriangles_ = 0;
+    // The triangle numbering is made again from the elements when a
+    // selection first asks for it: a first frame never needs it.
+    polyidvector = std::vector<polyid_t>();
+    polyidsStale_ = true;
     const uint64_t count = elements.count();
-    if (count < 3)
-        polyidvector.clear();
     if (count == 0)
         return;
     // Every index is read from both the vertex and the frame buffer.
     const uint64_t vertexCount = std::min(vertices.count(), normals.count());
 
-    scoped_map_t<uint32_t> elems(elements);
-    if (!elems)
-        return;
+    // Separate triangles whose indices are not made yet (STL meshes) are
+    // walked without them: triangle k is 3k, 3k+1, 3k+2.
+    const uint64_t pending = elements.pendingTriangles();
+    const bool pendingList = pending != 0 && 3 * pending <= vertexCount;
+    std::unique_ptr<scoped_map_t<uint32_t>> elemMap;
+    if (!pendingList) {
+        elemMap.reset(new scoped_map_t<uint32_t>(elements));
+        if (!*elemMap)
+            return;
+    }
+    uint32_t* elems = elemMap ? elemMap->get() : nullptr;
     if (count < 3) {
         // An index past the vertices would make the GPU read outside the
         // vertex buffers; it becomes a restart index, which ends its strip.
@@ -198,14 +214,8 @@ void polygon_t::update(const char* newName)
 
     scoped_map_t<float> verts(vertices, GL_MAP_READ_BIT);
     scoped_map_t<float> frames(normals);
-    // Triangles are numbered in walk order: the records are appended, and
-    // the numbers past the last triangle are filled with restart records
-    // afterwards, so every record is written once.
-    polyidvector.clear();
-    polyidvector.reserve(count - 2);
     if (!verts || !frames) {
-        polyidvector.assign(count - 2, polyid_t{restartIndex, false});
-        for (uint64_t i = 0; i < count; ++i)
+        for (uint64_t i = 0; elems && i < count; ++i)
             if (elems[i] >= vertexCount)
                 elems[i] = restartIndex;
         return;
@@ -243,7 +253,7 @@ void polygon_t::update(const char* newName)
     // then every strip ends at an index 4k+3 and every triangle is the first
     // of its strip, closed at 4k+2 by 3k, 3k+1, 3k+2.
     bool list = count % 4 == 0;
-    auto triangle = [&](uint64_t i, uint32_t a, uint32_t b, uint32_t c, bool flipped) {
+    auto triangle = [&](uint64_t i, uint32_t a, uint32_t b, uint32_t c, bool) {
         list = list && (i & 3) == 2 && a == 3 * (i >> 2) && b == a + 1 && c == a + 2;
         if (sel != nullptr && t < selectCount) {
             const bool selected = anySelected && selectedpolygons.count(t) != 0;
@@ -251,7 +261,6 @@ void polygon_t::update(const char* newName)
             sel[3 * size_t(t) + 1] = selected ? b : restartIndex;
             sel[3 * size_t(t) + 2] = selected ? c : restartIndex;
         }
-        polyidvector.push_back(polyid_t{uint32_t(i - 2), flipped});
         ++t;
 
         // Only frames without a normal are computed, so supplied ones stay.
@@ -277,8 +286,12 @@ void polygon_t::update(const char* newName)
         elems[i] = restartIndex;
         list = list && (i & 3) == 3;
     };
-    walkStripTriangles(elems.get(), count, vertexCount, triangle, endStrip);
-    polyidvector.resize(count - 2, polyid_t{restartIndex, false});
+    if (pendingList) {
+        for (uint32_t k = 0; k < pending; ++k)
+            triangle(4 * uint64_t(k) + 2, 3 * k, 3 * k + 1, 3 * k + 2, false);
+    } else {
+        walkStripTriangles(elems, count, vertexCount, triangle, endStrip);
+    }
     if (list)
         listTriangles_ = count / 4;
 }
@@ -370,8 +383,30 @@ void polygon_t::bounds(pos3& min, pos3& max) const
     }
 }
 
-bool polygon_t::checkPolyid(uint32_t t) const
+const std::vector<polyid_t>& polygon_t::polyids()
 {
+    if (!polyidsStale_)
+        return polyidvector;
+    polyidsStale_ = false;
+    polyidvector.clear();
+    const uint64_t count = elements.count();
+    const uint64_t vertexCount = std::min(vertices.count(), normals.count());
+    scoped_map_t<const uint32_t> elems(elements, GL_MAP_READ_BIT);
+    if (count < 3 || !elems)
+        return polyidvector;
+    // Triangles are numbered in walk order; the numbers past the last
+    // triangle of n elements (which hold at most n - 2) have none.
+    polyidvector.reserve(count - 2);
+    walkStripTriangles(elems.get(), count, vertexCount, [&](uint64_t i, uint32_t, uint32_t, uint32_t, bool flipped) {
+        polyidvector.push_back(polyid_t{uint32_t(i - 2), flipped});
+    });
+    polyidvector.resize(count - 2, polyid_t{restartIndex, false});
+    return polyidvector;
+}
+
+bool polygon_t::checkPolyid(uint32_t t)
+{
+    polyids();
     if (t >= polyidvector.size()) {
         std::fprintf(stderr, "polygon_t::selectpolygon() polyid(%u) >= polyidvector.size(%zu)\n", t,
                      polyidvector.size());
@@ -458,7 +493,8 @@ void polygon_t::clear()
     framefeedback.release();
     selectelems.release();
     selectedpolygons.clear();
-    polyidvector.clear();
+    polyidvector = std::vector<polyid_t>();
+    polyidsStale_ = false;
     elementsAllocated_ = 0;
     workFramesReady_ = false;
     listTriangles_ = 0;

@@ -41,7 +41,10 @@ class polygon_t : public modeling_t
     // set); the point sizes and their vertex array on the first point
     // selection or drawpoints(). The tables are built by the producer's
     // update(), not by allocate().
-    enum class buffers_t { All, OnDemand };
+    // TriangleList: as OnDemand, for E / 4 separate triangles over V = 3E / 4
+    // vertices (other counts are refused): the elements 3k, 3k+1, 3k+2 and
+    // the restart index are made when first used, not by the producer.
+    enum class buffers_t { All, OnDemand, TriangleList };
 
     polygon_t() = default;
     ~polygon_t() override;
@@ -98,11 +101,14 @@ class polygon_t : public modeling_t
     vertex_array_t pointvao;         // vertices at 0, point sizes at 2
     feedback_buffer_t framefeedback; // nine words per vertex
     std::set<uint32_t> selectedpolygons;
+    // Triangle number -> strip position, made from the elements by the
+    // first polyids() after an update (selectpolygon asks for it).
+    const std::vector<polyid_t>& polyids();
     std::vector<polyid_t> polyidvector;
     element_array_t selectelems; // three indices per triangle number
 
   private:
-    bool checkPolyid(uint32_t t) const;
+    bool checkPolyid(uint32_t t);
     // Creates selectelems, sized as allocate() sizes it and holding restart
     // indices, when it is missing. False on failure or with no triangles.
     bool selectiontable();
@@ -115,6 +121,7 @@ class polygon_t : public modeling_t
     // same triangles as a plain list, without a restart per triangle.
     uint64_t listTriangles_ = 0;
     bool workFramesReady_ = false; // the frame-pass arrays exist
+    bool polyidsStale_ = false;    // polyidvector is made on demand
 };
 
 } // namespace vyk3d

@@ -287,7 +287,7 @@ void fillTriangle(const Arrays& a, uint32_t i, const float c[9])
 {
     float* v = a.vertices + size_t(i) * 27;
     float* f = a.frames + size_t(i) * 27;
-    uint32_t* e = a.elements + size_t(i) * 4;
+    uint32_t* e = a.elements ? a.elements + size_t(i) * 4 : nullptr;
     for (int k = 0; k < 3; ++k) {
         float* rec = v + 9 * k;
         rec[0] = c[3 * k];
@@ -308,6 +308,8 @@ void fillTriangle(const Arrays& a, uint32_t i, const float c[9])
             f[9 * k + 3 * p + 1] = parts[p].y;
             f[9 * k + 3 * p + 2] = parts[p].z;
         }
+    if (e == nullptr)
+        return; // the surface makes them itself
     uint32_t base = i * 3;
     e[0] = base;
     e[1] = base + 1;
@@ -330,9 +332,14 @@ uint32_t binaryTriangleCount(const char* data, size_t size, const std::string& n
 
 void fillBinary(const char* data, uint32_t n, const Arrays& a)
 {
-    const unsigned char* rec = reinterpret_cast<const unsigned char*>(data) + 84;
+    fillBinaryRecords(data + 84, 0, n, a);
+}
+
+void fillBinaryRecords(const char* records, uint32_t first, uint32_t count, const Arrays& a)
+{
+    const unsigned char* rec = reinterpret_cast<const unsigned char*>(records);
     float c[9];
-    for (uint32_t i = 0; i < n; ++i, rec += 50) {
+    for (uint32_t i = first; i < first + count; ++i, rec += 50) {
         // 12-byte normal (ignored), three 12-byte corners, 2-byte attribute.
         for (int k = 0; k < 9; ++k)
             c[k] = readLeFloat(rec + 12 + 4 * k);

@@ -19,7 +19,7 @@ namespace stlmesh
 const uint64_t kMaxTriangles = 0x3FFFFFFFu;
 
 // Where triangle i of a reader goes: vertices and frames 3i..3i+2,
-// elements 4i..4i+3.
+// elements 4i..4i+3 (none are written when `elements` is null).
 struct Arrays {
     float* vertices;
     float* frames;
@@ -37,6 +37,8 @@ void fillTriangle(const Arrays& a, uint32_t i, const float c[9]);
 uint32_t binaryTriangleCount(const char* data, size_t size, const std::string& name);
 // Fills n triangles from the records after the 84-byte header.
 void fillBinary(const char* data, uint32_t n, const Arrays& a);
+// Fills triangles first .. first + count - 1 from `count` 50-byte records.
+void fillBinaryRecords(const char* records, uint32_t first, uint32_t count, const Arrays& a);
 
 // Text STL after its first line: [begin, end) starts at the second line.
 // countFacets counts the lines holding "facet normal ". fillText reads that

@@ -2,9 +2,11 @@
 #include "sceneio/stl.h"
 #include "sceneio/stl_mesh.h"
 
+#include "foundation/parallel.h"
 #include "gl/scoped_map.h"
 #include "sceneio/scene.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -100,17 +102,17 @@ template <class Fill> bool buildModel(scene_t& scene, uint64_t n, Fill&& fill)
     scene.models.push_back(model);
     vyk3d::polygon_t& polygon = model->polygon;
     // The frames come with the file, so nothing runs the frame pass: its
-    // arrays and the selection table are made only when asked for.
-    if (!polygon.allocate(3 * n, 4 * n, vyk3d::polygon_t::buffers_t::OnDemand))
+    // arrays, the selection table and the elements (3i, 3i+1, 3i+2, restart
+    // for triangle i) are made only when asked for.
+    if (!polygon.allocate(3 * n, 4 * n, vyk3d::polygon_t::buffers_t::TriangleList))
         return false;
     if (n == 0)
         return true;
     vyk3d::scoped_map_t<float> vertices(polygon.vertices);
     vyk3d::scoped_map_t<float> frames(polygon.normals);
-    vyk3d::scoped_map_t<uint32_t> elements(polygon.elements);
-    if (!vertices || !frames || !elements)
+    if (!vertices || !frames)
         return false;
-    return fill(stlmesh::Arrays{vertices.get(), frames.get(), elements.get()});
+    return fill(stlmesh::Arrays{vertices.get(), frames.get(), nullptr});
 }
 
 // Binary STL in memory, from byte 0 of the file.
@@ -136,7 +138,7 @@ bool readTextBytes(const char* begin, const char* end, const std::string& name, 
         return false;
     const char* nl = static_cast<const char*>(std::memchr(begin, '\n', size_t(end - begin)));
     const char* body = nl ? nl + 1 : end;
-    const stlmesh::TextCounts counts = stlmesh::countText(body, end);
+    const stlmesh::TextCounts counts = stlmesh::countText(body, end, partsFor(uint64_t(end - body), 1 << 22));
     const uint64_t facets = counts.facets;
     if (facets > counts.vertexLines / 3) {
         // Too few vertex lines for the facets: reading would end inside a
@@ -149,8 +151,7 @@ bool readTextBytes(const char* begin, const char* end, const std::string& name, 
         std::cerr << name << ": too many facets." << std::endl;
         return false;
     }
-    return buildModel(scene, facets,
-                      [&](const stlmesh::Arrays& a) { return stlmesh::fillText(body, end, uint32_t(facets), a); });
+    return buildModel(scene, facets, [&](const stlmesh::Arrays& a) { return stlmesh::fillText(body, end, counts, a); });
 }
 
 // A file is binary when its size is exactly what its count says, whatever
@@ -167,6 +168,55 @@ bool looksBinary(const char* data, size_t size)
     return std::memcmp(data, kSolid, 5) != 0;
 }
 
+// Reads exactly `size` bytes at `offset`; false when the file ends first
+// (it was cut short after it was opened) or cannot be read.
+bool readAt(int fd, char* to, size_t size, uint64_t offset)
+{
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, to, size, off_t(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        to += n;
+        size -= size_t(n);
+        offset += uint64_t(n);
+    }
+    return true;
+}
+
+// Binary STL from an open regular file of `size` bytes whose first
+// min(size, 84) bytes are `head`. The records are read in pieces, by every
+// core at once, each filling its own triangles.
+bool readBinaryFile(int fd, const char* head, size_t size, const std::string& name, scene_t& scene)
+{
+    if (size < 84) {
+        std::cerr << name << ": binary STL ends inside its 84-byte header." << std::endl;
+        return false;
+    }
+    const uint32_t n = stlmesh::binaryTriangleCount(head, size, name);
+    return buildModel(scene, n, [&](const stlmesh::Arrays& a) {
+        constexpr uint32_t kPiece = 1 << 15; // triangles, 1.6 MB of records
+        const unsigned parts = partsFor(n, kPiece);
+        std::vector<char> read(parts, 1);
+        runParts(parts, [&](unsigned k) {
+            const uint32_t first = uint32_t(uint64_t(n) * k / parts), last = uint32_t(uint64_t(n) * (k + 1) / parts);
+            std::vector<char> records(size_t(std::min(kPiece, last - first)) * 50);
+            for (uint32_t t = first; t < last && read[k]; t += kPiece) {
+                const uint32_t count = std::min(kPiece, last - t);
+                read[k] = readAt(fd, records.data(), size_t(count) * 50, 84 + uint64_t(t) * 50);
+                if (read[k])
+                    stlmesh::fillBinaryRecords(records.data(), t, count, a);
+            }
+        });
+        if (std::find(read.begin(), read.end(), 0) != read.end()) {
+            std::cerr << name << ": file read error." << std::endl;
+            return false;
+        }
+        return true;
+    });
+}
+
 std::string restOf(std::istream& in)
 {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -176,12 +226,32 @@ std::string restOf(std::istream& in)
 
 bool readStl(const std::string& fileName, scene_t& scene)
 {
-    FileBytes file;
-    if (!file.open(fileName) || file.size() < 5)
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    bool ok = looksBinary(file.data(), file.size())
-                  ? readBinaryBytes(file.data(), file.size(), fileName, scene)
-                  : readTextBytes(file.data() + 5, file.data() + file.size(), fileName, scene);
+    struct stat st;
+    char head[84];
+    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const size_t size = regular ? size_t(st.st_size) : 0;
+    const size_t headSize = std::min<size_t>(size, sizeof head);
+    int kind = 0; // 1 binary, 2 text, 0 read as a whole
+    if (regular && size >= 5 && readAt(fd, head, headSize, 0))
+        kind = looksBinary(head, size) ? 1 : 2;
+    bool ok = false;
+    if (kind == 1) {
+        // Binary files are read in pieces straight into the surface: no
+        // copy of the file is ever held.
+        ok = readBinaryFile(fd, head, size, fileName, scene);
+        ::close(fd);
+    } else {
+        ::close(fd);
+        FileBytes file;
+        if (!file.open(fileName) || file.size() < 5)
+            return false;
+        ok = looksBinary(file.data(), file.size())
+                 ? readBinaryBytes(file.data(), file.size(), fileName, scene)
+                 : readTextBytes(file.data() + 5, file.data() + file.size(), fileName, scene);
+    }
     if (!ok)
         return false;
     model_t* model = scene.models.back();

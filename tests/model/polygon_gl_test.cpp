@@ -84,7 +84,7 @@ TEST(PolygonTables, StripsGiveTrianglesAndRecords)
             polygon_t poly;
             build(poly, eight, c.elements, {}, buffers);
             EXPECT_EQ(readBuffer<uint32_t>(poly.elements, c.stored.size()), c.stored);
-            ASSERT_EQ(poly.polyidvector.size(), c.polyids.size());
+            ASSERT_EQ(poly.polyids().size(), c.polyids.size());
             for (size_t t = 0; t < c.polyids.size(); ++t) {
                 EXPECT_EQ(poly.polyidvector[t].position, c.polyids[t].position) << "triangle " << t;
                 EXPECT_EQ(poly.polyidvector[t].flipped, c.polyids[t].flipped) << "triangle " << t;
@@ -151,7 +151,7 @@ TEST(PolygonTables, ElementsGrownAfterAllocate)
             e[i] = i;
     }
     poly.update();
-    ASSERT_EQ(poly.polyidvector.size(), 6u);
+    ASSERT_EQ(poly.polyids().size(), 6u);
     EXPECT_EQ(readBuffer<float>(poly.normals, 72)[71], 1.0f); // computed for the last triangle
     poly.selectpolygon(5);
     poly.selectpolygon(1);

@@ -2,6 +2,7 @@
 // models to OUT, as .vyk scene text or binary STL by OUT's ending.
 #include "map_names.h"
 
+#include "foundation/huge_pages.h"
 #include "foundation/path.h"
 #include "model/frame_pass.h"
 #include "model/texture.h"
@@ -117,6 +118,7 @@ int convert(const std::vector<std::string>& inputs, const std::string& out)
 
 int main(int argc, char** argv)
 {
+    startWithHugePages(argv);
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <string>
 
+#include "foundation/huge_pages.h"
 #include "textures/bmp.h"
 #include "textures/image.h"
 #include "textures/image_format.h"
@@ -242,6 +243,7 @@ grImage2D skyFace(int face)
 
 int main(int argc, char** argv)
 {
+    startWithHugePages(argv);
     const std::string dir = argc > 1 ? argv[1] : "examples/images";
     bool ok = true;
     auto save = [&](const grImage2D& img, const char* name) {
