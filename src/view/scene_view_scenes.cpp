@@ -3,6 +3,7 @@
 #include "view/scene_view.h"
 
 #include "foundation/check_gl.h"
+#include "foundation/parallel.h"
 #include "gl/scoped_map.h"
 
 #include <GL/glew.h>
@@ -14,7 +15,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -113,41 +116,70 @@ void sceneview_t::fitScene()
         updateView();
         return;
     }
-    // Calls f(position) for every position of every surface array 0: the
-    // vertices of a polygon surface, the control points of a NURBS surface.
-    // Positions that are not finite take no part; they are counted.
+    // Every surface array 0, mapped: the vertices of a polygon surface, the
+    // control points of a NURBS surface. Positions that are not finite
+    // take no part; they are counted.
+    struct positions_t {
+        const float* p;
+        uint64_t count;
+        std::size_t stride;
+    };
+    std::vector<std::unique_ptr<vyk3d::scoped_map_t<float>>> maps;
+    std::vector<positions_t> arrays;
+    for (auto& scene : scenes) {
+        for (model_t* model : scene) {
+            vyk3d::modeling_t* surface = model->surface();
+            if (!surface)
+                continue;
+            vyk3d::attribute_array_t* array = surface->array(0);
+            if (!array || array->count() == 0 || array->stride() < 3)
+                continue;
+            maps.emplace_back(new vyk3d::scoped_map_t<float>(*array, GL_MAP_READ_BIT));
+            if (*maps.back())
+                arrays.push_back({maps.back()->get(), array->count(), array->stride()});
+        }
+    }
+    // One pass over all positions, each array cut into parts that run on
+    // every core: visit(result, p) folds a finite position into its part's
+    // result, and merge folds the parts' results in position order.
     std::size_t nonFinite = 0;
-    auto forEachPosition = [&](auto&& f) {
+    auto forEachPosition = [&](auto initial, auto&& visit, auto&& merge) {
         nonFinite = 0;
-        for (auto& scene : scenes) {
-            for (model_t* model : scene) {
-                vyk3d::modeling_t* surface = model->surface();
-                if (!surface)
-                    continue;
-                vyk3d::attribute_array_t* array = surface->array(0);
-                if (!array || array->count() == 0 || array->stride() < 3)
-                    continue;
-                vyk3d::scoped_map_t<float> p(*array, GL_MAP_READ_BIT);
-                if (!p)
-                    continue;
-                const std::size_t stride = array->stride();
-                for (uint64_t i = 0; i < array->count(); ++i) {
-                    const float* rec = &p[i * stride];
-                    if (!finite3(rec[0], rec[1], rec[2])) {
-                        ++nonFinite;
-                        continue;
-                    }
-                    f(pos3{rec[0], rec[1], rec[2]});
+        auto result = initial;
+        for (const positions_t& a : arrays) {
+            const unsigned parts = partsFor(a.count, 1 << 16);
+            std::vector<decltype(initial)> results(parts, initial);
+            std::vector<std::size_t> skipped(parts, 0);
+            runParts(parts, [&](unsigned k) {
+                const uint64_t last = a.count * (k + 1) / parts;
+                for (uint64_t i = a.count * k / parts; i < last; ++i) {
+                    const float* rec = a.p + i * a.stride;
+                    if (!finite3(rec[0], rec[1], rec[2]))
+                        ++skipped[k];
+                    else
+                        visit(results[k], pos3{rec[0], rec[1], rec[2]});
                 }
+            });
+            for (unsigned k = 0; k < parts; ++k) {
+                merge(result, results[k]);
+                nonFinite += skipped[k];
             }
         }
+        return result;
     };
 
-    pos3 lo{0, 0, 0}, hi{0, 0, 0};
-    forEachPosition([&](const pos3& p) {
-        lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
-        hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+    struct box_t {
+        pos3 lo{0, 0, 0}, hi{0, 0, 0};
+    };
+    auto grow = [](box_t& b, const pos3& p) {
+        b.lo = {std::min(b.lo.x, p.x), std::min(b.lo.y, p.y), std::min(b.lo.z, p.z)};
+        b.hi = {std::max(b.hi.x, p.x), std::max(b.hi.y, p.y), std::max(b.hi.z, p.z)};
+    };
+    const box_t box = forEachPosition(box_t{}, grow, [&](box_t& into, const box_t& b) {
+        grow(into, b.lo);
+        grow(into, b.hi);
     });
+    const pos3 lo = box.lo, hi = box.hi;
     if (lo.x == 0.0f && lo.y == 0.0f && lo.z == 0.0f && hi.x == 0.0f && hi.y == 0.0f && hi.z == 0.0f)
         std::cerr << "vykview_t::fitScene(): the scene has no extent; the view frames a unit box." << std::endl;
     if (nonFinite) {
@@ -163,31 +195,52 @@ void sceneview_t::fitScene()
 
     // Extremes of the projected positions: smallest x, largest x, smallest y,
     // largest y. Positions at or behind the fit camera (w <= 0) project to
-    // nothing meaningful and are left out.
+    // nothing meaningful and are left out. The first position to reach an
+    // extreme keeps it, so folding the parts in order gives what one pass
+    // in order gives.
     struct extreme_t {
         pos3 p{0, 0, 0};
         bool reached = false;
-    } minX, maxX, minY, maxY;
-    forEachPosition([&](const pos3& p) {
-        // A x (p, 1), written out: this runs for every vertex of the scene.
-        const float w = A[3] * p.x + A[7] * p.y + A[11] * p.z + A[15];
-        if (!(w > 0.0f))
-            return;
-        const float k = 1.0f / w;
-        const pos3 q{(A[0] * p.x + A[4] * p.y + A[8] * p.z + A[12]) * k,
-                     (A[1] * p.x + A[5] * p.y + A[9] * p.z + A[13]) * k,
-                     (A[2] * p.x + A[6] * p.y + A[10] * p.z + A[14]) * k};
-        if (!finite3(q.x, q.y, q.z))
-            return;
-        if (q.x < minX.p.x)
-            minX = {q, true};
-        if (q.x > maxX.p.x)
-            maxX = {q, true};
-        if (q.y < minY.p.y)
-            minY = {q, true};
-        if (q.y > maxY.p.y)
-            maxY = {q, true};
-    });
+    };
+    struct extremes_t {
+        extreme_t minX, maxX, minY, maxY;
+    };
+    auto reach = [](extremes_t& e, const pos3& q) {
+        if (q.x < e.minX.p.x)
+            e.minX = {q, true};
+        if (q.x > e.maxX.p.x)
+            e.maxX = {q, true};
+        if (q.y < e.minY.p.y)
+            e.minY = {q, true};
+        if (q.y > e.maxY.p.y)
+            e.maxY = {q, true};
+    };
+    const extremes_t extremes = forEachPosition(
+        extremes_t{},
+        [&](extremes_t& e, const pos3& p) {
+            // A x (p, 1), written out: this runs for every vertex of the scene.
+            const float w = A[3] * p.x + A[7] * p.y + A[11] * p.z + A[15];
+            if (!(w > 0.0f))
+                return;
+            const float k = 1.0f / w;
+            const pos3 q{(A[0] * p.x + A[4] * p.y + A[8] * p.z + A[12]) * k,
+                         (A[1] * p.x + A[5] * p.y + A[9] * p.z + A[13]) * k,
+                         (A[2] * p.x + A[6] * p.y + A[10] * p.z + A[14]) * k};
+            if (finite3(q.x, q.y, q.z))
+                reach(e, q);
+        },
+        [](extremes_t& into, const extremes_t& e) {
+            if (e.minX.p.x < into.minX.p.x)
+                into.minX = e.minX;
+            if (e.maxX.p.x > into.maxX.p.x)
+                into.maxX = e.maxX;
+            if (e.minY.p.y < into.minY.p.y)
+                into.minY = e.minY;
+            if (e.maxY.p.y > into.maxY.p.y)
+                into.maxY = e.maxY;
+        });
+    maps.clear();
+    const extreme_t &minX = extremes.minX, &maxX = extremes.maxX, &minY = extremes.minY, &maxY = extremes.maxY;
 
     float X = std::max(std::fabs(maxX.p.x), std::fabs(minX.p.x));
     float Y = std::max(std::fabs(maxY.p.y), std::fabs(minY.p.y));
