@@ -170,7 +170,7 @@ void attribute_array_t::release()
     capacity_ = 0;
 }
 
-void attribute_array_t::bindAttributes(const vertex_array_t& vao, GLuint base) const
+void attribute_array_t::bindAttributes(const vertex_array_t& vao, GLuint base, uint64_t first) const
 {
     const GLuint name = bufferName();
     if (name == 0 || !vao.created())
@@ -179,7 +179,7 @@ void attribute_array_t::bindAttributes(const vertex_array_t& vao, GLuint base) c
     glGetIntegerv(GL_MAX_VERTEX_ATTRIBS, &maxAttribs);
     vao.bind();
     glBindBuffer(GL_ARRAY_BUFFER, name);
-    uint64_t offset = 0;
+    uint64_t offset = first * stride_;
     for (size_t i = 0; i < format_.size(); ++i) {
         const element_t kind = format_[i];
         const GLuint location = base + GLuint(i);

@@ -58,7 +58,8 @@ class attribute_array_t
 
     // Lays this array's kinds onto locations base, base+1, ... of `vao`.
     // Nothing when there is no buffer or `vao` was not created.
-    void bindAttributes(const vertex_array_t& vao, GLuint base) const;
+    // Record `first` is then vertex 0 of a draw through `vao`.
+    void bindAttributes(const vertex_array_t& vao, GLuint base, uint64_t first = 0) const;
 
     int64_t capacity() const { return capacity_; }
     uint64_t count() const { return count_; }

@@ -16,6 +16,9 @@ namespace vyk3d
 namespace
 {
 
+// The bytes of a vertex buffer that a draw may fetch from (see drawList).
+constexpr uint64_t kFetchLimit = uint64_t(1) << 31;
+
 // Record layouts (in floats) of the vertex and frame formats.
 constexpr size_t vertexStride = 9; // x y z, r g b a, u v
 constexpr size_t frameStride = 9;  // tangent, binormal, normal
@@ -304,12 +307,52 @@ void polygon_t::draw()
     glEnable(GL_PRIMITIVE_RESTART);
     checkGL("polygon_t::draw(2)");
     if (listTriangles_ != 0 && 3 * listTriangles_ <= uint64_t(INT32_MAX))
-        drawvao.drawArrays(GL_TRIANGLES, GLsizei(3 * listTriangles_)); // same triangles, same order
+        drawList(); // same triangles, same order
     else
         elements.draw(drawvao, GL_TRIANGLE_STRIP);
     checkGL("polygon_t::draw(3)");
     glDisable(GL_PRIMITIVE_RESTART);
     checkGL("polygon_t::draw(end)");
+}
+
+void polygon_t::drawList()
+{
+    const uint64_t count = 3 * listTriangles_;
+    const uint64_t recordBytes = 4 * std::max<uint64_t>(vertices.stride(), normals.stride());
+    if (count * recordBytes <= kFetchLimit) {
+        drawvao.drawArrays(GL_TRIANGLES, GLsizei(count));
+        return;
+    }
+    // Workaround: llvmpipe (Mesa 22.3) computes vertex fetch offsets in 32
+    // signed bits and faults on records past 2 GB of a vertex buffer, even
+    // when the draw starts there (30M STL triangles, bench/compare.sh
+    // 30M-bin). Such lists are drawn in pieces: those within the first 2 GB
+    // from the arrays laid on at their first record, the rest from a copy.
+    // Copies are kept small: they come on top of the mesh.
+    const uint64_t piece = kFetchLimit / 2 / recordBytes / 3 * 3, copied = piece / 8 / 3 * 3;
+    for (uint64_t first = 0, n = 0; first < count; first += n) {
+        n = std::min(piece, count - first);
+        const bool direct = (first + n) * recordBytes <= kFetchLimit;
+        if (!direct)
+            n = std::min(copied, n);
+        attribute_array_t copies[2];
+        if (direct) {
+            vertices.bindAttributes(drawvao, 0, first);
+            normals.bindAttributes(drawvao, 3, first);
+        } else {
+            scoped_map_t<const float> v(vertices, GL_MAP_READ_BIT), f(normals, GL_MAP_READ_BIT);
+            if (!v || !f)
+                break;
+            if (!copies[0].allocate(n, vertexFormat(), v.get() + first * vertices.stride()) ||
+                !copies[1].allocate(n, frameFormat(), f.get() + first * normals.stride()))
+                break;
+            copies[0].bindAttributes(drawvao, 0);
+            copies[1].bindAttributes(drawvao, 3);
+        }
+        drawvao.drawArrays(GL_TRIANGLES, GLsizei(n));
+    }
+    vertices.bindAttributes(drawvao, 0);
+    normals.bindAttributes(drawvao, 3);
 }
 
 void polygon_t::drawselection()

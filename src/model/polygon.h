@@ -109,6 +109,8 @@ class polygon_t : public modeling_t
 
   private:
     bool checkPolyid(uint32_t t);
+    // Draws the listTriangles_ triangles as a plain list.
+    void drawList();
     // Creates selectelems, sized as allocate() sizes it and holding restart
     // indices, when it is missing. False on failure or with no triangles.
     bool selectiontable();
