@@ -6,6 +6,8 @@
 //   viewer. Goal: <= 30 ms.
 // - BM_ViewerFrame1M: one 800x600 frame of the mesh as vykshot draws it
 //   (framebuffer object, clear, draw, read-back).
+// - BM_PngWriteFrame/<level>: that frame written as a PNG file.
+// - BM_ViewerFit1M: the camera fit over the mesh.
 // - BM_ExampleLoad/<scene>, BM_ExampleDraw/<scene>: each example scene's
 //   first frame split into the load (viewer init: shaders, files, textures)
 //   and the first off-screen frame, as above. Measured once per process: the
@@ -16,6 +18,7 @@
 #include "support/gl_context.h"
 #include "support/paths.h"
 #include "support/run.h"
+#include "textures/png.h"
 #include "view/offscreen_frame.h"
 
 #include <GL/glew.h>
@@ -26,6 +29,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -81,7 +85,9 @@ sceneview_t& loadedViewer()
     static std::string program = "vykview", model;
     if (!viewer) {
         vyktest::glContext();
-        model = files().binary;
+        // VYK_BENCH_MODEL names another model (the 10M torus of compare.sh).
+        const char* other = std::getenv("VYK_BENCH_MODEL");
+        model = other ? other : files().binary;
         argv = {program.data(), model.data(), nullptr};
         viewer = std::make_unique<sceneview_t>(2, argv.data());
         viewer->init();
@@ -108,6 +114,26 @@ void BM_ViewerFrame1M(benchmark::State& state)
         libgr::grImage2D image;
         drawOffscreen(v, 800, 600, image);
     }
+}
+
+// The first frame's own picture written as vykshot writes it, at zlib's
+// default level (-1) and at the level vykshot uses (1).
+void BM_PngWriteFrame(benchmark::State& state)
+{
+    static libgr::grImage2D image;
+    if (image.width == 0)
+        drawOffscreen(loadedViewer(), 800, 600, image);
+    for (auto _ : state)
+        libgr::pngWrite(files().png.c_str(), image, "vykshot", int(state.range(0)));
+}
+
+// Both passes of the camera fit over the mesh's positions (each call moves
+// the camera further out: it runs after the frame cases).
+void BM_ViewerFit1M(benchmark::State& state)
+{
+    sceneview_t& v = loadedViewer();
+    for (auto _ : state)
+        v.fitScene();
 }
 
 const char* const kExamples[] = {"demo.vyk", "globe.vyk", "torus.vyk", "panel.vyk", "bracket.stl", "morph_a.vyk"};
@@ -168,5 +194,7 @@ BENCHMARK(BM_VykshotFirstFrameText1M)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_ViewerPick1M)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ViewerFrame1M)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_PngWriteFrame)->Arg(-1)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ViewerFit1M)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ExampleLoad)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ExampleDraw)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -105,6 +105,22 @@ TEST(StlRead, BinaryTruncationSweep)
     }
 }
 
+// Flat frames: both plane triangles get tangent y, binormal x, normal z at
+// all three corners. The degenerate third has no normal, so the surface
+// gives it the frame of its last edge, never NaN.
+TEST(StlRead, TrianglesGetFlatFrames)
+{
+    vyktest::TempDir dir;
+    const auto r = load(dir.write("t.stl", binaryStl("x", 3, {kTri1, kTri2, {1, 1, 1, 1, 1, 1, 2, 2, 2}})));
+    ASSERT_TRUE(r.ok);
+    ASSERT_EQ(r.frames.size(), 81u);
+    const float s = -1.0f / std::sqrt(3.0f);
+    const float frames[2][9] = {{0, 1, 0, 1, 0, 0, 0, 0, 1}, {s, s, s, 0, 0, 0, 0, 0, 0}};
+    for (int v = 0; v < 9; ++v)
+        for (int k = 0; k < 9; ++k)
+            EXPECT_NEAR(r.frames[9 * v + k], frames[v / 6][k], 1e-6f) << v << "," << k;
+}
+
 TEST(StlRead, FilesWrittenByAdmesh)
 {
     for (const char* name :
