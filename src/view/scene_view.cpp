@@ -18,12 +18,12 @@ constexpr double kFar = 1000.0;
 
 } // namespace
 
-projection viewFrustum(int w, int h, projection* farPlane)
+projection viewFrustum(int w, int h, projection* farPlane, double depthScale)
 {
     perspective p;
     p.fovy = kFieldOfView;
-    p.near = kNear;
-    p.far = kFar;
+    p.near = kNear * depthScale;
+    p.far = kFar * depthScale;
     setAspect(p, static_cast<double>(w), static_cast<double>(h));
     if (farPlane)
         *farPlane = farFrustum(p);
@@ -87,7 +87,7 @@ void sceneview_t::reshape(int w, int h)
     width = w;
     height = h;
     glViewport(0, 0, w, h);
-    const projection f = viewFrustum(w, h);
+    const projection f = viewFrustum(w, h, nullptr, depthScale);
     projectionMatrix = frustumMatrix(f);
     invProjection = frustumInverse(f);
     buildSkyBox();

@@ -41,6 +41,9 @@ class sceneview_t
     mtx3w invProjection;
     float shininess = 10.0f;
     pos3 extent{0.0f, 0.0f, 0.0f}; // all zero: the camera is not fitted yet
+    // Both clip planes are multiplied by this: 1 unless the fitted scene
+    // reaches past the far plane.
+    double depthScale = 1.0;
     trackball_t camera;
     pos3 pickPoint{0.0f, 0.0f, 0.0f};
     bool animating = false;
@@ -150,6 +153,6 @@ class sceneview_t
 };
 
 // Projection for a window of w x h pixels: the field of view spans pi/2
-// across the diagonal, near 0.01, far 1000. A window without area keeps the
-// 4:3 aspect so no matrix becomes NaN.
-projection viewFrustum(int w, int h, projection* farPlane = nullptr);
+// across the diagonal, near 0.01, far 1000, both times depthScale. A window
+// without area keeps the 4:3 aspect so no matrix becomes NaN.
+projection viewFrustum(int w, int h, projection* farPlane = nullptr, double depthScale = 1.0);

@@ -73,7 +73,7 @@ void sceneview_t::buildSkyBox()
 
     const projection f = [&] {
         projection far{};
-        viewFrustum(width, height, &far);
+        viewFrustum(width, height, &far, depthScale);
         return far;
     }();
     if (!bgpolygon.allocate(4, 4))
@@ -276,6 +276,16 @@ void sceneview_t::fitScene()
         extent = {1.0f, 1.0f, 1.0f};
     }
     camera.t.z += fitDistance();
+    // A scene whose far side lies past the far plane would be clipped away
+    // whole (a CAD part of 500 mm). Both planes then move out by one factor:
+    // x and y of the picture stay as they are, only depths are rescaled.
+    projection far{};
+    viewFrustum(width, height, &far, depthScale);
+    const double farSide = double(-camera.t.z) + double(E);
+    if (farSide > far.far && farSide < 1e15) {
+        depthScale *= farSide * 1.1 / far.far;
+        reshape(width, height);
+    }
     updateView();
 }
 

@@ -186,6 +186,17 @@ TEST(ViewerGL, FitOfEmptyAndDegenerateScenesAndOfAWindowWithoutHeight)
     }
 }
 
+TEST(ViewerGL, SceneReachingPastTheFarPlaneStaysInView)
+{
+    // 2000 units across: the fitted camera stands farther back than the far
+    // plane of an ordinary scene.
+    Viewer w({quadSection(2000, 2000, 0, {9, 9, 9})});
+    const pos3 hit = w->pick(400.0f, 300.0f);
+    EXPECT_GT(hit.z, -1.0f);
+    EXPECT_LT(hit.z, 1.0f);
+    EXPECT_FALSE(fequal(hit, pos3{0, 0, 0}));
+}
+
 TEST(ViewerGL, ShininessKeysPrintTheNewValue)
 {
     Viewer w({quadSection(1, 1, 0, {9, 9, 9})});
