@@ -12,15 +12,14 @@
 namespace
 {
 
-// What a file of `left` bytes can hold: the counts are checked before any
-// product of them is formed, so nothing overflows.
+// The knot vectors (one per row), weights and control points a header asks
+// for, checked before any product of the counts is formed, so nothing
+// overflows.
 bool countsFit(uint64_t numU, uint64_t orderU, uint64_t numV, uint64_t orderV, uint64_t left)
 {
-    if (left == UINT64_MAX)
-        return true;
     const unsigned __int128 u = numU, v = numV;
-    const unsigned __int128 lines = v * (u + orderU) + u * (v + orderV) + 2 * u * v;
-    return lines <= left / minRecordLine;
+    const unsigned __int128 scalars = v * (u + orderU) + u * (v + orderV) + u * v;
+    return sectionFits(sizeof(float) * scalars + sizeof(vyk3d::ctlpt_t) * u * v, scalars + u * v, left);
 }
 
 // Below 2 the grid has no step (u = i / (resU - 1)); above the bound the

@@ -44,10 +44,10 @@ bool readPolygonSurface(const std::string& fileName, vyk3d::texture_t& texture, 
         lineMessage(err, lineCounter, ": polygon header needs two counts: ", currentLine);
         return false;
     }
-    // A count the rest of the file cannot fill must not size GL buffers:
-    // a vertex takes four lines (position and the three frame parts).
-    const uint64_t left = remainingBytes(in);
-    if (left != UINT64_MAX && (4 * nv + ne) > left / minRecordLine) {
+    // A vertex takes four lines (position and the three frame parts) and,
+    // with every GL buffer polygon_t keeps for it, under 256 bytes.
+    const unsigned __int128 v = nv, e = ne;
+    if (!sectionFits(256 * v + sizeof(uint32_t) * e, 4 * v + e, remainingBytes(in))) {
         lineMessage(err, lineCounter, ": polygon counts exceed what the file holds: ", currentLine);
         return false;
     }

@@ -66,8 +66,10 @@ bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::frame_pass_t&
 // command: <line>", "<n>: position parm is not set. <line>", "unknown line:
 // <line>") go to `err` and never stop the read.
 // Safe on untrusted input; these fail the load with one line each:
-// - header counts the rest of the file cannot fill, checked before anything
-//   is allocated ("<n>: polygon counts exceed what the file holds: <line>",
+// - header counts the rest of the file cannot fill, for arrays above
+//   smallSectionBytes, checked before anything is allocated (smaller ones
+//   are read, and a short one reports each short array at "end"):
+//   ("<n>: polygon counts exceed what the file holds: <line>",
 //   likewise "nurbs counts"), a NURBS order of 0 or above its control-point
 //   count ("<n>: nurbs order out of range: <line>"), a header with too few
 //   counts ("<n>: polygon header needs two counts: <line>");

@@ -55,9 +55,22 @@ struct array_fill_t {
 };
 
 // Every value of a section's arrays needs a line of its own, and no such
-// line is shorter than this ("knot1 0" and its line feed): header counts
-// are checked against the bytes left in the file with it.
+// line is shorter than this ("knot1 0" and its line feed).
 constexpr uint64_t minRecordLine = 8;
+
+// Sections whose arrays take at most this many bytes are always allocated
+// and read, so a short one gets its "too few" lines at "end".
+constexpr uint64_t smallSectionBytes = 8u << 20;
+
+// Whether a section may allocate arrays of `arrayBytes` holding
+// `valueLines` values with `left` bytes of the file after its header (as
+// remainingBytes gives it): small sections always may; larger ones only when
+// the rest of the file could fill their counts, so that an absurd header in
+// a short file sizes no buffer.
+inline bool sectionFits(unsigned __int128 arrayBytes, unsigned __int128 valueLines, uint64_t left)
+{
+    return arrayBytes <= smallSectionBytes || left == UINT64_MAX || valueLines <= left / minRecordLine;
+}
 
 // The course every key with values takes. An array that is already full
 // fails with its overflow message (checked before anything else); a line
