@@ -1,4 +1,5 @@
 #include "foundation/alloc_mmap.h"
+#include "foundation/file_read.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -66,11 +67,6 @@ mapping_t mapBytes(int file, uint32_t access, uint64_t size, uint64_t offset)
     fatalSystemError("alloc_mmap_win::allocate()");
 }
 
-bool isMissing(int error)
-{
-    return error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG;
-}
-
 } // namespace
 
 void fatalSystemError(const char* tag)
@@ -99,23 +95,19 @@ void* alloc_mmap_win::allocate(uint64_t& size, const char* name, int mode, uint6
         return m.view;
     }
 
-    int fd = open(name, (mode == 0 ? O_RDONLY : O_RDWR) | O_CLOEXEC);
-    if (fd < 0) {
-        // A name that is not there is bad input, not a system failure.
-        if (isMissing(errno))
-            return nullptr;
-        fatalFileError(name, "file open failed.");
-    }
-    struct stat st;
-    if (fstat(fd, &st) != 0) {
-        close(fd);
-        return nullptr;
-    }
-    if (!S_ISREG(st.st_mode)) {
+    int fd = -1;
+    uint64_t fileSize = 0;
+    switch (openRegularFile(name, mode == 1, fd, fileSize)) {
+    case file_status_t::Ok:
+        break;
+    case file_status_t::Missing:
+        return nullptr; // bad input, not a system failure
+    case file_status_t::NotRegular:
         errno = ENODEV;
         fatalFileError(name, "create file mapping failed.");
+    default:
+        fatalFileError(name, "file open failed.");
     }
-    uint64_t fileSize = static_cast<uint64_t>(st.st_size);
     if (size == 0)
         size = offset < fileSize ? fileSize - offset : 0;
     if (offset > UINT64_MAX - size) {

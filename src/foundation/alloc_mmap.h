@@ -25,7 +25,9 @@ class alloc_mmap_win
     // cannot be opened prints "NAME: file open failed.", one that cannot be
     // mapped "NAME: create file mapping failed.", and both then end the process
     // with the system-error report (see below). Safe on untrusted files: a view
-    // never covers bytes the file does not have.
+    // never covers bytes the file does not have when it is made. A file that
+    // another program truncates later faults on access past its new end
+    // (SIGBUS): files that are only read go through readWholeFile instead.
     //
     // Without a file name an anonymous zero-filled mapping of `size` bytes is
     // made (0 bytes gives a valid empty view); out of memory returns null.

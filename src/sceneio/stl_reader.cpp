@@ -2,12 +2,12 @@
 #include "sceneio/stl.h"
 #include "sceneio/stl_mesh.h"
 
+#include "foundation/file_read.h"
 #include "foundation/parallel.h"
 #include "gl/scoped_map.h"
 #include "sceneio/scene.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <iostream>
 #include <istream>
@@ -17,79 +17,35 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace
 {
 
-// The whole of a file in memory.
+// The whole of a file in memory of its own: a mapping would end the
+// process (SIGBUS) when an exporter rewrote the file during the load.
 class FileBytes
 {
   public:
-    FileBytes() = default;
-    FileBytes(const FileBytes&) = delete;
-    FileBytes& operator=(const FileBytes&) = delete;
-
     bool open(const std::string& fileName)
     {
-        int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return false;
-        struct stat st;
-        bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-        if (ok) {
-            size_ = size_t(st.st_size);
-            // Read, not mapped: a mapped file that an editor truncates while
-            // it is read ends the viewer with SIGBUS. A file that shrinks
-            // gives the bytes read.
-            // Not zero-filled first: a 1M-triangle load spends its time here.
-            whole_.reset(new (std::nothrow) char[size_ ? size_ : 1]);
-            ok = whole_ != nullptr;
-            size_t got = 0;
-            while (ok && got < size_) {
-                const ssize_t n = ::read(fd, whole_.get() + got, size_ - got);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    break;
-                got += size_t(n);
-            }
-            data_ = whole_.get();
-            size_ = got;
-        } else if (fstat(fd, &st) == 0) {
-            // Not a regular file (a pipe, a device): read what it gives.
-            ok = readAll(fd);
-        }
-        ::close(fd);
-        return ok;
+        const auto reserve = [this](uint64_t n) -> char* {
+            // Not zero-filled: every byte is read over at once.
+            std::unique_ptr<char[]> grown(n <= SIZE_MAX ? new (std::nothrow) char[size_t(n)] : nullptr);
+            if (grown && room_)
+                std::memcpy(grown.get(), bytes_.get(), size_t(room_ < n ? room_ : n));
+            bytes_ = std::move(grown);
+            room_ = bytes_ ? n : 0;
+            return bytes_.get();
+        };
+        return libutils::readWholeFile(fileName.c_str(), reserve, size_, true) == libutils::file_status_t::Ok;
     }
 
-    const char* data() const { return data_; }
-    size_t size() const { return size_; }
+    const char* data() const { return bytes_.get(); }
+    size_t size() const { return size_t(size_); }
 
   private:
-    bool readAll(int fd)
-    {
-        char chunk[1 << 16];
-        for (;;) {
-            ssize_t n = ::read(fd, chunk, sizeof chunk);
-            if (n < 0)
-                return false;
-            if (n == 0)
-                break;
-            copy_.insert(copy_.end(), chunk, chunk + n);
-        }
-        data_ = copy_.data();
-        size_ = copy_.size();
-        return true;
-    }
-
-    const char* data_ = nullptr;
-    size_t size_ = 0;
-    std::vector<char> copy_;
-    std::unique_ptr<char[]> whole_;
+    std::unique_ptr<char[]> bytes_;
+    uint64_t room_ = 0;
+    uint64_t size_ = 0;
 };
 
 const char kSolid[] = "solid";

@@ -38,20 +38,20 @@ void put32(unsigned char*& p, uint32_t v)
 
 bool grBitmapFile::load(const char* name)
 {
-    grByteVector mapping;
+    grByteVector file; // read whole: the views below outlive any change to the file on disk
     fileheader.release();
     infoheader.release();
     palette.release();
     pixels.release();
     palettecount = 0;
-    if (!mapWholeFile(mapping, name, filesize))
+    if (!loadWholeFile(file, name, filesize))
         return false;
     auto clamp = [&](uint64_t offset) { return offset < filesize ? offset : filesize; };
 
-    // Views over the one mapping; each is clamped to the file, so a short
+    // Views over the one copy; each is clamped to the file, so a short
     // file gives empty views rather than views past its end.
-    fileheader.retarget(mapping, 0, 1);
-    infoheader.retarget(mapping, clamp(kFileHeaderSize), 1);
+    fileheader.retarget(file, 0, 1);
+    infoheader.retarget(file, clamp(kFileHeaderSize), 1);
     if (fileheader.empty() || infoheader.empty())
         return true; // toImage refuses it
 
@@ -70,9 +70,9 @@ bool grBitmapFile::load(const char* name)
                 palettecount = most;
         }
     }
-    palette.retarget(mapping, clamp(paletteStart), palettecount);
+    palette.retarget(file, clamp(paletteStart), palettecount);
     palettecount = palette.size(); // a palette cut by the end of the file
-    pixels.retarget(mapping, clamp(pixelOffset));
+    pixels.retarget(file, clamp(pixelOffset));
     return true;
 }
 

@@ -1,5 +1,5 @@
-// BMP codec: reads uncompressed BMP files in place from one read-only
-// mapping; writes 1-, 4-, 8-bit luminance and 24-bit BGR images.
+// BMP codec: reads uncompressed BMP files in place from one copy of the
+// whole file in memory; writes 1-, 4-, 8-bit luminance and 24-bit BGR images.
 #pragma once
 
 #include <cstdint>
@@ -43,7 +43,7 @@ static_assert(sizeof(tagBITMAPINFOHEADER) == 40, "info header is 40 bytes");
 class grBitmapFile
 {
   public:
-    // Reading: typed views into the one mapping of the file.
+    // Reading: typed views into the one copy of the file.
     libutils::ofsvector<tagBITMAPFILEHEADER, libutils::alloc_mmap_win> fileheader;
     libutils::ofsvector<tagBITMAPINFOHEADER, libutils::alloc_mmap_win> infoheader;
     libutils::ofsvector<tagRGBQUAD, libutils::alloc_mmap_win> palette;
@@ -56,12 +56,12 @@ class grBitmapFile
     tagBITMAPINFOHEADER winfo{};
     grImage2D wimage;
 
-    // Maps the file and lays the views over it. A missing, empty or
+    // Reads the file whole and lays the views over it. A missing or
     // unreadable file (or a directory) prints "<name>: file stat failed."
     // or "<name>: file load failed." and returns false. Safe on untrusted
     // files: every view is clamped to the file.
     bool load(const char* name);
-    // The loaded file as an image (shares the mapping; top-down files are
+    // The loaded file as an image (shares the copy; top-down files are
     // copied bottom row first). Fails silently for compression other than
     // 0, unsupported depths, a width or height of 0 or out of range, an
     // info header shorter than 40 bytes, or pixel data shorter than the

@@ -1,54 +1,30 @@
 #include "textures/file_buffer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "foundation/file_read.h"
 
-#include <cerrno>
 #include <cstdio>
 
 namespace libgr
 {
 
-bool mapWholeFile(grByteVector& out, const char* name, uint64_t& size)
+bool loadWholeFile(grByteVector& out, const char* name, uint64_t& size)
 {
     out.release();
-    size = 0;
-    // Anything that is not a regular file (a directory passes open()) is a
-    // plain failure.
-    struct stat st;
-    if (!name || stat(name, &st) != 0 || !S_ISREG(st.st_mode)) {
-        fprintf(stderr, "%s: file stat failed.\n", name ? name : "(null)");
+    const auto reserve = [&](uint64_t n) -> char* {
+        return out.allocate(n, nullptr, 1, 0, true) ? reinterpret_cast<char*>(out.data()) : nullptr;
+    };
+    using libutils::file_status_t;
+    const file_status_t status = libutils::readWholeFile(name, reserve, size);
+    if (status != file_status_t::Ok) {
+        const bool stat = status == file_status_t::Missing || status == file_status_t::NotRegular;
+        fprintf(stderr, "%s: %s\n", name ? name : "(null)", stat ? "file stat failed." : "file load failed.");
+        out.release();
         return false;
     }
-    int fd = open(name, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        fprintf(stderr, "%s: file load failed.\n", name);
+    if (size < out.size() && !out.reallocate(size)) { // cut short while read
+        out.release();
         return false;
     }
-    if (st.st_size == 0) {
-        close(fd);
-        return true; // an empty view: every decoder refuses it by its size
-    }
-    // Read, not mapped: a viewer reads files that editors may be saving, and
-    // a mapped file truncated under the reader ends it with SIGBUS. A file
-    // that shrank keeps what was read; one that grew, what it had at stat.
-    uint64_t got = 0;
-    bool ok = out.allocate(uint64_t(st.st_size), nullptr, 1, 0, false);
-    while (ok && got < out.size()) {
-        const ssize_t n = read(fd, out.data() + got, out.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += uint64_t(n);
-    }
-    close(fd);
-    if (!ok || (got < out.size() && !out.reallocate(got))) {
-        fprintf(stderr, "%s: file load failed.\n", name);
-        return false;
-    }
-    size = out.size();
     return true;
 }
 
@@ -56,7 +32,7 @@ bool grFileBuffer::load(const char* name)
 {
     fname = name;
     uint64_t size = 0;
-    return mapWholeFile(bytes, name, size);
+    return loadWholeFile(bytes, name, size);
 }
 
 bool grFileBuffer::save(const char* name) const

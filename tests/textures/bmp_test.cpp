@@ -100,7 +100,7 @@ TEST(Bmp, LoadTable)
     }
 }
 
-TEST(Bmp, PixelsStayInTheMappingPaletteBecomesSixteenBitMaps)
+TEST(Bmp, PixelsStayInTheFileCopyPaletteBecomesSixteenBitMaps)
 {
     vyktest::TempDir dir;
     const std::string path =
@@ -113,9 +113,14 @@ TEST(Bmp, PixelsStayInTheMappingPaletteBecomesSixteenBitMaps)
     EXPECT_EQ(img.pixelmap.red[1], 3 * 257);
     EXPECT_EQ(img.pixelmap.green[1], 2 * 257);
     EXPECT_EQ(img.pixelmap.blue[1], 1 * 257);
-    // The pixels are the file's own bytes, not a copy.
+    // The pixels are the file's own bytes, not a copy of them.
     EXPECT_EQ(img.use_count(), 1u);
     EXPECT_EQ(img.offset(), 14u + 40u + 8u);
+    // An editor truncates and rewrites the file while the picture is held:
+    // the pixels stay (a mapping of the file would end the process).
+    vyktest::writeFile(path, "");
+    EXPECT_EQ(img.row(0)[0], 1);
+    EXPECT_EQ(img.row(0)[1], 0);
 }
 
 TEST(Bmp, FilesOfAnotherProgram)
