@@ -7,6 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <sstream>
+
+#include "model/frame_pass.h"
+#include "sceneio/scene.h"
 
 namespace vykfuzz
 {
@@ -48,6 +52,25 @@ void glContext()
     static const bool ok = openGLContext("vykfuzz");
     if (!ok)
         std::abort();
+}
+
+vyk3d::frame_pass_t& framePass()
+{
+    static vyk3d::frame_pass_t* r = nullptr;
+    if (!r) {
+        glContext();
+        r = new vyk3d::frame_pass_t;
+        if (!r->init(""))
+            std::abort();
+    }
+    return *r;
+}
+
+bool loadBytes(scene_t& scene, const uint8_t* data, size_t size, const char* extension)
+{
+    vyk3d::frame_pass_t& r = framePass();
+    std::ostringstream err;
+    return loadScene(scene, inputFile(data, size, extension), r, err);
 }
 
 } // namespace vykfuzz
