@@ -21,13 +21,15 @@ bool isMissing(int error)
     return error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG;
 }
 
-// Reads up to `want` bytes into `out`; the count read, or -1.
-int64_t readUpTo(int fd, char* out, uint64_t want)
+// Reads up to `want` bytes into `out`, from `offset` or (at -1) from where
+// the file stands; the count read, or -1.
+int64_t readUpTo(int fd, char* out, uint64_t want, int64_t offset = -1)
 {
     uint64_t done = 0;
     while (done < want) {
         const uint64_t n = want - done < kChunk ? want - done : kChunk;
-        const ssize_t got = ::read(fd, out + done, size_t(n));
+        const ssize_t got = offset < 0 ? ::read(fd, out + done, size_t(n))
+                                       : ::pread(fd, out + done, size_t(n), off_t(offset + int64_t(done)));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
@@ -110,6 +112,26 @@ file_status_t readWholeFile(const char* name, const std::function<char*(uint64_t
     if (status == file_status_t::Ok)
         size = done;
     return status;
+}
+
+file_reader_t::~file_reader_t()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+file_status_t file_reader_t::open(const char* name)
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    return openRegularFile(name, false, fd_, size_);
+}
+
+int64_t file_reader_t::read(char* out, uint64_t n, uint64_t offset) const
+{
+    if (fd_ < 0 || offset > uint64_t(INT64_MAX))
+        return -1;
+    return readUpTo(fd_, out, n, int64_t(offset));
 }
 
 } // namespace libutils

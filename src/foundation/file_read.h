@@ -26,6 +26,31 @@ enum class file_status_t {
 // status but Ok nothing stays open. Safe on any name, null included.
 file_status_t openRegularFile(const char* name, bool writable, int& fd, uint64_t& size);
 
+// One regular file open for reading in pieces, closed on destruction: for
+// readers that parse a large file a chunk at a time instead of holding it
+// whole. Safe on any name.
+class file_reader_t
+{
+  public:
+    file_reader_t() = default;
+    file_reader_t(const file_reader_t&) = delete;
+    file_reader_t& operator=(const file_reader_t&) = delete;
+    ~file_reader_t();
+
+    // As openRegularFile, read-only.
+    file_status_t open(const char* name);
+    // The size at the open.
+    uint64_t size() const { return size_; }
+    // Reads up to `n` bytes from byte `offset`: the count read, short at the
+    // end of the file (also when it was cut short since the open), or -1
+    // when read() fails.
+    int64_t read(char* out, uint64_t n, uint64_t offset) const;
+
+  private:
+    int fd_ = -1;
+    uint64_t size_ = 0;
+};
+
 // Reads the whole of `name` into storage from `reserve(n)`, which returns n
 // writable bytes that keep the first bytes of any earlier storage it gave,
 // or null. A regular file is read from byte 0 up to its size at the open, in

@@ -124,33 +124,12 @@ bool looksBinary(const char* data, size_t size)
     return std::memcmp(data, kSolid, 5) != 0;
 }
 
-// Reads exactly `size` bytes at `offset`; false when the file ends first
-// (it was cut short after it was opened) or cannot be read.
-bool readAt(int fd, char* to, size_t size, uint64_t offset)
+// Binary STL from an open regular file of at least 84 bytes whose first 84
+// are `head`. The records are read in pieces, by every core at once, each
+// filling its own triangles: no copy of the file is ever held.
+bool readBinaryFile(const libutils::file_reader_t& file, const char* head, const std::string& name, scene_t& scene)
 {
-    while (size > 0) {
-        const ssize_t n = ::pread(fd, to, size, off_t(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        to += n;
-        size -= size_t(n);
-        offset += uint64_t(n);
-    }
-    return true;
-}
-
-// Binary STL from an open regular file of `size` bytes whose first
-// min(size, 84) bytes are `head`. The records are read in pieces, by every
-// core at once, each filling its own triangles.
-bool readBinaryFile(int fd, const char* head, size_t size, const std::string& name, scene_t& scene)
-{
-    if (size < 84) {
-        std::cerr << name << ": binary STL ends inside its 84-byte header." << std::endl;
-        return false;
-    }
-    const uint32_t n = stlmesh::binaryTriangleCount(head, size, name);
+    const uint32_t n = stlmesh::binaryTriangleCount(head, size_t(file.size()), name);
     return buildModel(scene, n, [&](const stlmesh::Arrays& a) {
         constexpr uint32_t kPiece = 1 << 15; // triangles, 1.6 MB of records
         const unsigned parts = partsFor(n, kPiece);
@@ -160,7 +139,8 @@ bool readBinaryFile(int fd, const char* head, size_t size, const std::string& na
             std::vector<char> records(size_t(std::min(kPiece, last - first)) * 50);
             for (uint32_t t = first; t < last && read[k]; t += kPiece) {
                 const uint32_t count = std::min(kPiece, last - t);
-                read[k] = readAt(fd, records.data(), size_t(count) * 50, 84 + uint64_t(t) * 50);
+                const uint64_t bytes = uint64_t(count) * 50;
+                read[k] = file.read(records.data(), bytes, 84 + uint64_t(t) * 50) == int64_t(bytes);
                 if (read[k])
                     stlmesh::fillBinaryRecords(records.data(), t, count, a);
             }
@@ -178,37 +158,33 @@ std::string restOf(std::istream& in)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// A regular file is read whole only as text; binary is read in chunks.
+bool readStlFile(const std::string& fileName, scene_t& scene)
+{
+    libutils::file_reader_t file;
+    const libutils::file_status_t status = file.open(fileName.c_str());
+    if (status == libutils::file_status_t::Ok && file.size() >= 84) {
+        char head[84];
+        if (file.read(head, 84, 0) != 84)
+            return false;
+        if (looksBinary(head, size_t(file.size())))
+            return readBinaryFile(file, head, fileName, scene);
+    } else if (status != libutils::file_status_t::Ok && status != libutils::file_status_t::NotRegular) {
+        return false;
+    }
+    FileBytes bytes;
+    if (!bytes.open(fileName) || bytes.size() < 5)
+        return false;
+    return looksBinary(bytes.data(), bytes.size())
+               ? readBinaryBytes(bytes.data(), bytes.size(), fileName, scene)
+               : readTextBytes(bytes.data() + 5, bytes.data() + bytes.size(), fileName, scene);
+}
+
 } // namespace
 
 bool readStl(const std::string& fileName, scene_t& scene)
 {
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st;
-    char head[84];
-    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    const size_t size = regular ? size_t(st.st_size) : 0;
-    const size_t headSize = std::min<size_t>(size, sizeof head);
-    int kind = 0; // 1 binary, 2 text, 0 read as a whole
-    if (regular && size >= 5 && readAt(fd, head, headSize, 0))
-        kind = looksBinary(head, size) ? 1 : 2;
-    bool ok = false;
-    if (kind == 1) {
-        // Binary files are read in pieces straight into the surface: no
-        // copy of the file is ever held.
-        ok = readBinaryFile(fd, head, size, fileName, scene);
-        ::close(fd);
-    } else {
-        ::close(fd);
-        FileBytes file;
-        if (!file.open(fileName) || file.size() < 5)
-            return false;
-        ok = looksBinary(file.data(), file.size())
-                 ? readBinaryBytes(file.data(), file.size(), fileName, scene)
-                 : readTextBytes(file.data() + 5, file.data() + file.size(), fileName, scene);
-    }
-    if (!ok)
+    if (!readStlFile(fileName, scene))
         return false;
     model_t* model = scene.models.back();
     model->texture.open(fileName.c_str());

@@ -32,6 +32,13 @@ TEST(FileRead, WholeFilesIntoOwnedMemory)
     };
     ASSERT_EQ(readWholeFile(path.c_str(), cutMeanwhile, size), file_status_t::Ok);
     EXPECT_EQ(bytes.substr(0, size), "0123");
+    // Read in pieces, a piece past the new end comes back short.
+    libutils::file_reader_t pieces;
+    ASSERT_EQ(pieces.open(path.c_str()), file_status_t::Ok);
+    ASSERT_EQ(truncate(path.c_str(), 2), 0);
+    char piece[4];
+    EXPECT_EQ(pieces.read(piece, 4, 0), 2);
+    EXPECT_EQ(pieces.size(), 4u);
 
     // A FIFO is refused without waiting for a writer, unless streams are asked for.
     const std::string fifo = dir.file("p.stl"), folder = dir.file("d.stl");
