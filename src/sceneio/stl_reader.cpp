@@ -7,7 +7,10 @@
 #include "gl/scoped_map.h"
 #include "sceneio/scene.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <istream>
@@ -28,12 +31,22 @@ class FileBytes
     bool open(const std::string& fileName)
     {
         const auto reserve = [this](uint64_t n) -> char* {
-            // Not zero-filled: every byte is read over at once.
-            std::unique_ptr<char[]> grown(n <= SIZE_MAX ? new (std::nothrow) char[size_t(n)] : nullptr);
-            if (grown && room_)
+            // Not zero-filled: every byte is read over at once. Large files
+            // go into huge pages where the system allows, so that the read
+            // does not fault on every 4 KB page.
+            const uint64_t huge = uint64_t(2) << 20, aligned = (n + huge - 1) / huge * huge;
+            const bool big = n >= 4 * huge && aligned <= SIZE_MAX;
+            bytes_t grown(big             ? static_cast<char*>(std::aligned_alloc(size_t(huge), size_t(aligned)))
+                          : n <= SIZE_MAX ? static_cast<char*>(std::malloc(size_t(n)))
+                                          : nullptr);
+            if (!grown)
+                return nullptr;
+            if (big)
+                madvise(grown.get(), size_t(aligned), MADV_HUGEPAGE);
+            if (room_)
                 std::memcpy(grown.get(), bytes_.get(), size_t(room_ < n ? room_ : n));
             bytes_ = std::move(grown);
-            room_ = bytes_ ? n : 0;
+            room_ = n;
             return bytes_.get();
         };
         return libutils::readWholeFile(fileName.c_str(), reserve, size_, true) == libutils::file_status_t::Ok;
@@ -43,7 +56,11 @@ class FileBytes
     size_t size() const { return size_t(size_); }
 
   private:
-    std::unique_ptr<char[]> bytes_;
+    struct release_t {
+        void operator()(char* p) const { std::free(p); }
+    };
+    using bytes_t = std::unique_ptr<char, release_t>;
+    bytes_t bytes_;
     uint64_t room_ = 0;
     uint64_t size_ = 0;
 };
