@@ -44,7 +44,7 @@ for t in "${targets[@]}"; do
   grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$build/$name.log" || true
   if [ "${VYK_FUZZ_UPDATE:-0}" = 1 ]; then
     rm -rf "$work.min" && mkdir -p "$work.min"
-    "${run[@]}" "${opts[@]}" -merge=1 "$work.min" "fuzz/corpus/$name" "$work" 2>>"$build/$name.log"
+    "${run[@]}" "${opts[@]}" -set_cover_merge=1 "$work.min" "fuzz/corpus/$name" "$work" 2>>"$build/$name.log"
     rm -rf "fuzz/corpus/$name" && mv "$work.min" "fuzz/corpus/$name"
   fi
 done
