@@ -29,7 +29,7 @@ for t in "${targets[@]}"; do
   inputs=("$work" "fuzz/corpus/$name")
   [ -d "fuzz/regressions/$name" ] && inputs+=("fuzz/regressions/$name")
   run=("./$build/$t")
-  if grep -q glContext "fuzz/$t.cpp" && [ -z "${DISPLAY:-}" ]; then
+  if grep -Eq 'glContext|loadBytes' "fuzz/$t.cpp" && [ -z "${DISPLAY:-}" ]; then
     run=(xvfb-run -a -s "-screen 0 640x480x24 +extension GLX -nolisten tcp -noreset" "./$build/$t")
   fi
   echo "== $t: $seconds s"
@@ -44,8 +44,10 @@ for t in "${targets[@]}"; do
   grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$build/$name.log" || true
   if [ "${VYK_FUZZ_UPDATE:-0}" = 1 ]; then
     rm -rf "$work.min" && mkdir -p "$work.min"
-    "${run[@]}" "${opts[@]}" -set_cover_merge=1 "$work.min" "fuzz/corpus/$name" "$work" 2>>"$build/$name.log"
-    rm -rf "fuzz/corpus/$name" && mv "$work.min" "fuzz/corpus/$name"
+    if "${run[@]}" "${opts[@]}" -set_cover_merge=1 -artifact_prefix="$build/crashes/$name-merge-" \
+      "$work.min" "fuzz/corpus/$name" "$work" 2>>"$build/$name.log" && [ -n "$(ls -A "$work.min")" ]; then
+      rm -rf "fuzz/corpus/$name" && mv "$work.min" "fuzz/corpus/$name"
+    fi
   fi
 done
 exit $status
