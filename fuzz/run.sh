@@ -17,9 +17,14 @@ if [ ${#targets[@]} -eq 0 ]; then
   for f in fuzz/*_fuzz.cpp; do targets+=("$(basename "$f" .cpp)"); done
 fi
 
-CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVYK_FUZZ=ON -DVYK_TESTS=OFF -DVYK_BENCH=OFF >/dev/null
-cmake --build "$build" -j2 --target "${targets[@]}"
+# One build at a time, so that runs started side by side share the folder.
+mkdir -p "$build"
+(
+  flock 9
+  CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVYK_FUZZ=ON -DVYK_TESTS=OFF -DVYK_BENCH=OFF >/dev/null
+  cmake --build "$build" -j2 --target "${targets[@]}"
+) 9>"$build/.build-lock"
 
 status=0
 for t in "${targets[@]}"; do

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <list>
 #include <sstream>
 #include <vector>
 
@@ -81,12 +82,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (!writeSceneText(first, written))
             std::abort();
         const std::string text = readText(written);
+        // The writer leaves out polygon surfaces without vertices and an
+        // environment without a name: a file of only those writes as nothing,
+        // which is no scene.
+        std::list<model_t*> kept;
+        for (model_t* m : first.models)
+            if (m->kind == model_t::Nurbs || m->polygon.vertices.count() != 0)
+                kept.push_back(m);
         scene_t second;
-        if (!vykfuzz::loadBytes(second, reinterpret_cast<const uint8_t*>(text.data()), text.size(), ".vyk"))
+        if (!vykfuzz::loadBytes(second, reinterpret_cast<const uint8_t*>(text.data()), text.size(), ".vyk") &&
+            !text.empty())
             std::abort();
-        if (first.models.size() != second.models.size())
+        if (kept.size() != second.models.size())
             std::abort();
-        for (auto a = first.models.begin(), b = second.models.begin(); a != first.models.end(); ++a, ++b) {
+        for (auto a = kept.begin(), b = second.models.begin(); a != kept.end(); ++a, ++b) {
             if ((*a)->kind != (*b)->kind)
                 std::abort();
             if ((*a)->kind == model_t::Nurbs) {
