@@ -35,6 +35,23 @@ TEST(CommandLine, UsageAndFailures)
     const std::string elapsed = "vykshot: --elapsed needs milliseconds, 0 to 4294967295.\n";
     const std::string tooMany = "1: polygon counts exceed what the file holds: begin polygon_surface,2147483648,3\n";
     const auto notLoaded = [](const std::string& f) { return f + ": file open error.\n" + f + ": load error.\n"; };
+    // Arrays of a few MB are read whatever the file holds, so a short section
+    // reports each short array at "end"; just above that size the counts
+    // must fit the file.
+    const std::string fewPolygon = dir.write("few.vyk", "begin polygon_surface,30000,4\nend\n");
+    const std::string bigPolygon = dir.write("big.vyk", "begin polygon_surface,40000,4\nend\n");
+    const std::string fewNurbs = dir.write("fewn.vyk", "begin nurbs_surface,400,2,400,2\nend\n");
+    const std::string bigNurbs = dir.write("bign.vyk", "begin nurbs_surface,500,2,500,2\nend\n");
+    const std::string fewPolygonLines =
+        "2: vertex(0) < 30000: too few vertex.\n2: element(0) < 4: too few element.\n"
+        "2: tangent(0) < 30000: too few tangent.\n"
+        "2: binormal(0) < 30000: too few binormal.\n2: normal(0) < 30000: too few normal.\n";
+    const std::string fewNurbsLines =
+        "2: knot1(0) < 160800: too few knots.\n2: knot2(0) < 160800: too few knots.\n"
+        "2: weight(0) < 160000: too few weights.\n2: point(0) < 160000: too few points.\n";
+    const auto exceeds = [](const char* kind, const std::string& header) {
+        return "1: " + std::string(kind) + " counts exceed what the file holds: " + header + "\n";
+    };
     const struct {
         std::vector<std::string> argv;
         std::string env;
@@ -75,6 +92,23 @@ TEST(CommandLine, UsageAndFailures)
         {{conv, good, deep}, noDisplay, 1, "", deep + ": write error.\n", false, deep},
         {{conv, missing, out}, noDisplay, 1, "", notLoaded(missing), false, out},
         {{conv, txt, out}, noDisplay, 1, "", unknownExtension + txt + ": load error.\n", false, out},
+        {{conv, fewPolygon, out}, noDisplay, 1, "", fewPolygonLines + fewPolygon + ": load error.\n", false, out},
+        {{conv, bigPolygon, out},
+         noDisplay,
+         1,
+         "",
+         exceeds("polygon", "begin polygon_surface,40000,4") + bigPolygon + ": load error.\n",
+         false,
+         out},
+        // the short surface is still built, each grid point past its zero knots saying so
+        {{conv, fewNurbs, out}, noDisplay, 1, "", fewNurbsLines, true, out},
+        {{conv, bigNurbs, out},
+         noDisplay,
+         1,
+         "",
+         exceeds("nurbs", "begin nurbs_surface,500,2,500,2") + bigNurbs + ": load error.\n",
+         false,
+         out},
     };
     for (const auto& c : cases) {
         std::string line;
