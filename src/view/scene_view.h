@@ -41,9 +41,10 @@ class sceneview_t
     mtx3w invProjection;
     float shininess = 10.0f;
     pos3 extent{0.0f, 0.0f, 0.0f}; // all zero: the camera is not fitted yet
-    // Both clip planes are multiplied by this: 1 unless the fitted scene
-    // reaches past the far plane.
+    // Both clip planes are multiplied by this: 1 unless the fitted scene is
+    // smaller than a unit or reaches past the far plane.
     double depthScale = 1.0;
+    float clearance = 1.0f; // camera to scene box at the fit: 1, or the box's size when smaller
     trackball_t camera;
     pos3 pickPoint{0.0f, 0.0f, 0.0f};
     bool animating = false;

@@ -106,7 +106,7 @@ void sceneview_t::buildSkyBox()
 
 float sceneview_t::fitDistance() const
 {
-    return (-std::max(extent.x, extent.y) - extent.z) * 1.25f - 1.0f;
+    return (-std::max(extent.x, extent.y) - extent.z) * 1.25f - clearance;
 }
 
 void sceneview_t::fitScene()
@@ -275,15 +275,22 @@ void sceneview_t::fitScene()
         std::cerr << "vykview_t::fitScene(): the scene is too large to fit." << std::endl;
         extent = {1.0f, 1.0f, 1.0f};
     }
+    // One unit between the camera and the scene's box, or less for a box
+    // smaller than that: a fixed unit made a part of a few centimetres a dot.
+    clearance = std::min(1.0f, E);
     camera.t.z += fitDistance();
-    // A scene whose far side lies past the far plane would be clipped away
-    // whole (a CAD part of 500 mm). Both planes then move out by one factor:
-    // x and y of the picture stay as they are, only depths are rescaled.
+    // The clip planes follow the scene's size, both by one factor, so the
+    // picture's x and y stay and only depths are rescaled: a small scene gets
+    // its near plane in front of the nearer camera, and a scene whose far side
+    // lies past the far plane (a CAD part of 500 mm) is no longer clipped away.
+    double scale = std::max(double(clearance), 1e-15);
     projection far{};
-    viewFrustum(width, height, &far, depthScale);
+    viewFrustum(width, height, &far, scale);
     const double farSide = double(-camera.t.z) + double(E);
-    if (farSide > far.far && farSide < 1e15) {
-        depthScale *= farSide * 1.1 / far.far;
+    if (farSide > far.far && farSide < 1e15)
+        scale *= farSide * 1.1 / far.far;
+    if (scale != depthScale) {
+        depthScale = scale;
         reshape(width, height);
     }
     updateView();

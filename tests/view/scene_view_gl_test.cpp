@@ -186,15 +186,24 @@ TEST(ViewerGL, FitOfEmptyAndDegenerateScenesAndOfAWindowWithoutHeight)
     }
 }
 
-TEST(ViewerGL, SceneReachingPastTheFarPlaneStaysInView)
+TEST(ViewerGL, VeryLargeAndVerySmallScenesFillTheView)
 {
-    // 2000 units across: the fitted camera stands farther back than the far
-    // plane of an ordinary scene.
-    Viewer w({quadSection(2000, 2000, 0, {9, 9, 9})});
-    const pos3 hit = w->pick(400.0f, 300.0f);
-    EXPECT_GT(hit.z, -1.0f);
-    EXPECT_LT(hit.z, 1.0f);
-    EXPECT_FALSE(fequal(hit, pos3{0, 0, 0}));
+    // 2000 units across, the fitted camera stands farther back than the far
+    // plane of an ordinary scene; 2 cm across, a fixed unit of clearance made
+    // it a dot a few pixels wide.
+    const struct {
+        float size;
+    } cases[] = {{2000.0f}, {0.02f}};
+    for (const auto& c : cases) {
+        const float s = c.size;
+        Viewer w({quadSection({{s, s, s / 4}, {s, s, -s / 4}}, {9, 9, 9})});
+        for (const float dx : {0.0f, 100.0f}) {
+            const pos3 hit = w->pick(400.0f + dx, 300.0f);
+            EXPECT_GT(hit.z, -1.0f) << s << " " << dx;
+            EXPECT_LT(hit.z, 1.0f) << s << " " << dx;
+            EXPECT_FALSE(fequal(hit, pos3{0, 0, 0})) << s << " " << dx;
+        }
+    }
 }
 
 TEST(ViewerGL, ShininessKeysPrintTheNewValue)
