@@ -7,8 +7,6 @@
 #include "gl/scoped_map.h"
 #include "sceneio/scene.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -31,18 +29,11 @@ class FileBytes
     bool open(const std::string& fileName)
     {
         const auto reserve = [this](uint64_t n) -> char* {
-            // Not zero-filled: every byte is read over at once. Large files
-            // go into huge pages where the system allows, so that the read
-            // does not fault on every 4 KB page.
-            const uint64_t huge = uint64_t(2) << 20, aligned = (n + huge - 1) / huge * huge;
-            const bool big = n >= 4 * huge && aligned <= SIZE_MAX;
-            bytes_t grown(big             ? static_cast<char*>(std::aligned_alloc(size_t(huge), size_t(aligned)))
-                          : n <= SIZE_MAX ? static_cast<char*>(std::malloc(size_t(n)))
-                                          : nullptr);
+            // Not zero-filled: every byte is read over at once. Huge pages
+            // for large blocks come from malloc itself (see huge_pages.h).
+            bytes_t grown(n <= SIZE_MAX ? static_cast<char*>(std::malloc(size_t(n))) : nullptr);
             if (!grown)
                 return nullptr;
-            if (big)
-                madvise(grown.get(), size_t(aligned), MADV_HUGEPAGE);
             if (room_)
                 std::memcpy(grown.get(), bytes_.get(), size_t(room_ < n ? room_ : n));
             bytes_ = std::move(grown);
