@@ -4,9 +4,6 @@
 
 #include <cstring>
 
-namespace
-{
-
 using namespace libutils;
 
 TEST(ByteOrderTest, FileBytesToHostValues)
@@ -19,25 +16,22 @@ TEST(ByteOrderTest, FileBytesToHostValues)
     std::memcpy(&v16, bytes, 2);
     std::memcpy(&v32, bytes, 4);
     std::memcpy(&v64, bytes, 8);
-
-    intel_byteorder intel;
-    motorola_byteorder motorola;
-    const byteorder* orders[] = {&intel, &motorola};
-    const uint64_t expected[2][3] = {
-        {0x0201, 0x04030201, 0x0807060504030201ull},
-        {0x0102, 0x01020304, 0x0102030405060708ull},
+    const intel_byteorder intel;
+    const motorola_byteorder motorola;
+    const byteorder& order = motorola; // the same operation converts back
+    const uint64_t cases[][2] = {
+        {intel.convert16(v16), 0x0201},
+        {intel.convert32(v32), 0x04030201},
+        {intel.convert64(v64), 0x0807060504030201ull},
+        {motorola.convert16(v16), 0x0102},
+        {motorola.convert32(v32), 0x01020304},
+        {motorola.convert64(v64), 0x0102030405060708ull},
+        {order.convert32(order.convert32(v32)), v32},
+        {little16(v16), 0x0201},
+        {little32(v32), 0x04030201},
+        {little64(v64), 0x0807060504030201ull},
+        {reverse64(0x0807060504030201ull), 0x0102030405060708ull},
     };
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(expected[i][0], orders[i]->convert16(v16)) << i;
-        EXPECT_EQ(expected[i][1], orders[i]->convert32(v32)) << i;
-        EXPECT_EQ(expected[i][2], orders[i]->convert64(v64)) << i;
-        // The same operation converts back.
-        EXPECT_EQ(v32, orders[i]->convert32(orders[i]->convert32(v32))) << i;
-    }
-    EXPECT_EQ(0x0201u, little16(v16));
-    EXPECT_EQ(0x04030201u, little32(v32));
-    EXPECT_EQ(0x0807060504030201ull, little64(v64));
-    EXPECT_EQ(0x0102030405060708ull, reverse64(0x0807060504030201ull));
+    for (const auto& c : cases)
+        EXPECT_EQ(c[0], c[1]) << &c - cases;
 }
-
-} // namespace

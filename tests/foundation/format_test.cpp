@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iomanip>
 #include <sstream>
 #include <string>
 
@@ -16,7 +17,9 @@ template <class T> std::string text(const T& v)
 }
 
 // One of each kind of form: floats, signed and 64-bit integers, nesting,
-// the matrix layout, byte colours in hexadecimal, and tagged values.
+// the matrix layout, byte colours in hexadecimal, tagged values. The
+// stream's precision, notation, sign, base, case and fill apply inside a
+// form and are back as they were for what follows.
 TEST(FormatTest, Forms)
 {
     value_t colour{}, half{}, unknown{};
@@ -25,6 +28,11 @@ TEST(FormatTest, Forms)
     half.kind = value_t::Float;
     half.f = 0.5f;
     unknown.kind = 1000;
+    std::ostringstream sci, hex;
+    sci.precision(3);
+    sci << std::scientific << std::showpos << rot3{10, {0, 1, 0}} << ' ' << 0.5;
+    hex << std::showbase << std::uppercase << std::left << std::setfill('*') << col3ub{255, 10, 0} << ' ' << 10 << ' '
+        << std::setw(3) << 7;
     const std::string cases[][2] = {
         {text(dir3{0, -1, 0.5f}), "dir3(0.000000, -1.000000, 0.500000)"},
         {text(pos2l{-3, 4}), "pos2l(-3, 4)"},
@@ -39,27 +47,11 @@ TEST(FormatTest, Forms)
         {text(colour), "col3ub(ff8000)"},
         {text(half), "float(0.500000)"},
         {text(unknown), ""},
+        {sci.str(), "rot3(+10.000, dir3(+0.000, +1.000, +0.000)) +5.000e-01"},
+        {hex.str(), "0xcol3ub(FF0A00) 10 7**"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c[0], c[1]);
-}
-
-// The stream's precision, notation, sign, base, case and fill apply to the
-// values inside a form and are back as they were for what follows.
-TEST(FormatTest, StreamSettingsApplyAndAreRestored)
-{
-    std::ostringstream os;
-    os.precision(3);
-    os.setf(std::ios::scientific, std::ios::floatfield);
-    os.setf(std::ios::showpos);
-    const std::ios::fmtflags before = os.flags();
-    os << rot3{10, {0, 1, 0}} << ' ' << 0.5;
-    EXPECT_EQ("rot3(+10.000, dir3(+0.000, +1.000, +0.000)) +5.000e-01", os.str());
-    EXPECT_EQ(before, os.flags());
-    std::ostringstream hex;
-    hex << std::showbase << std::uppercase << std::left << std::setfill('*');
-    hex << col3ub{255, 10, 0} << ' ' << 10 << ' ' << std::setw(3) << 7;
-    EXPECT_EQ("0xcol3ub(FF0A00) 10 7**", hex.str());
 }
 
 } // namespace

@@ -62,41 +62,26 @@ TEST(PathTest, LongPartsAreBounded)
     EXPECT_STREQ("", q.base);
 }
 
-TEST(PathTest, HasExtension)
+// hasExtension ignores case, beginsWith does not; 0 is a match.
+TEST(PathTest, ExtensionsPrefixesAndTrimming)
 {
-    EXPECT_EQ(0, hasExtension("model.STL", ".stl"));
+    EXPECT_EQ(0, hasExtension("model.STL", ".stl") | hasExtension(".stl", ".stl") |
+                     hasExtension(std::string("a.Vyk"), ".vyk") | hasExtension("sky.jpg trailing", 7, ".JPG"));
     EXPECT_EQ(-1, hasExtension("x", ".stl"));
-    EXPECT_NE(0, hasExtension("model.stx", ".stl"));
-    EXPECT_EQ(0, hasExtension(".stl", ".stl"));
-    EXPECT_EQ(0, hasExtension(std::string("a.Vyk"), ".vyk"));
-    EXPECT_EQ(0, hasExtension("sky.jpg trailing", 7, ".JPG")); // counted name
     EXPECT_EQ(-1, hasExtension(nullptr, ".stl"));
-}
+    EXPECT_NE(0, hasExtension("model.stx", ".stl"));
+    EXPECT_EQ(0, beginsWith("endsolid", "end") | beginsWith("anything", "") |
+                     beginsWith(std::string("facet normal"), "facet"));
+    EXPECT_TRUE(beginsWith("en", "end") && beginsWith("End", "end"));
 
-TEST(PathTest, BeginsWith)
-{
-    EXPECT_EQ(0, beginsWith("endsolid", "end"));
-    EXPECT_NE(0, beginsWith("en", "end"));
-    EXPECT_NE(0, beginsWith("End", "end")); // case-sensitive
-    EXPECT_EQ(0, beginsWith("anything", ""));
-    EXPECT_EQ(0, beginsWith(std::string("facet normal"), "facet"));
-}
-
-TEST(PathTest, TrimRight)
-{
-    struct {
-        std::string in, out;
-    } cases[] = {
-        {"abc \r", "abc"},    {" \t \t", ""}, {"a b\n\n", "a b"}, {std::string("x\0\0", 3), "x"},
-        {"  lead", "  lead"}, {"", ""},
-    };
+    const std::string cases[][2] = {{"abc \r", "abc"},   {" \t \t", ""},       {"a b\n\n", "a b"},
+                                    {{"x\0\0", 3}, "x"}, {"  lead", "  lead"}, {"", ""}};
     for (const auto& c : cases) {
-        std::string s = c.in;
+        std::string s = c[0], buf = c[0] + '\0';
         trimRight(s);
-        EXPECT_EQ(c.out, s);
-        std::string buf = c.in + '\0';
         trimRight(&buf[0]);
-        EXPECT_EQ(c.out, std::string(buf.c_str()));
+        EXPECT_EQ(c[1], s);
+        EXPECT_EQ(c[1], std::string(buf.c_str()));
     }
 }
 

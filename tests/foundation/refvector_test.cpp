@@ -1,12 +1,11 @@
 #include "foundation/refvector.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "support/capture.h"
 #include "support/temp_dir.h"
@@ -21,218 +20,139 @@ extern "C" const char* __asan_default_options()
 namespace
 {
 
-using libutils::alloc_mmap_win;
 using libutils::alloc_new;
 using libutils::ofsvector;
 using libutils::refvector;
 using libutils::refvector2;
 
+template <class V> std::string text(const V& v)
+{
+    return std::string(reinterpret_cast<const char*>(v.begin()), reinterpret_cast<const char*>(v.end()));
+}
+
 TEST(RefVectorTest, TypedViewsOverOneMappedFile)
 {
     vyktest::TempDir dir;
-    // A 4-byte tag, a 4-byte little-endian offset (8), then three 16-bit
-    // values: each view stays aligned to its own element.
-    const std::string bytes = std::string("TAG\0\x08\0\0\0", 8) + std::string("\x01\0\x02\0\x03\0", 6);
-    const std::string path = dir.write("one.bin", bytes);
-
+    // A tag, a little-endian offset (8), then three 16-bit values.
+    const std::string bytes("TAG\0\x08\0\0\0\x01\0\x02\0\x03\0", 14);
     ofsvector<unsigned char> file;
-    ASSERT_TRUE(file.allocate(0, path.c_str(), 0, 0, false));
-    ASSERT_EQ(bytes.size(), file.size()); // 0 maps the whole file
-    EXPECT_EQ(0, std::memcmp(file.data(), bytes.data(), bytes.size()));
-
+    ASSERT_TRUE(file.allocate(0, dir.write("one.bin", bytes).c_str(), 0, 0, false)); // 0 maps the whole file
+    EXPECT_EQ(text(file), bytes);
     ofsvector<uint32_t> offset;
     ofsvector<uint16_t> values;
     offset.retarget(file, 4, 1);
     values.retarget(file, offset[0]);
-    EXPECT_EQ(3u, file.use_count());
-    ASSERT_EQ(1u, offset.size());
-    EXPECT_EQ(8u, offset[0]);
-    ASSERT_EQ(3u, values.size());
-    EXPECT_EQ(static_cast<const void*>(file.begin() + 8), static_cast<const void*>(values.begin()));
-    EXPECT_EQ(3, values[2]);
-    EXPECT_EQ(values.begin() + 3, values.end());
-
+    EXPECT_EQ(offset.size(), 1u);
+    EXPECT_EQ(std::vector<uint16_t>(values.begin(), values.end()), (std::vector<uint16_t>{1, 2, 3}));
     // The views keep the mapping alive after the first vector lets go.
     file.release();
-    EXPECT_TRUE(file.empty());
-    EXPECT_EQ(2u, values.use_count());
-    EXPECT_EQ(2, values[1]);
-}
+    EXPECT_EQ(values.use_count(), 2u);
+    EXPECT_EQ(values[1], 2);
 
-TEST(RefVectorTest, ViewSizes)
-{
-    ofsvector<uint32_t, alloc_new> v; // element size 4
-    ASSERT_TRUE(v.allocate(10, nullptr, 1, 0, false));
-    ofsvector<unsigned char, alloc_new> bytes10;
-    bytes10.retarget(v, 0);
-    EXPECT_EQ(40u, bytes10.size());
-
+    // 4-byte elements over 10 bytes of storage, from an offset, up to a limit.
     const uint64_t all = ofsvector<uint32_t>::nolimit;
-    struct {
-        uint64_t offset, limit, size;
-    } cases[] = {
-        {0, all, 2},                                                            // 10 bytes hold 2 whole elements
-        {2, all, 2},                                                            // 8 bytes after the offset
-        {3, all, 1},          {0, 1, 1}, {0, 0, 0}, {10, all, 0}, {11, all, 0}, // past the end: no wrap
-        {~uint64_t(0), 5, 0},
-    };
+    const uint64_t cases[][3] = {{0, all, 2},  {2, all, 2},  {3, all, 1},         {0, 1, 1}, {0, 0, 0},
+                                 {10, all, 0}, {11, all, 0}, {~uint64_t(0), 5, 0}}; // past the end: no wrap
     ofsvector<unsigned char> storage;
     ASSERT_TRUE(storage.reallocate(10));
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "offset " << c.offset << " limit " << c.limit);
         ofsvector<uint32_t> view;
-        view.retarget(storage, c.offset, c.limit);
-        EXPECT_EQ(c.size, view.size());
-        EXPECT_EQ(c.size == 0, view.empty());
-        EXPECT_EQ(view.begin() + c.size, view.end());
+        view.retarget(storage, c[0], c[1]);
+        EXPECT_EQ(view.size(), c[2]) << c[0] << " " << c[1];
+        EXPECT_EQ(view.empty(), c[2] == 0);
+        EXPECT_EQ(view.begin() + c[2], view.end());
     }
     // reallocate clears the limit and keeps the offset; release resets both.
-    ofsvector<unsigned char> w;
-    ASSERT_TRUE(w.allocate(16));
-    w.setOffset(4);
-    w.setLimit(2);
-    EXPECT_TRUE(w.reallocate(32));
-    EXPECT_EQ(28u, w.size());
-    w.release();
-    EXPECT_EQ(0u, w.offset());
-    EXPECT_EQ(w.nolimit, w.limit());
+    storage.setOffset(4);
+    storage.setLimit(2);
+    EXPECT_TRUE(storage.reallocate(32));
+    EXPECT_EQ(storage.size(), 28u);
+    storage.release();
+    EXPECT_TRUE(storage.offset() == 0 && storage.limit() == storage.nolimit);
 }
 
-TEST(RefVectorTest, ZeroBytesIsAValidEmptyVector)
+TEST(RefVectorTest, FilesAtAnOffsetOfEitherAllocator)
 {
     vyktest::TempDir dir;
-    const std::string empty = dir.write("empty.bin", "");
-    refvector2<unsigned char> anon;
-    ASSERT_TRUE(anon.allocate(0));
-    EXPECT_TRUE(anon.empty());
-    EXPECT_NE(nullptr, anon.begin());
-    EXPECT_TRUE(anon.reallocate(8)); // and it can grow from there
-    EXPECT_EQ(8u, anon.size());
-    EXPECT_EQ(0, anon[7]);
+    const std::string path = dir.write("data.bin", std::string(5000, 'x') + "tail"), empty = dir.write("e.bin", "");
+    refvector2<unsigned char> tail, none;
+    ASSERT_TRUE(tail.allocate(0, path.c_str(), 0, 5000, false)); // an unaligned offset
+    EXPECT_EQ(text(tail), "tail");
+    ASSERT_TRUE(none.allocate(0, empty.c_str(), 0, 0, false)); // a file of 0 bytes: empty, valid
+    EXPECT_TRUE(none.empty());
+    refvector2<unsigned char, alloc_new> heap, rest;
+    ASSERT_TRUE(heap.allocate(6, path.c_str(), 0, 5001, false)); // what the file lacks is zero
+    EXPECT_EQ(text(heap), std::string("ail\0\0\0", 6));
+    ASSERT_TRUE(rest.allocate(0, path.c_str(), 0, 4998, false));
+    EXPECT_EQ(text(rest), "xxtail");
+    EXPECT_FALSE(rest.allocate(0, dir.file("none").c_str(), 0, 0, false));
 
-    refvector2<unsigned char> file;
-    ASSERT_TRUE(file.allocate(0, empty.c_str(), 0, 0, false));
-    EXPECT_TRUE(file.empty());
-    refvector2<unsigned char> heap;
-    heap.reallocate(0);
-    EXPECT_TRUE(heap.empty());
+    refvector2<unsigned char> rw;
+    ASSERT_TRUE(rw.allocate(6, path.c_str(), 1, 5002, false)); // grows the file
+    std::memcpy(rw.data(), "ILSIX!", 6);
+    rw.release();
+    EXPECT_EQ(vyktest::readFile(path), std::string(5000, 'x') + "taILSIX!");
 }
 
 TEST(RefVectorTest, RefusalsPrintNothingAndKeepStorage)
 {
     vyktest::TempDir dir;
     const std::string path = dir.write("four.bin", "abcd");
-    refvector2<unsigned char> v;
+    refvector2<unsigned char> v, anon;
+    refvector<unsigned short> heap;
     ASSERT_TRUE(v.allocate(4, path.c_str(), 0, 0, false));
-    const std::string out = vyktest::stderrOf([&] {
-        EXPECT_FALSE(v.allocate(4, path.c_str(), 2, 0, true));             // mode 2
-        EXPECT_FALSE(v.allocate(4, dir.file("none").c_str(), 0, 0, true)); // missing file
-        EXPECT_FALSE(v.allocate(5, path.c_str(), 0, 0, true));             // past the end
-        EXPECT_FALSE(v.allocate(1, path.c_str(), 0, 4, true));
-        EXPECT_FALSE(v.reallocate(8));                                   // a read-only view cannot outgrow its file
-        EXPECT_FALSE(v.allocate(~uint64_t(0) / 2, nullptr, 1, 0, true)); // no memory
-    });
-    EXPECT_EQ("", out);
-    ASSERT_EQ(4u, v.size());
-    EXPECT_EQ('d', v[3]);
-    EXPECT_EQ(1u, v.use_count());
-    // Anonymous storage that cannot grow keeps its bytes too.
-    refvector2<unsigned char> anon;
     ASSERT_TRUE(anon.reallocate(3));
+    ASSERT_TRUE(heap.resize(3));
     anon[2] = 'z';
-    EXPECT_FALSE(anon.reallocate(~uint64_t(0) / 2));
-    ASSERT_EQ(3u, anon.size());
-    EXPECT_EQ('z', anon[2]);
+    heap[2] = 'y';
+    const uint64_t huge = ~uint64_t(0) / 2;
+    EXPECT_EQ(vyktest::stderrOf([&] {
+                  EXPECT_FALSE(v.allocate(4, path.c_str(), 2, 0, true));             // mode 2
+                  EXPECT_FALSE(v.allocate(4, dir.file("none").c_str(), 0, 0, true)); // missing file
+                  EXPECT_FALSE(v.allocate(5, path.c_str(), 0, 0, true));             // past the end
+                  EXPECT_FALSE(v.allocate(1, path.c_str(), 0, 4, true));
+                  EXPECT_FALSE(v.reallocate(8));                       // a read-only view cannot outgrow its file
+                  EXPECT_FALSE(v.allocate(huge, nullptr, 1, 0, true)); // no memory
+                  EXPECT_FALSE(anon.reallocate(huge));
+                  EXPECT_FALSE(heap.resize(huge / 2));
+              }),
+              "");
+    EXPECT_EQ(text(v), "abcd");
+    EXPECT_EQ(v.use_count(), 1u);
+    EXPECT_EQ(text(anon), std::string("\0\0z", 3));
+    EXPECT_TRUE(heap.size() == 3 && heap[2] == 'y');
     // Without keep a refused allocation leaves the vector empty.
     EXPECT_FALSE(v.allocate(4, path.c_str(), 2, 0, false));
     EXPECT_TRUE(v.empty());
 }
 
-TEST(RefVectorTest, AllocateAtAnOffsetAndWriteThrough)
+// Against std::vector: the first elements stay and new ones are zero.
+// resize and allocate with keep give the vector storage of its own (a
+// sharer keeps the old); reallocate resizes the storage every sharer sees.
+TEST(RefVectorTest, ResizingKeepsTheFirstElements)
 {
-    vyktest::TempDir dir;
-    const std::string path = dir.write("data.bin", std::string(5000, 'x') + "tail");
-    refvector2<unsigned char> tail;
-    ASSERT_TRUE(tail.allocate(0, path.c_str(), 0, 5000, false)); // unaligned offset
-    ASSERT_EQ(4u, tail.size());
-    EXPECT_EQ(0, std::memcmp(tail.data(), "tail", 4));
-
-    refvector2<unsigned char> rw;
-    ASSERT_TRUE(rw.allocate(6, path.c_str(), 1, 5002, false)); // grows the file
-    std::memcpy(rw.data(), "ILSIX!", 6);
-    rw.release();
-    EXPECT_EQ(std::string(5000, 'x') + "taILSIX!", vyktest::readFile(path));
-}
-
-TEST(RefVectorTest, GrowingKeepsTheFirstBytes)
-{
-    // allocate with keep: new storage of its own, the old bytes copied in.
-    refvector2<uint16_t> v;
-    ASSERT_TRUE(v.allocate(3));
-    v[0] = 7;
-    v[2] = 9;
-    refvector2<uint16_t> sharer = v;
-    ASSERT_TRUE(v.allocate(5, nullptr, 1, 0, true));
-    EXPECT_EQ(7, v[0]);
-    EXPECT_EQ(9, v[2]);
-    EXPECT_EQ(0, v[4]);
-    EXPECT_EQ(1u, v.use_count()); // the old storage lives on in `sharer` alone
-    EXPECT_EQ(1u, sharer.use_count());
-
-    // reallocate: the block is shared, so is its new storage.
-    refvector2<unsigned char> bytes;
-    ASSERT_TRUE(bytes.reallocate(100));
-    for (int i = 0; i < 100; ++i)
-        bytes[i] = static_cast<unsigned char>(i);
-    refvector2<unsigned char> other(bytes);
-    ASSERT_TRUE(bytes.reallocate(40));
-    EXPECT_EQ(40u, other.size());
-    EXPECT_EQ(39, other[39]);
-    ASSERT_TRUE(other.reallocate(9000));
-    EXPECT_EQ(39, bytes[39]);
-    EXPECT_EQ(0, bytes[8999]);
-}
-
-TEST(RefVectorTest, HeapVectorResize)
-{
-    refvector<unsigned short> v;
-    EXPECT_TRUE(v.empty());
-    ASSERT_TRUE(v.resize(3));
-    v[0] = 1;
-    v[1] = 2;
-    v[2] = 3;
-    refvector<unsigned short> old(v);
-    ASSERT_TRUE(v.resize(5));
-    ASSERT_EQ(5u, v.size());
-    EXPECT_EQ(3, v[2]);
-    EXPECT_EQ(0, v[4]);
-    EXPECT_EQ(3u, old.size()); // sharers of the old buffer keep it
-    EXPECT_EQ(1u, old.use_count());
-    EXPECT_FALSE(v.resize(~uint64_t(0) / 4)); // out of memory keeps the buffer
-    EXPECT_EQ(5u, v.size());
-    EXPECT_EQ(1, v[0]);
-    EXPECT_TRUE(v.resize(0));
-    EXPECT_TRUE(v.empty());
-    EXPECT_EQ(nullptr, v.begin());
-    old.assign(v);
-    EXPECT_TRUE(old.empty());
-}
-
-TEST(RefVectorTest, HeapAllocatorReadsFiles)
-{
-    vyktest::TempDir dir;
-    const std::string path = dir.write("h.bin", "0123456789");
-    refvector2<unsigned char, alloc_new> all;
-    ASSERT_TRUE(all.allocate(0, path.c_str(), 0, 0, false));
-    EXPECT_EQ(10u, all.size());
-    refvector2<unsigned char, alloc_new> part;
-    ASSERT_TRUE(part.allocate(6, path.c_str(), 0, 7, false)); // 3 bytes remain
-    EXPECT_EQ(0, std::memcmp(part.data(), "789\0\0\0", 6));
-    refvector2<unsigned char, alloc_new> rest;
-    ASSERT_TRUE(rest.allocate(0, path.c_str(), 0, 4, false));
-    EXPECT_EQ(6u, rest.size());
-    EXPECT_EQ('4', rest[0]);
-    EXPECT_FALSE(part.allocate(0, dir.file("none").c_str(), 0, 0, false));
+    refvector<uint16_t> heap;
+    refvector2<uint16_t> own, shared;
+    std::vector<uint16_t> model;
+    ASSERT_TRUE(shared.reallocate(0));
+    for (uint64_t n : {3, 5000, 0, 2, 4}) {
+        refvector<uint16_t> heapSharer;
+        heapSharer = heap;
+        const refvector2<uint16_t> ownSharer(own), sharer(shared);
+        const uint64_t before = model.size();
+        ASSERT_TRUE(heap.resize(n) && own.allocate(n, nullptr, 1, 0, true) && shared.reallocate(n));
+        model.resize(n);
+        EXPECT_EQ(std::vector<uint16_t>(heap.begin(), heap.end()), model) << n;
+        EXPECT_EQ(std::vector<uint16_t>(own.begin(), own.end()), model) << n;
+        EXPECT_EQ(std::vector<uint16_t>(sharer.begin(), sharer.end()), model) << n;
+        EXPECT_TRUE(heapSharer.size() == before && ownSharer.size() == before) << n;
+        EXPECT_EQ(own.use_count(), 1u);
+        for (uint64_t i = 0; i < n; ++i)
+            heap[i] = own[i] = shared[i] = model[i] = uint16_t(7 * i + n);
+    }
+    EXPECT_EQ(heap.use_count(), 1u);
+    heap.resize(0);
+    EXPECT_EQ(heap.begin(), nullptr);
 }
 
 // Files that exist but cannot be opened or mapped end the process with the
@@ -246,14 +166,10 @@ TEST(RefVectorDeathTest, ExistingFileThatCannotBeMappedIsFatal)
         const char* what;
     } cases[] = {{1, EISDIR, "file open failed."}, {0, ENODEV, "create file mapping failed."}};
     for (const auto& c : cases)
-        EXPECT_EXIT(
-            {
-                refvector2<unsigned char> v;
-                v.allocate(0, name.c_str(), c.mode, 0, false);
-            },
-            testing::ExitedWithCode(c.error),
-            testing::Eq(name + ": " + c.what + "\nalloc_mmap_win::allocate() failed with error " +
-                        std::to_string(c.error) + ": " + std::strerror(c.error) + "\n"));
+        EXPECT_EXIT(refvector2<unsigned char>().allocate(0, name.c_str(), c.mode, 0, false),
+                    testing::ExitedWithCode(c.error),
+                    testing::Eq(name + ": " + c.what + "\nalloc_mmap_win::allocate() failed with error " +
+                                std::to_string(c.error) + ": " + std::strerror(c.error) + "\n"));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "sceneio/scene.h"
 #include "support/capture.h"
+#include "support/mesh_files.h"
 #include "support/paths.h"
 #include "support/polygon_fill.h"
 #include "support/scene_load.h"
@@ -10,10 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,26 +21,12 @@ namespace
 
 const uint32_t R = 0xFFFFFFFFu;
 
-// The STL reader through loadScene, with its messages on stderr.
-vyktest::LoadedScene load(const std::string& path)
-{
-    return vyktest::loadSceneFile(path);
-}
+using assimptest::floats;
+using vyktest::loadSceneFile;
 
-std::string le32(uint32_t v)
+std::string le32(uint32_t v) // as a little-endian host holds it
 {
-    std::string s;
-    for (int k = 0; k < 4; ++k)
-        s += char((v >> (8 * k)) & 0xFF);
-    return s;
-}
-
-std::string floats(std::initializer_list<float> values)
-{
-    std::string s;
-    for (float f : values)
-        s.append(reinterpret_cast<const char*>(&f), 4);
-    return s;
+    return std::string(reinterpret_cast<const char*>(&v), 4);
 }
 
 // A binary STL: 80-byte header, count, then one record per corner triple.
@@ -71,12 +55,10 @@ TEST(StlRead, ManyEmptyFacetsAndAMissingFile)
     for (int i = 0; i < 100000; ++i)
         facetLines += "facet normal 0 0 1\n";
     vyktest::TempDir dir;
-    vyktest::LoadedScene r = load(dir.write("many.stl", facetLines));
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.stderrText, "num: 100001\n");
-    r = load(dir.file("absent.stl"));
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.stderrText, "");
+    vyktest::LoadedScene r = loadSceneFile(dir.write("many.stl", facetLines));
+    EXPECT_TRUE(!r.ok && r.stderrText == "num: 100001\n") << r.stderrText;
+    r = loadSceneFile(dir.file("absent.stl"));
+    EXPECT_TRUE(!r.ok && r.stderrText.empty()) << r.stderrText;
 }
 
 // Every prefix of a binary file, read from disk as a user's file would be.
@@ -85,58 +67,27 @@ TEST(StlRead, BinaryTruncationSweep)
     const std::string whole = binaryStl("bin", 3, {kTri1, kTri2, kTri1});
     vyktest::TempDir dir;
     for (size_t len = 0; len <= whole.size(); ++len) {
-        SCOPED_TRACE(len);
-        std::string path = dir.write("cut.stl", whole.substr(0, len));
-        vyktest::LoadedScene r = load(path);
-        if (len < 5) {
-            EXPECT_FALSE(r.ok);
-            EXPECT_EQ(r.stderrText, "");
-        } else if (len < 84) {
-            EXPECT_FALSE(r.ok);
-            EXPECT_EQ(r.stderrText, path + ": binary STL ends inside its 84-byte header.\n");
-        } else {
-            const size_t held = (len - 84) / 50;
-            ASSERT_TRUE(r.ok);
-            EXPECT_EQ(r.elements.size(), held * 4);
-            EXPECT_EQ(r.stderrText,
-                      held == 3 ? std::string()
-                                : path + ": binary STL holds " + std::to_string(held) + " of its 3 triangles.\n");
-        }
+        const std::string path = dir.write("cut.stl", whole.substr(0, len));
+        const vyktest::LoadedScene r = loadSceneFile(path);
+        const size_t held = len < 84 ? 0 : (len - 84) / 50;
+        const std::string err = len < 5 || held == 3 ? ""
+                                : len < 84           ? ": binary STL ends inside its 84-byte header.\n"
+                                           : ": binary STL holds " + std::to_string(held) + " of its 3 triangles.\n";
+        EXPECT_EQ(r.ok, len >= 84) << len;
+        EXPECT_EQ(r.elements.size(), held * 4) << len;
+        EXPECT_EQ(r.stderrText, err.empty() ? err : path + err) << len;
     }
-}
-
-// Flat frames: both plane triangles get tangent y, binormal x, normal z at
-// all three corners. The degenerate third has no normal, so the surface
-// gives it the frame of its last edge, never NaN.
-TEST(StlRead, TrianglesGetFlatFrames)
-{
-    vyktest::TempDir dir;
-    const auto r = load(dir.write("t.stl", binaryStl("x", 3, {kTri1, kTri2, {1, 1, 1, 1, 1, 1, 2, 2, 2}})));
-    ASSERT_TRUE(r.ok);
-    ASSERT_EQ(r.frames.size(), 81u);
-    const float s = -1.0f / std::sqrt(3.0f);
-    const float frames[2][9] = {{0, 1, 0, 1, 0, 0, 0, 0, 1}, {s, s, s, 0, 0, 0, 0, 0, 0}};
-    for (int v = 0; v < 9; ++v)
-        for (int k = 0; k < 9; ++k)
-            EXPECT_NEAR(r.frames[9 * v + k], frames[v / 6][k], 1e-6f) << v << "," << k;
 }
 
 TEST(StlRead, FilesWrittenByAdmesh)
 {
-    for (const char* name :
-         {"tests/data/sphere_binary.stl", "tests/data/sphere_text.stl", "tests/data/sphere_in.stl"}) {
-        SCOPED_TRACE(name);
-        vyktest::LoadedScene r = load(vyktest::sourcePath(name));
-        EXPECT_TRUE(r.ok);
-        EXPECT_EQ(r.stderrText, "");
-        EXPECT_EQ(r.elements.size(), 224u * 4);
-        EXPECT_EQ(r.vertices.size(), 224u * 27);
-        // Every corner lies on the unit sphere.
-        for (size_t i = 0; i + 2 < r.vertices.size(); i += 9)
-            ASSERT_NEAR(std::sqrt(r.vertices[i] * r.vertices[i] + r.vertices[i + 1] * r.vertices[i + 1] +
-                                  r.vertices[i + 2] * r.vertices[i + 2]),
-                        1.0, 1e-5)
-                << i;
+    for (const char* name : {"sphere_binary.stl", "sphere_text.stl", "sphere_in.stl"}) {
+        const vyktest::LoadedScene r = loadSceneFile(vyktest::sourcePath(std::string("tests/data/") + name));
+        EXPECT_TRUE(r.ok && r.stderrText.empty()) << name;
+        EXPECT_EQ(r.elements.size(), 224u * 4) << name;
+        ASSERT_EQ(r.vertices.size(), 224u * 27) << name;
+        for (size_t i = 0; i < r.vertices.size(); i += 9) // every corner on the unit sphere
+            ASSERT_NEAR(std::hypot(r.vertices[i], r.vertices[i + 1], r.vertices[i + 2]), 1.0, 1e-5) << name << i;
     }
 }
 
@@ -163,57 +114,38 @@ model_t* makeModel(const std::vector<float>& positions, const std::vector<uint32
     return m;
 }
 
-TEST(StlWrite, BinaryBytesOfAStripOfFour)
+TEST(StlWrite, BytesOfEachForm)
 {
     // Elements 0, 1, 2, 3 close (0, 1, 2) and then (2, 1, 3).
     model_t* m = makeModel({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0}, {0, 1, 2, 3});
     vyktest::TempDir dir;
-    std::string path = dir.file("strip.stl");
-    ASSERT_TRUE(writeStlBinary(path, *m, "strip"));
-    std::string expected = std::string("strip") + std::string(75, '\0') + le32(2);
+    ASSERT_TRUE(writeStlBinary(dir.file("strip.stl"), *m, "strip"));
     // The normal (q1 - q0) x (q2 - q1) keeps the signs of its zero products.
-    expected += floats({0, -0.0f, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0}) + std::string(2, '\0'); // (0, 1, 2)
-    expected += floats({-0.0f, 0, 1, 0, 1, 0, 1, 0, 0, 1, 1, 0}) + std::string(2, '\0'); // (2, 1, 3)
-    EXPECT_EQ(vyktest::readFile(path), expected);
-
+    EXPECT_EQ(vyktest::readFile(dir.file("strip.stl")),
+              "strip" + std::string(75, '\0') + le32(2) + floats({0, -0.0f, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0}) +
+                  std::string(2, '\0') + floats({-0.0f, 0, 1, 0, 1, 0, 1, 0, 0, 1, 1, 0}) + std::string(2, '\0'));
     // Without a header name the file name is the header, cut to 80 bytes.
-    std::list<model_t*> models = {m, m};
-    std::string longName = dir.file(std::string(100, 'n') + ".stl");
-    ASSERT_TRUE(writeStlBinary(longName, models));
-    std::string bytes = vyktest::readFile(longName);
-    EXPECT_EQ(bytes.substr(0, 80), longName.substr(0, 80));
-    EXPECT_EQ(bytes.substr(80, 4), le32(4));
+    const std::string longName = dir.file(std::string(100, 'n') + ".stl");
+    ASSERT_TRUE(writeStlBinary(longName, std::list<model_t*>{m, m}));
+    const std::string bytes = vyktest::readFile(longName);
+    EXPECT_EQ(bytes.substr(0, 84), longName.substr(0, 80) + le32(4));
     EXPECT_EQ(bytes.size(), 84u + 4 * 50);
     delete m;
-}
 
-TEST(StlWrite, TextLayout)
-{
-    model_t* m = makeModel({0, 0, 0, 2, 0, 0, 0, 0.5f, 0}, {0, 1, 2, R});
-    vyktest::TempDir dir;
-    std::string path = dir.file("one.stl");
-    ASSERT_TRUE(writeStlText(path, {m}, "one"));
-    EXPECT_EQ(vyktest::readFile(path), "solid one\r\n"
-                                       "facet normal 0.000000e+00 -0.000000e+00 1.000000e+00\r\n"
-                                       "  outer loop\r\n"
-                                       "    vertex 0.000000e+00 0.000000e+00 0.000000e+00\r\n"
-                                       "    vertex 2.000000e+00 0.000000e+00 0.000000e+00\r\n"
-                                       "    vertex 0.000000e+00 5.000000e-01 0.000000e+00\r\n"
-                                       "  endloop\r\n"
-                                       "endfacet\r\n"
-                                       "endsolid \r\n");
-    delete m;
-}
-
-TEST(StlWrite, FailuresAreReported)
-{
-    model_t* m = makeModel({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2});
-    std::list<model_t*> models = {m};
-    // A full disk: every write fails once the buffer is flushed.
-    EXPECT_FALSE(writeStlBinary("/dev/full", models));
-    EXPECT_FALSE(writeStlText("/dev/full", models));
-    EXPECT_FALSE(writeStlBinary("/nonexistent-dir/x.stl", models));
-    EXPECT_FALSE(writeStlText("/nonexistent-dir/x.stl", models));
+    m = makeModel({0, 0, 0, 2, 0, 0, 0, 0.5f, 0}, {0, 1, 2, R});
+    ASSERT_TRUE(writeStlText(dir.file("one.stl"), {m}, "one"));
+    EXPECT_EQ(vyktest::readFile(dir.file("one.stl")), "solid one\r\n"
+                                                      "facet normal 0.000000e+00 -0.000000e+00 1.000000e+00\r\n"
+                                                      "  outer loop\r\n"
+                                                      "    vertex 0.000000e+00 0.000000e+00 0.000000e+00\r\n"
+                                                      "    vertex 2.000000e+00 0.000000e+00 0.000000e+00\r\n"
+                                                      "    vertex 0.000000e+00 5.000000e-01 0.000000e+00\r\n"
+                                                      "  endloop\r\n"
+                                                      "endfacet\r\n"
+                                                      "endsolid \r\n");
+    // A full disk fails once the buffer is flushed.
+    for (const char* path : {"/dev/full", "/nonexistent-dir/x.stl"})
+        EXPECT_FALSE(writeStlBinary(path, {m}) || writeStlText(path, {m})) << path;
     delete m;
 }
 
