@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <string>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace
@@ -16,10 +16,7 @@ namespace
 
 void writeInPlace(const std::string& path, const char* text) // no truncation
 {
-    const int fd = open(path.c_str(), O_WRONLY);
-    ASSERT_GE(fd, 0);
-    ASSERT_GT(write(fd, text, 1), 0);
-    close(fd);
+    std::fstream(path, std::ios::in | std::ios::out) << text;
 }
 
 TEST(FileWatcher, SeesEachKindOfSaveOnceItSettles)

@@ -14,12 +14,6 @@ void expectDir(const dir3& expected, const dir3& actual, float tol = 1e-5f)
         << actual.x << " " << actual.y << " " << actual.z;
 }
 
-void expectIdentity(const mtx3w& m, float tol)
-{
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, m[i], tol) << i;
-}
-
 TEST(MathTest, ToleranceComparisons)
 {
     const struct {
@@ -71,10 +65,10 @@ TEST(MathTest, RotationsAndTheirProducts)
         expectDir(c.out, transformDir(m, c.in));
         EXPECT_TRUE(m[15] == 1.0f && m[12] == 0.0f && m[3] == 0.0f) << c.r.angle;
     }
-    // Rotate (1, 0, 0) to (0, 1, 0), then move it by (5, 0, 0).
-    expectDir({5, 1, 0}, toDir(transformPoint(translation(5, 0, 0) * rotation({90, {0, 0, 1}}), {1, 0, 0})));
     // R(a) R(-a) is the identity.
-    expectIdentity(rotation({33, {1, 2, 3}}) * rotation({-33, {1, 2, 3}}), 1e-5f);
+    const mtx3w m = rotation({33, {1, 2, 3}}) * rotation({-33, {1, 2, 3}});
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(i % 5 == 0 ? 1.0f : 0.0f, m[i], 1e-5f) << i;
 }
 
 TEST(MathTest, ZeroVectorPartGivesZAxisAndWPastOneNoNaN)
@@ -93,19 +87,6 @@ TEST(MathTest, ZeroVectorPartGivesZAxisAndWPastOneNoNaN)
         EXPECT_NEAR(1.0f, length(c.r.axis), 1e-5f) << c.angle;
     }
     expectDir({0, 0, 1}, cases[0].r.axis);
-}
-
-TEST(MathTest, Frusta)
-{
-    const projection frusta[] = {
-        {-0.008, 0.008, -0.006, 0.006, 0.01, 1000},
-        {-1, 3, -2, 0.5, 0.5, 20}, // off-centre
-        {-0.1, 0.1, -0.1, 0.1, 0.1, 1000.1},
-    };
-    for (const auto& f : frusta) {
-        expectIdentity(frustumMatrix(f) * frustumInverse(f), 1e-4f);
-        expectIdentity(frustumInverse(f) * frustumMatrix(f), 1e-4f);
-    }
 }
 
 } // namespace

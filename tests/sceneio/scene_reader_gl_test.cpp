@@ -77,12 +77,13 @@ TEST(SceneReader, DataFilesLoadAsExpected)
     const bool update = std::getenv("VYK_UPDATE_EXPECTED") != nullptr;
     std::set<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(kScenes))
-        files.insert(entry.path().filename().string());
+        if (entry.is_regular_file())
+            files.insert(entry.path().filename().string());
     ASSERT_GT(files.size(), 50u);
     for (const std::string& name : files) {
         const std::string ext = std::filesystem::path(name).extension().string();
-        if (ext == ".expect" || ext == ".written")
-            continue;
+        if (ext == ".expect" || ext == ".written" || ext == ".mtl" || ext == ".bmp")
+            continue; // what a scene's file is checked against, or a part of one
         SCOPED_TRACE(name);
         std::string text = describe(loadSceneFile(kScenes + name));
         for (size_t at; (at = text.find(kScenes)) != std::string::npos;)
