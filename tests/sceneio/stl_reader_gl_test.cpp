@@ -1,11 +1,10 @@
-// STL files on disk: reading into a scene, writing, round trips.
+// STL files read from disk into a scene, and the stream readers.
 #include "sceneio/stl.h"
 
 #include "sceneio/scene.h"
 #include "support/capture.h"
 #include "support/mesh_files.h"
 #include "support/paths.h"
-#include "support/polygon_fill.h"
 #include "support/scene_load.h"
 #include "support/temp_dir.h"
 
@@ -18,8 +17,6 @@
 
 namespace
 {
-
-const uint32_t R = 0xFFFFFFFFu;
 
 using assimptest::floats;
 using vyktest::loadSceneFile;
@@ -104,39 +101,6 @@ TEST(StlRead, StreamReaders)
     EXPECT_EQ(scene.models.front()->polygon.vertices.count(), 3u);
     EXPECT_EQ(scene.models.back()->polygon.elements.count(), 4u);
     scene.destroyModels();
-}
-
-// A model whose polygon holds the given positions and elements.
-model_t* makeModel(const std::vector<float>& positions, const std::vector<uint32_t>& elements)
-{
-    auto* m = new model_t(model_t::Polygon);
-    vyktest::fillPolygon(m->polygon, positions, 3, elements);
-    return m;
-}
-
-// The files written are data files that the reader's test loads too.
-TEST(StlWrite, BytesOfEachForm)
-{
-    // Elements 0, 1, 2, 3 close (0, 1, 2) and then (2, 1, 3); a normal
-    // (q1 - q0) x (q2 - q1) keeps the signs of its zero products.
-    model_t* m = makeModel({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0}, {0, 1, 2, 3});
-    model_t* one = makeModel({0, 0, 0, 2, 0, 0, 0, 0.5f, 0}, {0, 1, 2, R});
-    vyktest::TempDir dir;
-    const std::string scenes = vyktest::sourcePath("tests/data/scenes/");
-    ASSERT_TRUE(writeStlBinary(dir.file("b.stl"), *m, "strip") && writeStlText(dir.file("t.stl"), {one}, "one"));
-    EXPECT_EQ(vyktest::readFile(dir.file("b.stl")), vyktest::readFile(scenes + "stl_binary_written.stl"));
-    EXPECT_EQ(vyktest::readFile(dir.file("t.stl")), vyktest::readFile(scenes + "stl_text_written.stl"));
-    // Without a header name the file name is the header, cut to 80 bytes.
-    const std::string longName = dir.file(std::string(100, 'n') + ".stl");
-    ASSERT_TRUE(writeStlBinary(longName, std::list<model_t*>{m, m}));
-    const std::string bytes = vyktest::readFile(longName);
-    EXPECT_EQ(bytes.substr(0, 84), longName.substr(0, 80) + le32(4));
-    EXPECT_EQ(bytes.size(), 84u + 4 * 50);
-    // A full disk fails once the buffer is flushed.
-    for (const char* path : {"/dev/full", "/nonexistent-dir/x.stl"})
-        EXPECT_FALSE(writeStlBinary(path, {m}) || writeStlText(path, {m})) << path;
-    delete m;
-    delete one;
 }
 
 } // namespace
