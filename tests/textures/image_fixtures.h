@@ -9,6 +9,7 @@
 #include <functional>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "support/capture.h"
 #include "support/paths.h"
@@ -91,6 +92,36 @@ inline void sweepPrefixes(const std::string& whole, const std::string& ext, Pref
         if (prefix == Prefix::SamePicture) {
             EXPECT_EQ(rowsOf(img), rowsOf(full)) << n;
         }
+    }
+}
+
+// A case of a reader's table: what `file` loads to, without a word, or
+// kRefused.
+inline const libgr::grPixelFormat kRefused{~0u, 0, 0};
+struct LoadCase {
+    const char* name;
+    std::string file;
+    libgr::grPixelFormat format;
+    std::string rows; // packed, bottom first
+    uint64_t mapEntries = 0;
+};
+
+inline void expectLoads(const std::vector<LoadCase>& cases, const std::string& ext,
+                        bool (*load)(libgr::grImage2D&, const char*))
+{
+    vyktest::TempDir dir;
+    for (const LoadCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.write("case" + ext, c.file);
+        libgr::grImage2D img;
+        bool ok = false;
+        EXPECT_EQ(vyktest::stderrOf([&] { ok = load(img, path.c_str()); }), "");
+        ASSERT_EQ(ok, c.format != kRefused);
+        if (!ok)
+            continue;
+        EXPECT_EQ(img.format, c.format);
+        EXPECT_EQ(img.pixelmap.count, c.mapEntries);
+        EXPECT_EQ(rowsOf(img), c.rows);
     }
 }
 

@@ -12,6 +12,7 @@ TEST(PixelFormat, BitsPerPixel)
     EXPECT_EQ(grBitsPerPixel({grFmtBGR, grTypeUINT, grBitsP565}), 16u);
     EXPECT_EQ(grBitsPerPixel({grFmtLuminanceAlpha, grTypeUINT, grBitsP62}), 8u);
     EXPECT_EQ(grBitsPerPixel({grFmtYCbCr, grTypeUINT, grBits8}), 24u);
+    EXPECT_EQ(grBitsPerPixel({grFmtRGBA, grTypeUINT, grBitsP2101010}), 32u);
     EXPECT_EQ(grBitsPerPixel({grFmtDepthStencil, grTypeUINT, grBitsNone}), 0u);
     EXPECT_EQ(grBitsPerPixel({99, grTypeUINT, grBits8}), 0u);
 }

@@ -34,35 +34,19 @@ std::string rowOf(const grImage2D& img, uint32_t y)
 
 } // namespace
 
-TEST(Jpeg, FilesOfAnotherProgramRowsFlipped)
+// Grey from another program: white on the file's first scanline, black on
+// its last, so rows are flipped; CMYK is refused without a word.
+TEST(Jpeg, FilesOfAnotherProgram)
 {
-    // Red on the file's first scanline, blue on its last; CMYK is refused
-    // without a word.
-    const struct {
-        const char* name;
-        grPixelFormat format;
-        std::string bottom, top;
-        int tolerance;
-    } cases[] = {
-        {"im_rgb.jpg", {grFmtRGB, grTypeUINT, grBits8}, bytes({0, 0, 255}), bytes({255, 0, 0}), 8},
-        {"im_gray.jpg", {grFmtLuminance, grTypeUINT, grBits8}, bytes({0}), bytes({255}), 4},
-        {"im_cmyk.jpg", {}, "", "", 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        grImage2D img;
-        EXPECT_EQ(vyktest::stderrOf([&] { ASSERT_EQ(autoloadformat(img, dataFile(c.name).c_str()), c.tolerance > 0); }),
-                  "");
-        if (c.tolerance == 0)
-            continue;
-        EXPECT_EQ(img.format, c.format);
-        EXPECT_EQ(img.store, &grDefaultPixelStore);
-        ASSERT_EQ(img.width, 16u);
-        ASSERT_EQ(img.height, 16u);
-        for (uint32_t i = 0; i < 16 * c.bottom.size(); ++i) {
-            EXPECT_NEAR(int(img.row(0)[i]), int(uint8_t(c.bottom[i % c.bottom.size()])), c.tolerance) << i;
-            EXPECT_NEAR(int(img.row(15)[i]), int(uint8_t(c.top[i % c.top.size()])), c.tolerance) << i;
-        }
+    grImage2D img;
+    EXPECT_EQ(vyktest::stderrOf([&] { EXPECT_FALSE(autoloadformat(img, dataFile("im_cmyk.jpg").c_str())); }), "");
+    ASSERT_TRUE(autoloadformat(img, dataFile("im_gray.jpg").c_str()));
+    EXPECT_EQ(img.format, (grPixelFormat{grFmtLuminance, grTypeUINT, grBits8}));
+    EXPECT_EQ(img.store, &grDefaultPixelStore);
+    ASSERT_EQ(img.height, 16u);
+    for (uint32_t x = 0; x < 16; ++x) {
+        EXPECT_NEAR(int(img.row(0)[x]), 0, 4) << x;
+        EXPECT_NEAR(int(img.row(15)[x]), 255, 4) << x;
     }
 }
 

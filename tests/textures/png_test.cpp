@@ -99,13 +99,6 @@ TEST(Png, HostileFiles)
 
 TEST(Png, TruncationSweep)
 {
-    vyktest::TempDir dir;
-    const std::string written = dir.file("w.png");
-    std::string rows;
-    for (int i = 0; i < 7 * 5 * 3; ++i)
-        rows += char(i * 13);
-    ASSERT_TRUE(autosaveformat(makeImage({grFmtRGB, grTypeUINT, grBits8}, 7, 5, rows), written.c_str()));
-    for (const std::string& path : {dataFile("im_pal5.png"), written})
-        sweepPrefixes(vyktest::readFile(path), ".png", Prefix::SamePicture,
-                      [](grImage2D& img, const char* name) { return pngRead(name, img) == 0; });
+    sweepPrefixes(vyktest::readFile(dataFile("im_pal5.png")), ".png", Prefix::SamePicture,
+                  [](grImage2D& img, const char* name) { return pngRead(name, img) == 0; });
 }

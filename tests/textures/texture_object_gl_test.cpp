@@ -30,6 +30,13 @@ GLint levelParam(GLenum target, GLint level, GLenum pname)
     return v;
 }
 
+GLint glInteger(GLenum pname)
+{
+    GLint v = -1;
+    glGetIntegerv(pname, &v);
+    return v;
+}
+
 class TextureObjectGL : public testing::Test
 {
   protected:
@@ -60,7 +67,8 @@ class TextureObjectGL : public testing::Test
     std::list<Made> made_;
 };
 
-// Copies share one name, created again through a copy; the last one deletes it.
+// Copies share one name, created again through a copy; the last one
+// deletes it.
 TEST_F(TextureObjectGL, CopiesShareOneNameTheLastDeletesIt)
 {
     grTexture2D tex;
@@ -76,6 +84,12 @@ TEST_F(TextureObjectGL, CopiesShareOneNameTheLastDeletesIt)
             c.Create(tex);
             EXPECT_EQ(c.Name(), name);
         }
+        // Load binds for drawing, Unload binds 0.
+        glBindTexture(GL_TEXTURE_2D, 0);
+        a.Load();
+        EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), GLint(name));
+        a.Unload();
+        EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_2D), 0);
         EXPECT_TRUE(glIsTexture(name));
     }
     EXPECT_FALSE(glIsTexture(name));
@@ -223,18 +237,25 @@ TEST_F(TextureObjectGL, ColourIndexLevelLeavesMapColorOff)
     EXPECT_EQ(mapSize, 4);
 }
 
-// Level 1 given explicitly in a 4-texel square: level 0 is 4 wide.
+// Level 1 given explicitly in a 4-texel square: level 0 is 4 wide; the
+// parameters reach the cube target.
 TEST_F(TextureObjectGL, CubeMapFacesWithExplicitLevels)
 {
     grImage2D faces[6];
     for (int f = 0; f < 6; ++f)
         faces[f] = makeImage(kRGB8, 1, 1, bytes({f * 40, 255 - f * 40, f}));
+    grTexParamCubeMap param;
+    param.minfilter = GL_LINEAR_MIPMAP_LINEAR;
     grTextureCubeMap cube;
+    cube.SetParameter(&param);
     cube.SetImages(faces, 0, 0);
     cube.SetImages(faces, 4, 1);
     grTextureObject obj;
     obj.Create(cube);
     EXPECT_EQ(obj.Dimension(), 6u);
+    GLint min = 0;
+    glGetTexParameteriv(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, &min);
+    EXPECT_EQ(min, GL_LINEAR_MIPMAP_LINEAR);
     for (int f = 0; f < 6; ++f) {
         const GLenum face = GL_TEXTURE_CUBE_MAP_POSITIVE_X + f;
         EXPECT_EQ(levelParam(face, 0, GL_TEXTURE_WIDTH), 4) << f;
