@@ -22,12 +22,9 @@ template <class T> std::string text(const T& v)
 // form and are back as they were for what follows.
 TEST(FormatTest, Forms)
 {
-    value_t colour{}, half{}, unknown{};
+    value_t colour{}, half{value_t::Float, {0.5f}}, unknown{1000, {}};
     colour.kind = value_t::Col3ub;
     colour.c3ub = {255, 128, 0};
-    half.kind = value_t::Float;
-    half.f = 0.5f;
-    unknown.kind = 1000;
     std::ostringstream sci, hex;
     sci.precision(3);
     sci << std::scientific << std::showpos << rot3{10, {0, 1, 0}} << ' ' << 0.5;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace
 {
@@ -27,11 +28,9 @@ TEST(MathTest, ToleranceComparisons)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.a << " vs " << c.b);
-        EXPECT_EQ(c.eq, fequal(c.a, c.b));
-        EXPECT_EQ(c.lt, fless(c.a, c.b));
-        EXPECT_EQ(c.gt, fgreater(c.a, c.b));
-        EXPECT_EQ(c.le, flessequal(c.a, c.b));
-        EXPECT_EQ(c.ge, fgreaterequal(c.a, c.b));
+        EXPECT_EQ((std::vector<bool>{c.eq, c.lt, c.gt, c.le, c.ge}),
+                  (std::vector<bool>{fequal(c.a, c.b), fless(c.a, c.b), fgreater(c.a, c.b), flessequal(c.a, c.b),
+                                     fgreaterequal(c.a, c.b)}));
     }
     EXPECT_TRUE(fequal(1.0f, 1.00001f, 0.999995f));
     EXPECT_FALSE(fequal(1.0f, 1.00001f, 1.0001f));

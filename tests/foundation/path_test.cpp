@@ -29,11 +29,8 @@ TEST(PathTest, SplitPath)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         splitpath_t p = splitPath(c.name);
-        EXPECT_STREQ(c.drive, p.drive);
-        EXPECT_STREQ(c.directory, p.directory);
-        EXPECT_STREQ(c.base, p.base);
-        EXPECT_STREQ(c.extension, p.extension);
-        EXPECT_EQ(std::string(c.name), std::string(p.drive) + p.directory + p.base + p.extension);
+        EXPECT_EQ(std::string(p.drive) + "|" + p.directory + "|" + p.base + "|" + p.extension,
+                  std::string(c.drive) + "|" + c.directory + "|" + c.base + "|" + c.extension);
     }
 }
 

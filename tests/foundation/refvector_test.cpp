@@ -42,8 +42,8 @@ TEST(RefVectorTest, TypedViewsOverOneMappedFile)
     ofsvector<uint16_t> values;
     offset.retarget(file, 4, 1);
     values.retarget(file, offset[0]);
-    EXPECT_EQ(offset.size(), 1u);
-    EXPECT_EQ(std::vector<uint16_t>(values.begin(), values.end()), (std::vector<uint16_t>{1, 2, 3}));
+    EXPECT_TRUE(offset.size() == 1u &&
+                std::vector<uint16_t>(values.begin(), values.end()) == (std::vector<uint16_t>{1, 2, 3}));
     // The views keep the mapping alive after the first vector lets go.
     file.release();
     EXPECT_EQ(values.use_count(), 2u);
@@ -58,9 +58,8 @@ TEST(RefVectorTest, TypedViewsOverOneMappedFile)
     for (const auto& c : cases) {
         ofsvector<uint32_t> view;
         view.retarget(storage, c[0], c[1]);
-        EXPECT_EQ(view.size(), c[2]) << c[0] << " " << c[1];
-        EXPECT_EQ(view.empty(), c[2] == 0);
-        EXPECT_EQ(view.begin() + c[2], view.end());
+        EXPECT_TRUE(view.size() == c[2] && view.empty() == (c[2] == 0) && view.begin() + c[2] == view.end())
+            << c[0] << " " << c[1] << ": " << view.size();
     }
     // reallocate clears the limit and keeps the offset; release resets both.
     storage.setOffset(4);
@@ -100,9 +99,7 @@ TEST(RefVectorTest, RefusalsPrintNothingAndKeepStorage)
     const std::string path = dir.write("four.bin", "abcd");
     refvector2<unsigned char> v, anon;
     refvector<unsigned short> heap;
-    ASSERT_TRUE(v.allocate(4, path.c_str(), 0, 0, false));
-    ASSERT_TRUE(anon.reallocate(3));
-    ASSERT_TRUE(heap.resize(3));
+    ASSERT_TRUE(v.allocate(4, path.c_str(), 0, 0, false) && anon.reallocate(3) && heap.resize(3));
     anon[2] = 'z';
     heap[2] = 'y';
     const uint64_t huge = ~uint64_t(0) / 2;
@@ -117,8 +114,7 @@ TEST(RefVectorTest, RefusalsPrintNothingAndKeepStorage)
                   EXPECT_FALSE(heap.resize(huge / 2));
               }),
               "");
-    EXPECT_EQ(text(v), "abcd");
-    EXPECT_EQ(v.use_count(), 1u);
+    EXPECT_TRUE(text(v) == "abcd" && v.use_count() == 1u) << text(v);
     EXPECT_EQ(text(anon), std::string("\0\0z", 3));
     EXPECT_TRUE(heap.size() == 3 && heap[2] == 'y');
     // Without keep a refused allocation leaves the vector empty.

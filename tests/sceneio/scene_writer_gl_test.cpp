@@ -3,9 +3,7 @@
 // round trips through files on disk compared array by array.
 #include "sceneio/scene_writer.h"
 
-#include "render/glpolygon.h"
 #include "support/capture.h"
-#include "support/gl_readback.h"
 #include "support/paths.h"
 #include "support/polygon_fill.h"
 #include "support/scene_load.h"
@@ -15,14 +13,10 @@
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <tuple>
-#include <type_traits>
 #include <vector>
 
 namespace

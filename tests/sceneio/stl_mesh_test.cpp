@@ -25,10 +25,8 @@ Filled fill(const std::string& text, unsigned slices)
     const char* begin = text.data();
     const char* end = begin + text.size();
     const stlmesh::TextCounts counts = stlmesh::countText(begin, end, slices);
-    Filled f;
-    f.vertices.resize(27 * counts.facets);
-    f.frames.resize(27 * counts.facets);
-    f.elements.resize(4 * counts.facets);
+    Filled f{false, "", std::vector<float>(27 * counts.facets), std::vector<float>(27 * counts.facets),
+             std::vector<uint32_t>(4 * counts.facets)};
     f.err = vyktest::stderrOf([&] {
         f.ok = stlmesh::fillText(begin, end, counts, {f.vertices.data(), f.frames.data(), f.elements.data()});
     });

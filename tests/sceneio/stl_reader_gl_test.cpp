@@ -21,22 +21,14 @@ namespace
 using assimptest::floats;
 using vyktest::loadSceneFile;
 
-std::string le32(uint32_t v) // as a little-endian host holds it
-{
-    return std::string(reinterpret_cast<const char*>(&v), 4);
-}
-
 // A binary STL: 80-byte header, count, then one record per corner triple.
 std::string binaryStl(const std::string& header, uint32_t count, const std::vector<std::vector<float>>& triangles)
 {
     std::string s = header;
     s.resize(80, '\0');
-    s += le32(count);
-    for (const auto& t : triangles) {
-        s += floats({0, 0, 1});                                              // normal, ignored
-        s += floats({t[0], t[1], t[2], t[3], t[4], t[5], t[6], t[7], t[8]}); // corners
-        s += std::string("\0\0", 2);                                         // attribute bytes
-    }
+    s += std::string(reinterpret_cast<const char*>(&count), 4); // little-endian, as the host
+    for (const auto& t : triangles)                             // normal (ignored), corners, attribute bytes
+        s += floats({0, 0, 1, t[0], t[1], t[2], t[3], t[4], t[5], t[6], t[7], t[8]}) + std::string(2, '\0');
     return s;
 }
 

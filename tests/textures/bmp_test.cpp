@@ -1,11 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
-
 #include "image_fixtures.h"
-#include "support/capture.h"
-#include "support/temp_dir.h"
 #include "textures/bmp.h"
 #include "textures/image_format.h"
 
@@ -22,23 +15,15 @@ std::string bmp(int32_t w, int32_t h, uint16_t bits, const std::string& pixels, 
                 const std::string& palette = "", int64_t pixelOffset = -1, uint32_t compression = 0)
 {
     const uint32_t written = infoSize >= 40 && infoSize <= 1000 ? infoSize : 40;
-    std::string info;
-    le32(info, infoSize);
-    le32(info, uint32_t(w));
-    le32(info, uint32_t(h));
-    le16(info, 1);                       // planes
-    le16(info, bits);                    // bits per pixel
-    le32(info, compression);             // compression
-    le32(info, uint32_t(pixels.size())); // image size
-    le32(info, 72);                      // resolution x, y
-    le32(info, 72);
-    info.append(8 + written - 40, '\0'); // colours used, important; rest of the header
+    // Size, width, height, planes, bits per pixel, compression, image size,
+    // resolution x and y; colours used, important and the rest are zero.
+    const std::string info = le(infoSize) + le(uint32_t(w)) + le(uint32_t(h)) + le(1, 2) + le(bits, 2) +
+                             le(compression) + le(uint32_t(pixels.size())) + le(72) + le(72) +
+                             std::string(8 + written - 40, '\0');
     const uint32_t offset = pixelOffset >= 0 ? uint32_t(pixelOffset) : uint32_t(14 + written + palette.size());
-    std::string f = "BM";
-    le32(f, uint32_t(14 + info.size() + palette.size() + pixels.size())); // file size
-    le32(f, 0);                                                           // reserved
-    le32(f, offset);                                                      // pixel data offset
-    return f + info + palette + pixels;
+    // File size, reserved, pixel data offset.
+    return "BM" + le(uint32_t(14 + info.size() + palette.size() + pixels.size())) + le(0) + le(offset) + info +
+           palette + pixels;
 }
 
 } // namespace
@@ -51,7 +36,7 @@ TEST(Bmp, LoadTable)
         pal20 += bytes({i, i, i, 0});
     const std::string px3 = bytes({1, 2, 3, 0}), px4 = bytes({1, 2, 3, 4});
     const grPixelFormat bgr{grFmtBGR, grTypeUINT, grBits8}, L{grFmtLuminance, grTypeUINT, grBits8};
-    const grPixelFormat I{grFmtColorIndex, grTypeUINT, grBits8};
+    const grPixelFormat I{grFmtColorIndex, grTypeUINT, grBits8}, I4{grFmtColorIndex, grTypeUINT, grBits4};
     expectLoads(
         {
             {"24-bit, 2x2", bmp(2, 2, 24, bytes({1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0})), bgr,
@@ -60,10 +45,7 @@ TEST(Bmp, LoadTable)
             {"8-bit without palette is luminance", bmp(3, 1, 8, bytes({9, 8, 7, 0})), L, bytes({9, 8, 7})},
             {"24-bit with a palette: empty map", bmp(1, 1, 24, px3, 40, pal2), bgr, bytes({1, 2, 3})},
             {"palette after a 124-byte header", bmp(2, 1, 8, bytes({1, 0, 0, 0}), 124, pal2), I, bytes({1, 0}), 2},
-            {"4-bit palette capped at 16 entries",
-             bmp(2, 1, 4, bytes({0x12, 0, 0, 0}), 40, pal20),
-             {grFmtColorIndex, grTypeUINT, grBits4},
-             bytes({0x12}),
+            {"4-bit palette capped at 16 entries", bmp(2, 1, 4, bytes({0x12, 0, 0, 0}), 40, pal20), I4, bytes({0x12}),
              16},
             // Byte 20 is the high half of the width.
             {"pixel offset inside the header: no palette", bmp(1, 1, 8, bytes({5, 0, 0, 0}), 40, "", 20), L,
@@ -90,9 +72,9 @@ TEST(Bmp, FilesOfAnotherProgram)
     // under a capital extension; without the expansion, colour index with
     // 16-bit maps of the BGRX palette.
     vyktest::TempDir dir;
-    const std::string upper = dir.write("UP.BMP", vyktest::readFile(dataFile("im_pal8.bmp")));
     grImage2D img;
-    for (const std::string& name : {dataFile("im_pal8.bmp"), upper}) {
+    for (const std::string& name :
+         {dataFile("im_pal8.bmp"), dir.write("UP.BMP", vyktest::readFile(dataFile("im_pal8.bmp")))}) {
         ASSERT_TRUE(autoloadformat(img, name.c_str()));
         EXPECT_EQ(img.format, (grPixelFormat{grFmtRGB, grTypeUINT, grBits8}));
         ASSERT_EQ(img.height, 20u);
@@ -100,13 +82,11 @@ TEST(Bmp, FilesOfAnotherProgram)
         EXPECT_EQ(rowsOf(img).substr(19 * 9), bytes({255, 0, 0, 255, 0, 0, 255, 0, 0}));
     }
     ASSERT_TRUE(bmpLoad(img, dataFile("im_pal8.bmp").c_str()));
-    EXPECT_EQ(img.format.format, uint32_t(grFmtColorIndex));
-    EXPECT_EQ(img.pixelmap.count, 256u);
+    EXPECT_TRUE(img.format.format == grFmtColorIndex && img.pixelmap.count == 256u);
     ASSERT_TRUE(bmpLoad(
         img, dir.write("p.bmp", bmp(1, 1, 8, bytes({1, 0, 0, 0}), 40, bytes({0, 0, 0, 0, 1, 2, 3, 0}))).c_str()));
-    EXPECT_EQ(img.pixelmap.red[1], 3 * 257);
-    EXPECT_EQ(img.pixelmap.green[1], 2 * 257);
-    EXPECT_EQ(img.pixelmap.blue[1], 1 * 257);
+    EXPECT_EQ((std::vector<int>{img.pixelmap.red[1], img.pixelmap.green[1], img.pixelmap.blue[1]}),
+              (std::vector<int>{3 * 257, 2 * 257, 257}));
 
     // 1 bit has no expansion; compression 1 is refused.
     EXPECT_FALSE(autoloadformat(img, dataFile("im_pal1.bmp").c_str()));

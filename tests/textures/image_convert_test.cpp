@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include "image_fixtures.h"
 #include "textures/image_convert.h"
 
@@ -71,13 +69,10 @@ TEST(ChannelSwap, Table)
         grImage2D src = makeImage(c.in, uint32_t(c.rows.size() / (grBitsPerPixel(c.in) / 8)), 1, c.rows);
         grImage2D out;
         EXPECT_EQ(c.forward ? rgb2bgr(out, src) : bgr2rgb(out, src), c.ok);
-        EXPECT_EQ(out.format.format, c.outFormat);
-        EXPECT_EQ(out.format.type, c.in.type);
+        EXPECT_TRUE(out.format.format == c.outFormat && out.format.type == c.in.type);
         EXPECT_EQ(rowsOf(out), c.expect);
         EXPECT_EQ(out.data() == src.data(), !c.ok); // refused: shared
-        if (c.ok) {
-            EXPECT_EQ(out.store, &grDefaultPixelStore);
-        }
+        EXPECT_TRUE(!c.ok || out.store == &grDefaultPixelStore);
     }
     // In place: the destination may be the source.
     grImage2D img = makeImage({grFmtRGB, grTypeUINT, grBits8}, 2, 1, bytes({1, 2, 3, 4, 5, 6}));

@@ -1,7 +1,3 @@
-#include <gtest/gtest.h>
-
-#include "support/capture.h"
-
 #include "image_fixtures.h"
 #include "textures/image_processing.h"
 
@@ -77,8 +73,7 @@ TEST(ScaleDown, Table)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pf.format * 100 + c.pf.bits);
-        grImage2D src = makeImage(c.pf, c.w, c.h, c.rows);
-        grImage2D dst;
+        grImage2D src = makeImage(c.pf, c.w, c.h, c.rows), dst;
         bool ok = false;
         const std::string err = vyktest::stderrOf([&] { ok = scaledown(dst, src); });
         ASSERT_EQ(ok, c.ow != 0);
@@ -87,9 +82,7 @@ TEST(ScaleDown, Table)
             continue;
         }
         EXPECT_EQ(err, "");
-        EXPECT_EQ(dst.format, c.pf);
-        EXPECT_EQ(dst.width, c.ow);
-        EXPECT_EQ(dst.height, c.oh);
+        EXPECT_TRUE(dst.format == c.pf && dst.width == c.ow && dst.height == c.oh) << dst.width << "x" << dst.height;
         EXPECT_EQ(rowsOf(dst), c.expect);
     }
 }

@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include <tuple>
 
 #include "image_fixtures.h"
 
@@ -58,9 +58,7 @@ TEST(Image, AllocateGivesOwnStorage)
     grImage2D a;
     a.format = {grFmtRGB, grTypeUINT, grBits8};
     EXPECT_FALSE(a.allocate()); // no pixels: nothing to give
-    a.width = 2;
-    a.height = 3;
-    a.skiprows = 1;
+    std::tie(a.width, a.height, a.skiprows) = std::tuple(2u, 3u, 1u);
     ASSERT_TRUE(a.allocate());
     EXPECT_EQ(a.size(), 4u * 8u);
     a.data()[0] = 42;
@@ -72,17 +70,13 @@ TEST(Image, AllocateGivesOwnStorage)
 
     grImage1D line;
     line.format = {grFmtRGBA, grTypeUINT, grBits8};
-    line.width = 5;
-    line.skippixels = 1;
+    std::tie(line.width, line.skippixels) = std::tuple(5u, 1u);
     ASSERT_TRUE(line.allocate());
-    EXPECT_EQ(line.size(), 24u);
-    EXPECT_EQ(line.pixel(2), line.data() + 12);
+    EXPECT_TRUE(line.size() == 24u && line.pixel(2) == line.data() + 12) << line.size();
     grImage3D volume;
     volume.format = {grFmtLuminance, grTypeUINT, grBits8};
-    volume.width = 3; // rows of 4 bytes
-    volume.height = 2;
-    volume.depth = 3;
-    volume.skipimages = 1;
+    // Rows of 4 bytes, 2 rows, 3 images and 1 skipped.
+    std::tie(volume.width, volume.height, volume.depth, volume.skipimages) = std::tuple(3u, 2u, 3u, 1u);
     ASSERT_TRUE(volume.allocate());
     EXPECT_EQ(volume.size(), 4u * 8u);
 }

@@ -1,12 +1,7 @@
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
-#include <string>
 
 #include "image_fixtures.h"
-#include "support/capture.h"
-#include "support/temp_dir.h"
 #include "textures/file_buffer.h"
 #include "textures/image_format.h"
 #include "textures/jpeg.h"
@@ -27,11 +22,6 @@ grImage2D gradient(uint32_t w, uint32_t h)
     return makeImage({grFmtRGB, grTypeUINT, grBits8}, w, h, px);
 }
 
-std::string rowOf(const grImage2D& img, uint32_t y)
-{
-    return std::string(reinterpret_cast<const char*>(img.row(y)), img.packedRowSize());
-}
-
 } // namespace
 
 // Grey from another program: white on the file's first scanline, black on
@@ -44,10 +34,8 @@ TEST(Jpeg, FilesOfAnotherProgram)
     EXPECT_EQ(img.format, (grPixelFormat{grFmtLuminance, grTypeUINT, grBits8}));
     EXPECT_EQ(img.store, &grDefaultPixelStore);
     ASSERT_EQ(img.height, 16u);
-    for (uint32_t x = 0; x < 16; ++x) {
-        EXPECT_NEAR(int(img.row(0)[x]), 0, 4) << x;
-        EXPECT_NEAR(int(img.row(15)[x]), 255, 4) << x;
-    }
+    for (uint32_t x = 0; x < 16; ++x)
+        EXPECT_TRUE(img.row(0)[x] <= 4 && img.row(15)[x] >= 251) << x;
 }
 
 // A cut inside the scan loads with the top rows, which come first, whole and
@@ -57,17 +45,15 @@ TEST(Jpeg, CutInsideTheScanKeepsTheRowsDecoded)
     vyktest::TempDir dir;
     const std::string whole = dir.file("whole.jpg"), cut = dir.file("cut.jpg");
     grImage2D full, img;
-    ASSERT_TRUE(autosaveformat(gradient(64, 64), whole.c_str()));
-    ASSERT_TRUE(autoloadformat(full, whole.c_str()));
+    ASSERT_TRUE(autosaveformat(gradient(64, 64), whole.c_str()) && autoloadformat(full, whole.c_str()));
     const std::string bytesOfFile = vyktest::readFile(whole);
     vyktest::writeFile(cut, bytesOfFile.substr(0, bytesOfFile.size() * 2 / 3));
     const std::string err = vyktest::stderrOf([&] { ASSERT_TRUE(autoloadformat(img, cut.c_str())); });
     EXPECT_EQ(err.substr(0, cut.size() + 18), cut + ": error detected.\n");
     const std::string tail = cut + ": jpeg decompress fail, but continue.\n";
-    ASSERT_GE(err.size(), tail.size());
-    EXPECT_EQ(err.substr(err.size() - tail.size()), tail);
-    EXPECT_EQ(rowOf(img, 63), rowOf(full, 63));
-    EXPECT_EQ(rowOf(img, 0), std::string(64 * 3, '\0'));
+    EXPECT_EQ(err.substr(std::max(err.size(), tail.size()) - tail.size()), tail);
+    EXPECT_EQ(rowsOf(img).substr(63 * 192), rowsOf(full).substr(63 * 192));
+    EXPECT_EQ(rowsOf(img).substr(0, 192), std::string(192, '\0'));
 
     for (const char* name : {"im_gray.jpg", "im_rgb.jpg"})
         sweepPrefixes(vyktest::readFile(dataFile(name)), ".jpg", Prefix::SameSize,
@@ -128,11 +114,9 @@ TEST(Jpeg, SavesBaselineAndItsMarkers)
     grImage2D img;
     grJpegInfo info;
     ASSERT_TRUE(jpegDecompress(info, img, file));
-    EXPECT_EQ(info.width, 300u);
-    EXPECT_EQ(info.height, 200u);
+    EXPECT_TRUE(info.width == 300u && info.height == 200u) << info.width << "x" << info.height;
     ASSERT_EQ(info.markers.size(), 1u);
-    EXPECT_EQ(info.find(0), &info.markers[0]);
-    EXPECT_EQ(info.find(16), nullptr);
+    EXPECT_TRUE(info.find(0) == &info.markers[0] && info.find(16) == nullptr);
     const grImage2D again = gradient(300, 200);
     for (uint32_t y : {0u, 100u, 199u})
         for (uint32_t i = 0; i < 300 * 3; i += 37)
@@ -177,15 +161,11 @@ TEST(Jpeg, AlignmentAndBorder)
     ASSERT_TRUE(jpegCompress(info, file.bytes, gradient(10, 6), 95, true));
     grImage2D square, framed;
     ASSERT_TRUE(jpegDecompress(info, square, file, 8));
-    EXPECT_EQ(square.width, 16u);
-    EXPECT_EQ(square.height, 16u);
-    EXPECT_EQ(square.row(6)[0], 0);      // cleared above the picture
-    EXPECT_EQ(square.row(0)[10 * 3], 0); // and right of it
+    EXPECT_TRUE(square.width == 16u && square.height == 16u);
+    EXPECT_TRUE(square.row(6)[0] == 0 && square.row(0)[10 * 3] == 0); // cleared above and right of the picture
     ASSERT_TRUE(jpegDecompress(info, framed, file, 0, true));
-    EXPECT_EQ(framed.width, 10u);
-    EXPECT_EQ(framed.rowlength, 12u);
-    EXPECT_EQ(framed.skiprows, 1u);
-    EXPECT_EQ(framed.skippixels, 1u);
+    EXPECT_EQ((std::vector<uint32_t>{framed.width, framed.rowlength, framed.skiprows, framed.skippixels}),
+              (std::vector<uint32_t>{10, 12, 1, 1}));
     EXPECT_TRUE(framed.holdsPixels());
     EXPECT_EQ(framed.data()[0], 0); // the frame stays clear
     EXPECT_EQ(framed.row(5)[1], square.row(5)[1]);

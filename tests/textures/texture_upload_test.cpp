@@ -5,6 +5,7 @@
 #include "support/capture.h"
 
 #include <string>
+#include <tuple>
 
 namespace
 {
@@ -38,9 +39,7 @@ TEST(TranslationTable, AcceptedRows)
         SCOPED_TRACE(testing::Message() << row.pf.format << "/" << row.pf.type << "/" << row.pf.bits);
         grGLFormat gl;
         EXPECT_EQ(vyktest::stderrOf([&] { ASSERT_TRUE(translate(row.pf, false, gl)); }), "");
-        EXPECT_EQ(gl.internalformat, row.internalformat);
-        EXPECT_EQ(gl.format, row.format);
-        EXPECT_EQ(gl.type, row.type);
+        EXPECT_EQ(std::tie(gl.internalformat, gl.format, gl.type), std::tie(row.internalformat, row.format, row.type));
     }
 }
 

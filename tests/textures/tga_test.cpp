@@ -1,10 +1,4 @@
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "image_fixtures.h"
-#include "support/capture.h"
-#include "support/temp_dir.h"
 #include "textures/image_format.h"
 #include "textures/tga.h"
 
@@ -17,20 +11,10 @@ namespace
 std::string tgaHeader(int type, int width, int height, int depth, int descriptor = 0, int idLength = 0, int mapType = 0,
                       int mapLength = 0, int mapEntryBits = 0)
 {
-    std::string h;
-    h += char(idLength); // identification length
-    h += char(mapType);  // colour-map type
-    h += char(type);     // image type
-    le16(h, 0);          // colour-map first entry
-    le16(h, uint16_t(mapLength));
-    h += char(mapEntryBits);
-    le16(h, 0);
-    le16(h, 0); // origin
-    le16(h, uint16_t(width));
-    le16(h, uint16_t(height));
-    h += char(depth);
-    h += char(descriptor);
-    return h;
+    // Identification length, colour-map type, image type, first map entry,
+    // map length and entry size, origin, size, depth, descriptor.
+    return bytes({idLength, mapType, type, 0, 0}) + le(mapLength, 2) + bytes({mapEntryBits, 0, 0, 0, 0}) +
+           le(width, 2) + le(height, 2) + bytes({depth, descriptor});
 }
 
 } // namespace
