@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -66,28 +65,11 @@ inline void makeQuad(vyk3d::polygon_t& p, float x0, float y0, float x1, float y1
 // T2), binormal = normal x tangent; returned as tangent, binormal, normal.
 inline std::array<float, 9> cpuFrame(const float* wk)
 {
-    const auto cross = [](const float* a, const float* b, float* out) {
-        out[0] = a[1] * b[2] - a[2] * b[1];
-        out[1] = a[2] * b[0] - a[0] * b[2];
-        out[2] = a[0] * b[1] - a[1] * b[0];
-    };
-    const auto normalize = [](float* v) {
-        const float len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-        for (int k = 0; len > 0 && k < 3; ++k)
-            v[k] /= len;
-    };
-    std::array<float, 9> f;
-    float c1[3], c2[3];
-    cross(wk + 0, wk + 3, c1);
-    cross(wk + 6, wk + 9, c2);
-    for (int k = 0; k < 3; ++k) {
-        f[6 + k] = c1[k] + c2[k];
-        f[k] = wk[k] + wk[6 + k];
-    }
-    normalize(&f[6]);
-    normalize(&f[0]);
-    cross(&f[6], &f[0], &f[3]);
-    return f;
+    const auto d = [&](int i) { return dir3{wk[i], wk[i + 1], wk[i + 2]}; };
+    const dir3 n = divideByLength(cross(d(0), d(3)) + cross(d(6), d(9)));
+    const dir3 t = divideByLength(d(0) + d(6));
+    const dir3 b = cross(n, t);
+    return {t.x, t.y, t.z, b.x, b.y, b.z, n.x, n.y, n.z};
 }
 
 } // namespace vyktest

@@ -1,15 +1,12 @@
 #include "support/run.h"
 
-#include "support/temp_dir.h"
-
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
 
-#include <cstdlib>
+#include <chrono>
+#include <thread>
 
 extern char** environ;
 
@@ -18,16 +15,6 @@ namespace vyktest
 
 namespace
 {
-
-std::string tempName(const char* what)
-{
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/vykrun-" + what + "-XXXXXX";
-    const int fd = mkstemp(pattern.data());
-    if (fd >= 0)
-        close(fd);
-    return pattern;
-}
 
 int decodeStatus(int raw)
 {
@@ -38,20 +25,16 @@ int decodeStatus(int raw)
 
 void sleepSeconds(double seconds)
 {
-    timespec t{};
-    t.tv_sec = static_cast<time_t>(seconds);
-    t.tv_nsec = static_cast<long>((seconds - static_cast<double>(t.tv_sec)) * 1e9);
-    nanosleep(&t, nullptr);
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
 Process::Process(const std::vector<std::string>& argv, const std::vector<std::string>& env)
-    : outPath_(tempName("out")), errPath_(tempName("err"))
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath_.c_str(), O_WRONLY | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath_.c_str(), O_WRONLY | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 1, files_.file("out").c_str(), O_WRONLY | O_CREAT, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, files_.file("err").c_str(), O_WRONLY | O_CREAT, 0600);
     // env(1) sets the extra variables and runs the program.
     std::vector<std::string> all{"/usr/bin/env"};
     all.insert(all.end(), env.begin(), env.end());
@@ -69,12 +52,16 @@ Process::Process(const std::vector<std::string>& argv, const std::vector<std::st
 
 Process::~Process()
 {
-    if (!done_) {
+    if (running()) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
-    unlink(outPath_.c_str());
-    unlink(errPath_.c_str());
+}
+
+void Process::signal(int number)
+{
+    if (running())
+        kill(pid_, number);
 }
 
 bool Process::running()
@@ -103,20 +90,14 @@ RunResult Process::wait(double timeoutSeconds)
         sleepSeconds(0.01);
     }
     result.status = status_;
-    result.out = readFile(outPath_);
-    result.err = readFile(errPath_);
+    result.out = outSoFar();
+    result.err = errSoFar();
     return result;
-}
-
-std::string Process::errSoFar() const
-{
-    return readFile(errPath_);
 }
 
 RunResult run(const std::vector<std::string>& argv, double timeoutSeconds, const std::vector<std::string>& env)
 {
-    Process process(argv, env);
-    return process.wait(timeoutSeconds);
+    return Process(argv, env).wait(timeoutSeconds);
 }
 
 } // namespace vyktest

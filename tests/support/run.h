@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/temp_dir.h"
+
 #include <sys/types.h>
 
 #include <string>
@@ -31,14 +33,16 @@ class Process
     Process& operator=(const Process&) = delete;
 
     bool running();                             // not yet exited
+    void signal(int number);                    // sends it while running
     RunResult wait(double timeoutSeconds = 30); // kills at the limit
-    std::string errSoFar() const;               // stderr written so far
+    std::string outSoFar() const { return readFile(files_.file("out")); }
+    std::string errSoFar() const { return readFile(files_.file("err")); }
 
   private:
+    TempDir files_; // the output, removed with the object
     pid_t pid_ = -1;
     int status_ = -1;
     bool done_ = false;
-    std::string outPath_, errPath_;
 };
 
 // Sleeps for the given number of seconds.

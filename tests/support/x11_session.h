@@ -2,13 +2,12 @@
 // server: window lookup, screenshots, input through xdotool.
 #pragma once
 
+#include "support/picture.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
 #include "support/xserver.h"
-#include "support/picture.h"
 
 #include <X11/Xlib.h>
-#include <dlfcn.h>
 
 #include <sstream>
 #include <string>
@@ -61,8 +60,7 @@ inline Image grabWindow(const XServer& x, const std::string& id, const TempDir& 
 // Grabs until `ready` accepts the picture or `timeout` seconds pass; returns
 // the last picture.
 template <class Pred>
-Image grabUntil(const XServer& x, const std::string& id, const TempDir& dir, Pred ready,
-                double timeout = 20)
+Image grabUntil(const XServer& x, const std::string& id, const TempDir& dir, Pred ready, double timeout = 20)
 {
     Image img;
     for (double waited = 0; waited < timeout; waited += 0.25) {
@@ -75,33 +73,21 @@ Image grabUntil(const XServer& x, const std::string& id, const TempDir& dir, Pre
 }
 
 // Sends the window manager's close request (WM_DELETE_WINDOW) to a window,
-// as a window manager's close button does. libX11 is opened at run time so
-// the test program needs no link change.
+// as a window manager's close button does.
 inline bool sendDeleteWindow(const XServer& x, unsigned long window)
 {
-    void* lib = dlopen("libX11.so.6", RTLD_NOW);
-    if (!lib)
-        return false;
-    auto open = reinterpret_cast<Display* (*)(const char*)>(dlsym(lib, "XOpenDisplay"));
-    auto atom = reinterpret_cast<Atom (*)(Display*, const char*, Bool)>(dlsym(lib, "XInternAtom"));
-    auto send = reinterpret_cast<Status (*)(Display*, Window, Bool, long, XEvent*)>(dlsym(lib, "XSendEvent"));
-    auto flush = reinterpret_cast<int (*)(Display*)>(dlsym(lib, "XFlush"));
-    auto close = reinterpret_cast<int (*)(Display*)>(dlsym(lib, "XCloseDisplay"));
-    if (!open || !atom || !send || !flush || !close)
-        return false;
-    Display* d = open(x.display().c_str());
+    Display* d = XOpenDisplay(x.display().c_str());
     if (!d)
         return false;
     XEvent ev{};
     ev.xclient.type = ClientMessage;
     ev.xclient.window = window;
-    ev.xclient.message_type = atom(d, "WM_PROTOCOLS", False);
+    ev.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
     ev.xclient.format = 32;
-    ev.xclient.data.l[0] = static_cast<long>(atom(d, "WM_DELETE_WINDOW", False));
+    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
     ev.xclient.data.l[1] = CurrentTime;
-    const Status ok = send(d, window, False, NoEventMask, &ev);
-    flush(d);
-    close(d);
+    const Status ok = XSendEvent(d, window, False, NoEventMask, &ev);
+    XCloseDisplay(d); // flushes the request
     return ok != 0;
 }
 

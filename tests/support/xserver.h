@@ -1,18 +1,20 @@
 #pragma once
 
+#include "support/run.h"
+
 #include <string>
 
-namespace vyktest {
+namespace vyktest
+{
 
 // A private Xvfb server for tests that send input events (xdotool) or take
 // screenshots, so that tests running in parallel never share a focus.
 // The server ends with the object.
-class XServer {
-public:
+class XServer
+{
+  public:
     explicit XServer(const std::string& screen = "1280x1024x24");
     ~XServer();
-    XServer(const XServer&) = delete;
-    XServer& operator=(const XServer&) = delete;
 
     bool ok() const { return !display_.empty(); }
     // ":N", for DISPLAY
@@ -20,8 +22,8 @@ public:
     // "DISPLAY=:N", for the env argument of run() and Process
     std::string env() const { return "DISPLAY=" + display_; }
 
-private:
-    int pid_ = -1;
+  private:
+    Process server_;
     std::string display_;
 };
 

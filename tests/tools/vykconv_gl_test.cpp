@@ -40,8 +40,7 @@ TEST(VykconvPictures, ConvertedExamplesLookTheSame)
 }
 
 // Mesh files converted to scene text in another directory: maps named from
-// there, embedded ones written beside as PNG, and the same picture, in the
-// material's or the texture's colour.
+// there, embedded ones written beside as PNG, and the same picture.
 TEST(VykconvPictures, MeshFilesKeepTheirMaps)
 {
     TempDir dir;
@@ -50,10 +49,9 @@ TEST(VykconvPictures, MeshFilesKeepTheirMaps)
     ASSERT_EQ(mkdir(dir.file("out").c_str(), 0755), 0);
     const struct {
         const char *in, *out, *line, *png;
-        int channel; // the colour's strongest
     } cases[] = {
-        {"quad.obj", "out/q.vyk", "texture ../maps/tex.bmp", nullptr, 0},
-        {"tri.gltf", "out/t.vyk", "texture t_0.png", "out/t_0.png", 1},
+        {"quad.obj", "out/q.vyk", "texture ../maps/tex.bmp", nullptr},
+        {"tri.gltf", "out/t.vyk", "texture t_0.png", "out/t_0.png"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.in);
@@ -68,15 +66,6 @@ TEST(VykconvPictures, MeshFilesKeepTheirMaps)
         EXPECT_EQ(differingPixels(readImage(dir.file(std::string(c.out) + ".png")),
                                   readImage(dir.file(std::string(c.in) + ".png")), 16),
                   0);
-        // Off the highlight some pixels show the colour.
-        const Image img = readImage(dir.file(std::string(c.in) + ".png"));
-        long coloured = 0;
-        for (int y = 0; y < img.height; ++y)
-            for (int x = 0; x < img.width; ++x) {
-                const std::array<int, 3> p = img.at(x, y);
-                coloured += p[c.channel] > p[(c.channel + 1) % 3] + 60 && p[c.channel] > p[(c.channel + 2) % 3] + 60;
-            }
-        EXPECT_GT(coloured, 20);
     }
 }
 

@@ -26,20 +26,6 @@ vyktest::RunResult conv(const std::vector<std::string>& args)
     return vyktest::run(argv, 60, {"DISPLAY="});
 }
 
-// A failed conversion leaves no temporary file beside its output, and a
-// failed load keeps an old output as it was.
-TEST(Vykconv, FailuresLeaveTheDirectoryAsItWas)
-{
-    vyktest::TempDir dir;
-    const std::string quad = dir.write("quad.vyk", kQuad), out = dir.file("o.vyk");
-    EXPECT_EQ(conv({quad, dir.file("no/such/dir/out.vyk")}).status, 1);
-    EXPECT_EQ(conv({quad, dir.file("out.obj")}).status, 1);
-    EXPECT_EQ(vyktest::run({"/bin/ls", "-A", dir.path()}).out, "quad.vyk\n");
-    dir.write("o.vyk", "old contents\n");
-    EXPECT_EQ(conv({dir.write("bad.vyk", "# nothing\n"), out}).status, 1);
-    EXPECT_EQ(readFile(out), "old contents\n");
-}
-
 // Only the frame pass's program is built: a broken override of the main
 // program beside the input does not stop a conversion, of the feedback
 // program it does.

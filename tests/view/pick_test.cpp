@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 namespace
@@ -35,26 +34,8 @@ TEST(ClipPolygon, OneLine)
     for (const auto& c : cases) {
         const clippolygon_t r = clipPolygon(c.in, keepLeftOfOne);
         ASSERT_EQ(r.count, c.out.size()) << c.name;
-        for (std::size_t i = 0; i < c.out.size(); ++i) {
-            EXPECT_NEAR(r.v[i].x, c.out[i].x, 1e-6f) << c.name << " " << i;
-            EXPECT_NEAR(r.v[i].y, c.out[i].y, 1e-6f) << c.name << " " << i;
-            EXPECT_NEAR(r.v[i].z, c.out[i].z, 1e-6f) << c.name << " " << i;
-        }
-    }
-}
-
-// The four lines bound one pixel: a triangle over it is cut to its corners.
-TEST(ClipPolygon, TriangleCoveringThePixelGivesItsFourCorners)
-{
-    line2d region[4];
-    pickRegion(10.0f, 20.0f, 50.0f, 50.0f, region);
-    clippolygon_t p = poly({{-5, -5, 0.3f}, {5, -5, 0.3f}, {0, 5, 0.3f}});
-    for (const line2d& l : region)
-        p = clipPolygon(p, l);
-    ASSERT_EQ(p.count, 4u);
-    for (uint64_t i = 0; i < p.count; ++i) {
-        EXPECT_NEAR(std::fabs(p.v[i].x - (10.0f - 50.0f) / 50.0f), 0.01f, 1e-5f);
-        EXPECT_NEAR(std::fabs(p.v[i].y - (20.0f - 50.0f) / 50.0f), 0.01f, 1e-5f);
+        for (std::size_t i = 0; i < c.out.size(); ++i)
+            EXPECT_TRUE(fequal(r.v[i], c.out[i])) << c.name << " " << i;
     }
 }
 
