@@ -1,6 +1,6 @@
 #pragma once
 
-// What a piece of code writes to the standard streams.
+// What a piece of code writes to stderr.
 
 #include <gtest/gtest.h>
 
@@ -14,13 +14,6 @@ template <class F> std::string stderrOf(F&& body)
     testing::internal::CaptureStderr();
     body();
     return testing::internal::GetCapturedStderr();
-}
-
-template <class F> std::string stdoutOf(F&& body)
-{
-    testing::internal::CaptureStdout();
-    body();
-    return testing::internal::GetCapturedStdout();
 }
 
 } // namespace vyktest

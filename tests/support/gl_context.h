@@ -1,5 +1,9 @@
 #pragma once
 
+#include "view/gl_context.h"
+
+#include <cstdlib>
+
 namespace vyktest
 {
 
@@ -7,6 +11,11 @@ namespace vyktest
 // EGL without a display, else a hidden window), created on the first call.
 // Aborts when no context with OpenGL 3.3 can be had. Draw into an
 // OffscreenTarget: the default framebuffer is tiny.
-void glContext();
+inline void glContext()
+{
+    static const bool ok = openGLContext("vyktest");
+    if (!ok)
+        std::abort();
+}
 
 } // namespace vyktest

@@ -2,21 +2,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-namespace vyktest {
+namespace vyktest
+{
 
 TempDir::TempDir()
 {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/vyktest-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) {
-        ADD_FAILURE() << "mkdtemp failed for " << pattern;
-    }
-    path_ = pattern;
+    // $TMPDIR, or /tmp
+    std::error_code ignored;
+    path_ = (std::filesystem::temp_directory_path(ignored) / "vyktest-XXXXXX").string();
+    if (mkdtemp(path_.data()) == nullptr)
+        ADD_FAILURE() << "mkdtemp failed for " << path_;
 }
 
 TempDir::~TempDir()
@@ -41,8 +40,8 @@ std::string TempDir::write(const std::string& name, const std::string& bytes) co
 
 void writeFile(const std::string& path, const std::string& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
     out.close();
     if (!out)
         ADD_FAILURE() << "cannot write " << path;
@@ -50,9 +49,8 @@ void writeFile(const std::string& path, const std::string& bytes)
 
 std::string readFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream all;
-    all << in.rdbuf();
+    all << std::ifstream(path, std::ios::binary).rdbuf();
     return all.str();
 }
 

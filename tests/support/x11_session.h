@@ -1,13 +1,15 @@
 // Helpers for end-to-end tests that drive the real programs on a private X
-// server: window lookup, screenshots, input through xdotool.
+// server: the server, window lookup, screenshots, input through xdotool.
+// Include after gtest.h: Xlib defines None and Bool.
 #pragma once
 
 #include "support/picture.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
-#include "support/xserver.h"
 
 #include <X11/Xlib.h>
+
+#include <signal.h>
 
 #include <sstream>
 #include <string>
@@ -15,6 +17,42 @@
 
 namespace vyktest
 {
+
+// A private Xvfb server for tests that send input events (xdotool) or take
+// screenshots, so that tests running in parallel never share a focus.
+// The server ends with the object.
+class XServer
+{
+  public:
+    explicit XServer(const std::string& screen = "1280x1024x24")
+        : server_({"/usr/bin/Xvfb", "-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp", "+extension", "GLX",
+                   "-noreset"})
+    {
+        // Xvfb writes the display number and a newline once it accepts clients.
+        for (int i = 0; i < 1000 && server_.running(); ++i, sleepSeconds(0.01)) {
+            const std::string out = server_.outSoFar();
+            if (!out.empty() && out.back() == '\n') {
+                display_ = ":" + out.substr(0, out.size() - 1);
+                return;
+            }
+        }
+    }
+    ~XServer()
+    {
+        server_.signal(SIGTERM);
+        server_.wait(10);
+    }
+
+    bool ok() const { return !display_.empty(); }
+    // ":N", for DISPLAY
+    const std::string& display() const { return display_; }
+    // "DISPLAY=:N", for the env argument of run() and Process
+    std::string env() const { return "DISPLAY=" + display_; }
+
+  private:
+    Process server_;
+    std::string display_;
+};
 
 // Runs a shell command with the server's DISPLAY; returns its result.
 inline RunResult shell(const XServer& x, const std::string& command, double timeout = 60)

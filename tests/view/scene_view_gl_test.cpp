@@ -1,5 +1,5 @@
-// The scene view in this process's GL context: loading, pairing, fit,
-// keyboard commands and the pick, with real scene files on disk.
+// The scene view in this process's GL context: fit, reload, the drag and
+// the pick, with real scene files on disk.
 #include "gl/scoped_map.h"
 #include "view/pick.h"
 #include "view/scene_view.h"
@@ -21,16 +21,23 @@ namespace
 
 using namespace vyktest;
 
+// The view, with the load progress it would show.
+struct Recorder : sceneview_t {
+    using sceneview_t::sceneview_t;
+    std::vector<std::string> texts;
+    void loadProgress(const std::string& text) override { texts.push_back(text); }
+};
+
 // A viewer over files written into a temporary directory, initialised and
 // reshaped to 800 x 600 as the window does.
-template <class View = sceneview_t> struct ViewerOf {
+struct Viewer {
     vyktest::TempDir dir;
     std::vector<std::string> paths;
     std::vector<char*> argv;
-    std::unique_ptr<View> v;
+    std::unique_ptr<Recorder> v;
     char program[8] = "vykview";
 
-    explicit ViewerOf(const std::vector<std::string>& contents)
+    explicit Viewer(const std::vector<std::string>& contents)
     {
         argv.push_back(program);
         for (std::size_t i = 0; i < contents.size(); ++i)
@@ -38,11 +45,11 @@ template <class View = sceneview_t> struct ViewerOf {
         for (std::string& p : paths)
             argv.push_back(p.data());
         argv.push_back(nullptr);
-        v = std::make_unique<View>(int(argv.size() - 1), argv.data());
+        v = std::make_unique<Recorder>(int(argv.size() - 1), argv.data());
         v->init();
         v->reshape(800, 600);
     }
-    View* operator->() { return v.get(); }
+    Recorder* operator->() { return v.get(); }
 
     // Device coordinates of an object point.
     pos3 project(const pos3& p) const { return transformPoint(v->projectionMatrix * v->modelview, p); }
@@ -53,8 +60,6 @@ template <class View = sceneview_t> struct ViewerOf {
         return transformPoint(v->invModelview, eye);
     }
 };
-
-using Viewer = ViewerOf<>;
 
 bool finite(const pos3& p)
 {
@@ -203,16 +208,10 @@ TEST(ViewerGL, VeryLargeAndVerySmallScenesFillTheView)
 // file it reads, textures too, and ends its report.
 TEST(ViewerGL, ReloadKeepsTheViewAndReportsASlowLoad)
 {
-    struct Recorder : sceneview_t {
-        using sceneview_t::sceneview_t;
-        std::vector<std::string> texts;
-        void loadProgress(const std::string& text) override { texts.push_back(text); }
-    };
     vyktest::TempDir images;
     const std::string bmp = images.write("t.bmp", bmpFile(1, 1, {0, 0, 255}));
     std::string textured = quadSection(2, 2, 0, {200, 200, 200});
-    ViewerOf<Recorder> w(
-        {textured.insert(textured.size() - 4, "texture " + bmp + "\n"), quadSection(1, 1, 0, {9, 9, 9})});
+    Viewer w({textured.insert(textured.size() - 4, "texture " + bmp + "\n"), quadSection(1, 1, 0, {9, 9, 9})});
     EXPECT_TRUE(w->texts.empty()); // a fast load shows nothing
     w->progressAfterMs = 0;
     w->setElapsed(1500);
