@@ -25,13 +25,11 @@ class Recorder : public dorv::glutyAPI4
     void display() override { calls.push_back("display"); }
     void keyboard(unsigned char k, int, int) override { calls.push_back(std::string("key ") + char(k)); }
     void specialUp(int k, int, int) override { calls.push_back("specialUp " + std::to_string(k)); }
-    void mouse(int b, int s, int, int) override
+    void mouse(int b, int s, int, int) override { log("mouse ", b, s); }
+    void mouseWheel(int w, int d, int, int) override { log("wheel ", w, d); }
+    void log(const std::string& what, int a, int b)
     {
-        calls.push_back("mouse " + std::to_string(b) + " " + std::to_string(s));
-    }
-    void mouseWheel(int w, int d, int, int) override
-    {
-        calls.push_back("wheel " + std::to_string(w) + " " + std::to_string(d));
+        calls.push_back(what + std::to_string(a) + " " + std::to_string(b));
     }
 };
 

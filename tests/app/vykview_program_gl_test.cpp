@@ -47,11 +47,9 @@ class ViewerSession : public ::testing::Test
             cmd += " " + quote(f);
         viewer = std::make_unique<Process>(std::vector<std::string>{"/bin/sh", "-c", cmd},
                                            std::vector<std::string>{x->env()});
-        const auto ids = findWindows(*x, files[0] + " - vykview");
-        if (ids.size() != 1)
+        window = findWindow(*x, files[0] + " - vykview");
+        if (window.empty())
             return false;
-        window = ids[0];
-        placeWindow(*x, window);
         xdo("windowfocus --sync " + window);
         return !grabUntil(*x, window, dir, [&](const Image& img) {
                     return img.at(0, 0) == kClear && (img.at(400, 300) != kClear) == model;

@@ -19,11 +19,9 @@ inline std::string base64(const std::string& in)
     static const char* k = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
     for (size_t i = 0; i < in.size(); i += 3) {
-        uint32_t n = uint32_t(uint8_t(in[i])) << 16;
-        if (i + 1 < in.size())
-            n |= uint32_t(uint8_t(in[i + 1])) << 8;
-        if (i + 2 < in.size())
-            n |= uint8_t(in[i + 2]);
+        uint32_t n = 0;
+        for (size_t j = 0; j < 3; ++j)
+            n = n << 8 | (i + j < in.size() ? uint8_t(in[i + j]) : 0u);
         for (size_t j = 0; j < 4; ++j)
             out += i + j <= in.size() ? k[(n >> (18 - 6 * j)) & 63] : '=';
     }

@@ -2,7 +2,8 @@
 
 #include <string>
 
-namespace vyktest {
+namespace vyktest
+{
 
 // Absolute path of a program built by this project ("vykview", "vykshot", ...).
 inline std::string programPath(const std::string& name)

@@ -78,14 +78,9 @@ RunResult Process::wait(double timeoutSeconds)
 {
     RunResult result;
     for (double waited = 0; running(); waited += 0.01) {
-        if (waited >= timeoutSeconds) {
+        if (waited >= timeoutSeconds && !result.timedOut) {
             result.timedOut = true;
             kill(pid_, SIGKILL);
-            int raw = 0;
-            waitpid(pid_, &raw, 0);
-            done_ = true;
-            status_ = decodeStatus(raw);
-            break;
         }
         sleepSeconds(0.01);
     }

@@ -2,12 +2,14 @@
 
 #include <string>
 
-namespace vyktest {
+namespace vyktest
+{
 
 // A fresh directory under $TMPDIR (or /tmp), removed with its contents when
 // the object goes away.
-class TempDir {
-public:
+class TempDir
+{
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -19,7 +21,7 @@ public:
     // Writes `bytes` to file(name), creating subdirectories; returns the path.
     std::string write(const std::string& name, const std::string& bytes) const;
 
-private:
+  private:
     std::string path_;
 };
 

@@ -68,24 +68,20 @@ inline std::string quote(const std::string& s)
     return q + "'";
 }
 
-// Ids of the windows whose title is exactly `title`, waiting up to `timeout`
-// seconds for at least one.
-inline std::vector<std::string> findWindows(const XServer& x, const std::string& title, double timeout = 20)
+// The id of the one window whose title is exactly `title` (waiting up to
+// `timeout` seconds for it; empty unless there is exactly one), moved fully
+// onto the screen: without a window manager GLUT's default position leaves
+// its first row and column off screen, and a screenshot only sees what is
+// on screen.
+inline std::string findWindow(const XServer& x, const std::string& title, double timeout = 20)
 {
     std::istringstream out(
         shell(x, "xdotool search --sync --name " + quote("^" + title + "$") + " 2>/dev/null", timeout).out);
-    std::vector<std::string> ids;
-    for (std::string id; out >> id;)
-        ids.push_back(id);
-    return ids;
-}
-
-// Moves a window fully onto the screen: without a window manager GLUT's
-// default position leaves its first row and column off screen, and a
-// screenshot only sees what is on screen.
-inline void placeWindow(const XServer& x, const std::string& id)
-{
+    std::string id, more;
+    if (!(out >> id) || out >> more)
+        return "";
     shell(x, "xdotool windowmove --sync " + id + " 0 0");
+    return id;
 }
 
 // The window's pixels at 8 bits per channel.

@@ -29,11 +29,12 @@ class VykshotTest : public ::testing::Test
     TempDir dir;
     void SetUp() override { ASSERT_TRUE(x.ok()); }
 
-    // Runs vykshot in the temporary directory on `files` with `options`.
+    // Runs vykshot in the temporary directory on `files` with `options`,
+    // after env(1) with `env`.
     RunResult shot(const std::vector<std::string>& options, const std::vector<std::string>& files,
-                   const std::string& out = "out.png")
+                   const std::string& out = "out.png", const std::string& env = "")
     {
-        std::string cmd = "cd " + quote(dir.path()) + " && exec " + quote(kShot);
+        std::string cmd = "cd " + quote(dir.path()) + " && exec env " + env + " " + quote(kShot);
         for (const auto& o : options)
             cmd += " " + quote(o);
         cmd += " -o " + quote(out);
@@ -98,26 +99,21 @@ TEST_F(VykshotTest, MorphBetweenTwoFilesFollowsTheClock)
 TEST_F(VykshotTest, SamePictureWithoutAnXServer)
 {
     const std::string noEgl = "__EGL_VENDOR_LIBRARY_FILENAMES=/dev/null";
-    auto take = [&](std::vector<std::string> argv, const std::vector<std::string>& files, const std::string& out) {
-        argv.insert(argv.begin(), "/usr/bin/env");
-        argv.insert(argv.end(), {kShot, "--size", "400x300", "--elapsed", "1500", "-o", dir.file(out)});
-        argv.insert(argv.end(), files.begin(), files.end());
-        return run(argv);
-    };
+    const std::vector<std::string> options = {"--size", "400x300", "--elapsed", "1500"};
     const std::string globe = sourcePath("examples/globe.vyk");
     const std::vector<std::string> scenes[] = {
         {globe}, {sourcePath("examples/morph_a.vyk"), sourcePath("examples/morph_b.vyk")}};
     for (const auto& files : scenes) {
         SCOPED_TRACE(files[0]);
-        RunResult r = take({"-u", "DISPLAY"}, files, "egl.png");
+        RunResult r = shot(options, files, "egl.png", "-u DISPLAY");
         ASSERT_EQ(r.status, 0) << r.err;
-        r = take({x.env(), noEgl}, files, "glx.png");
+        r = shot(options, files, "glx.png", noEgl);
         ASSERT_EQ(r.status, 0) << r.err;
         const Image egl = picture("egl.png");
         ASSERT_FALSE(egl.empty());
         EXPECT_EQ(differingPixels(egl, picture("glx.png"), 3), 0);
     }
-    const RunResult r = take({"-u", "DISPLAY", noEgl}, {globe}, "none.png");
+    const RunResult r = shot(options, {globe}, "none.png", "-u DISPLAY " + noEgl);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "no OpenGL context: neither EGL nor an X display is available.\n");
 }

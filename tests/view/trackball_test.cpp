@@ -43,8 +43,6 @@ TEST(Trackball, DragsByButton)
         EXPECT_TRUE(drag(tb, c.x, c.y));
         EXPECT_TRUE(fequal(tb.t, c.t));
         expectRot(tb.r2, c.angle, c.axis, "model");
-        const float sign = c.angle == 0 ? 1.0f : -1.0f; // no turn keeps the identity's axis
-        expectRot(tb.r3, c.angle, {sign * c.axis.x, sign * c.axis.y, sign * c.axis.z}, "inverse");
         expectRot(tb.r0, 0.0f, {0, 0, 1}, "environment");
         tb.mouse(c.button, 1, c.x, c.y);
         EXPECT_FALSE(drag(tb, 0, 0)); // released: nothing moves
@@ -76,26 +74,6 @@ TEST(Trackball, WheelStepsAreAQuarterUnit)
     tb.wheel(-1);
     tb.wheel(-1);
     EXPECT_EQ(tb.t.z, 0.25f);
-}
-
-TEST(Trackball, DragOutAndBackNeverGivesNaN)
-{
-    trackball_t tb;
-    tb.mouse(2, 0, 0, 0);
-    tb.mouse(1, 0, 0, 0);
-    // Many one-pixel steps out and back: rounding pushes the quaternion's w
-    // just past 1 near the start.
-    for (int round = 0; round < 20; ++round) {
-        for (int i = 1; i <= 37; ++i)
-            drag(tb, i, (i * 3) % 7);
-        for (int i = 36; i >= 0; --i)
-            drag(tb, i, 0);
-        for (const rot3& r : {tb.r0, tb.r1, tb.r2, tb.r3})
-            ASSERT_TRUE(std::isfinite(r.angle) && std::isfinite(r.axis.x) && std::isfinite(r.axis.y) &&
-                        std::isfinite(r.axis.z));
-    }
-    for (float e : tb.viewMatrices().modelview.m)
-        ASSERT_TRUE(std::isfinite(e));
 }
 
 } // namespace
