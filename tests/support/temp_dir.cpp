@@ -24,11 +24,6 @@ TempDir::~TempDir()
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::string TempDir::file(const std::string& name) const
-{
-    return path_ + "/" + name;
-}
-
 std::string TempDir::write(const std::string& name, const std::string& bytes) const
 {
     const std::string target = file(name);

@@ -16,8 +16,7 @@ class TempDir
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& path() const { return path_; }
-    // path() + "/" + name
-    std::string file(const std::string& name) const;
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
     // Writes `bytes` to file(name), creating subdirectories; returns the path.
     std::string write(const std::string& name, const std::string& bytes) const;
 

@@ -20,7 +20,7 @@ TEST(CommandLine, UsageAndFailures)
 {
     TempDir dir;
     const std::string viewer = programPath("vykview"), shot = programPath("vykshot"), conv = programPath("vykconv");
-    const std::string good = dir.write("good.vyk", quadSection(1, 1, 0, {255, 0, 0}));
+    const std::string good = dir.write("good.vyk", quadSection({{1, 1, 0}}, {255, 0, 0}));
     const std::string comments = dir.write("comments.vyk", "# nothing here\n");
     const std::string missing = dir.file("missing.vyk"), txt = dir.file("x.txt"), png = dir.file("o.png");
     const std::string out = dir.write("o.vyk", "old\n"), obj = dir.file("o.obj"),

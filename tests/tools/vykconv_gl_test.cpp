@@ -22,7 +22,7 @@ namespace
 using namespace vyktest;
 
 const std::string kConv = programPath("vykconv");
-const std::string kQuad = quadSection(1, 1, 0, {255, 0, 0});
+const std::string kQuad = quadSection({{1, 1, 0}}, {255, 0, 0});
 
 RunResult conv(const std::vector<std::string>& args)
 {
@@ -50,7 +50,7 @@ TEST(Vykconv, InputsInOrderAndTheEnvironmentOfASingleInput)
 {
     TempDir dir;
     writeCubeFaces(dir.file("sky"), [](int) { return rgb_t{10, 20, 30}; });
-    const std::string withSky = dir.write("sky.vyk", environmentSection("sky") + kQuad);
+    const std::string withSky = dir.write("sky.vyk", "begin environment\ncubetex sky.bmp\nend\n" + kQuad);
     const std::string stl = sourcePath("examples/bracket.stl"), quad = dir.write("quad.vyk", kQuad);
 
     // One input: its environment is written first.

@@ -83,8 +83,8 @@ TEST_F(VykshotTest, ExamplesMatchTheirReferencePictures)
 // reference picture.
 TEST_F(VykshotTest, MorphBetweenTwoFilesFollowsTheClock)
 {
-    dir.write("a.vyk", quadSection(2, 2, 0, {230, 0, 0}));
-    dir.write("b.vyk", quadSection(2, 2, 0, {0, 0, 230}));
+    dir.write("a.vyk", quadSection({{2, 2, 0}}, {230, 0, 0}));
+    dir.write("b.vyk", quadSection({{2, 2, 0}}, {0, 0, 230}));
     for (const auto& [elapsed, lead] : {std::pair{"0", 0}, {"1000", 2}, {"4000", 0}}) {
         const RunResult r = shot({"--elapsed", elapsed}, {"a.vyk", "b.vyk"});
         ASSERT_EQ(r.status, 0) << r.err;
@@ -122,22 +122,23 @@ TEST_F(VykshotTest, SamePictureWithoutAnXServer)
 // program ends normally and its first line on stderr says what was wrong.
 TEST_F(VykshotTest, NonsenseScenesNeitherCrashNorHang)
 {
-    const std::string quad = quadSection(1, 1, 0, {100, 100, 100});
+    const std::string quad = quadSection({{1, 1, 0}}, {100, 100, 100});
     const std::string first = "position -0.5,-0.5,0\n";
     auto withFirst = [&](const std::string& p) { return std::string(quad).replace(quad.find(first), first.size(), p); };
     // inf - inf is NaN; 1e400 is infinite once stored as a float
     dir.write("nan.vyk", withFirst("position 1e400-1e400,-0.5,0\n"));
     dir.write("inf.vyk", withFirst("position 1e400,-0.5,0\n"));
-    dir.write("point.vyk", quadSection(0, 0, 0, {100, 100, 100}));
+    dir.write("point.vyk", quadSection({{0, 0, 0}}, {100, 100, 100}));
     dir.write("quad.vyk", quad);
     dir.write("two.vyk", quad + quad);
-    const std::string frame = "tangent 1,0,0\nbinormal 0,1,0\nnormal 0,0,1\n";
-    dir.write("triangle.vyk", "begin polygon_surface,3,3\nposition 0,0,0\nposition 1,0,0\nposition 0,1,0\n"
-                              "element 0\nelement 1\nelement 2\n" +
-                                  frame + frame + frame + "end\n");
-    const auto blue = [](int) { return rgb_t{20, 60, 220}; };
-    writeCubeFaces(dir.file("odd"), blue, 2, 2);
-    dir.write("oddsky.vyk", environmentSection("odd") + quad);
+    dir.write("triangle.stl", kOneFacetStl);
+    writeCubeFaces(
+        dir.file("odd"),
+        [](int) {
+            return rgb_t{20, 60, 220};
+        },
+        2, 2);
+    dir.write("oddsky.vyk", "begin environment\ncubetex odd.bmp\nend\n" + quad);
     const std::string notFinite = "vykview_t::fitScene(): 1 positions are not finite; ignored.\n";
     const struct {
         std::vector<std::string> files;
@@ -147,7 +148,7 @@ TEST_F(VykshotTest, NonsenseScenesNeitherCrashNorHang)
         {{"inf.vyk"}, notFinite},
         {{"point.vyk"}, "vykview_t::fitScene(): the scene has no extent; the view frames a unit box.\n"},
         {{"two.vyk", "quad.vyk"}, "0, [1:2]: too few models in opposite model.\n"},
-        {{"quad.vyk", "triangle.vyk"}, "morphpair_t::build(): B has 3 vertices, fewer than A's 4; A is drawn alone.\n"},
+        {{"quad.vyk", "triangle.stl"}, "morphpair_t::build(): B has 3 vertices, fewer than A's 4; A is drawn alone.\n"},
         {{"oddsky.vyk"}, "odd_posy.bmp: cube face is 4x4, not a square of the first face's size 2x2.\n"},
     };
     for (const auto& c : cases) {

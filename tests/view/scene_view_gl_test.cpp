@@ -76,7 +76,7 @@ TEST(ViewerGL, PickFindsTheNearestSurfaceUnderThePixel)
         std::string scene;
         float z;
     } cases[] = {
-        {quadSection(2, 2, 0, grey), 0.0f},
+        {quadSection({{2, 2, 0}}, grey), 0.0f},
         {quadSection({nearQuad}, grey) + quadSection({farQuad}, grey), 0.5f},
         {quadSection({farQuad}, grey) + quadSection({nearQuad}, grey), 0.5f},
         {quadSection({nearQuad, farQuad}, grey), 0.5f},
@@ -95,7 +95,7 @@ TEST(ViewerGL, PickFindsTheNearestSurfaceUnderThePixel)
 
 TEST(ViewerGL, LeftDragKeepsTheGrabbedPointUnderThePointer)
 {
-    Viewer w({quadSection(2, 2, 0, {200, 200, 200})});
+    Viewer w({quadSection({{2, 2, 0}}, {200, 200, 200})});
     // Turn the model first so the grabbed plane is oblique.
     w->mouse(2, 0, 400, 300);
     w->motion(430, 280);
@@ -157,10 +157,10 @@ TEST(ViewerGL, FitOfEmptyAndDegenerateScenesAndOfAWindowWithoutHeight)
         const char* name;
         std::string scene;
     } cases[] = {
-        {"small flat model in the fit camera's plane", quadSection(0.5f, 0.5f, 0, {9, 9, 9})},
-        {"flat model seen edge-on", quadSection(4, 4, 0, {9, 9, 9}, true)},
-        {"one point", quadSection(0, 0, 0, {9, 9, 9})},
-        {"off-centre model", quadSection(1, 1, -2, {9, 9, 9}, false, 3.0f)},
+        {"small flat model in the fit camera's plane", quadSection({{0.5f, 0.5f, 0}}, {9, 9, 9})},
+        {"flat model seen edge-on", quadSection({{4, 4, 0}}, {9, 9, 9}, true)},
+        {"one point", quadSection({{0, 0, 0}}, {9, 9, 9})},
+        {"off-centre model", quadSection({{1, 1, -2, 3.0f}}, {9, 9, 9}, false)},
     }; // a plain model's fit is seen in vykshot's pictures
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -191,9 +191,7 @@ TEST(ViewerGL, VeryLargeAndVerySmallScenesFillTheView)
         Viewer w({quadSection({{s, s, s / 4}, {s, s, -s / 4}}, {9, 9, 9})});
         for (const float dx : {0.0f, 100.0f}) {
             const pos3 hit = w->pick(400.0f + dx, 300.0f);
-            EXPECT_GT(hit.z, -1.0f) << s << " " << dx;
-            EXPECT_LT(hit.z, 1.0f) << s << " " << dx;
-            EXPECT_FALSE(fequal(hit, pos3{0, 0, 0})) << s << " " << dx;
+            EXPECT_TRUE(std::fabs(hit.z) < 1.0f && !fequal(hit, pos3{0, 0, 0})) << s << " " << dx;
         }
     }
 }
@@ -204,8 +202,8 @@ TEST(ViewerGL, ReloadKeepsTheViewAndReportsASlowLoad)
 {
     vyktest::TempDir images;
     const std::string bmp = images.write("t.bmp", bmpFile(1, 1, {0, 0, 255}));
-    std::string textured = quadSection(2, 2, 0, {200, 200, 200});
-    Viewer w({textured.insert(textured.size() - 4, "texture " + bmp + "\n"), quadSection(1, 1, 0, {9, 9, 9})});
+    std::string textured = quadSection({{2, 2, 0}}, {200, 200, 200});
+    Viewer w({textured.insert(textured.size() - 4, "texture " + bmp + "\n"), quadSection({{1, 1, 0}}, {9, 9, 9})});
     EXPECT_TRUE(w->texts.empty()); // a fast load shows nothing
     w->progressAfterMs = 0;
     w->setElapsed(1500);

@@ -66,14 +66,4 @@ TEST(Trackball, ShiftHandsTheDragBetweenModelAndEnvironmentWithoutAJump)
     expectRot(tb.r0, 8.0f, {0, 1, 0}, "environment");
 }
 
-TEST(Trackball, WheelStepsAreAQuarterUnit)
-{
-    trackball_t tb;
-    tb.wheel(+1);
-    EXPECT_EQ(tb.t.z, -0.25f);
-    tb.wheel(-1);
-    tb.wheel(-1);
-    EXPECT_EQ(tb.t.z, 0.25f);
-}
-
 } // namespace
