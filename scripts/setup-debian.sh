@@ -16,6 +16,8 @@ packages=(
   libgtest-dev libbenchmark-dev
   # a display without a screen, and tools the end-to-end tests drive it with
   xvfb xauth xdotool x11-utils imagemagick
+  # Xlib, for the window manager's close request the program tests send
+  libx11-dev
   # checks of the installed files, and the Debian package (dpkg-shlibdeps)
   desktop-file-utils libxml2-utils man-db groff-base shared-mime-info
   libglib2.0-bin dpkg-dev
