@@ -16,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -36,18 +38,18 @@ struct v3 {
 
 // Positions as white vertices with u = v = 0.5.
 void build(polygon_t& poly, const std::vector<v3>& positions, const std::vector<uint32_t>& elements,
-           const std::vector<float>& frames = {}, buffers_t buffers = buffers_t::All)
+           buffers_t buffers = buffers_t::All)
 {
     std::vector<float> records;
     for (const v3& p : positions)
         records.insert(records.end(), {p.x, p.y, p.z, 1, 1, 1, 1, 0.5f, 0.5f});
-    vyktest::fillPolygon(poly, records, 9, elements, frames, buffers);
+    vyktest::fillPolygon(poly, records, 9, elements, {}, buffers);
 }
 
 const std::vector<v3> eight = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 0, 0}, {3, 0, 0}, {2, 1, 0}, {3, 1, 0}};
 
-// Strips give triangles with their records; the selection table holds each
-// selected triangle's three indices (restart indices elsewhere), and survives
+// Strips give triangles: the selection table holds each selected triangle's
+// three indices in drawing order (restart indices elsewhere), and survives
 // the next update. Fewer than three elements give no triangles. Bounds take
 // only indexed vertices, and are left alone when none is indexed. Polygons
 // whose selection table waits for the first selection behave the same.
@@ -55,86 +57,54 @@ TEST(PolygonTables, StripsGiveTrianglesAndRecords)
 {
     struct {
         const char* label;
-        std::vector<uint32_t> elements, stored; // stored: after update
-        std::vector<polyid_t> polyids;
-        std::vector<uint32_t> selected; // selectelems after selecting every triangle
-        std::vector<float> bounds;      // min, max
+        std::vector<uint32_t> elements, selected; // selectelems after selecting every triangle
+        std::vector<float> bounds;                // min, max
     } cases[] = {
-        {"oneStrip", {0, 1, 2, 3}, {0, 1, 2, 3}, {{0, false}, {1, true}}, {0, 1, 2, 2, 1, 3}, {0, 0, 0, 1, 1, 0}},
-        {"restartSplits",
-         {0, 1, 2, R, 4, 5, 6},
-         {0, 1, 2, R, 4, 5, 6},
-         {{0, false}, {4, false}, {R, false}, {R, false}, {R, false}},
-         {0, 1, 2, 4, 5, 6, R, R, R, R, R, R, R, R, R},
-         {0, 0, 0, 3, 1, 0}},
+        {"oneStrip", {0, 1, 2, 3}, {0, 1, 2, 2, 1, 3}, {0, 0, 0, 1, 1, 0}},
+        {"restartSplits", {0, 1, 2, R, 4, 5, 6}, {0, 1, 2, 4, 5, 6, R, R, R, R, R, R, R, R, R}, {0, 0, 0, 3, 1, 0}},
         // An index past the vertices ends its strip like a restart index.
         {"badIndexEndsStrip",
          {0, 1, 2, 3, 4000000000u, 4, 5, 6},
-         {0, 1, 2, 3, R, 4, 5, 6},
-         {{0, false}, {1, true}, {5, false}, {R, false}, {R, false}, {R, false}},
          {0, 1, 2, 2, 1, 3, 4, 5, 6, R, R, R, R, R, R, R, R, R},
          {0, 0, 0, 3, 1, 0}},
-        {"twoElements", {5, 7}, {5, 7}, {}, {}, {3, 0, 0, 3, 1, 0}},
-        {"restartOnly", {R, R, R}, {R, R, R}, {{R, false}}, {R, R, R}, {42, 42, 42, 42, 42, 42}},
-        {"noElements", {}, {}, {}, {}, {42, 42, 42, 42, 42, 42}},
+        {"twoElements", {5, 7}, {}, {3, 0, 0, 3, 1, 0}},
+        {"restartOnly", {R, R, R}, {R, R, R}, {42, 42, 42, 42, 42, 42}},
+        {"noElements", {}, {}, {42, 42, 42, 42, 42, 42}},
     };
     for (const auto& c : cases)
         for (buffers_t buffers : kBoth) {
             SCOPED_TRACE(testing::Message() << c.label << (buffers == buffers_t::All ? "" : " on demand"));
             polygon_t poly;
-            build(poly, eight, c.elements, {}, buffers);
-            EXPECT_EQ(readBuffer<uint32_t>(poly.elements, c.stored.size()), c.stored);
-            ASSERT_EQ(poly.polyids().size(), c.polyids.size());
-            for (size_t t = 0; t < c.polyids.size(); ++t) {
-                EXPECT_EQ(poly.polyidvector[t].position, c.polyids[t].position) << "triangle " << t;
-                EXPECT_EQ(poly.polyidvector[t].flipped, c.polyids[t].flipped) << "triangle " << t;
-            }
+            build(poly, eight, c.elements, buffers);
+            std::vector<uint32_t> stored = c.elements;
+            std::replace_if(
+                stored.begin(), stored.end(), [](uint32_t e) { return e >= 8; }, R);
+            EXPECT_EQ(readBuffer<uint32_t>(poly.elements, stored.size()), stored);
             pos3 min{42, 42, 42}, max{42, 42, 42};
             poly.bounds(min, max);
             EXPECT_EQ(std::vector<float>({min.x, min.y, min.z, max.x, max.y, max.z}), c.bounds);
-            for (uint32_t t = 0; t < c.polyids.size(); ++t)
+            for (uint32_t t = 0; t + 2 < c.elements.size(); ++t)
                 poly.selectpolygon(t);
-            poly.update();
-            std::vector<uint32_t> table = readBuffer<uint32_t>(poly.selectelems, poly.selectelems.count());
-            if (table.empty() && buffers == buffers_t::OnDemand)
-                table.assign(c.selected.size(), R); // no table yet: nothing shows
-            EXPECT_EQ(table, c.selected);
+            for (int pass = 0; pass < 2; ++pass, poly.update()) {
+                std::vector<uint32_t> table = readBuffer<uint32_t>(poly.selectelems, poly.selectelems.count());
+                if (table.empty() && buffers == buffers_t::OnDemand)
+                    table.assign(c.selected.size(), R); // no table yet: nothing shows
+                EXPECT_EQ(table, c.selected) << (pass ? "after the update" : "");
+            }
             EXPECT_FALSE(checkGL(c.label));
         }
 }
 
-// Selection steps on a polygon whose selection table waits for the first
-// selection give the messages and the table of a fully allocated one, also
-// for a selection made before the table exists.
-TEST(PolygonTables, SelectionOnDemandMatchesAFullAllocation)
+// A selection made before a waiting selection table exists shows from the
+// next update; an unselection before it only leaves the set.
+TEST(PolygonTables, SelectionBeforeTheTableExists)
 {
-    const std::vector<uint32_t> strips = {0, 1, 2, 3, R, 4, 5, 6, 7, 4000000000u};
-    const struct {
-        std::vector<uint32_t> preset, select, unselect; // preset: put into the set first
-    } cases[] = {{{}, {1}, {}}, {{}, {0, 1, 2, 3}, {2}}, {{}, {}, {0}}, {{3}, {0}, {}}, {{}, {7, 1}, {9}}};
-    for (const auto& c : cases) {
-        std::string messages[2];
-        std::vector<uint32_t> tables[2];
-        for (int k = 0; k < 2; ++k) {
-            polygon_t p;
-            build(p, eight, strips, {}, kBoth[k]);
-            p.selectedpolygons.insert(c.preset.begin(), c.preset.end());
-            messages[k] = vyktest::stderrOf([&] {
-                for (uint32_t t : c.select)
-                    p.selectpolygon(t);
-                for (uint32_t t : c.unselect)
-                    p.unselectpolygon(t);
-                p.update();
-            });
-            tables[k] = readBuffer<uint32_t>(p.selectelems, p.selectelems.count());
-            if (tables[k].empty() && k == 1)
-                tables[k].assign(tables[0].size(), R); // no table yet: nothing shows
-            p.drawselection();
-        }
-        EXPECT_EQ(messages[1], messages[0]);
-        EXPECT_EQ(tables[1], tables[0]);
-        EXPECT_FALSE(checkGL("SelectionOnDemandMatchesAFullAllocation"));
-    }
+    polygon_t p;
+    build(p, eight, {0, 1, 2, 3, R, 4, 5, 6, 7}, buffers_t::OnDemand);
+    p.selectedpolygons = {0, 3};
+    p.unselectpolygon(0);
+    p.update();
+    EXPECT_EQ(readBuffer<uint32_t>(p.selectelems, 12), (std::vector<uint32_t>{R, R, R, R, R, R, R, R, R, 6, 5, 7}));
 }
 
 // A producer that re-sizes the elements after allocate gets its triangles and
@@ -147,11 +117,9 @@ TEST(PolygonTables, ElementsGrownAfterAllocate)
     {
         scoped_map_t<uint32_t> e(poly.elements);
         ASSERT_TRUE(e);
-        for (uint32_t i = 0; i < 8; ++i)
-            e[i] = i;
+        std::iota(e.get(), e.get() + 8, 0u);
     }
     poly.update();
-    ASSERT_EQ(poly.polyids().size(), 6u);
     EXPECT_EQ(readBuffer<float>(poly.normals, 72)[71], 1.0f); // computed for the last triangle
     poly.selectpolygon(5);
     poly.selectpolygon(1);
@@ -159,73 +127,23 @@ TEST(PolygonTables, ElementsGrownAfterAllocate)
               (std::vector<uint32_t>{R, R, R, 2, 1, 3}));
 }
 
-// tangent = normalize(Pb - Pc), normal = normalize((Pb - Pa) x (Pc - Pb)),
-// computed only where the supplied normal is zero.
-TEST(PolygonFrames, ComputedWhereNormalIsZeroKeptWhereSupplied)
-{
-    const float s = std::sqrt(0.5f);
-    using frame_t = std::vector<float>;
-    const frame_t given = {9, 8, 7, 6, 5, 4, 0, 0, 1};
-    const frame_t right = {s, -s, 0, s, s, 0, 0, 0, 1};
-    const frame_t line = {-1, 0, 0, 0, 0, 0, 0, 0, 0}; // collinear: a zero normal
-    const std::vector<v3> corners = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
-    const struct {
-        const char* label;
-        std::vector<v3> positions;
-        frame_t frames;                // supplied, vertex after vertex (missing: zeros)
-        std::vector<frame_t> expected; // each vertex's frame afterwards
-    } cases[] = {
-        {"rightTriangle", corners, {}, {right, right, right}},
-        {"collinear", {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, {}, {line, line, line}},
-        {"suppliedOnFirst", corners, given, {given, right, right}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
-        polygon_t poly;
-        build(poly, c.positions, {0, 1, 2}, c.frames);
-        const frame_t f = readBuffer<float>(poly.normals, 27);
-        ASSERT_EQ(f.size(), 27u);
-        for (size_t k = 0; k < 27; ++k)
-            EXPECT_NEAR(f[k], c.expected[k / 9][k % 9], 2e-5f) << "vertex " << k / 9 << " component " << k % 9;
-    }
-}
-
-// Point sizes show the selection bits, made on first use when on demand.
+// Point sizes show the selection bits; on demand they are made by the first
+// drawing or point selection.
 TEST(PolygonSelection, PointSizesFollowTheBits)
 {
-    const struct {
-        void (*use)(polygon_t&);
-        std::vector<float> sizes;
-    } cases[] = {
-        {[](polygon_t& p) { p.drawpoints(); }, std::vector<float>(8, 3.0f)},
-        {[](polygon_t& p) {
-             EXPECT_TRUE(p.selectpoint(1));
-             EXPECT_FALSE(p.selectpoint(1));
-             EXPECT_TRUE(p.selectpoint(6));
-             EXPECT_FALSE(p.selectpoint(8)); // past the points
-         },
-         {3, 5, 3, 3, 3, 3, 5, 3}},
-        {[](polygon_t& p) {
-             EXPECT_FALSE(p.unselectpoint(2));
-             EXPECT_TRUE(p.selectpoint(1));
-             EXPECT_TRUE(p.selectpoint(7));
-             EXPECT_TRUE(p.unselectpoint(1));
-             p.drawpoints();
-         },
-         {3, 3, 3, 3, 3, 3, 3, 5}},
-        {[](polygon_t& p) {
-             EXPECT_TRUE(p.selectpoint(3));
-             p.clearselection();
-             EXPECT_TRUE(p.selectpoint(0));
-         },
-         {5, 3, 3, 3, 3, 3, 3, 3}},
-    };
-    for (const auto& c : cases)
-        for (buffers_t buffers : kBoth) {
-            polygon_t poly;
-            build(poly, eight, {0, 1, 2}, {}, buffers);
-            c.use(poly);
-            EXPECT_EQ(readBuffer<float>(poly.pointsizes, 8), c.sizes);
+    for (buffers_t buffers : kBoth)
+        for (bool drawFirst : {false, true}) {
+            polygon_t p;
+            build(p, eight, {0, 1, 2}, buffers);
+            if (drawFirst)
+                p.drawpoints();
+            EXPECT_FALSE(p.unselectpoint(2));
+            EXPECT_TRUE(p.selectpoint(3));
+            p.clearselection();
+            EXPECT_TRUE(p.selectpoint(1) && p.selectpoint(6) && p.selectpoint(7) && p.unselectpoint(6));
+            EXPECT_FALSE(p.selectpoint(1) || p.selectpoint(8)); // already selected; past the points
+            p.drawpoints();
+            EXPECT_EQ(readBuffer<float>(p.pointsizes, 8), (std::vector<float>{3, 5, 3, 3, 3, 3, 3, 5}));
             EXPECT_FALSE(checkGL("PointSizesFollowTheBits"));
         }
 }
@@ -245,6 +163,20 @@ TEST(PolygonAllocate, CountsTheGLCannotHoldOrIndexFail)
     EXPECT_TRUE(poly.allocate(3, 3));
 }
 
+// Frames without a normal are computed from their triangle; a supplied one
+// is kept.
+TEST(PolygonFrames, ComputedWhereNormalIsZeroKeptWhereSupplied)
+{
+    const float h = std::sqrt(0.5f);
+    const std::vector<float> given = {9, 8, 7, 6, 5, 4, 0, 0, 1}, right = {h, -h, 0, h, h, 0, 0, 0, 1};
+    polygon_t poly;
+    vyktest::fillPolygon(poly, {0, 0, 0, 1, 0, 0, 0, 1, 0}, 3, {0, 1, 2}, given);
+    const std::vector<float> f = readBuffer<float>(poly.normals, 27);
+    ASSERT_EQ(f.size(), 27u);
+    for (size_t k = 0; k < 27; ++k)
+        EXPECT_NEAR(f[k], k < 9 ? given[k] : right[k % 9], 2e-5f) << "vertex " << k / 9 << " component " << k % 9;
+}
+
 // polygon_t::draw over element layouts that are, or only look like, a plain
 // triangle list (3k, 3k+1, 3k+2, restart): the triangles drawn are those of
 // the strips either way; an index out of range drops its triangle.
@@ -252,7 +184,6 @@ TEST(PolygonDraw, TriangleListsAndStripsDrawTheirTriangles)
 {
     texture_t texture;
     ASSERT_TRUE(texture.open(nullptr));
-    environment_t none;
     const mtx3w identity = identityMatrix();
     const pos3 light{0, 0, 100};
     // Upper-left half (0, 1, 2), lower-right half (3, 4, 5) of the target;
@@ -267,24 +198,23 @@ TEST(PolygonDraw, TriangleListsAndStripsDrawTheirTriangles)
         std::vector<uint32_t> elements;
         bool upperLeft, lowerRight;
     } cases[] = {
-        {{0, 1, 2, R, 3, 4, 5, R}, true, true},   {{0, 1, 2, R}, true, false},  {{0, 1, 2, R, 3, 4, 5}, true, true},
-        {{0, 1, 2, R, 3, 4, 99, R}, true, false}, {{0, 1, 2, 3}, true, true}, // (0, 1, 2) and (2, 1, 3)
-        {{3, 4, 5, R, 0, 1, 2, R}, true, true},   {{R, R, R, R}, false, false},
+        {{0, 1, 2, R, 3, 4, 5, R}, true, true},   {{0, 1, 2, R, 3, 4, 5}, true, true}, {{0, 1, 2, 3}, true, true},
+        {{0, 1, 2, R, 3, 4, 99, R}, true, false}, {{R, R, R, R}, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.elements));
         polygon_t poly;
         vyktest::fillPolygon(poly, records, 9, c.elements, frames);
         vyktest::OffscreenTarget target;
-        vyktest::polygonRenderer().drawsolid(none, 0, texture, poly, &identity, &identity, &identity, &identity, &light,
-                                             200.0f);
+        vyktest::polygonRenderer().drawsolid(environment_t(), 0, texture, poly, &identity, &identity, &identity,
+                                             &identity, &light, 200.0f);
         EXPECT_EQ(target.pixel(8, 56)[0] > 200, c.upperLeft);
         EXPECT_EQ(target.pixel(56, 8)[0] > 200, c.lowerRight);
-        EXPECT_FALSE(checkGL("TriangleListsAndStripsDrawTheirTriangles"));
     }
 }
 
-// An STL file loads with its drawing arrays only; a selection still works.
+// An STL mesh keeps no work frames (a mesh of millions of triangles would
+// carry them for nothing); a selection still finds its triangles.
 TEST(PolygonDraw, StlModelSelectsWithoutWorkFrames)
 {
     vyktest::TempDir dir;
@@ -293,12 +223,10 @@ TEST(PolygonDraw, StlModelSelectsWithoutWorkFrames)
     scene_t scene;
     ASSERT_TRUE(readStl(dir.write("two.stl", "solid two\n" + facet + facet + "endsolid two\n"), scene));
     polygon_t& poly = scene.models.back()->polygon;
-    EXPECT_EQ(poly.wknmls.count(), 0u); // a mesh of millions of triangles keeps no work frames
-    poly.selectpolygon(1);              // the second facet: vertices 3, 4, 5
-    EXPECT_EQ(readBuffer<uint32_t>(poly.selectelems, 18),
-              (std::vector<uint32_t>{R, R, R, 3, 4, 5, R, R, R, R, R, R, R, R, R, R, R, R}));
+    EXPECT_EQ(poly.wknmls.count(), 0u);
+    poly.selectpolygon(1); // the second facet: vertices 3, 4, 5
+    EXPECT_EQ(readBuffer<uint32_t>(poly.selectelems, 6), (std::vector<uint32_t>{R, R, R, 3, 4, 5}));
     scene.destroyModels();
-    EXPECT_FALSE(checkGL("StlModelSelectsWithoutWorkFrames"));
 }
 
 } // namespace

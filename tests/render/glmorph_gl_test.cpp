@@ -2,7 +2,6 @@
 
 #include "foundation/check_gl.h"
 #include "model/environment.h"
-#include "model/polygon.h"
 #include "model/texture.h"
 #include "support/capture.h"
 #include "support/gl_readback.h"
@@ -11,12 +10,9 @@
 #include "support/scene_text.h"
 #include "support/temp_dir.h"
 
-#include <GL/glew.h>
-
 #include <gtest/gtest.h>
 
 #include <array>
-#include <string>
 
 using namespace vyk3d;
 using vyktest::makeQuad;

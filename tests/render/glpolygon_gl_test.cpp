@@ -1,21 +1,16 @@
 #include "render/glpolygon.h"
 
 #include "foundation/check_gl.h"
-#include "gl/scoped_map.h"
 #include "model/environment.h"
 #include "model/polygon.h"
 #include "model/texture.h"
 #include "render/glmorph.h"
-#include "support/capture.h"
 #include "support/gl_readback.h"
 #include "support/polygon_fill.h"
 #include "support/scene_load.h"
-#include "support/scene_text.h"
 #include "support/temp_dir.h"
 #include "textures/bmp.h"
 #include "textures/image_fixtures.h"
-
-#include <GL/glew.h>
 
 #include <gtest/gtest.h>
 
@@ -29,62 +24,37 @@ using Target = vyktest::OffscreenTarget;
 namespace
 {
 
-// Both renderers build all six built-in sources and find every uniform of
-// their lookup lists: a missing one would print "can't determine the location.".
-TEST(Renderers, InitBuildsTheBuiltInProgramsQuietly)
-{
-    glpolygon_t polygon;
-    glmorph_t morph;
-    EXPECT_EQ(vyktest::stderrOf([&] { EXPECT_TRUE(polygon.init("") && morph.init("")); }), "");
-    EXPECT_NE(morph.MercatorSphere2, -1);
-}
-
 struct Scene {
     mtx3w identity = identityMatrix();
     pos3 light{0, 0, 100};
     texture_t texture;
+    environment_t none;
+    void draw(const environment_t& env, polygon_t& poly, bool selection = false)
+    {
+        glpolygon_t& r = vyktest::polygonRenderer();
+        if (selection)
+            r.drawselect(env, 0, texture, poly, &identity, &identity, &identity, &identity, &light, 200.0f);
+        else
+            r.drawsolid(env, 0, texture, poly, &identity, &identity, &identity, &identity, &light, 200.0f);
+    }
 };
 
-// A quad over the middle half of the target, lit head-on: the built-in white
-// colour map and flat bump map leave the vertex colour, blended by its alpha
-// over the black background. A white environment adds its reflection or
-// refraction by their alphas; without a name nothing is added.
-TEST(GlPolygon, DrawsolidShadesWithVertexColourAndEnvironment)
+// A quad over the middle half of the target, lit head-on: the built-in maps
+// leave the vertex colour, blended by its alpha over the black background;
+// an unnamed environment adds nothing, whatever its alphas.
+TEST(GlPolygon, DrawsolidBlendsTheVertexColourByItsAlpha)
 {
     Scene s;
     ASSERT_TRUE(s.texture.open(nullptr));
-    vyktest::TempDir dir;
-    vyktest::writeCubeFaces(dir.file("sky"), [](int) { return vyktest::rgb_t{255, 255, 255}; });
-    environment_t white;
-    white.name = "sky.bmp";
-    ASSERT_TRUE(white.initex(dir.file("scene.vyk").c_str()));
-    struct {
-        col3a colour;
-        const char* env;
-        float reflect, refract;
-        std::array<int, 3> inside;
-    } cases[] = {
-        {{0, 1, 0, 1}, "", 1, 1, {0, 255, 0}},
-        {{0, 0, 1, 0.5f}, "", 0, 0, {0, 0, 128}},
-        {{1, 0, 0, 1}, "sky.bmp", 1, 0, {255, 255, 255}},
-        {{1, 0, 0, 1}, "sky.bmp", 0, 0.5f, {255, 128, 128}},
-        {{1, 0, 0, 1}, "sky.bmp", 0, 0, {255, 0, 0}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "'" << c.env << "' " << c.reflect << " " << c.refract);
-        polygon_t quad;
-        makeQuad(quad, -0.5f, -0.5f, 0.5f, 0.5f, -0.5f, c.colour);
-        environment_t env = white;
-        env.name = c.env;
-        env.reflectalpha = c.reflect;
-        env.refractalpha = c.refract;
-        Target target;
-        vyktest::polygonRenderer().drawsolid(env, 0, s.texture, quad, &s.identity, &s.identity, &s.identity,
-                                             &s.identity, &s.light, 200.0f);
-        target.expectPixel(20, 20, c.inside);
-        target.expectPixel(5, 5, {0, 0, 0});
-    }
-    EXPECT_FALSE(checkGL("GlPolygon.DrawsolidShadesWithVertexColourAndEnvironment"));
+    environment_t unnamed;
+    unnamed.reflectalpha = unnamed.refractalpha = 1;
+    polygon_t quad;
+    makeQuad(quad, -0.5f, -0.5f, 0.5f, 0.5f, -0.5f, {0, 0, 1, 0.5f});
+    Target target;
+    s.draw(unnamed, quad);
+    target.expectPixel(20, 20, {0, 0, 128});
+    target.expectPixel(5, 5, {0, 0, 0});
+    EXPECT_FALSE(checkGL("GlPolygon.DrawsolidBlendsTheVertexColourByItsAlpha"));
 }
 
 // A colour map of 8 x 8 texels, red counting columns and green rows, read
@@ -104,35 +74,29 @@ TEST(GlPolygon, ColourMapIsReadAtTheTextureCoordinateOrItsMercatorMapping)
     for (bool morph : {false, true})
         for (bool mercatorsphere : {false, true}) {
             SCOPED_TRACE(testing::Message() << (morph ? "morph" : "polygon") << (mercatorsphere ? " Mercator" : ""));
-            texture_t texture;
-            texture.colormap = "grid.bmp";
-            texture.mipmap = texture.nearlinear = texture.maglinear = false;
-            texture.mercatorsphere = mercatorsphere;
-            ASSERT_TRUE(texture.open(dir.file("scene.vyk").c_str()));
+            Scene s;
+            s.texture.colormap = "grid.bmp";
+            s.texture.mipmap = s.texture.nearlinear = s.texture.maglinear = false;
+            s.texture.mercatorsphere = mercatorsphere;
+            ASSERT_TRUE(s.texture.open(dir.file("scene.vyk").c_str()));
             polygon_t quad;
             makeQuad(quad, -1, -1, 1, 1, -0.5f, {1, 1, 1, 1});
-            morphpair_t pair{&texture, &texture, &quad, &quad};
+            morphpair_t pair{&s.texture, &s.texture, &quad, &quad};
             pair.build();
-            const mtx3w identity = identityMatrix();
-            const pos3 light{0, 0, 100};
-            environment_t none;
             Target target;
             if (morph)
-                vyktest::morphRenderer().drawsolid(none, 0, pair, 0.0f, &identity, &identity, &identity, &identity,
-                                                   &light, 200.0f);
+                vyktest::morphRenderer().drawsolid(s.none, 0, pair, 0.0f, &s.identity, &s.identity, &s.identity,
+                                                   &s.identity, &s.light, 200.0f);
             else
-                vyktest::polygonRenderer().drawsolid(none, 0, texture, quad, &identity, &identity, &identity, &identity,
-                                                     &light, 200.0f);
+                s.draw(s.none, quad);
             const std::vector<uint8_t> rgba = target.pixels();
             int wrong = 0;
             for (int y = 0; y < 64; ++y)
                 for (int x = 0; x < 64; ++x) {
                     const float u = (x + 0.5f) / 64, v = mercatorsphere ? mercator((y + 0.5f) / 64) : (y + 0.5f) / 64;
-                    if (std::fabs(v * 8 - std::round(v * 8)) < 0.01f)
-                        continue; // on a texel edge
                     const uint8_t* p = &rgba[4 * (64 * y + x)];
-                    if (p[2] > 4)
-                        continue; // the highlight, which adds to all three
+                    if (std::fabs(v * 8 - std::round(v * 8)) < 0.01f || p[2] > 4)
+                        continue; // on a texel edge, or in the highlight, which adds to all three
                     wrong += std::abs(p[0] - (int(u * 8) * 32 + 16)) > 4 || std::abs(p[1] - (int(v * 8) * 32 + 16)) > 4;
                 }
             EXPECT_EQ(wrong, 0);
@@ -144,14 +108,12 @@ TEST(GlPolygon, DrawselectDrawsOnlySelectedTriangles)
 {
     Scene s;
     ASSERT_TRUE(s.texture.open(nullptr));
-    environment_t none;
     for (uint32_t selected : {0u, 1u}) {
         polygon_t quad;
         makeQuad(quad, -1, -1, 1, 1, -0.5f, {1, 1, 0, 1});
         quad.selectpolygon(selected);
         Target target;
-        vyktest::polygonRenderer().drawselect(none, 0, s.texture, quad, &s.identity, &s.identity, &s.identity,
-                                              &s.identity, &s.light, 200.0f);
+        s.draw(s.none, quad, true);
         EXPECT_EQ(target.pixel(8, 56)[0] > 200, selected == 0) << "triangle " << selected;
         EXPECT_EQ(target.pixel(56, 8)[0] > 200, selected == 1) << "triangle " << selected;
     }
