@@ -32,21 +32,13 @@ constexpr uint32_t R = restartIndex;
 using buffers_t = polygon_t::buffers_t;
 const buffers_t kBoth[] = {buffers_t::All, buffers_t::OnDemand};
 
-struct v3 {
-    float x, y, z;
-};
+// Two unit squares side by side.
+const std::vector<float> eight = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0, 2, 0, 0, 3, 0, 0, 2, 1, 0, 3, 1, 0};
 
-// Positions as white vertices with u = v = 0.5.
-void build(polygon_t& poly, const std::vector<v3>& positions, const std::vector<uint32_t>& elements,
-           buffers_t buffers = buffers_t::All)
+void build(polygon_t& poly, const std::vector<uint32_t>& elements, buffers_t buffers = buffers_t::All)
 {
-    std::vector<float> records;
-    for (const v3& p : positions)
-        records.insert(records.end(), {p.x, p.y, p.z, 1, 1, 1, 1, 0.5f, 0.5f});
-    vyktest::fillPolygon(poly, records, 9, elements, {}, buffers);
+    vyktest::fillPolygon(poly, eight, 3, elements, {}, buffers);
 }
-
-const std::vector<v3> eight = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 0, 0}, {3, 0, 0}, {2, 1, 0}, {3, 1, 0}};
 
 // Strips give triangles: the selection table holds each selected triangle's
 // three indices in drawing order (restart indices elsewhere), and survives
@@ -75,7 +67,7 @@ TEST(PolygonTables, StripsGiveTrianglesAndRecords)
         for (buffers_t buffers : kBoth) {
             SCOPED_TRACE(testing::Message() << c.label << (buffers == buffers_t::All ? "" : " on demand"));
             polygon_t poly;
-            build(poly, eight, c.elements, buffers);
+            build(poly, c.elements, buffers);
             std::vector<uint32_t> stored = c.elements;
             std::replace_if(
                 stored.begin(), stored.end(), [](uint32_t e) { return e >= 8; }, R);
@@ -100,7 +92,7 @@ TEST(PolygonTables, StripsGiveTrianglesAndRecords)
 TEST(PolygonTables, SelectionBeforeTheTableExists)
 {
     polygon_t p;
-    build(p, eight, {0, 1, 2, 3, R, 4, 5, 6, 7}, buffers_t::OnDemand);
+    build(p, {0, 1, 2, 3, R, 4, 5, 6, 7}, buffers_t::OnDemand);
     p.selectedpolygons = {0, 3};
     p.unselectpolygon(0);
     p.update();
@@ -112,7 +104,7 @@ TEST(PolygonTables, SelectionBeforeTheTableExists)
 TEST(PolygonTables, ElementsGrownAfterAllocate)
 {
     polygon_t poly;
-    build(poly, eight, {0, 1, 2, 3});
+    build(poly, {0, 1, 2, 3});
     ASSERT_TRUE(poly.elements.allocate(8));
     {
         scoped_map_t<uint32_t> e(poly.elements);
@@ -134,7 +126,7 @@ TEST(PolygonSelection, PointSizesFollowTheBits)
     for (buffers_t buffers : kBoth)
         for (bool drawFirst : {false, true}) {
             polygon_t p;
-            build(p, eight, {0, 1, 2}, buffers);
+            build(p, {0, 1, 2}, buffers);
             if (drawFirst)
                 p.drawpoints();
             EXPECT_FALSE(p.unselectpoint(2));

@@ -41,8 +41,9 @@ struct Scene {
 
 // A quad over the middle half of the target, lit head-on: the built-in maps
 // leave the vertex colour, blended by its alpha over the black background;
-// an unnamed environment adds nothing, whatever its alphas.
-TEST(GlPolygon, DrawsolidBlendsTheVertexColourByItsAlpha)
+// an unnamed environment adds nothing, whatever its alphas. Of a selection
+// only the selected triangle shows; the other holds restart indices.
+TEST(GlPolygon, DrawsolidBlendsAndDrawselectShowsOnlyTheSelection)
 {
     Scene s;
     ASSERT_TRUE(s.texture.open(nullptr));
@@ -50,11 +51,22 @@ TEST(GlPolygon, DrawsolidBlendsTheVertexColourByItsAlpha)
     unnamed.reflectalpha = unnamed.refractalpha = 1;
     polygon_t quad;
     makeQuad(quad, -0.5f, -0.5f, 0.5f, 0.5f, -0.5f, {0, 0, 1, 0.5f});
-    Target target;
-    s.draw(unnamed, quad);
-    target.expectPixel(20, 20, {0, 0, 128});
-    target.expectPixel(5, 5, {0, 0, 0});
-    EXPECT_FALSE(checkGL("GlPolygon.DrawsolidBlendsTheVertexColourByItsAlpha"));
+    {
+        Target target;
+        s.draw(unnamed, quad);
+        target.expectPixel(20, 20, {0, 0, 128});
+        target.expectPixel(5, 5, {0, 0, 0});
+    }
+    for (uint32_t selected : {0u, 1u}) {
+        polygon_t whole;
+        makeQuad(whole, -1, -1, 1, 1, -0.5f, {1, 1, 0, 1});
+        whole.selectpolygon(selected);
+        Target target;
+        s.draw(unnamed, whole, true);
+        EXPECT_EQ(target.pixel(8, 56)[0] > 200, selected == 0) << "triangle " << selected;
+        EXPECT_EQ(target.pixel(56, 8)[0] > 200, selected == 1) << "triangle " << selected;
+    }
+    EXPECT_FALSE(checkGL("GlPolygon.DrawsolidBlendsAndDrawselectShowsOnlyTheSelection"));
 }
 
 // A colour map of 8 x 8 texels, red counting columns and green rows, read
@@ -101,23 +113,6 @@ TEST(GlPolygon, ColourMapIsReadAtTheTextureCoordinateOrItsMercatorMapping)
                 }
             EXPECT_EQ(wrong, 0);
         }
-}
-
-// Only the selected triangle shows; the other holds restart indices.
-TEST(GlPolygon, DrawselectDrawsOnlySelectedTriangles)
-{
-    Scene s;
-    ASSERT_TRUE(s.texture.open(nullptr));
-    for (uint32_t selected : {0u, 1u}) {
-        polygon_t quad;
-        makeQuad(quad, -1, -1, 1, 1, -0.5f, {1, 1, 0, 1});
-        quad.selectpolygon(selected);
-        Target target;
-        s.draw(s.none, quad, true);
-        EXPECT_EQ(target.pixel(8, 56)[0] > 200, selected == 0) << "triangle " << selected;
-        EXPECT_EQ(target.pixel(56, 8)[0] > 200, selected == 1) << "triangle " << selected;
-    }
-    EXPECT_FALSE(checkGL("GlPolygon.DrawselectDrawsOnlySelectedTriangles"));
 }
 
 } // namespace
