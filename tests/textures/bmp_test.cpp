@@ -1,4 +1,8 @@
+#include <gtest/gtest.h>
+#include <string>
+
 #include "image_fixtures.h"
+#include "support/temp_dir.h"
 #include "textures/bmp.h"
 #include "textures/image_format.h"
 

@@ -4,10 +4,8 @@
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
-
 #include <string>
+#include <unistd.h>
 
 namespace
 {

@@ -1,3 +1,5 @@
+#include <gtest/gtest.h>
+
 #include "image_fixtures.h"
 #include "textures/image_convert.h"
 

@@ -1,7 +1,11 @@
+#include <gtest/gtest.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "image_fixtures.h"
+#include "support/capture.h"
+#include "support/temp_dir.h"
 #include "textures/image_format.h"
 
 using namespace libgr;

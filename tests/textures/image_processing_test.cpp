@@ -1,4 +1,7 @@
+#include <gtest/gtest.h>
+
 #include "image_fixtures.h"
+#include "support/capture.h"
 #include "textures/image_processing.h"
 
 using namespace libgr;

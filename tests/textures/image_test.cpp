@@ -1,3 +1,4 @@
+#include <gtest/gtest.h>
 #include <tuple>
 
 #include "image_fixtures.h"

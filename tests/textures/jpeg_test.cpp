@@ -1,7 +1,12 @@
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
 
 #include "image_fixtures.h"
+#include "support/capture.h"
+#include "support/temp_dir.h"
 #include "textures/file_buffer.h"
 #include "textures/image_format.h"
 #include "textures/jpeg.h"

@@ -1,8 +1,11 @@
+#include <gtest/gtest.h>
+#include <string>
+#include <tuple>
 #include <zlib.h>
 
-#include <tuple>
-
 #include "image_fixtures.h"
+#include "support/capture.h"
+#include "support/temp_dir.h"
 #include "textures/image_format.h"
 #include "textures/png.h"
 

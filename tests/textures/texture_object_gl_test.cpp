@@ -1,9 +1,11 @@
 #include <GL/glew.h>
-
+#include <gtest/gtest.h>
 #include <list>
+#include <string>
 #include <tuple>
 #include <vector>
 
+#include "support/capture.h"
 #include "support/gl_readback.h"
 #include "textures/image_fixtures.h"
 #include "textures/texturable.h"

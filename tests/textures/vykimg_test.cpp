@@ -1,7 +1,12 @@
+#include <gtest/gtest.h>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "image_fixtures.h"
+#include "support/paths.h"
 #include "support/run.h"
+#include "support/temp_dir.h"
 #include "textures/image_format.h"
 
 using namespace libgr;
