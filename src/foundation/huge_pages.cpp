@@ -1,5 +1,6 @@
 #include "foundation/huge_pages.h"
 
+#include <dirent.h>
 #include <gnu/libc-version.h>
 #include <sys/auxv.h>
 #include <unistd.h>
@@ -13,17 +14,40 @@ namespace
 {
 
 const char kTunable[] = "glibc.malloc.hugetlb";
+// The free page reporting feature bit of a virtio memory balloon.
+constexpr size_t kBalloonReports = 5;
 
-// Only the "madvise" mode leaves malloc's memory in small pages.
-bool hugePagesOnRequest()
+// The first line of a small text file, empty when it cannot be read.
+std::string firstLine(const std::string& name)
 {
-    FILE* f = std::fopen("/sys/kernel/mm/transparent_hugepage/enabled", "re");
+    FILE* f = std::fopen(name.c_str(), "re");
     if (!f)
-        return false;
-    char line[128] = {};
+        return {};
+    char line[256] = {};
     const bool read = std::fgets(line, sizeof line, f) != nullptr;
     std::fclose(f);
-    return read && std::strstr(line, "[madvise]") != nullptr;
+    return read ? line : "";
+}
+
+// A virtio balloon driver that reports free pages hands every large free
+// block back to the host, a few seconds after it is freed.
+bool freeBlocksGoToHost(const std::string& sys)
+{
+    const std::string devices = sys + "/bus/virtio/devices";
+    DIR* dir = opendir(devices.c_str());
+    if (!dir)
+        return false;
+    bool reports = false;
+    while (const dirent* e = readdir(dir)) {
+        if (e->d_name[0] == '.')
+            continue;
+        const std::string device = devices + "/" + e->d_name;
+        const std::string features = firstLine(device + "/features");
+        reports = reports || (firstLine(device + "/device").rfind("0x0005", 0) == 0 &&
+                              features.size() > kBalloonReports && features[kBalloonReports] == '1');
+    }
+    closedir(dir);
+    return reports;
 }
 
 bool glibcKnowsTunable()
@@ -35,6 +59,19 @@ bool glibcKnowsTunable()
 
 } // namespace
 
+bool hugePagesPay(const char* sys)
+{
+    const std::string root = sys ? sys : "/sys";
+    // Only the "madvise" mode leaves malloc's memory in small pages.
+    if (firstLine(root + "/kernel/mm/transparent_hugepage/enabled").find("[madvise]") == std::string::npos)
+        return false;
+    // Small pages come from the free fragments the guest still has; a huge
+    // page needs a whole free block, which the host has taken back unless it
+    // was freed just now, and its first touch then faults on the host once
+    // for each small page: several times the cost of small pages.
+    return !freeBlocksGoToHost(root);
+}
+
 void startWithHugePages(char** argv)
 {
     const char* tunables = std::getenv("GLIBC_TUNABLES");
@@ -45,7 +82,7 @@ void startWithHugePages(char** argv)
     const char* preload = std::getenv("LD_PRELOAD");
     if (getauxval(AT_SECURE) != 0 || (preload && std::strstr(preload, "vgpreload")))
         return;
-    if (!glibcKnowsTunable() || !hugePagesOnRequest())
+    if (!glibcKnowsTunable() || !hugePagesPay())
         return;
     const std::string before = tunables ? tunables : "";
     const std::string value = (before.empty() ? "" : before + ":") + kTunable + "=1";

@@ -10,7 +10,12 @@
 //
 // Call first thing in main, with main's own arguments. Returns at once,
 // having done nothing, when the tunable is set already (by the user or the
-// first run), huge pages are "always" or "never", glibc is older than 2.35,
-// the program runs set-user-ID or under valgrind, or the exec fails; the
-// command line, the environment otherwise and open files are kept.
+// first run), huge pages do not pay (below), glibc is older than 2.35, the
+// program runs set-user-ID or under valgrind, or the exec fails; the command
+// line, the environment otherwise and open files are kept.
 void startWithHugePages(char** argv);
+
+// Whether asking for huge pages pays on this machine, from the kernel's
+// files under `sys` (null: /sys): only when they are "madvise" and no memory
+// balloon reports free pages to a host.
+bool hugePagesPay(const char* sys = nullptr);
