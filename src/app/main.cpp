@@ -2,6 +2,7 @@
 #include "app/gluty.h"
 #include "app/vykview.h"
 #include "foundation/huge_pages.h"
+#include "sceneio/stl.h"
 
 #include <GL/glew.h>
 // after glew.h, which must come first
@@ -28,6 +29,7 @@ struct options_t {
     bool watch = true;
     // The program name, the X options for GLUT, then the files.
     std::vector<char*> argv;
+    size_t firstFile = 0;
 };
 
 // GLUT's own options, with the number of values each takes: they pass through.
@@ -78,6 +80,7 @@ options_t parseArguments(int argc, char** argv)
     // glutInit ends the process when it finds none.
     if (i >= argc)
         vykview_t::usage(program);
+    o.firstFile = o.argv.size();
     o.argv.insert(o.argv.end(), argv + i, argv + argc);
     o.argv.push_back(nullptr);
     return o;
@@ -89,6 +92,8 @@ int main(int argc, char** argv)
 {
     startWithHugePages(argv);
     options_t o = parseArguments(argc, argv);
+    // Large text files are read while the window and its shaders are made.
+    prefetchStl(static_cast<int>(o.argv.size() - 1 - o.firstFile), o.argv.data() + o.firstFile);
     int viewerArgc = static_cast<int>(o.argv.size() - 1);
     char** viewerArgv = o.argv.data();
     // glutInit takes its options out and leaves the program name and files.

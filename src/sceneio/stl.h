@@ -28,6 +28,15 @@ struct model_t;
 // file cannot fill, and no number is read past the end of its line.
 bool readStl(const std::string& fileName, scene_t& scene);
 
+// Starts reading the large text STL files among the first `count` of
+// `names` (those named ".stl") on a thread of its own, so that readStl finds
+// their bytes in memory: for a program to call before it makes its GL
+// context. Prints nothing and changes nothing readStl reports: it takes a
+// file's bytes once, and only while the file is unchanged since they were
+// read (same inode, size and times); otherwise it reads the file itself.
+// Bytes not taken are freed at exit. Only the first call starts anything.
+void prefetchStl(int count, char* const* names);
+
 // The two readers behind readStl, for streams. Each reads the rest of `in`:
 // the binary reader expects the stream after the first five bytes of the
 // file, the text reader the stream after "solid"; the size rule does not

@@ -4,18 +4,25 @@
 
 #include "foundation/file_read.h"
 #include "foundation/parallel.h"
+#include "foundation/path.h"
 #include "gl/scoped_map.h"
 #include "sceneio/scene.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <istream>
 #include <iterator>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -43,6 +50,7 @@ class FileBytes
         return libutils::readWholeFile(fileName.c_str(), reserve, size_, true) == libutils::file_status_t::Ok;
     }
 
+    bool empty() const { return !bytes_; }
     const char* data() const { return bytes_.get(); }
     size_t size() const { return size_t(size_); }
 
@@ -166,6 +174,115 @@ std::string restOf(std::istream& in)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// What a file was when its bytes were read: any change since shows in one
+// of these.
+struct identity_t {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = -1;
+    timespec mtime{}, ctime{};
+
+    bool of(const std::string& name)
+    {
+        struct stat st;
+        if (stat(name.c_str(), &st) != 0)
+            return false;
+        *this = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+        return true;
+    }
+    bool operator==(const identity_t& o) const
+    {
+        return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec;
+    }
+};
+
+// Text files read ahead on a thread of their own, in the order named; each
+// is handed over once, and only while the file is as it was read.
+class Prefetched
+{
+  public:
+    ~Prefetched()
+    {
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+    void start(std::vector<std::string> names)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (thread_.joinable() || names.empty())
+            return;
+        for (size_t k = 0; k < names.size(); ++k)
+            order_.emplace(names[k], k);
+        try {
+            thread_ = std::thread([this, names] {
+                for (const std::string& name : names) {
+                    entry_t e;
+                    if (!readsAsText(name) || !e.identity.of(name) || !e.bytes.open(name))
+                        e.bytes = FileBytes();
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    if (!e.bytes.empty())
+                        ready_.emplace(name, std::move(e));
+                    ++done_;
+                    readyChanged_.notify_all();
+                }
+            });
+        } catch (const std::system_error&) {
+            order_.clear();
+        }
+    }
+
+    // The bytes of `name` read ahead and still current, into `bytes`.
+    bool take(const std::string& name, FileBytes& bytes)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        const auto named = order_.find(name);
+        if (named == order_.end())
+            return false;
+        readyChanged_.wait(lock, [&] { return done_ > named->second; });
+        const auto found = ready_.find(name);
+        if (found == ready_.end())
+            return false;
+        entry_t e = std::move(found->second);
+        ready_.erase(found);
+        lock.unlock();
+        identity_t now;
+        if (!now.of(name) || !(now == e.identity))
+            return false;
+        bytes = std::move(e.bytes);
+        return true;
+    }
+
+  private:
+    struct entry_t {
+        identity_t identity;
+        FileBytes bytes;
+    };
+
+    // Worth reading ahead: a regular text STL file of a megabyte or more.
+    static bool readsAsText(const std::string& name)
+    {
+        libutils::file_reader_t file;
+        char head[84];
+        return file.open(name.c_str()) == libutils::file_status_t::Ok && file.size() >= (1u << 20) &&
+               file.read(head, 84, 0) == 84 && !looksBinary(head, size_t(file.size()));
+    }
+
+    std::mutex mutex_;
+    std::condition_variable readyChanged_;
+    std::thread thread_;
+    std::map<std::string, size_t> order_;
+    std::map<std::string, entry_t> ready_;
+    size_t done_ = 0;
+};
+
+Prefetched& prefetched()
+{
+    static Prefetched p;
+    return p;
+}
+
 // A regular file is read whole only as text; binary is read in chunks.
 bool readStlFile(const std::string& fileName, scene_t& scene)
 {
@@ -181,7 +298,7 @@ bool readStlFile(const std::string& fileName, scene_t& scene)
         return false;
     }
     FileBytes bytes;
-    if (!bytes.open(fileName) || bytes.size() < 5)
+    if ((!prefetched().take(fileName, bytes) && !bytes.open(fileName)) || bytes.size() < 5)
         return false;
     return looksBinary(bytes.data(), bytes.size())
                ? readBinaryBytes(bytes.data(), bytes.size(), fileName, scene)
@@ -189,6 +306,15 @@ bool readStlFile(const std::string& fileName, scene_t& scene)
 }
 
 } // namespace
+
+void prefetchStl(int count, char* const* names)
+{
+    std::vector<std::string> stl;
+    for (int k = 0; k < count; ++k)
+        if (names[k] && hasExtension(names[k], ".stl") == 0)
+            stl.emplace_back(names[k]);
+    prefetched().start(std::move(stl));
+}
 
 bool readStl(const std::string& fileName, scene_t& scene)
 {

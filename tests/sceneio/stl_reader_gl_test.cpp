@@ -80,6 +80,24 @@ TEST(StlRead, FilesWrittenByAdmesh)
     }
 }
 
+// Large text files read ahead: one changed since gives its new triangles.
+TEST(StlRead, TextReadAheadOnlyWhileUnchanged)
+{
+    const auto facets = [](int n) {
+        std::string s = "solid t\n";
+        for (int i = 0; i < n; ++i)
+            s += "facet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\nendloop\nendfacet\n";
+        return s;
+    };
+    vyktest::TempDir dir;
+    std::vector<std::string> names = {dir.write("changed.stl", facets(20000)), dir.write("kept.stl", facets(20001))};
+    std::vector<char*> argv = {&names[0][0], &names[1][0]};
+    prefetchStl(2, argv.data());
+    EXPECT_EQ(loadSceneFile(names[1]).elements.size(), 4u * 20001); // both read by now
+    vyktest::writeFile(names[0], facets(20002));
+    EXPECT_EQ(loadSceneFile(names[0]).elements.size(), 4u * 20002);
+}
+
 TEST(StlRead, StreamReaders)
 {
     // Both expect the stream after the first five bytes, as readStl leaves it.

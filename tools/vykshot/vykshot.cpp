@@ -2,6 +2,7 @@
 // a PNG image, drawn by the viewer's own scene view into a framebuffer
 // object of the asked size. Needs no X server.
 #include "foundation/huge_pages.h"
+#include "sceneio/stl.h"
 #include "textures/png.h"
 #include "view/gl_context.h"
 #include "view/offscreen_frame.h"
@@ -112,7 +113,8 @@ int main(int argc, char** argv)
 {
     startWithHugePages(argv);
     const options_t o = parseArguments(argc, argv);
-
+    // Large text files are read while the context and its shaders are made.
+    prefetchStl(static_cast<int>(o.files.size()), o.files.data());
     if (!openGLContext("vykshot"))
         return 1;
     std::vector<char*> viewerArgv;
