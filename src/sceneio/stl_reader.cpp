@@ -36,8 +36,8 @@ class FileBytes
     bool open(const std::string& fileName)
     {
         const auto reserve = [this](uint64_t n) -> char* {
-            // Not zero-filled: every byte is read over at once. Huge pages
-            // for large blocks come from malloc itself (see huge_pages.h).
+            // Not zero-filled: every byte is read over at once. Huge pages,
+            // where they pay, come from malloc itself (see huge_pages.h).
             bytes_t grown(n <= SIZE_MAX ? static_cast<char*>(std::malloc(size_t(n))) : nullptr);
             if (!grown)
                 return nullptr;
