@@ -34,8 +34,11 @@ bool readStl(const std::string& fileName, scene_t& scene);
 // context. Prints nothing and changes nothing readStl reports: it takes a
 // file's bytes once, and only while the file is unchanged since they were
 // read (same inode, size and times); otherwise it reads the file itself.
-// Bytes not taken are freed at exit. Only the first call starts anything.
+// Only the first call starts anything.
 void prefetchStl(int count, char* const* names);
+// Ends the reading ahead: bytes not taken yet are freed, and readStl reads
+// every file itself from now on.
+void endPrefetchStl();
 
 // The two readers behind readStl, for streams. Each reads the rest of `in`:
 // the binary reader expects the stream after the first five bytes of the

@@ -202,10 +202,16 @@ struct identity_t {
 class Prefetched
 {
   public:
-    ~Prefetched()
+    ~Prefetched() { end(); }
+
+    // Waits for the thread and frees what was not taken; later reads read.
+    void end()
     {
         if (thread_.joinable())
             thread_.join();
+        std::lock_guard<std::mutex> lock(mutex_);
+        order_.clear();
+        ready_.clear();
     }
 
     void start(std::vector<std::string> names)
@@ -314,6 +320,11 @@ void prefetchStl(int count, char* const* names)
         if (names[k] && hasExtension(names[k], ".stl") == 0)
             stl.emplace_back(names[k]);
     prefetched().start(std::move(stl));
+}
+
+void endPrefetchStl()
+{
+    prefetched().end();
 }
 
 bool readStl(const std::string& fileName, scene_t& scene)

@@ -5,6 +5,7 @@
 #include "foundation/check_gl.h"
 #include "foundation/clock.h"
 #include "foundation/opened_files.h"
+#include "sceneio/stl.h"
 #include "textures/png.h"
 #include "view/offscreen_frame.h"
 
@@ -92,6 +93,8 @@ int sceneview_t::loadFiles(sceneList_t& into, vyk3d::environment_t& env)
         // The records now belong to `loaded`.
         scene.models.clear();
     }
+    // Files read ahead that a failure left unread are not kept.
+    endPrefetchStl();
     if (shown)
         loadProgress("");
     if (failed) {
