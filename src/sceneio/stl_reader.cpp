@@ -50,6 +50,27 @@ class FileBytes
         return libutils::readWholeFile(fileName.c_str(), reserve, size_, true) == libutils::file_status_t::Ok;
     }
 
+    // The whole of an open regular file, its parts read by every core at
+    // once; false when one failed or came up short (the file was cut).
+    bool readAll(const libutils::file_reader_t& file)
+    {
+        const uint64_t n = file.size();
+        bytes_t all(n <= SIZE_MAX ? static_cast<char*>(std::malloc(size_t(n))) : nullptr);
+        if (!all)
+            return false;
+        const unsigned parts = partsFor(n, 1 << 24);
+        std::vector<char> whole(parts, 0);
+        runParts(parts, [&](unsigned k) {
+            const uint64_t first = n * k / parts, last = n * (k + 1) / parts;
+            whole[k] = file.read(all.get() + first, last - first, first) == int64_t(last - first);
+        });
+        if (std::find(whole.begin(), whole.end(), 0) != whole.end())
+            return false;
+        bytes_ = std::move(all);
+        room_ = size_ = n;
+        return true;
+    }
+
     bool empty() const { return !bytes_; }
     const char* data() const { return bytes_.get(); }
     size_t size() const { return size_t(size_); }
@@ -225,7 +246,8 @@ class Prefetched
             thread_ = std::thread([this, names] {
                 for (const std::string& name : names) {
                     entry_t e;
-                    if (!readsAsText(name) || !e.identity.of(name) || !e.bytes.open(name))
+                    libutils::file_reader_t file;
+                    if (!e.identity.of(name) || !readsAsText(name, file) || !e.bytes.readAll(file))
                         e.bytes = FileBytes();
                     std::lock_guard<std::mutex> lock(mutex_);
                     if (!e.bytes.empty())
@@ -267,9 +289,8 @@ class Prefetched
     };
 
     // Worth reading ahead: a regular text STL file of a megabyte or more.
-    static bool readsAsText(const std::string& name)
+    static bool readsAsText(const std::string& name, libutils::file_reader_t& file)
     {
-        libutils::file_reader_t file;
         char head[84];
         return file.open(name.c_str()) == libutils::file_status_t::Ok && file.size() >= (1u << 20) &&
                file.read(head, 84, 0) == 84 && !looksBinary(head, size_t(file.size()));
