@@ -36,9 +36,7 @@ class FileBytes
     bool open(const std::string& fileName)
     {
         const auto reserve = [this](uint64_t n) -> char* {
-            // Not zero-filled: every byte is read over at once. Huge pages,
-            // where they pay, come from malloc itself (see huge_pages.h).
-            bytes_t grown(n <= SIZE_MAX ? static_cast<char*>(std::malloc(size_t(n))) : nullptr);
+            bytes_t grown = unfilled(n);
             if (!grown)
                 return nullptr;
             if (room_)
@@ -55,7 +53,7 @@ class FileBytes
     bool readAll(const libutils::file_reader_t& file)
     {
         const uint64_t n = file.size();
-        bytes_t all(n <= SIZE_MAX ? static_cast<char*>(std::malloc(size_t(n))) : nullptr);
+        bytes_t all = unfilled(n);
         if (!all)
             return false;
         const unsigned parts = partsFor(n, 1 << 24);
@@ -80,6 +78,13 @@ class FileBytes
         void operator()(char* p) const { std::free(p); }
     };
     using bytes_t = std::unique_ptr<char, release_t>;
+
+    // Not zero-filled: every byte is read over at once. Huge pages, where
+    // they pay, come from malloc itself (see huge_pages.h).
+    static bytes_t unfilled(uint64_t n)
+    {
+        return bytes_t(n <= SIZE_MAX ? static_cast<char*>(std::malloc(size_t(n))) : nullptr);
+    }
     bytes_t bytes_;
     uint64_t room_ = 0;
     uint64_t size_ = 0;
