@@ -50,7 +50,7 @@ bool attribute_array_t::allocate(uint64_t count, const vertex_format_t& format, 
     capacity_ = std::max<int64_t>(int64_t(bytesInUse()), capacity_);
 
     buffer_->bind();
-    glBufferData(GL_ARRAY_BUFFER, capacity_, nullptr, GL_DYNAMIC_DRAW);
+    reserveStore(GL_ARRAY_BUFFER, capacity_);
     if (checkGL("attribute_array_t::allocate(1)")) {
         // No store: nothing may be mapped or drawn from it.
         buffer_->unbind();

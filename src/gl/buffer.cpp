@@ -1,8 +1,10 @@
 #include "gl/buffer.h"
 
 #include "foundation/check_gl.h"
+#include "foundation/resident_heap.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace vyk3d
 {
@@ -59,6 +61,33 @@ void buffer_t::unmap()
     unbind();
 }
 
+namespace
+{
+
+// Whether buffer stores live in this process's heap: the renderer of the
+// current context is one of Mesa's software rasterisers. One driver serves
+// a process, so the answer is kept.
+bool storesInProcess()
+{
+    static const bool inProcess = [] {
+        const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+        return renderer && (std::strncmp(renderer, "llvmpipe", 8) == 0 || std::strncmp(renderer, "softpipe", 8) == 0);
+    }();
+    return inProcess;
+}
+
+// The driver's own bytes beside a store: its alignment and padding.
+constexpr uint64_t kStoreSlack = uint64_t(1) << 20;
+
+} // namespace
+
+void reserveStore(GLenum target, GLsizeiptr bytes)
+{
+    const bool large = uint64_t(bytes) >= kReserveMinimum;
+    heap_reserve_t resident(large && storesInProcess() ? uint64_t(bytes) + kStoreSlack : 0);
+    glBufferData(target, bytes, nullptr, GL_DYNAMIC_DRAW);
+}
+
 // The array's own buffer is bound at GL_COPY_WRITE_BUFFER while copying, so
 // an element buffer never touches the element binding of a bound VAO.
 bool growBufferStore(buffer_t& buffer, GLsizeiptr newBytes, GLsizeiptr keepBytes)
@@ -79,7 +108,7 @@ bool growBufferStore(buffer_t& buffer, GLsizeiptr newBytes, GLsizeiptr keepBytes
         }
     }
     glBindBuffer(GL_COPY_WRITE_BUFFER, buffer.name());
-    glBufferData(GL_COPY_WRITE_BUFFER, newBytes, nullptr, GL_DYNAMIC_DRAW);
+    reserveStore(GL_COPY_WRITE_BUFFER, newBytes);
     bool failed = checkGL("buffer_t::grow(2)");
     if (!failed && keepBytes > 0) {
         glCopyBufferSubData(GL_COPY_READ_BUFFER, GL_COPY_WRITE_BUFFER, 0, 0, keepBytes);

@@ -43,6 +43,12 @@ class buffer_t
     bool generated_ = false;
 };
 
+// Reserves a store of `bytes` without data (GL_DYNAMIC_DRAW) for the buffer
+// bound at `target`. Where the driver keeps its stores in this process's
+// memory (Mesa's software rasterisers), a large store is made resident on
+// every core first (see foundation/resident_heap.h).
+void reserveStore(GLenum target, GLsizeiptr bytes);
+
 // Re-reserves `buffer`'s store as `newBytes` (GL_DYNAMIC_DRAW) keeping its
 // first `keepBytes` bytes, copying through a temporary buffer on the GPU.
 // False, with the old store kept, when no temporary buffer can be had; false

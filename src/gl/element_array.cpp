@@ -84,7 +84,7 @@ bool element_array_t::allocate(uint64_t count)
     count_ = count;
     capacity_ = std::max<int64_t>(int64_t(count * 4), capacity_);
     buffer_->bind();
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, capacity_, nullptr, GL_DYNAMIC_DRAW);
+    reserveStore(GL_ELEMENT_ARRAY_BUFFER, capacity_);
     const bool failed = checkGL("element_array_t::allocate(3)");
     if (failed)
         std::fprintf(stderr, "elements: %llu\nbuffer_size: %lld\n", (unsigned long long)count_, (long long)capacity_);

@@ -1,6 +1,7 @@
 #include "gl/transform_feedback.h"
 
 #include "foundation/check_gl.h"
+#include "gl/buffer.h"
 
 #include <cstdint>
 
@@ -19,7 +20,7 @@ bool feedback_buffer_t::allocate(uint64_t words)
         return false;
     checkGL("feedback_buffer_t::allocate(0)");
     bind();
-    glBufferData(GL_TRANSFORM_FEEDBACK_BUFFER, GLsizeiptr(size_), nullptr, GL_DYNAMIC_DRAW);
+    reserveStore(GL_TRANSFORM_FEEDBACK_BUFFER, GLsizeiptr(size_));
     const bool failed = checkGL("feedback_buffer_t::allocate(1)");
     unbind();
     if (failed) {

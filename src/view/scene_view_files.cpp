@@ -5,6 +5,7 @@
 #include "foundation/check_gl.h"
 #include "foundation/clock.h"
 #include "foundation/opened_files.h"
+#include "foundation/resident_heap.h"
 #include "sceneio/stl.h"
 #include "textures/png.h"
 #include "view/offscreen_frame.h"
@@ -124,12 +125,15 @@ bool sceneview_t::reload()
     vyk3d::environment_t named;
     if (const int failed = loadFiles(loaded, named)) {
         std::cerr << argv[failed] << ": load error; the last good scene stays." << std::endl;
+        returnFreePages();
         return false;
     }
     destroyScenes();
     scenes.swap(loaded);
     environment = named;
     vyk3d::releaseStale(stale);
+    // The old scenes' stores were freed inside the heap.
+    returnFreePages();
     if (scenes.size() > 1)
         pairMorphs();
     if (animating && morphs.empty()) {
