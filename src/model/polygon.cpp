@@ -180,7 +180,7 @@ bool polygon_t::workframes()
     return true;
 }
 
-void polygon_t::update(const char* newName)
+void polygon_t::update(const char* newName, bool everyFrameHasNormal)
 {
     if (newName != nullptr)
         name = newName;
@@ -199,6 +199,10 @@ void polygon_t::update(const char* newName)
     // walked without them: triangle k is 3k, 3k+1, 3k+2.
     const uint64_t pending = elements.pendingTriangles();
     const bool pendingList = pending != 0 && 3 * pending <= vertexCount;
+    if (pendingList && everyFrameHasNormal && selectedpolygons.empty() && selectelems.count() == 0) {
+        listTriangles_ = count % 4 == 0 ? count / 4 : 0;
+        return;
+    }
     std::unique_ptr<scoped_map_t<uint32_t>> elemMap;
     if (!pendingList) {
         elemMap.reset(new scoped_map_t<uint32_t>(elements));

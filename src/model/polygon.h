@@ -63,8 +63,11 @@ class polygon_t : public modeling_t
     // Finishes a filled polygon: takes `newName` when not null, replaces bad
     // indices by the restart index, rebuilds the triangle tables and fills
     // frames whose normal is (0, 0, 0) from their triangles; frames that
-    // came with a normal are never overwritten.
-    void update(const char* newName = nullptr);
+    // came with a normal are never overwritten. A producer of separate
+    // triangles (TriangleList) that gave every frame a normal says so in
+    // `everyFrameHasNormal`: then, with nothing selected, there is nothing
+    // to walk.
+    void update(const char* newName = nullptr, bool everyFrameHasNormal = false);
 
     size_t arraycount() const override { return 2; }
     // 0 vertices, 1 normals, 2 wknmls, else null.

@@ -301,6 +301,8 @@ void fillTriangle(const Arrays& a, uint32_t i, const float c[9])
     const dir3 A = divideByLength(p1 - p0);
     const dir3 B = divideByLength(p2 - p0);
     const dir3 N = divideByLength(cross(A, B));
+    if (a.zeroNormal && N.x == 0.0f && N.y == 0.0f && N.z == 0.0f)
+        a.zeroNormal->store(true, std::memory_order_relaxed);
     const dir3 parts[3] = {B, cross(B, N), N};
     for (int k = 0; k < 3; ++k)
         for (int p = 0; p < 3; ++p) {

@@ -6,6 +6,7 @@
 
 #include "foundation/math.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,11 +20,14 @@ namespace stlmesh
 const uint64_t kMaxTriangles = 0x3FFFFFFFu;
 
 // Where triangle i of a reader goes: vertices and frames 3i..3i+2,
-// elements 4i..4i+3 (none are written when `elements` is null).
+// elements 4i..4i+3 (none are written when `elements` is null). A triangle
+// whose frame gets no normal (its corners on one line) sets `zeroNormal`
+// when there is one.
 struct Arrays {
     float* vertices;
     float* frames;
     uint32_t* elements;
+    std::atomic<bool>* zeroNormal = nullptr;
 };
 
 // Writes triangle i with corners c (x, y, z three times): grey vertices at

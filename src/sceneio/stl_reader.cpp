@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -92,9 +93,10 @@ class FileBytes
 
 const char kSolid[] = "solid";
 
-// Appends a polygon model for n triangles and lets fill write them straight
-// into its mapped arrays. The model stays in the scene on failure.
-template <class Fill> bool buildModel(scene_t& scene, uint64_t n, Fill&& fill)
+// Appends a polygon model named `name` for n triangles, lets fill write them
+// straight into its mapped arrays and finishes it. The model stays in the
+// scene on failure.
+template <class Fill> bool buildModel(scene_t& scene, uint64_t n, const std::string& name, Fill&& fill)
 {
     model_t* model = new model_t(model_t::Polygon);
     scene.models.push_back(model);
@@ -104,13 +106,16 @@ template <class Fill> bool buildModel(scene_t& scene, uint64_t n, Fill&& fill)
     // for triangle i) are made only when asked for.
     if (!polygon.allocate(3 * n, 4 * n, vyk3d::polygon_t::buffers_t::TriangleList))
         return false;
-    if (n == 0)
-        return true;
-    vyk3d::scoped_map_t<float> vertices(polygon.vertices);
-    vyk3d::scoped_map_t<float> frames(polygon.normals);
-    if (!vertices || !frames)
-        return false;
-    return fill(stlmesh::Arrays{vertices.get(), frames.get(), nullptr});
+    std::atomic<bool> zeroNormal{false};
+    if (n != 0) {
+        vyk3d::scoped_map_t<float> vertices(polygon.vertices);
+        vyk3d::scoped_map_t<float> frames(polygon.normals);
+        if (!vertices || !frames || !fill(stlmesh::Arrays{vertices.get(), frames.get(), nullptr, &zeroNormal}))
+            return false;
+    }
+    // Only triangles with their corners on one line leave frames to compute.
+    polygon.update(name.c_str(), !zeroNormal.load());
+    return true;
 }
 
 // Binary STL in memory, from byte 0 of the file.
@@ -121,7 +126,7 @@ bool readBinaryBytes(const char* data, size_t size, const std::string& name, sce
         return false;
     }
     uint32_t n = stlmesh::binaryTriangleCount(data, size, name);
-    return buildModel(scene, n, [&](const stlmesh::Arrays& a) {
+    return buildModel(scene, n, name, [&](const stlmesh::Arrays& a) {
         stlmesh::fillBinary(data, n, a);
         return true;
     });
@@ -149,7 +154,7 @@ bool readTextBytes(const char* begin, const char* end, const std::string& name, 
         std::cerr << name << ": too many facets." << std::endl;
         return false;
     }
-    return buildModel(scene, facets, [&](const stlmesh::Arrays& a) { return stlmesh::fillText(body, end, counts, a); });
+    return buildModel(scene, facets, name, [&](const stlmesh::Arrays& a) { return stlmesh::fillText(body, end, counts, a); });
 }
 
 // A file is binary when its size is exactly what its count says, whatever
@@ -172,7 +177,7 @@ bool looksBinary(const char* data, size_t size)
 bool readBinaryFile(const libutils::file_reader_t& file, const char* head, const std::string& name, scene_t& scene)
 {
     const uint32_t n = stlmesh::binaryTriangleCount(head, size_t(file.size()), name);
-    return buildModel(scene, n, [&](const stlmesh::Arrays& a) {
+    return buildModel(scene, n, name, [&](const stlmesh::Arrays& a) {
         constexpr uint32_t kPiece = 1 << 15; // triangles, 1.6 MB of records
         const unsigned parts = partsFor(n, kPiece);
         std::vector<char> read(parts, 1);
@@ -359,7 +364,6 @@ bool readStl(const std::string& fileName, scene_t& scene)
         return false;
     model_t* model = scene.models.back();
     model->texture.open(fileName.c_str());
-    model->polygon.update(fileName.c_str());
     return true;
 }
 
