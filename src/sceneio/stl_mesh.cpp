@@ -107,38 +107,34 @@ bool isStrtodBlank(char c)
 }
 
 // The common decimal forms ("-1.234567e+00", "0.25") by Clinger's fast
-// path: with at most 15 significant digits and a power of ten up to 22,
-// both factors are exact doubles and one multiplication or division rounds
+// path: with a mantissa of at most 2^53 and a power of ten up to 22, both
+// factors are exact doubles and one multiplication or division rounds
 // correctly, so the result is strtod's. Null for anything else.
 const char* fastDecimal(const char* p, const char* end, double& value)
 {
     static const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                     1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    auto digitAt = [&](const char* q) { return q < end && unsigned(*q - '0') < 10; };
     const char* q = p;
     bool negative = q < end && *q == '-';
     if (negative)
         ++q;
     uint64_t mantissa = 0;
-    int significant = 0, exponent = 0, digits = 0;
-    for (; q < end && *q >= '0' && *q <= '9'; ++q, ++digits) {
-        if (mantissa != 0 || *q != '0')
-            ++significant;
-        mantissa = mantissa * 10 + uint64_t(*q - '0');
-        if (significant > 15)
-            return nullptr;
-    }
+    const char* first = q;
+    for (; digitAt(q); ++q)
+        mantissa = mantissa * 10 + unsigned(*q - '0');
+    ptrdiff_t digits = q - first, fractionDigits = 0;
     if (q < end && *q == '.') {
-        for (++q; q < end && *q >= '0' && *q <= '9'; ++q, ++digits) {
-            if (mantissa != 0 || *q != '0')
-                ++significant;
-            mantissa = mantissa * 10 + uint64_t(*q - '0');
-            --exponent;
-            if (significant > 15)
-                return nullptr;
-        }
+        const char* fraction = ++q;
+        for (; digitAt(q); ++q)
+            mantissa = mantissa * 10 + unsigned(*q - '0');
+        fractionDigits = q - fraction;
+        digits += fractionDigits;
     }
-    if (digits == 0)
+    // Beyond 19 digits the mantissa may have wrapped around.
+    if (digits == 0 || digits > 19 || mantissa > (uint64_t(1) << 53))
         return nullptr;
+    int exponent = -int(fractionDigits);
     // An exponent counts only with at least one digit ("1e" reads as 1).
     if (q < end && (*q == 'e' || *q == 'E')) {
         const char* e = q + 1;
