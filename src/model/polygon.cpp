@@ -82,6 +82,7 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount, buffers_t 
     }
     workFramesReady_ = false;
     listTriangles_ = 0;
+    loadedBounds.reset();
     elementsAllocated_ = elementCount;
     if (!all) {
         // Left over from an earlier allocation they would have the old

@@ -10,10 +10,12 @@
 // safe to draw: it turns every index not below the vertex count into a
 // restart index, so such an index ends its strip and never reaches the GPU.
 
+#include "foundation/bounds.h"
 #include "gl/vertex_array.h"
 #include "model/modeling.h"
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -109,6 +111,11 @@ class polygon_t : public modeling_t
     const std::vector<polyid_t>& polyids();
     std::vector<polyid_t> polyidvector;
     element_array_t selectelems; // three indices per triangle number
+    // The bounds of the positions as their producer wrote them, when it
+    // knew them while writing (the STL readers); allocate clears them. The
+    // first fit of a view takes them instead of reading the positions once
+    // more; whoever moves vertices later clears them.
+    std::optional<position_bounds_t> loadedBounds;
 
   private:
     bool checkPolyid(uint32_t t);

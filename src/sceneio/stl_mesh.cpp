@@ -238,7 +238,7 @@ SliceCount countSlice(const char* begin, const char* end)
 // follows `linesBefore` lines of the file. False, with the number of the
 // last line read, when the text ends inside a facet.
 bool fillFacets(const char* begin, const char* end, uint64_t linesBefore, uint32_t first, uint32_t last,
-                const stlmesh::Arrays& a, uint64_t& lastLine)
+                const stlmesh::Arrays& a, uint64_t& lastLine, position_bounds_t& bounds)
 {
     LineReader lines(begin, end);
     lines.setNumber(linesBefore);
@@ -269,7 +269,7 @@ bool fillFacets(const char* begin, const char* end, uint64_t linesBefore, uint32
             p = readReal(afterSeparator(p, line.end), line.end, c[3 * k + 1]);
             readReal(afterSeparator(p, line.end), line.end, c[3 * k + 2]);
         }
-        stlmesh::fillTriangle(a, i, c);
+        stlmesh::fillTriangle(a, i, c, bounds);
     }
     return true;
 }
@@ -279,7 +279,7 @@ bool fillFacets(const char* begin, const char* end, uint64_t linesBefore, uint32
 namespace stlmesh
 {
 
-void fillTriangle(const Arrays& a, uint32_t i, const float c[9])
+void fillTriangle(const Arrays& a, uint32_t i, const float c[9], position_bounds_t& bounds)
 {
     float* v = a.vertices + size_t(i) * 27;
     float* f = a.frames + size_t(i) * 27;
@@ -294,6 +294,9 @@ void fillTriangle(const Arrays& a, uint32_t i, const float c[9])
         rec[7] = rec[8] = 0.0f;
     }
     const pos3 p0{c[0], c[1], c[2]}, p1{c[3], c[4], c[5]}, p2{c[6], c[7], c[8]};
+    bounds.add(p0);
+    bounds.add(p1);
+    bounds.add(p2);
     const dir3 A = divideByLength(p1 - p0);
     const dir3 B = divideByLength(p2 - p0);
     const dir3 N = divideByLength(cross(A, B));
@@ -337,12 +340,15 @@ void fillBinaryRecords(const char* records, uint32_t first, uint32_t count, cons
 {
     const unsigned char* rec = reinterpret_cast<const unsigned char*>(records);
     float c[9];
+    position_bounds_t bounds;
     for (uint32_t i = first; i < first + count; ++i, rec += 50) {
         // 12-byte normal (ignored), three 12-byte corners, 2-byte attribute.
         for (int k = 0; k < 9; ++k)
             c[k] = readLeFloat(rec + 12 + 4 * k);
-        fillTriangle(a, i, c);
+        fillTriangle(a, i, c, bounds);
     }
+    if (a.bounds)
+        a.bounds->merge(bounds);
 }
 
 TextCounts countText(const char* begin, const char* end, unsigned slices)
@@ -382,8 +388,12 @@ uint64_t countFacets(const char* begin, const char* end)
 bool fillText(const char* begin, const char* end, uint32_t facets, const Arrays& a)
 {
     uint64_t lastLine = 0;
-    if (fillFacets(begin, end, 1, 0, facets, a, lastLine))
+    position_bounds_t bounds;
+    if (fillFacets(begin, end, 1, 0, facets, a, lastLine, bounds)) {
+        if (a.bounds)
+            a.bounds->merge(bounds);
         return true;
+    }
     std::cerr << "num: " << lastLine << std::endl;
     return false;
 }
@@ -397,11 +407,12 @@ bool fillText(const char* begin, const char* end, const TextCounts& counts, cons
         return fillText(begin, end, facets, a);
     std::vector<char> done(n);
     std::vector<uint64_t> lastLine(n);
+    std::vector<position_bounds_t> bounds(n);
     runParts(unsigned(n), [&](unsigned k) {
         const bool last = k + 1 == n;
         done[k] = fillFacets(parts[k].begin, last ? end : parts[k + 1].begin, 1 + parts[k].linesBefore,
                              uint32_t(parts[k].facetsBefore), last ? facets : uint32_t(parts[k + 1].facetsBefore), a,
-                             lastLine[k]);
+                             lastLine[k], bounds[k]);
     });
     // A part that ran out of text would have gone on into the next one.
     for (size_t k = 0; k + 1 < n; ++k)
@@ -411,6 +422,8 @@ bool fillText(const char* begin, const char* end, const TextCounts& counts, cons
         std::cerr << "num: " << lastLine[n - 1] << std::endl;
         return false;
     }
+    for (size_t k = 0; a.bounds && k < n; ++k)
+        a.bounds->merge(bounds[k]);
     return true;
 }
 

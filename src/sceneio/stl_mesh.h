@@ -4,11 +4,13 @@
 // nine floats (x, y, z; r, g, b, a; u, v), frames of nine floats (tangent,
 // binormal, normal) and unsigned 32-bit elements, 0xFFFFFFFF between strips.
 
+#include "foundation/bounds.h"
 #include "foundation/math.h"
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -19,21 +21,34 @@ namespace stlmesh
 // stay countable in 32 bits below the restart index.
 const uint64_t kMaxTriangles = 0x3FFFFFFFu;
 
+// The bounds of what parts filled at once, each merging its own once.
+struct SharedBounds {
+    void merge(const position_bounds_t& b)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        all.merge(b);
+    }
+    position_bounds_t all;
+    std::mutex mutex;
+};
+
 // Where triangle i of a reader goes: vertices and frames 3i..3i+2,
 // elements 4i..4i+3 (none are written when `elements` is null). A triangle
-// whose frame gets no normal (its corners on one line) sets `zeroNormal`
-// when there is one.
+// whose frame gets no normal (its corners on one line) sets `zeroNormal`,
+// and a whole fill merges the bounds of its corners into `bounds`, when
+// there are those.
 struct Arrays {
     float* vertices;
     float* frames;
     uint32_t* elements;
     std::atomic<bool>* zeroNormal = nullptr;
+    SharedBounds* bounds = nullptr;
 };
 
 // Writes triangle i with corners c (x, y, z three times): grey vertices at
 // texture coordinate (0, 0), one flat frame for all three corners, elements
-// 3i, 3i+1, 3i+2 and the restart index.
-void fillTriangle(const Arrays& a, uint32_t i, const float c[9]);
+// 3i, 3i+1, 3i+2 and the restart index. The corners go into `bounds`.
+void fillTriangle(const Arrays& a, uint32_t i, const float c[9], position_bounds_t& bounds);
 
 // The number of whole triangles a binary file of `size` bytes (at least 84)
 // holds: the count at byte 80, cut to what the file holds and to

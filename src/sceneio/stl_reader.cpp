@@ -107,12 +107,15 @@ template <class Fill> bool buildModel(scene_t& scene, uint64_t n, const std::str
     if (!polygon.allocate(3 * n, 4 * n, vyk3d::polygon_t::buffers_t::TriangleList))
         return false;
     std::atomic<bool> zeroNormal{false};
+    stlmesh::SharedBounds bounds;
     if (n != 0) {
         vyk3d::scoped_map_t<float> vertices(polygon.vertices);
         vyk3d::scoped_map_t<float> frames(polygon.normals);
-        if (!vertices || !frames || !fill(stlmesh::Arrays{vertices.get(), frames.get(), nullptr, &zeroNormal}))
+        if (!vertices || !frames ||
+            !fill(stlmesh::Arrays{vertices.get(), frames.get(), nullptr, &zeroNormal, &bounds}))
             return false;
     }
+    polygon.loadedBounds = bounds.all;
     // Only triangles with their corners on one line leave frames to compute.
     polygon.update(name.c_str(), !zeroNormal.load());
     return true;

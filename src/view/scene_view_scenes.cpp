@@ -2,6 +2,7 @@
 // box, the first camera fit and the scene part of a frame.
 #include "view/scene_view.h"
 
+#include "foundation/bounds.h"
 #include "foundation/check_gl.h"
 #include "foundation/parallel.h"
 #include "gl/scoped_map.h"
@@ -118,11 +119,13 @@ void sceneview_t::fitScene()
     }
     // Every surface array 0, mapped: the vertices of a polygon surface, the
     // control points of a NURBS surface. Positions that are not finite
-    // take no part; they are counted.
+    // take no part; they are counted. The bounds a reader found while
+    // writing the vertices stand for a pass over them.
     struct positions_t {
         const float* p;
         uint64_t count;
         std::size_t stride;
+        const position_bounds_t* known;
     };
     std::vector<std::unique_ptr<vyk3d::scoped_map_t<float>>> maps;
     std::vector<positions_t> arrays;
@@ -134,19 +137,23 @@ void sceneview_t::fitScene()
             vyk3d::attribute_array_t* array = surface->array(0);
             if (!array || array->count() == 0 || array->stride() < 3)
                 continue;
+            const auto& loaded = model->polygon.loadedBounds;
+            const position_bounds_t* known = model->kind == model_t::Polygon && loaded ? &*loaded : nullptr;
             maps.emplace_back(new vyk3d::scoped_map_t<float>(*array, GL_MAP_READ_BIT));
             if (*maps.back())
-                arrays.push_back({maps.back()->get(), array->count(), array->stride()});
+                arrays.push_back({maps.back()->get(), array->count(), array->stride(), known});
         }
     }
     // One pass over all positions, each array cut into parts that run on
     // every core: visit(result, p) folds a finite position into its part's
     // result, and merge folds the parts' results in position order.
     std::size_t nonFinite = 0;
-    auto forEachPosition = [&](auto initial, auto&& visit, auto&& merge) {
+    auto forEachPosition = [&](auto initial, auto&& visit, auto&& merge, bool unknownOnly = false) {
         nonFinite = 0;
         auto result = initial;
         for (const positions_t& a : arrays) {
+            if (unknownOnly && a.known)
+                continue;
             const unsigned parts = partsFor(a.count, 1 << 16);
             std::vector<decltype(initial)> results(parts, initial);
             std::vector<std::size_t> skipped(parts, 0);
@@ -168,17 +175,13 @@ void sceneview_t::fitScene()
         return result;
     };
 
-    struct box_t {
-        pos3 lo{0, 0, 0}, hi{0, 0, 0};
-    };
-    auto grow = [](box_t& b, const pos3& p) {
-        b.lo = {std::min(b.lo.x, p.x), std::min(b.lo.y, p.y), std::min(b.lo.z, p.z)};
-        b.hi = {std::max(b.hi.x, p.x), std::max(b.hi.y, p.y), std::max(b.hi.z, p.z)};
-    };
-    const box_t box = forEachPosition(box_t{}, grow, [&](box_t& into, const box_t& b) {
-        grow(into, b.lo);
-        grow(into, b.hi);
-    });
+    position_bounds_t box = forEachPosition(
+        position_bounds_t{}, [](position_bounds_t& b, const pos3& p) { b.add(p); },
+        [](position_bounds_t& into, const position_bounds_t& b) { into.merge(b); }, true);
+    for (const positions_t& a : arrays)
+        if (a.known)
+            box.merge(*a.known);
+    nonFinite += box.nonFinite;
     const pos3 lo = box.lo, hi = box.hi;
     if (lo.x == 0.0f && lo.y == 0.0f && lo.z == 0.0f && hi.x == 0.0f && hi.y == 0.0f && hi.z == 0.0f)
         std::cerr << "vykview_t::fitScene(): the scene has no extent; the view frames a unit box." << std::endl;

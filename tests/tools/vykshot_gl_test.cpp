@@ -132,6 +132,8 @@ TEST_F(VykshotTest, NonsenseScenesNeitherCrashNorHang)
     dir.write("quad.vyk", quad);
     dir.write("two.vyk", quad + quad);
     dir.write("triangle.stl", kOneFacetStl);
+    // An STL reader finds the bounds while it reads: its count must be the same.
+    dir.write("inf.stl", std::string(kOneFacetStl).replace(kOneFacetStl.find("0 1 0"), 5, "0 1e400 0"));
     writeCubeFaces(
         dir.file("odd"),
         [](int) {
@@ -146,6 +148,7 @@ TEST_F(VykshotTest, NonsenseScenesNeitherCrashNorHang)
     } cases[] = {
         {{"nan.vyk"}, notFinite},
         {{"inf.vyk"}, notFinite},
+        {{"inf.stl"}, notFinite},
         {{"point.vyk"}, "vykview_t::fitScene(): the scene has no extent; the view frames a unit box.\n"},
         {{"two.vyk", "quad.vyk"}, "0, [1:2]: too few models in opposite model.\n"},
         {{"quad.vyk", "triangle.stl"}, "morphpair_t::build(): B has 3 vertices, fewer than A's 4; A is drawn alone.\n"},
