@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <string>
 
 namespace vyk3d
 {
@@ -99,12 +100,22 @@ shader_source_t findShaderSource(const char* fileName, const char* prefix)
     return source;
 }
 
-void compileStageOrExit(shader_t& shader, GLenum type, const char* fileName, const char* prefix, const char* failText)
+void compileStageOrExit(shader_t& shader, GLenum type, const char* fileName, const char* prefix, const char* failText,
+                        const char* defines)
 {
     const shader_source_t source = findShaderSource(fileName, prefix);
     // A length beyond GLint cannot be handed to GL; treat it as a failed compile.
-    const bool fits = source.text.size() <= size_t(INT32_MAX);
-    if (!source.found || !fits || !shader.allocate(type, source.text.data(), GLint(source.text.size()))) {
+    const std::string& text = source.text;
+    const bool fits = text.size() <= size_t(INT32_MAX - std::strlen(defines));
+    size_t head = 0;
+    if (text.compare(0, 8, "#version") == 0) {
+        const size_t nl = text.find('\n');
+        head = nl == std::string::npos ? text.size() : nl + 1;
+    }
+    // The version line, the defines, the rest.
+    const char* parts[3] = {text.data(), defines, text.data() + head};
+    const GLint lengths[3] = {GLint(head), GLint(std::strlen(defines)), GLint(text.size() - head)};
+    if (!source.found || !fits || !shader.allocate(type, 3, parts, lengths)) {
         std::fprintf(stderr, "%s%s\n", fileName, failText);
         if (!shader.infoLog().empty())
             std::fprintf(stderr, "%s\n", shader.infoLog().c_str());

@@ -55,7 +55,10 @@ shader_source_t findShaderSource(const char* fileName, const char* prefix);
 // Compiles the stage `fileName` into `shader` from findShaderSource. On
 // failure prints fileName followed by `failText` (": vertex shader init
 // failed."), then the compile log on its own line when not empty, and ends
-// the process with status 1. Used by the renderers' init.
-void compileStageOrExit(shader_t& shader, GLenum type, const char* fileName, const char* prefix, const char* failText);
+// the process with status 1. Used by the renderers' init. `defines`
+// ("#define NAME\n" lines) go right after the source's "#version" line, or
+// first when it has none.
+void compileStageOrExit(shader_t& shader, GLenum type, const char* fileName, const char* prefix, const char* failText,
+                        const char* defines = "");
 
 } // namespace vyk3d

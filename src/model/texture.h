@@ -86,6 +86,13 @@ public:
     // before the failure stay set. Safe on untrusted image files. Needs a
     // current GL context.
     bool open(const char* basefilename);
+    // Whether open gave every map its built-in one-texel texture: no map is
+    // named, and none failed.
+    bool builtinMapsOnly() const
+    {
+        return colormap.empty() && bumpmap.empty() && specularmap.empty() && colorhandle && bumphandle &&
+               specularhandle;
+    }
 
     // Cache entries of the three handles, null for 0.
     texture_entry_t* colorentry() const { return textureCache().get(colorhandle); }

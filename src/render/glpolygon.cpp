@@ -5,6 +5,8 @@
 #include "model/polygon.h"
 #include "model/texture.h"
 
+#include <utility>
+
 namespace vyk3d
 {
 
@@ -15,31 +17,56 @@ bool glpolygon_t::init(const char* prefix)
 
     compileStageOrExit(vshader, GL_VERTEX_SHADER, "shader.vsd", prefix, ": vertex shader init failed.");
     compileStageOrExit(fshader, GL_FRAGMENT_SHADER, "shader.fsd", prefix, ": fragment shader init failed.");
-    program.create();
-    program.attach(vshader);
-    program.attach(fshader);
-    linkProgramOrExit(program, "program link failed.");
+    compileStageOrExit(plainfshader, GL_FRAGMENT_SHADER, "shader.fsd", prefix, ": fragment shader init failed.",
+                       "#define PLAIN_SURFACE\n");
+    for (auto [p, f] : {std::pair{&program, &fshader}, {&plainprogram, &plainfshader}}) {
+        p->create();
+        p->attach(vshader);
+        p->attach(*f);
+        linkProgramOrExit(*p, "program link failed.");
+    }
+    plainUniforms_ = lookUp(plainprogram);
+    fullUniforms_ = lookUp(program); // the binder keeps the full program's
+    checkGL("glpolygon_t::init(end)");
+    return true;
+}
 
-    GLint* locations[] = {&Globalview,    &Modelview, &invModelview, &Projection,   &LightPosition, &Shininess,
-                          &RefractFactor, &SkyBox,    &ReflectAlpha, &RefractAlpha, &cubeTex,       &colorTex,
-                          &bumpTex,       &specTex,   &bumpOfs,      &ColorFactor,  &MercatorSphere};
-    const char* names[] = {"Globalview",    "Modelview", "invModelview", "Projection",   "LightPosition", "Shininess",
-                           "RefractFactor", "SkyBox",    "ReflectAlpha", "RefractAlpha", "cubeTex",       "colorTex",
-                           "bumpTex",       "specTex",   "bumpOfs",      "ColorFactor",  "MercatorSphere"};
-    for (size_t n = 0; n < sizeof names / sizeof names[0]; ++n)
-        *locations[n] = program.uniformLocation(names[n]);
+std::array<GLint*, glpolygon_t::kUniforms> glpolygon_t::uniformSlots()
+{
+    return {&Globalview,    &Modelview, &invModelview, &Projection,   &LightPosition, &Shininess,
+            &RefractFactor, &SkyBox,    &ReflectAlpha, &RefractAlpha, &cubeTex,       &colorTex,
+            &bumpTex,       &specTex,   &bumpOfs,      &ColorFactor,  &MercatorSphere};
+}
 
+glpolygon_t::uniforms_t glpolygon_t::lookUp(program_t& p)
+{
+    static const char* const names[kUniforms] = {
+        "Globalview",    "Modelview", "invModelview", "Projection",   "LightPosition", "Shininess",
+        "RefractFactor", "SkyBox",    "ReflectAlpha", "RefractAlpha", "cubeTex",       "colorTex",
+        "bumpTex",       "specTex",   "bumpOfs",      "ColorFactor",  "MercatorSphere"};
+    // The plain program leaves out what it does not use, without a word.
+    const bool plain = &p == &plainprogram;
+    uniforms_t u{};
+    for (size_t n = 0; n < kUniforms; ++n)
+        u[n] = plain ? glGetUniformLocation(p.name(), names[n]) : p.uniformLocation(names[n]);
     // The samplers get their fixed units once here as well: drawselect does
     // not set cubeTex, and a samplerCube left on unit 0 beside the 2-D
     // colour sampler would make every draw fail with GL_INVALID_OPERATION.
-    program.use();
+    use(p, u);
     glUniform1i(colorTex, ColorUnit);
     glUniform1i(bumpTex, BumpUnit);
     glUniform1i(specTex, SpecUnit);
     glUniform1i(cubeTex, CubeUnit);
-    program.unuse();
-    checkGL("glpolygon_t::init(end)");
-    return true;
+    p.unuse();
+    return u;
+}
+
+void glpolygon_t::use(program_t& p, const uniforms_t& u)
+{
+    const auto slots = uniformSlots();
+    for (size_t n = 0; n < kUniforms; ++n)
+        *slots[n] = u[n];
+    p.use();
 }
 
 void glpolygon_t::drawsolid(const environment_t& environment, int skybox, const texture_t& texture, modeling_t& model,
@@ -49,7 +76,9 @@ void glpolygon_t::drawsolid(const environment_t& environment, int skybox, const 
     static const char* const tags[6] = {
         "glpolygon_t::drawsolid(2)", nullptr, nullptr, nullptr, "glpolygon_t::drawsolid(3)",
         "glpolygon_t::drawsolid(4)"};
-    program.use();
+    const bool plain = environment.name.empty() && texture.builtinMapsOnly();
+    program_t& chosen = plain ? plainprogram : program;
+    use(chosen, plain ? plainUniforms_ : fullUniforms_);
     uploadView(Globalview_, Modelview_, invModelview_, Projection_, LightPosition_);
     glUniform1f(ColorFactor, 1.0f);
     glUniform1f(Shininess, Shininess_);
@@ -65,7 +94,7 @@ void glpolygon_t::drawsolid(const environment_t& environment, int skybox, const 
     model.draw();
     glDisable(GL_BLEND);
 
-    program.unuse();
+    chosen.unuse();
     checkGL("glpolygon_t::drawsolid(7)");
     unbindCube(CubeUnit, cube);
     unbindSet(maps);
@@ -80,7 +109,7 @@ void glpolygon_t::drawselect(const environment_t& environment, int skybox, const
     static const char* const tags[6] = {
         "glpolygon_t::drawselect(2)", nullptr, nullptr, nullptr, "glpolygon_t::drawselect(3)",
         "glpolygon_t::drawselect(4)"};
-    program.use();
+    use(program, fullUniforms_);
     uploadView(Globalview_, Modelview_, invModelview_, Projection_, LightPosition_);
     checkGL("glpolygon_t::drawselect(1)");
     // Selected triangles keep a quarter of their alpha.

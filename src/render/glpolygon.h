@@ -14,6 +14,8 @@
 
 #include <GL/glew.h>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace vyk3d
@@ -39,15 +41,19 @@ class glpolygon_t : public frame_pass_t, public surface_binder_t
     // Builds the feedback and main programs from "feedback.vsd",
     // "feedback.fsd", "shader.vsd" and "shader.fsd" (in the working
     // directory, else prefix + name, else the built-in sources) and looks up
-    // the 17 uniforms. A stage that does not compile or a program that does
-    // not link prints its message and log and ends the process with status
-    // 1. False with "feedback.allocate() error." when the transform-feedback
-    // object cannot be had.
+    // the 17 uniforms; the main program a second time with PLAIN_SURFACE
+    // defined, for surfaces with only the built-in maps and no environment.
+    // A stage that does not compile or a program that does not link prints
+    // its message and log and ends the process with status 1. False with
+    // "feedback.allocate() error." when the transform-feedback object cannot
+    // be had.
     bool init(const char* prefix);
 
     // Draws `model` through its virtual draw with full shading. The
     // environment's cube map is used when its name is not empty; a texture
-    // that the set does not have leaves its unit unbound.
+    // that the set does not have leaves its unit unbound. A set of built-in
+    // maps without an environment is drawn by the plain program: the same
+    // pixels without the lookups.
     void drawsolid(const environment_t& environment, int skybox, const texture_t& texture, modeling_t& model,
                    const mtx3w* Globalview, const mtx3w* Modelview, const mtx3w* invModelview, const mtx3w* Projection,
                    const pos3* LightPosition, float Shininess);
@@ -58,9 +64,23 @@ class glpolygon_t : public frame_pass_t, public surface_binder_t
 
     shader_t vshader;
     shader_t fshader;
+    shader_t plainfshader;
     program_t program;
+    program_t plainprogram;
 
     GLint ColorFactor = -1; // the other uniforms are the binder's
+
+  private:
+    static constexpr size_t kUniforms = 17;
+    using uniforms_t = std::array<GLint, kUniforms>;
+    // Where the locations of the program in use go: the binder's and
+    // ColorFactor, in the order of the names init looks up.
+    std::array<GLint*, kUniforms> uniformSlots();
+    uniforms_t lookUp(program_t& p);
+    // Uses `p` with its locations `u`.
+    void use(program_t& p, const uniforms_t& u);
+
+    uniforms_t fullUniforms_{}, plainUniforms_{};
 };
 
 } // namespace vyk3d

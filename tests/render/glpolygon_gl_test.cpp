@@ -8,6 +8,7 @@
 #include "support/gl_readback.h"
 #include "support/polygon_fill.h"
 #include "support/scene_load.h"
+#include "support/scene_text.h"
 #include "support/temp_dir.h"
 #include "textures/bmp.h"
 #include "textures/image_fixtures.h"
@@ -67,6 +68,32 @@ TEST(GlPolygon, DrawsolidBlendsAndDrawselectShowsOnlyTheSelection)
         EXPECT_EQ(target.pixel(56, 8)[0] > 200, selected == 1) << "triangle " << selected;
     }
     EXPECT_FALSE(checkGL("GlPolygon.DrawsolidBlendsAndDrawselectShowsOnlyTheSelection"));
+}
+
+// A surface with only the built-in maps and no environment is drawn by the
+// plain program; with map files holding the built-in texels (white colour
+// and specular, a flat bump) by the full one. Over a lit quad with a
+// highlight, both give the same pixels.
+TEST(GlPolygon, PlainProgramDrawsWhatTheFullOneDraws)
+{
+    vyktest::TempDir dir;
+    dir.write("white.bmp", vyktest::bmpFile(1, 1, {255, 255, 255}));
+    dir.write("flat.bmp", vyktest::bmpFile(1, 1, {0, 0, 127})); // read as signed bytes
+    Scene plain, full;
+    full.texture.colormap = full.texture.specularmap = "white.bmp";
+    full.texture.bumpmap = "flat.bmp";
+    ASSERT_TRUE(plain.texture.open(nullptr) && full.texture.open(dir.file("scene.vyk").c_str()));
+    ASSERT_TRUE(plain.texture.builtinMapsOnly() && !full.texture.builtinMapsOnly());
+    polygon_t quad;
+    makeQuad(quad, -1, -1, 1, 1, -0.5f, {0.8f, 0.5f, 0.2f, 1});
+    std::vector<uint8_t> pictures[2];
+    for (Scene* s : {&plain, &full}) {
+        Target target;
+        s->draw(s->none, quad);
+        pictures[s == &full] = target.pixels();
+    }
+    EXPECT_NE(pictures[0][4 * (64 * 32 + 32)], pictures[0][0]); // the highlight
+    EXPECT_EQ(pictures[0], pictures[1]);
 }
 
 // A colour map of 8 x 8 texels, red counting columns and green rows, read
