@@ -111,11 +111,11 @@ class polygon_t : public modeling_t
     const std::vector<polyid_t>& polyids();
     std::vector<polyid_t> polyidvector;
     element_array_t selectelems; // three indices per triangle number
-    // The bounds of the positions as their producer wrote them, when it
-    // knew them while writing (the STL readers); allocate clears them. The
-    // first fit of a view takes them instead of reading the positions once
-    // more; whoever moves vertices later clears them.
-    std::optional<position_bounds_t> loadedBounds;
+    // The bounds of the positions by blocks, as their producer wrote them,
+    // when it knew them while writing (the STL readers); allocate clears
+    // them. The first fit of a view takes them instead of reading every
+    // position twice; whoever moves vertices later clears them.
+    std::optional<block_bounds_t> loadedBounds;
 
   private:
     bool checkPolyid(uint32_t t);

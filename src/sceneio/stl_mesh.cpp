@@ -238,7 +238,7 @@ SliceCount countSlice(const char* begin, const char* end)
 // follows `linesBefore` lines of the file. False, with the number of the
 // last line read, when the text ends inside a facet.
 bool fillFacets(const char* begin, const char* end, uint64_t linesBefore, uint32_t first, uint32_t last,
-                const stlmesh::Arrays& a, uint64_t& lastLine, position_bounds_t& bounds)
+                const stlmesh::Arrays& a, uint64_t& lastLine, stlmesh::PartBounds& bounds)
 {
     LineReader lines(begin, end);
     lines.setNumber(linesBefore);
@@ -279,7 +279,7 @@ bool fillFacets(const char* begin, const char* end, uint64_t linesBefore, uint32
 namespace stlmesh
 {
 
-void fillTriangle(const Arrays& a, uint32_t i, const float c[9], position_bounds_t& bounds)
+void fillTriangle(const Arrays& a, uint32_t i, const float c[9], PartBounds& bounds)
 {
     float* v = a.vertices + size_t(i) * 27;
     float* f = a.frames + size_t(i) * 27;
@@ -294,9 +294,9 @@ void fillTriangle(const Arrays& a, uint32_t i, const float c[9], position_bounds
         rec[7] = rec[8] = 0.0f;
     }
     const pos3 p0{c[0], c[1], c[2]}, p1{c[3], c[4], c[5]}, p2{c[6], c[7], c[8]};
-    bounds.add(p0);
-    bounds.add(p1);
-    bounds.add(p2);
+    bounds.add(i, p0);
+    bounds.add(i, p1);
+    bounds.add(i, p2);
     const dir3 A = divideByLength(p1 - p0);
     const dir3 B = divideByLength(p2 - p0);
     const dir3 N = divideByLength(cross(A, B));
@@ -340,15 +340,14 @@ void fillBinaryRecords(const char* records, uint32_t first, uint32_t count, cons
 {
     const unsigned char* rec = reinterpret_cast<const unsigned char*>(records);
     float c[9];
-    position_bounds_t bounds;
+    PartBounds bounds(first, first + count);
     for (uint32_t i = first; i < first + count; ++i, rec += 50) {
         // 12-byte normal (ignored), three 12-byte corners, 2-byte attribute.
         for (int k = 0; k < 9; ++k)
             c[k] = readLeFloat(rec + 12 + 4 * k);
         fillTriangle(a, i, c, bounds);
     }
-    if (a.bounds)
-        a.bounds->merge(bounds);
+    bounds.mergeInto(a.bounds);
 }
 
 TextCounts countText(const char* begin, const char* end, unsigned slices)
@@ -388,10 +387,9 @@ uint64_t countFacets(const char* begin, const char* end)
 bool fillText(const char* begin, const char* end, uint32_t facets, const Arrays& a)
 {
     uint64_t lastLine = 0;
-    position_bounds_t bounds;
+    PartBounds bounds(0, facets);
     if (fillFacets(begin, end, 1, 0, facets, a, lastLine, bounds)) {
-        if (a.bounds)
-            a.bounds->merge(bounds);
+        bounds.mergeInto(a.bounds);
         return true;
     }
     std::cerr << "num: " << lastLine << std::endl;
@@ -407,7 +405,9 @@ bool fillText(const char* begin, const char* end, const TextCounts& counts, cons
         return fillText(begin, end, facets, a);
     std::vector<char> done(n);
     std::vector<uint64_t> lastLine(n);
-    std::vector<position_bounds_t> bounds(n);
+    std::vector<PartBounds> bounds;
+    for (size_t k = 0; k < n; ++k)
+        bounds.emplace_back(uint32_t(parts[k].facetsBefore), k + 1 == n ? facets : uint32_t(parts[k + 1].facetsBefore));
     runParts(unsigned(n), [&](unsigned k) {
         const bool last = k + 1 == n;
         done[k] = fillFacets(parts[k].begin, last ? end : parts[k + 1].begin, 1 + parts[k].linesBefore,
@@ -422,8 +422,8 @@ bool fillText(const char* begin, const char* end, const TextCounts& counts, cons
         std::cerr << "num: " << lastLine[n - 1] << std::endl;
         return false;
     }
-    for (size_t k = 0; a.bounds && k < n; ++k)
-        a.bounds->merge(bounds[k]);
+    for (const PartBounds& b : bounds)
+        b.mergeInto(a.bounds);
     return true;
 }
 

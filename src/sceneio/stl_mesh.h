@@ -21,15 +21,39 @@ namespace stlmesh
 // stay countable in 32 bits below the restart index.
 const uint64_t kMaxTriangles = 0x3FFFFFFFu;
 
-// The bounds of what parts filled at once, each merging its own once.
+// The corners a fill writes are bounded by blocks of kBoundsBlock triangles,
+// which a view's fit reads instead of the positions themselves.
+constexpr uint32_t kBoundsBlock = 1 << 6;
+
+// The blocks of a whole fill, which its parts merge theirs into.
 struct SharedBounds {
-    void merge(const position_bounds_t& b)
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        all.merge(b);
-    }
-    position_bounds_t all;
+    explicit SharedBounds(uint64_t triangles) : blocks(size_t((triangles + kBoundsBlock - 1) / kBoundsBlock)) {}
+    std::vector<position_bounds_t> blocks;
     std::mutex mutex;
+};
+
+// The blocks of triangles first .. last - 1, filled by one part.
+class PartBounds
+{
+  public:
+    PartBounds(uint32_t first, uint32_t last)
+        : firstBlock_(first / kBoundsBlock), blocks_(last > first ? (last - 1) / kBoundsBlock - firstBlock_ + 1 : 0)
+    {
+    }
+    void add(uint32_t triangle, const pos3& p) { blocks_[triangle / kBoundsBlock - firstBlock_].add(p); }
+    // Merges the part's blocks into `shared` (none: nothing).
+    void mergeInto(SharedBounds* shared) const
+    {
+        if (!shared)
+            return;
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        for (size_t k = 0; k < blocks_.size() && firstBlock_ + k < shared->blocks.size(); ++k)
+            shared->blocks[firstBlock_ + k].merge(blocks_[k]);
+    }
+
+  private:
+    size_t firstBlock_;
+    std::vector<position_bounds_t> blocks_;
 };
 
 // Where triangle i of a reader goes: vertices and frames 3i..3i+2,
@@ -48,7 +72,7 @@ struct Arrays {
 // Writes triangle i with corners c (x, y, z three times): grey vertices at
 // texture coordinate (0, 0), one flat frame for all three corners, elements
 // 3i, 3i+1, 3i+2 and the restart index. The corners go into `bounds`.
-void fillTriangle(const Arrays& a, uint32_t i, const float c[9], position_bounds_t& bounds);
+void fillTriangle(const Arrays& a, uint32_t i, const float c[9], PartBounds& bounds);
 
 // The number of whole triangles a binary file of `size` bytes (at least 84)
 // holds: the count at byte 80, cut to what the file holds and to

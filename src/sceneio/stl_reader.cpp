@@ -107,7 +107,7 @@ template <class Fill> bool buildModel(scene_t& scene, uint64_t n, const std::str
     if (!polygon.allocate(3 * n, 4 * n, vyk3d::polygon_t::buffers_t::TriangleList))
         return false;
     std::atomic<bool> zeroNormal{false};
-    stlmesh::SharedBounds bounds;
+    stlmesh::SharedBounds bounds(n);
     if (n != 0) {
         vyk3d::scoped_map_t<float> vertices(polygon.vertices);
         vyk3d::scoped_map_t<float> frames(polygon.normals);
@@ -115,7 +115,7 @@ template <class Fill> bool buildModel(scene_t& scene, uint64_t n, const std::str
             !fill(stlmesh::Arrays{vertices.get(), frames.get(), nullptr, &zeroNormal, &bounds}))
             return false;
     }
-    polygon.loadedBounds = bounds.all;
+    polygon.loadedBounds = block_bounds_t{3 * uint64_t(stlmesh::kBoundsBlock), std::move(bounds.blocks)};
     // Only triangles with their corners on one line leave frames to compute.
     polygon.update(name.c_str(), !zeroNormal.load());
     return true;

@@ -11,7 +11,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,7 +31,7 @@ struct Recorder : sceneview_t {
 };
 
 // A viewer over files written into a temporary directory, initialised and
-// reshaped to 800 x 600 as the window does.
+// reshaped to 800 x 600 as the window does (`beforeFit` runs in between).
 struct Viewer {
     vyktest::TempDir dir;
     std::vector<std::string> paths;
@@ -36,16 +39,19 @@ struct Viewer {
     std::unique_ptr<Recorder> v;
     char program[8] = "vykview";
 
-    explicit Viewer(const std::vector<std::string>& contents)
+    explicit Viewer(const std::vector<std::string>& contents, const std::string& extension = ".vyk",
+                    const std::function<void(Recorder&)>& beforeFit = nullptr)
     {
         argv.push_back(program);
         for (std::size_t i = 0; i < contents.size(); ++i)
-            paths.push_back(dir.write("s" + std::to_string(i) + ".vyk", contents[i]));
+            paths.push_back(dir.write("s" + std::to_string(i) + extension, contents[i]));
         for (std::string& p : paths)
             argv.push_back(p.data());
         argv.push_back(nullptr);
         v = std::make_unique<Recorder>(int(argv.size() - 1), argv.data());
         v->init();
+        if (beforeFit)
+            beforeFit(*v);
         v->reshape(800, 600);
     }
     Recorder* operator->() { return v.get(); }
@@ -178,6 +184,50 @@ TEST(ViewerGL, FitOfEmptyAndDegenerateScenesAndOfAWindowWithoutHeight)
         w->motion(30, 5);
         w->mouse(0, 1, 30, 5);
         EXPECT_TRUE(finite(w->camera.t));
+    }
+}
+
+// The fit over an STL reader's bounds by blocks, which passes over most
+// positions, is the fit over every position: small random triangles, those
+// close in the file close in space, and four corners in four blocks that
+// project to the same largest x (the same x and z, other y), of which the
+// first in the file sets the view.
+TEST(ViewerGL, FitOverAReadersBlocksIsTheFitOverEveryPosition)
+{
+    auto mesh = [](float laterX) {
+        std::mt19937 random(7);
+        std::uniform_real_distribution<float> coordinate(-1.0f, 1.0f);
+        std::ostringstream stl;
+        stl << "solid r\n";
+        pos3 near{0, 0, 0};
+        for (int t = 0; t < 2000; ++t) {
+            if (t % 50 == 0)
+                near = {coordinate(random) * 0.4f, coordinate(random) * 0.4f, coordinate(random) * 0.4f};
+            stl << "facet normal 0 0 1\nouter loop\n";
+            for (int k = 0; k < 3; ++k) {
+                pos3 p{near.x + coordinate(random) / 50, near.y + coordinate(random) / 50,
+                       near.z + coordinate(random) / 50};
+                if (t % 500 == 7 && k == 0)
+                    p = {t < 500 ? 1.5f : laterX, 0.5f - float(t / 500) * 0.25f, 0.3f};
+                stl << "vertex " << p.x << " " << p.y << " " << p.z << "\n";
+            }
+            stl << "endloop\nendfacet\n";
+        }
+        return stl.str();
+    };
+    Viewer blocks({mesh(1.5f)}, ".stl");
+    Viewer every({mesh(1.5f)}, ".stl", [](Recorder& r) {
+        for (auto& scene : r.scenes)
+            for (model_t* model : scene)
+                model->polygon.loadedBounds.reset();
+    });
+    // The other three a little inside: the first alone is the extreme.
+    Viewer first({mesh(1.49f)}, ".stl");
+    for (Viewer* w : {&every, &first}) {
+        EXPECT_EQ(blocks->extent.x, (*w)->extent.x);
+        EXPECT_EQ(blocks->extent.y, (*w)->extent.y);
+        EXPECT_EQ(blocks->extent.z, (*w)->extent.z);
+        EXPECT_EQ(blocks->camera.t.z, (*w)->camera.t.z);
     }
 }
 
