@@ -6,6 +6,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #ifndef MADV_POPULATE_WRITE
@@ -21,10 +23,24 @@ constexpr int kTrimThreshold = 128 * 1024;
 // The least a core is given to populate.
 constexpr uint64_t kPart = uint64_t(16) << 20;
 
+// The free room keepHeapRoom keeps; 0 after a trim gave it back.
+uint64_t keptRoom = 0;
+
+// The heap's free top is given back from twice the kept room on.
+int trimThreshold()
+{
+    return int(std::min<uint64_t>(std::max<uint64_t>(kTrimThreshold, 2 * keptRoom), INT32_MAX));
+}
+
 void largeBlocksMapped()
 {
     mallopt(M_MMAP_MAX, kMmapMax);
-    mallopt(M_TRIM_THRESHOLD, kTrimThreshold);
+    mallopt(M_TRIM_THRESHOLD, trimThreshold());
+}
+
+bool onMainThread()
+{
+    return getpid() == gettid();
 }
 
 } // namespace
@@ -51,11 +67,30 @@ void makeResident(void* p, uint64_t bytes)
 void returnFreePages()
 {
     malloc_trim(0);
+    keptRoom = 0;
+    mallopt(M_TRIM_THRESHOLD, trimThreshold());
+}
+
+void keepHeapRoom(uint64_t bytes)
+{
+    if (bytes <= keptRoom || bytes > uint64_t(INT32_MAX) / 2 || !onMainThread())
+        return;
+    keptRoom = bytes;
+    mallopt(M_TRIM_THRESHOLD, trimThreshold());
+    mallopt(M_MMAP_MAX, 0);
+    void* block = std::malloc(size_t(bytes));
+    mallopt(M_MMAP_MAX, kMmapMax);
+    if (!block) {
+        keptRoom = 0;
+        return;
+    }
+    makeResident(block, bytes);
+    std::free(block);
 }
 
 heap_reserve_t::heap_reserve_t(uint64_t bytes)
 {
-    if (bytes < kReserveMinimum || bytes > SIZE_MAX / 2 || getpid() != gettid())
+    if (bytes < kReserveMinimum || bytes > SIZE_MAX / 2 || !onMainThread())
         return;
     mallopt(M_MMAP_MAX, 0);
     mallopt(M_TRIM_THRESHOLD, -1); // taken as the largest size: the freed reserve stays

@@ -37,8 +37,16 @@ class heap_reserve_t
 };
 
 // Gives the heap's free pages back to the system: large blocks freed inside
-// the heap (stores made during a reserve) otherwise stay resident.
+// the heap (stores made during a reserve) otherwise stay resident. The room
+// keepHeapRoom kept goes with them.
 void returnFreePages();
+
+// Keeps `bytes` of free room in the main heap, resident, for the many small
+// blocks a software GL driver takes while it draws (llvmpipe bins a frame's
+// triangles into 64 kB blocks from malloc and frees them when the frame is
+// done): made once, on every core at once, and not given back between
+// frames. A larger room replaces a smaller one. Nothing off the main thread.
+void keepHeapRoom(uint64_t bytes);
 
 // Makes [p, p + bytes) resident, its whole pages on every core at once.
 // The bytes are the caller's to overwrite: where the kernel cannot populate

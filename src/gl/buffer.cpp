@@ -2,9 +2,9 @@
 
 #include "foundation/check_gl.h"
 #include "foundation/resident_heap.h"
+#include "gl/software_driver.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace vyk3d
 {
@@ -64,18 +64,6 @@ void buffer_t::unmap()
 namespace
 {
 
-// Whether buffer stores live in this process's heap: the renderer of the
-// current context is one of Mesa's software rasterisers. One driver serves
-// a process, so the answer is kept.
-bool storesInProcess()
-{
-    static const bool inProcess = [] {
-        const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-        return renderer && (std::strncmp(renderer, "llvmpipe", 8) == 0 || std::strncmp(renderer, "softpipe", 8) == 0);
-    }();
-    return inProcess;
-}
-
 // The driver's own bytes beside a store: its alignment and padding.
 constexpr uint64_t kStoreSlack = uint64_t(1) << 20;
 
@@ -84,7 +72,7 @@ constexpr uint64_t kStoreSlack = uint64_t(1) << 20;
 void reserveStore(GLenum target, GLsizeiptr bytes)
 {
     const bool large = uint64_t(bytes) >= kReserveMinimum;
-    heap_reserve_t resident(large && storesInProcess() ? uint64_t(bytes) + kStoreSlack : 0);
+    heap_reserve_t resident(large && softwareRasteriser() ? uint64_t(bytes) + kStoreSlack : 0);
     glBufferData(target, bytes, nullptr, GL_DYNAMIC_DRAW);
 }
 

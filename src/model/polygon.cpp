@@ -4,6 +4,7 @@
 #include "foundation/math.h"
 #include "foundation/strip_walk.h"
 #include "gl/scoped_map.h"
+#include "gl/software_driver.h"
 
 #include <algorithm>
 #include <cmath>
@@ -311,6 +312,8 @@ void polygon_t::draw()
     checkGL("polygon_t::draw(1)");
     glEnable(GL_PRIMITIVE_RESTART);
     checkGL("polygon_t::draw(2)");
+    // A strip adds about a triangle an element.
+    roomForBins(listTriangles_ != 0 ? listTriangles_ : elements.count());
     if (listTriangles_ != 0 && 3 * listTriangles_ <= uint64_t(INT32_MAX))
         drawList(); // same triangles, same order
     else

@@ -54,3 +54,28 @@ TEST(ResidentHeap, LargeBlocksTakenDuringAReserveAreResidentUntouched)
     EXPECT_FALSE(heap_reserve_t(kReserveMinimum - 1).made());
     std::thread([] { EXPECT_FALSE(heap_reserve_t(kReserveMinimum).made()); }).join();
 }
+
+TEST(ResidentHeap, KeptRoomServesSmallBlocksResidentUntilATrim)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator has a policy of its own";
+#endif
+    // 16 MB in a driver's bin-sized blocks, taken and freed as by a frame.
+    auto frame = [] {
+        std::vector<void*> taken(256);
+        size_t resident = 0, pages = 0;
+        for (void*& p : taken) {
+            p = std::malloc(size_t(64) << 10);
+            const auto r = residentPages(p, size_t(64) << 10);
+            resident += r.first, pages += r.second;
+        }
+        for (void* p : taken)
+            std::free(p);
+        return double(resident) / double(pages);
+    };
+    keepHeapRoom(uint64_t(32) << 20);
+    EXPECT_EQ(frame(), 1.0);
+    EXPECT_EQ(frame(), 1.0); // the room stays between frames
+    returnFreePages();
+    EXPECT_LT(frame(), 0.5);
+}
