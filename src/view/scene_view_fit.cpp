@@ -151,7 +151,7 @@ extremes_t extremesByBlocks(const positions_t& a, uint64_t base, const mtx3w& A,
     std::vector<reach_t> reach;
     reach.reserve(size_t(blocks));
     for (uint64_t b = 0; b < blocks; ++b)
-        reach.emplace_back(A, b < boxes.size() ? boxes[b] : position_bounds_t::origin());
+        reach.emplace_back(A, b < boxes.size() ? boxes[b] : position_bounds_t{});
     // An unbounded block (behind the camera in part, or past the box list)
     // is read in any case; a bounded one of no finite position never.
     auto hasPositions = [&](uint64_t b) { return b >= boxes.size() || !boxes[b].empty(); };
