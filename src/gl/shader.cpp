@@ -106,15 +106,20 @@ void compileStageOrExit(shader_t& shader, GLenum type, const char* fileName, con
     const shader_source_t source = findShaderSource(fileName, prefix);
     // A length beyond GLint cannot be handed to GL; treat it as a failed compile.
     const std::string& text = source.text;
-    const bool fits = text.size() <= size_t(INT32_MAX - std::strlen(defines));
+    const bool fits = text.size() <= size_t(INT32_MAX - 1 - std::strlen(defines));
+    // After the "#version" line, which comments and blank lines may come
+    // before; a version line without a line feed gets one first.
     size_t head = 0;
-    if (text.compare(0, 8, "#version") == 0) {
-        const size_t nl = text.find('\n');
+    std::string inserted = defines;
+    if (const size_t version = text.find("#version"); version != std::string::npos) {
+        const size_t nl = text.find('\n', version);
         head = nl == std::string::npos ? text.size() : nl + 1;
+        if (nl == std::string::npos && !inserted.empty())
+            inserted.insert(0, 1, '\n');
     }
     // The version line, the defines, the rest.
-    const char* parts[3] = {text.data(), defines, text.data() + head};
-    const GLint lengths[3] = {GLint(head), GLint(std::strlen(defines)), GLint(text.size() - head)};
+    const char* parts[3] = {text.data(), inserted.data(), text.data() + head};
+    const GLint lengths[3] = {GLint(head), GLint(inserted.size()), GLint(text.size() - head)};
     if (!source.found || !fits || !shader.allocate(type, 3, parts, lengths)) {
         std::fprintf(stderr, "%s%s\n", fileName, failText);
         if (!shader.infoLog().empty())

@@ -56,7 +56,8 @@ TEST(ShaderOverride, BrokenSourceEndsTheProgramAMissingUniformIsReported)
     };
     for (const auto& c : cases) {
         vyktest::TempDir dir;
-        dir.write("shader.fsd", std::string("#version 330\n") + c.source);
+        // The plain build's define goes after the version line, not before it.
+        dir.write("shader.fsd", std::string("// an override\n#version 330\n") + c.source);
         const vyktest::RunResult r = vyktest::run(
             {vyktest::programPath("vykshot"), "-o", dir.file("out.png"), dir.write("tri.stl", vyktest::kOneFacetStl)});
         EXPECT_EQ(r.status, c.status);
