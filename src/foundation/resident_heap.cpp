@@ -43,6 +43,20 @@ bool onMainThread()
     return getpid() == gettid();
 }
 
+// Takes `bytes` from the main heap (large blocks come from it from now on),
+// grown if need be, makes them resident and frees them again: the heap
+// keeps them while the trim threshold lets it. False when malloc had none.
+bool growHeapResident(uint64_t bytes)
+{
+    mallopt(M_MMAP_MAX, 0);
+    void* block = std::malloc(size_t(bytes));
+    if (!block)
+        return false;
+    makeResident(block, bytes);
+    std::free(block);
+    return true;
+}
+
 } // namespace
 
 void makeResident(void* p, uint64_t bytes)
@@ -77,31 +91,19 @@ void keepHeapRoom(uint64_t bytes)
         return;
     keptRoom = bytes;
     mallopt(M_TRIM_THRESHOLD, trimThreshold());
-    mallopt(M_MMAP_MAX, 0);
-    void* block = std::malloc(size_t(bytes));
-    mallopt(M_MMAP_MAX, kMmapMax);
-    if (!block) {
+    if (!growHeapResident(bytes))
         keptRoom = 0;
-        return;
-    }
-    makeResident(block, bytes);
-    std::free(block);
+    largeBlocksMapped();
 }
 
 heap_reserve_t::heap_reserve_t(uint64_t bytes)
 {
     if (bytes < kReserveMinimum || bytes > SIZE_MAX / 2 || !onMainThread())
         return;
-    mallopt(M_MMAP_MAX, 0);
     mallopt(M_TRIM_THRESHOLD, -1); // taken as the largest size: the freed reserve stays
-    void* block = std::malloc(size_t(bytes));
-    if (!block) {
+    made_ = growHeapResident(bytes);
+    if (!made_)
         largeBlocksMapped();
-        return;
-    }
-    makeResident(block, bytes);
-    std::free(block);
-    made_ = true;
 }
 
 heap_reserve_t::~heap_reserve_t()

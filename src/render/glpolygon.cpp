@@ -25,8 +25,8 @@ bool glpolygon_t::init(const char* prefix)
         p->attach(*f);
         linkProgramOrExit(*p, "program link failed.");
     }
-    plainUniforms_ = lookUp(plainprogram);
-    fullUniforms_ = lookUp(program); // the binder keeps the full program's
+    plainUniforms_ = lookUp(plainprogram, true);
+    fullUniforms_ = lookUp(program, false); // the binder keeps the full program's
     checkGL("glpolygon_t::init(end)");
     return true;
 }
@@ -38,17 +38,15 @@ std::array<GLint*, glpolygon_t::kUniforms> glpolygon_t::uniformSlots()
             &bumpTex,       &specTex,   &bumpOfs,      &ColorFactor,  &MercatorSphere};
 }
 
-glpolygon_t::uniforms_t glpolygon_t::lookUp(program_t& p)
+glpolygon_t::uniforms_t glpolygon_t::lookUp(program_t& p, bool quiet)
 {
     static const char* const names[kUniforms] = {
         "Globalview",    "Modelview", "invModelview", "Projection",   "LightPosition", "Shininess",
         "RefractFactor", "SkyBox",    "ReflectAlpha", "RefractAlpha", "cubeTex",       "colorTex",
         "bumpTex",       "specTex",   "bumpOfs",      "ColorFactor",  "MercatorSphere"};
-    // The plain program leaves out what it does not use, without a word.
-    const bool plain = &p == &plainprogram;
     uniforms_t u{};
     for (size_t n = 0; n < kUniforms; ++n)
-        u[n] = plain ? glGetUniformLocation(p.name(), names[n]) : p.uniformLocation(names[n]);
+        u[n] = quiet ? glGetUniformLocation(p.name(), names[n]) : p.uniformLocation(names[n]);
     // The samplers get their fixed units once here as well: drawselect does
     // not set cubeTex, and a samplerCube left on unit 0 beside the 2-D
     // colour sampler would make every draw fail with GL_INVALID_OPERATION.

@@ -76,7 +76,9 @@ class glpolygon_t : public frame_pass_t, public surface_binder_t
     // Where the locations of the program in use go: the binder's and
     // ColorFactor, in the order of the names init looks up.
     std::array<GLint*, kUniforms> uniformSlots();
-    uniforms_t lookUp(program_t& p);
+    // Looks up p's uniforms and sets its samplers' units; `quiet` for the
+    // plain program, which leaves out what it does not use, without a word.
+    uniforms_t lookUp(program_t& p, bool quiet);
     // Uses `p` with its locations `u`.
     void use(program_t& p, const uniforms_t& u);
 

@@ -31,6 +31,21 @@ struct positions_t {
     const block_bounds_t* known;
 };
 
+// Calls visit(i, p) for every finite position i of `a` from `first` up to
+// `last`, and returns how many of them are not finite.
+template <class Visit> uint64_t visitRange(const positions_t& a, uint64_t first, uint64_t last, Visit&& visit)
+{
+    uint64_t skipped = 0;
+    for (uint64_t i = first; i < last; ++i) {
+        const float* rec = a.p + i * a.stride;
+        if (!finite3(rec[0], rec[1], rec[2]))
+            ++skipped;
+        else
+            visit(i, pos3{rec[0], rec[1], rec[2]});
+    }
+    return skipped;
+}
+
 // Calls visit(k, i, p) for every finite position i of `a`, cut into `parts`
 // parts k that run on every core, and returns the number of positions that
 // are not finite.
@@ -38,14 +53,8 @@ template <class Visit> uint64_t eachPosition(const positions_t& a, unsigned part
 {
     std::vector<uint64_t> skipped(parts, 0);
     runParts(parts, [&](unsigned k) {
-        const uint64_t to = a.count * (k + 1) / parts;
-        for (uint64_t i = a.count * k / parts; i < to; ++i) {
-            const float* rec = a.p + i * a.stride;
-            if (!finite3(rec[0], rec[1], rec[2]))
-                ++skipped[k];
-            else
-                visit(k, i, pos3{rec[0], rec[1], rec[2]});
-        }
+        skipped[k] = visitRange(a, a.count * k / parts, a.count * (k + 1) / parts,
+                                [&](uint64_t i, const pos3& p) { visit(k, i, p); });
     });
     uint64_t n = 0;
     for (uint64_t s : skipped)
@@ -164,13 +173,11 @@ extremes_t extremesByBlocks(const positions_t& a, uint64_t base, const mtx3w& A,
                 const uint64_t b = which[n];
                 if (!reach[b].mayChange(results[k]))
                     continue;
-                const uint64_t last = std::min(a.count, (b + 1) * size);
-                for (uint64_t i = b * size; i < last; ++i) {
-                    const float* rec = a.p + i * a.stride;
+                visitRange(a, b * size, std::min(a.count, (b + 1) * size), [&](uint64_t i, const pos3& p) {
                     pos3 q;
-                    if (finite3(rec[0], rec[1], rec[2]) && project(pos3{rec[0], rec[1], rec[2]}, q))
+                    if (project(p, q))
                         results[k].reach(q, base + i);
-                }
+                });
             }
         });
         for (const extremes_t& r : results)
@@ -178,19 +185,16 @@ extremes_t extremesByBlocks(const positions_t& a, uint64_t base, const mtx3w& A,
         return start;
     };
     std::vector<uint64_t> first, rest;
+    // The block reaching furthest left, right, down and up.
     uint64_t best[4] = {blocks, blocks, blocks, blocks};
+    double furthest[4] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
     for (uint64_t b = 0; b < blocks; ++b) {
         if (!reach[b].bounded || !hasPositions(b))
             continue;
-        auto better = [&](int k, double v, double of) { return best[k] == blocks || v > of; };
-        if (better(0, -reach[b].minX, best[0] < blocks ? -reach[best[0]].minX : 0))
-            best[0] = b;
-        if (better(1, reach[b].maxX, best[1] < blocks ? reach[best[1]].maxX : 0))
-            best[1] = b;
-        if (better(2, -reach[b].minY, best[2] < blocks ? -reach[best[2]].minY : 0))
-            best[2] = b;
-        if (better(3, reach[b].maxY, best[3] < blocks ? reach[best[3]].maxY : 0))
-            best[3] = b;
+        const double how[4] = {-reach[b].minX, reach[b].maxX, -reach[b].minY, reach[b].maxY};
+        for (int k = 0; k < 4; ++k)
+            if (how[k] > furthest[k])
+                furthest[k] = how[k], best[k] = b;
     }
     for (uint64_t b : best)
         if (b < blocks && std::find(first.begin(), first.end(), b) == first.end())
