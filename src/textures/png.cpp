@@ -284,6 +284,11 @@ int pngWrite(const char* fname, const grImage2D& image, const char* title, int l
         png_set_PLTE(png, info, palette.data(), int(count));
     } else {
         png_set_sBIT(png, info, &sigBit);
+        // The fastest level filters each row by the one above alone: half
+        // the time of trying every filter on a rendered frame, at much the
+        // same size.
+        if (level == 1)
+            png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
     }
     png_text text;
     if (title) {

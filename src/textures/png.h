@@ -20,8 +20,10 @@ int pngReadMemory(const void* data, size_t size, grImage2D& image);
 // Writes luminance, luminance-alpha, RGB, RGBA or colour-index images of 1,
 // 2, 4, 8 or 16 bits (16-bit samples taken most significant byte first).
 // 0 on success, negative otherwise (a failed write included). `level` is
-// zlib's, 0 (none) to 9 (smallest), -1 its default; the pixels are the same
-// at every level, only the size and the time differ.
+// zlib's, 0 (none) to 9 (smallest), -1 its default; at level 1, the
+// fastest, rows other than colour indices are filtered by the row above
+// alone. The pixels are the same at every level, only the size and the time
+// differ.
 int pngWrite(const char* fname, const grImage2D& image, const char* title, int level = -1);
 
 // False after printing the three-line message when the running libpng
