@@ -11,6 +11,19 @@
 // driver serves a process, so the answer is kept.
 bool softwareRasteriser();
 
+// The triangles a draw hands the driver at a time: all of them, except on a
+// software rasteriser. llvmpipe bins a whole draw call before it rasterises
+// it, and keeps every triangle's bins (about 75 bytes) until then: a
+// million-triangle list held 64 MB or more. Handed over in pieces with a
+// flush after each, a piece is rasterised while the next is binned, and its
+// bins serve the one after; the pixels are the same, triangle order being
+// kept.
+uint64_t trianglesAtOnce();
+
+// Draws `triangles` triangles from vertices [first, first + 3 x triangles)
+// of the bound vertex array, trianglesAtOnce() at a time.
+void drawTrianglesInPieces(uint64_t first, uint64_t triangles);
+
 // Before a draw of `triangles`: a software rasteriser bins them into blocks
 // from malloc, up to about 75 MB for a frame of a large mesh, so the heap
 // keeps that much room resident (see foundation/resident_heap.h), in

@@ -312,12 +312,15 @@ void polygon_t::draw()
     checkGL("polygon_t::draw(1)");
     glEnable(GL_PRIMITIVE_RESTART);
     checkGL("polygon_t::draw(2)");
-    // A strip adds about a triangle an element.
-    roomForBins(listTriangles_ != 0 ? listTriangles_ : elements.count());
-    if (listTriangles_ != 0 && 3 * listTriangles_ <= uint64_t(INT32_MAX))
+    if (listTriangles_ != 0 && 3 * listTriangles_ <= uint64_t(INT32_MAX)) {
+        // Room for a piece binned while the one before is rasterised.
+        roomForBins(std::min(listTriangles_, 2 * trianglesAtOnce()));
         drawList(); // same triangles, same order
-    else
+    } else {
+        // A strip adds about a triangle an element.
+        roomForBins(elements.count());
         elements.draw(drawvao, GL_TRIANGLE_STRIP);
+    }
     checkGL("polygon_t::draw(3)");
     glDisable(GL_PRIMITIVE_RESTART);
     checkGL("polygon_t::draw(end)");
@@ -325,10 +328,14 @@ void polygon_t::draw()
 
 void polygon_t::drawList()
 {
+    if (!drawvao.created())
+        return;
     const uint64_t count = 3 * listTriangles_;
     const uint64_t recordBytes = 4 * std::max<uint64_t>(vertices.stride(), normals.stride());
     if (count * recordBytes <= kFetchLimit) {
-        drawvao.drawArrays(GL_TRIANGLES, GLsizei(count));
+        drawvao.bind();
+        drawTrianglesInPieces(0, listTriangles_);
+        drawvao.unbind();
         return;
     }
     // Workaround: llvmpipe (Mesa 22.3) computes vertex fetch offsets in 32
@@ -357,7 +364,9 @@ void polygon_t::drawList()
             copies[0].bindAttributes(drawvao, 0);
             copies[1].bindAttributes(drawvao, 3);
         }
-        drawvao.drawArrays(GL_TRIANGLES, GLsizei(n));
+        drawvao.bind();
+        drawTrianglesInPieces(0, n / 3);
+        drawvao.unbind();
     }
     vertices.bindAttributes(drawvao, 0);
     normals.bindAttributes(drawvao, 3);
