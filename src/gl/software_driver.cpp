@@ -48,3 +48,8 @@ void drawTrianglesInPieces(uint64_t first, uint64_t triangles)
             glFlush();
     }
 }
+
+void roomForPieces(uint64_t triangles)
+{
+    roomForBins(std::min(triangles, 2 * kPieceTriangles));
+}

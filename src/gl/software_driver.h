@@ -29,3 +29,7 @@ void drawTrianglesInPieces(uint64_t first, uint64_t triangles);
 // keeps that much room resident (see foundation/resident_heap.h), in
 // proportion for smaller draws.
 void roomForBins(uint64_t triangles);
+
+// The same before a list of `triangles` drawn by drawTrianglesInPieces: room
+// for a piece binned while the one before it is rasterised.
+void roomForPieces(uint64_t triangles);

@@ -313,8 +313,7 @@ void polygon_t::draw()
     glEnable(GL_PRIMITIVE_RESTART);
     checkGL("polygon_t::draw(2)");
     if (listTriangles_ != 0 && 3 * listTriangles_ <= uint64_t(INT32_MAX)) {
-        // Room for a piece binned while the one before is rasterised.
-        roomForBins(std::min(listTriangles_, 2 * trianglesAtOnce()));
+        roomForPieces(listTriangles_);
         drawList(); // same triangles, same order
     } else {
         // A strip adds about a triangle an element.
