@@ -56,6 +56,7 @@ struct group_t {
     float lastValue = 0.0f;
     token_kind lastKind = Value;
     bool hasLast = false;
+    bool summed = false;         // a term is in `sum`
     int8_t pendingSign = 0;      // +1 / -1 while "+" or "-" waits for its value
     token_kind pendingOp = Plus; // the newest of those operators, for the message
     group_use use = TopLevel;
@@ -66,10 +67,15 @@ struct group_t {
         if (!hasLast)
             return;
         if (lastKind == Value) {
-            if (pendingSign < 0)
+            // The first term is taken as it is, negated by a "-" before it:
+            // "-0" is negative zero, as the value written for one.
+            if (!summed)
+                sum = pendingSign < 0 ? -lastValue : lastValue;
+            else if (pendingSign < 0)
                 sum -= lastValue;
             else
                 sum += lastValue;
+            summed = true;
             pendingSign = 0;
         } else {
             // A sign after a sign: "-" negates what follows, "+" keeps it.

@@ -15,9 +15,11 @@
 // ("beginning '*' detect.", "last '-' detect.", ...) and gives the value of
 // what was summed so far; an empty expression gives 0 silently. Choices for
 // forms the grammar leaves open: a "-" after another "+" or "-" negates what
-// follows ("1--2" is 3, "1+-2" is -1); the end of the text closes every open
-// parenthesis ("2*(3+1" is 8); "/" followed by something that is not a value
-// writes "/: right operand is not a value.".
+// follows ("1--2" is 3, "1+-2" is -1), and before the first term it negates
+// that term ("-0" is negative zero, as the scene writer writes one, where
+// "0-0" is zero); the end of the text closes every open parenthesis
+// ("2*(3+1" is 8); "/" followed by something that is not a value writes
+// "/: right operand is not a value.".
 //
 // Safe on untrusted input: reads nothing past the terminator, and nesting is
 // handled without recursion, so any depth of parentheses only costs heap

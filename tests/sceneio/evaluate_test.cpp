@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -44,11 +45,13 @@ TEST(Evaluate, ValuesEndPositionsAndDiagnostics)
         SCOPED_TRACE("expression: \"" + field[0] + "\"");
         std::ostringstream diag;
         const char* end = nullptr;
-        EXPECT_EQ(evaluate(text.c_str(), &end, diag), std::strtof(field[1].c_str(), nullptr));
+        const float value = evaluate(text.c_str(), &end, diag), want = std::strtof(field[1].c_str(), nullptr);
+        EXPECT_EQ(value, want);
+        EXPECT_EQ(std::signbit(value), std::signbit(want)); // zero's sign too
         EXPECT_EQ(std::to_string(end - text.c_str()), field[2]);
         EXPECT_EQ(diag.str(), unescape(field[3]));
     }
-    EXPECT_EQ(count, 40);
+    EXPECT_EQ(count, 43);
 }
 
 } // namespace
