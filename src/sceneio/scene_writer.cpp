@@ -29,6 +29,21 @@ std::ostream& operator<<(std::ostream& out, Real r)
     return out << buf;
 }
 
+// The same for the keys read as expressions (positions, texture
+// coordinates, factors), which know no "inf" or "nan": those values are
+// written as the quotients that give them back.
+struct Expression {
+    float v;
+};
+std::ostream& operator<<(std::ostream& out, Expression e)
+{
+    if (std::isnan(e.v))
+        return out << "0/0";
+    if (std::isinf(e.v))
+        return out << (e.v < 0 ? "-1/0" : "1/0");
+    return out << Real{e.v};
+}
+
 const char* flag(bool b)
 {
     return b ? "true" : "false";
@@ -96,7 +111,7 @@ unsigned quantizeColor(float c)
 
 bool writeMaterial(const vyk3d::texture_t& t, std::ostream& out)
 {
-    out << "refractfactor " << Real{t.refractfactor} << kEol;
+    out << "refractfactor " << Expression{t.refractfactor} << kEol;
     if (!t.colormap.empty())
         out << "texture " << t.colormap << kEol;
     // The filter settings apply to all three maps, so they are kept whenever
@@ -105,7 +120,7 @@ bool writeMaterial(const vyk3d::texture_t& t, std::ostream& out)
         out << "mipmap " << flag(t.mipmap) << kEol;
         out << "nearlinear " << flag(t.nearlinear) << kEol;
         out << "maglinear " << flag(t.maglinear) << kEol;
-        out << "aniso " << Real{t.anisotropy} << kEol;
+        out << "aniso " << Expression{t.anisotropy} << kEol;
     }
     if (!t.bumpmap.empty()) {
         out << "bumpmap " << t.bumpmap << kEol;
@@ -124,9 +139,9 @@ bool writeEnvironment(const vyk3d::environment_t& env, std::ostream& out)
         return false;
     out << "begin environment" << kEol;
     out << "cubetex " << env.name << kEol;
-    out << "reflectalpha " << Real{env.reflectalpha} << kEol;
-    out << "refractalpha " << Real{env.refractalpha} << kEol;
-    out << "refractfactor " << Real{env.refractfactor} << kEol;
+    out << "reflectalpha " << Expression{env.reflectalpha} << kEol;
+    out << "refractalpha " << Expression{env.refractalpha} << kEol;
+    out << "refractfactor " << Expression{env.refractfactor} << kEol;
     out << "end" << kEol;
     return bool(out);
 }
@@ -154,7 +169,7 @@ bool writeNurbsSurface(const vyk3d::nurbs_t& n, std::ostream& out)
         for (uint64_t i = 0; i < n.numU; ++i) {
             const vyk3d::ctlpt_t& p = n.ctlpts.at(j, i);
             color.write(out, p.r, p.g, p.b, p.a);
-            out << "position " << Real{p.x} << ',' << Real{p.y} << ',' << Real{p.z} << kEol;
+            out << "position " << Expression{p.x} << ',' << Expression{p.y} << ',' << Expression{p.z} << kEol;
         }
     }
     out << kEol;
@@ -186,8 +201,8 @@ bool writePolygonSurface(const vyk3d::texture_t& texture, const vyk3d::polygon_t
     for (uint64_t i = 0; i < nv; ++i) {
         const float* v = vertices.get() + i * 9;
         color.write(out, v[3], v[4], v[5], v[6]);
-        out << "texcoord " << Real{v[7]} << ',' << Real{v[8]} << kEol;
-        out << "position " << Real{v[0]} << ',' << Real{v[1]} << ',' << Real{v[2]} << kEol;
+        out << "texcoord " << Expression{v[7]} << ',' << Expression{v[8]} << kEol;
+        out << "position " << Expression{v[0]} << ',' << Expression{v[1]} << ',' << Expression{v[2]} << kEol;
     }
     if (ne > 0) {
         vyk3d::scoped_map_t<const uint32_t> elements(polygon.elements, GL_MAP_READ_BIT);
