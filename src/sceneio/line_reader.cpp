@@ -36,6 +36,10 @@ line_status readLine(std::istream& in, std::string& line, size_t maxLength)
 
 uint64_t remainingBytes(std::istream& in)
 {
+    // A stream read to its end holds nothing more, though it no longer tells
+    // its position: a header on the last line sizes no buffer.
+    if (in.eof())
+        return 0;
     const std::istream::pos_type here = in.tellg();
     if (here == std::istream::pos_type(-1))
         return UINT64_MAX;

@@ -23,6 +23,7 @@ enum class line_status {
 // `line` holding its first maxLength bytes. Safe on untrusted input.
 line_status readLine(std::istream& in, std::string& line, size_t maxLength);
 
-// Bytes between the stream's read position and its end, or UINT64_MAX when
-// the stream cannot tell (not seekable). Leaves the position unchanged.
+// Bytes between the stream's read position and its end (0 once it was read
+// to its end), or UINT64_MAX when the stream cannot tell (not seekable).
+// Leaves the position unchanged.
 uint64_t remainingBytes(std::istream& in);
