@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -65,10 +66,12 @@ TEST(SceneWriterText, SceneListAndFailures)
     vyktest::TempDir dir;
     // No cube texture name: no environment section and no empty line.
     scene.environment.name = "sky.bmp";
-    scene.environment.refractalpha = 1234567.0f;
+    // An infinite alpha is written as the expression that reads back as itself.
+    scene.environment.reflectalpha = 1234567.0f;
+    scene.environment.refractalpha = HUGE_VALF;
     ASSERT_TRUE(saveScene(scene, dir.file("b.VYK")));
-    EXPECT_EQ(vyktest::readFile(dir.file("b.VYK")), "begin environment\r\ncubetex sky.bmp\r\nreflectalpha 1\r\n"
-                                                    "refractalpha 1.23457e+06\r\nrefractfactor 1\r\nend\r\n\r\n" +
+    EXPECT_EQ(vyktest::readFile(dir.file("b.VYK")), "begin environment\r\ncubetex sky.bmp\r\nreflectalpha 1.23457e+06\r\n"
+                                                    "refractalpha 1/0\r\nrefractfactor 1\r\nend\r\n\r\n" +
                                                         poly);
     // A list gets an empty line after every record, skipped ones included.
     ASSERT_TRUE(saveModels(scene.models, dir.file("c.vyk")));

@@ -22,6 +22,7 @@ TEST(TranslationTable, AcceptedRows)
         GLenum format, type;
     } rows[] = {
         {{grFmtLuminance, grTypeUINT, grBits8}, GL_LUMINANCE8, GL_LUMINANCE, GL_UNSIGNED_BYTE},
+        {{grFmtLuminance, grTypeUINT, grBits16}, GL_LUMINANCE16, GL_LUMINANCE, GL_UNSIGNED_SHORT},
         {{grFmtLuminanceAlpha, grTypeUINT, grBitsP124}, GL_LUMINANCE12_ALPHA4, GL_LUMINANCE_ALPHA, GL_BITMAP},
         {{grFmtRed, grTypeFLOAT, grBits16}, GL_R16F, GL_RED, GL_HALF_FLOAT},
         {{grFmtRGB, grTypeUINT, grBitsP565}, GL_RGB5, GL_RGB, GL_UNSIGNED_SHORT_5_6_5_REV},

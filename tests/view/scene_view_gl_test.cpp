@@ -191,10 +191,11 @@ TEST(ViewerGL, FitOfEmptyAndDegenerateScenesAndOfAWindowWithoutHeight)
 // positions, is the fit over every position: small random triangles, those
 // close in the file close in space, and four corners in four blocks that
 // project to the same largest x (the same x and z, other y), of which the
-// first in the file sets the view.
+// first in the file sets the view; or the lowest corner, in the last
+// block, which is partial (2000 triangles in blocks of 64).
 TEST(ViewerGL, FitOverAReadersBlocksIsTheFitOverEveryPosition)
 {
-    auto mesh = [](float laterX) {
+    auto mesh = [](float laterX, float lastY = 0.0f) {
         std::mt19937 random(7);
         std::uniform_real_distribution<float> coordinate(-1.0f, 1.0f);
         std::ostringstream stl;
@@ -209,26 +210,33 @@ TEST(ViewerGL, FitOverAReadersBlocksIsTheFitOverEveryPosition)
                        near.z + coordinate(random) / 50};
                 if (t % 500 == 7 && k == 0)
                     p = {t < 500 ? 1.5f : laterX, 0.5f - float(t / 500) * 0.25f, 0.3f};
+                if (t == 1999 && k == 2 && lastY != 0.0f)
+                    p = {0.1f, lastY, 0.3f};
                 stl << "vertex " << p.x << " " << p.y << " " << p.z << "\n";
             }
             stl << "endloop\nendfacet\n";
         }
         return stl.str();
     };
-    Viewer blocks({mesh(1.5f)}, ".stl");
-    Viewer every({mesh(1.5f)}, ".stl", [](Recorder& r) {
+    auto forgetBounds = [](Recorder& r) {
         for (auto& scene : r.scenes)
             for (model_t* model : scene)
                 model->polygon.loadedBounds.reset();
-    });
+    };
+    Viewer blocks({mesh(1.5f)}, ".stl");
+    Viewer every({mesh(1.5f)}, ".stl", forgetBounds);
     // The other three a little inside: the first alone is the extreme.
     Viewer first({mesh(1.49f)}, ".stl");
-    for (Viewer* w : {&every, &first}) {
-        EXPECT_EQ(blocks->extent.x, (*w)->extent.x);
-        EXPECT_EQ(blocks->extent.y, (*w)->extent.y);
-        EXPECT_EQ(blocks->extent.z, (*w)->extent.z);
-        EXPECT_EQ(blocks->camera.t.z, (*w)->camera.t.z);
+    Viewer lastBlock({mesh(1.5f, -1.7f)}, ".stl");
+    Viewer lastEvery({mesh(1.5f, -1.7f)}, ".stl", forgetBounds);
+    const std::pair<Viewer*, Viewer*> same[] = {{&blocks, &every}, {&blocks, &first}, {&lastBlock, &lastEvery}};
+    for (const auto& [a, b] : same) {
+        EXPECT_EQ((*a)->extent.x, (*b)->extent.x);
+        EXPECT_EQ((*a)->extent.y, (*b)->extent.y);
+        EXPECT_EQ((*a)->extent.z, (*b)->extent.z);
+        EXPECT_EQ((*a)->camera.t.z, (*b)->camera.t.z);
     }
+    EXPECT_NE(blocks->camera.t.z, lastBlock->camera.t.z);
 }
 
 TEST(ViewerGL, VeryLargeAndVerySmallScenesFillTheView)
