@@ -32,7 +32,9 @@ for t in "${targets[@]}"; do
   work=$build/corpus/$name
   mkdir -p "$work" "$build/crashes" "fuzz/corpus/$name"
   inputs=("$work" "fuzz/corpus/$name")
-  [ -d "fuzz/regressions/$name" ] && inputs+=("fuzz/regressions/$name")
+  # Inputs that crash assimp itself would stop its target at once; the
+  # replay test loads them through the importer's child instead.
+  [ -d "fuzz/regressions/$name" ] && [ "$name" != assimp ] && inputs+=("fuzz/regressions/$name")
   run=("./$build/$t")
   if grep -Eq 'glContext|loadBytes' "fuzz/$t.cpp" && [ -z "${DISPLAY:-}" ]; then
     run=(xvfb-run -a -s "-screen 0 640x480x24 +extension GLX -nolisten tcp -noreset" "./$build/$t")

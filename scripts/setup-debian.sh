@@ -12,6 +12,8 @@ packages=(
   libgl1-mesa-dri libegl-dev libegl-mesa0
   # mesh formats (OBJ, PLY, glTF, ...) and real models of them for the tests
   libassimp-dev assimp-testmodels
+  # the system-call filter of the importer's child process
+  libseccomp-dev
   # tests and benchmarks
   libgtest-dev libbenchmark-dev
   # a display without a screen, and tools the end-to-end tests drive it with

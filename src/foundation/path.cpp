@@ -50,24 +50,9 @@ bool isLetter(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// Copies [first, last) into a part, cut to 259 bytes without splitting a
-// UTF-8 character (continuation bytes are 10xxxxxx).
-void setPart(char* part, const char* first, const char* last)
+void setPart(std::string& part, const char* first, const char* last)
 {
-    size_t n = static_cast<size_t>(last - first);
-    const size_t room = splitpath_t::kPartSize - 1;
-    if (n > room) {
-        n = room;
-        // A UTF-8 character has at most three continuation bytes; more in a
-        // row is not UTF-8, and the plain byte cut stands.
-        size_t back = 0;
-        while (back < 3 && (static_cast<unsigned char>(first[n - back]) & 0xC0) == 0x80)
-            ++back;
-        if ((static_cast<unsigned char>(first[n - back]) & 0xC0) != 0x80)
-            n -= back;
-    }
-    std::memcpy(part, first, n);
-    part[n] = '\0';
+    part.assign(first, last);
 }
 
 } // namespace
@@ -75,7 +60,6 @@ void setPart(char* part, const char* first, const char* last)
 splitpath_t splitPath(const char* name)
 {
     splitpath_t parts;
-    parts.drive[0] = parts.directory[0] = parts.base[0] = parts.extension[0] = '\0';
     if (!name)
         return parts;
     const char* p = name;

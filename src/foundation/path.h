@@ -16,21 +16,19 @@ int hasExtension(const char* name, const char* ending);
 int hasExtension(const char* name, size_t length, const char* ending);
 int hasExtension(const std::string& name, const char* ending);
 
-// A file name cut into its parts; joining drive, directory, base name and
-// extension gives the name back when no part was cut.
+// A file name in its parts; joining drive, directory, base name and
+// extension gives the name back, whatever its length.
 struct splitpath_t {
-    static constexpr size_t kPartSize = 260; // at most 259 bytes and a zero
-    char drive[kPartSize];                   // "D:" when the name starts with a letter and ':'
-    char directory[kPartSize];               // up to and including the last '/' or '\'
-    char base[kPartSize];                    // the rest before its last '.'
-    char extension[kPartSize];               // from that '.' on, or empty
+    std::string drive;     // "D:" when the name starts with a letter and ':'
+    std::string directory; // up to and including the last '/' or '\'
+    std::string base;      // the rest before its last '.'
+    std::string extension; // from that '.' on, or empty
 };
 
 // Splits a file name. Separators are found in the bytes: in UTF-8 (and any
 // ASCII-compatible single-byte code page) '/', '\\', ':' and '.' never occur
-// inside a multibyte character, so no conversion can fail. A part longer than
-// 259 bytes is cut at the last whole UTF-8 character that fits. A null name
-// gives four empty parts. Safe on untrusted names.
+// inside a multibyte character, so no conversion can fail. Nothing is cut.
+// A null name gives four empty parts. Safe on untrusted names.
 splitpath_t splitPath(const char* name);
 
 // Removes trailing spaces, tabs, carriage returns, line feeds and zero bytes.

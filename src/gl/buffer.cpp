@@ -29,7 +29,7 @@ void buffer_t::release()
 
 GLuint buffer_t::name() const
 {
-    return generated_ ? name_ : GL_INVALID_VALUE;
+    return generated_ ? name_ : 0;
 }
 
 void buffer_t::bind() const

@@ -24,7 +24,7 @@ class buffer_t
     // Deletes the GL buffer if one was generated; the wrapper is reusable.
     void release();
 
-    // The GL name, or 1281 (GL_INVALID_VALUE) when never generated.
+    // The GL name, or 0 (no object, as GL has it) when never generated.
     GLuint name() const;
     GLenum target() const { return target_; }
     bool generated() const { return generated_; }

@@ -74,12 +74,33 @@ bool readWhole(const std::string& path, std::string& text)
 
 } // namespace
 
+namespace
+{
+// Set by setShaderFolder: where override files may come from.
+bool folderOnly = false;
+std::string onlyFolder;
+} // namespace
+
+void setShaderFolder(const char* dir)
+{
+    folderOnly = true;
+    onlyFolder = dir ? dir : "";
+    if (dir && !onlyFolder.empty() && onlyFolder.back() != '/')
+        onlyFolder += '/';
+    else if (dir && onlyFolder.empty())
+        onlyFolder = "./";
+}
+
 shader_source_t findShaderSource(const char* fileName, const char* prefix)
 {
     shader_source_t source;
     if (fileName == nullptr)
         return source;
-    if (readWhole(fileName, source.text)) {
+    if (folderOnly) {
+        // Only the folder named, else the built-in source.
+        prefix = onlyFolder.c_str();
+    }
+    if (!folderOnly && readWhole(fileName, source.text)) {
         source.path = fileName;
         source.found = true;
         return source;

@@ -50,7 +50,15 @@ struct shader_source_t {
 // empty), then falls back to the built-in source. A missing or unreadable
 // file is not an error and prints nothing. Safe on any file content: the
 // bytes are passed to the GL compiler, which reports what it rejects.
+// After setShaderFolder(dir), only dir + "/" + fileName is looked for,
+// whatever the prefix, and with a null dir no file at all.
 shader_source_t findShaderSource(const char* fileName, const char* prefix);
+
+// Makes findShaderSource read override files from `dir` alone, or from
+// nowhere when `dir` is null, for the rest of the process: for programs that
+// draw files from folders they do not trust (the thumbnailer), where a
+// shader file beside a scene must not reach the GL compiler.
+void setShaderFolder(const char* dir);
 
 // Compiles the stage `fileName` into `shader` from findShaderSource. On
 // failure prints fileName followed by `failText` (": vertex shader init

@@ -21,7 +21,7 @@ void vertex_array_t::create()
 
 GLuint vertex_array_t::name() const
 {
-    return holder_ && holder_->generated ? holder_->name : GL_INVALID_VALUE;
+    return holder_ && holder_->generated ? holder_->name : 0;
 }
 
 void vertex_array_t::bind() const

@@ -21,7 +21,7 @@ class vertex_array_t
     void release() { holder_.reset(); }
     bool created() const { return holder_ != nullptr; }
 
-    // The GL name, or 1281 (GL_INVALID_VALUE) when never generated.
+    // The GL name, or 0 (no object, as GL has it) when never generated.
     GLuint name() const;
     void bind() const;
     void unbind() const;

@@ -198,9 +198,60 @@ uint32_t builtinTexture(const builtin_t& b, float anisotropy) {
 }
 
 
+namespace {
+
+// Turns the loaded bump image at t.bumphandle (from `p`) into the bump map
+// the shaders take: luminance first when asked, a normal map derived from
+// heights, or signed bytes; false when no cache entry can be had.
+bool openBump(texture_t& t, std::string p) {
+    texture_cache_t& cache = textureCache();
+    if (t.bump2mono) {
+        const grImage2D source = cache.get(t.bumphandle)->image;
+        p += ".mono";
+        uint32_t h = cache.find(p);
+        if (!h) {
+            if (!(h = addEntry(p))) return false;
+            monoOf(cache.get(h)->image, source);
+        }
+        t.bumphandle = h;
+    }
+    const grImage2D b = cache.get(t.bumphandle)->image;
+    if (b.format.format == libgr::grFmtLuminance) {
+        // A height map: derive the normal map.
+        p += ".norm";
+        uint32_t h = cache.find(p);
+        if (!h) {
+            if (!(h = addEntry(p))) return false;
+            if (!libgr::normalmap(cache.get(h)->image, b)) std::cerr << "heightmap2normalmap failed." << std::endl;
+        }
+        t.bumphandle = h;
+    } else if (b.format.type == libgr::grTypeUINT) {
+        // A colour image holding a normal map in signed bytes.
+        p += ".sint";
+        uint32_t h = cache.find(p);
+        if (!h) {
+            if (!(h = addEntry(p))) return false;
+            grImage2D& s = cache.get(h)->image;
+            s = b;
+            s.format.type = libgr::grTypeSINT;
+        }
+        t.bumphandle = h;
+    }
+    texture_entry_t& e = *cache.get(t.bumphandle);
+    setupEntry(e, t);
+    // A half-texel offset needs a size to divide by.
+    if (t.bumpofs && e.image.width != 0 && e.image.height != 0) {
+        t.bumpoffset[0] = -0.5f / float(e.image.width);
+        t.bumpoffset[1] = -0.5f / float(e.image.height);
+    }
+    return true;
+}
+
+}  // namespace
+
 bool texture_t::open(const char* basefilename) {
     texture_cache_t& cache = textureCache();
-    bool loaded = false;
+    bool loaded = false, allLoaded = true;
 
     // Colour.
     if (colormap.empty()) {
@@ -213,9 +264,13 @@ bool texture_t::open(const char* basefilename) {
         if (!colorhandle) {
             std::cerr << orEmpty(basefilename) << ": base filename.\n"
                       << full << ": color autoloadformat failed." << std::endl;
-            return false;
+            // The surface still draws, with the built-in map in its place.
+            allLoaded = false;
+            colorhandle = builtinTexture(kBuiltinColor, anisotropy);
+            if (!colorhandle) return false;
+        } else if (loaded) {
+            setupEntry(*cache.get(colorhandle), *this);
         }
-        if (loaded) setupEntry(*cache.get(colorhandle), *this);
     }
     checkGL("texture_t::open(5)");
 
@@ -229,46 +284,11 @@ bool texture_t::open(const char* basefilename) {
         bumphandle = findOrLoad(p, loaded);
         if (!bumphandle) {
             std::cerr << p << ": bump autoloadformat failed." << std::endl;
+            allLoaded = false;
+            bumphandle = builtinTexture(kBuiltinBump, anisotropy);
+            if (!bumphandle) return false;
+        } else if (!openBump(*this, p)) {
             return false;
-        }
-        if (bump2mono) {
-            const grImage2D source = cache.get(bumphandle)->image;
-            p += ".mono";
-            uint32_t h = cache.find(p);
-            if (!h) {
-                if (!(h = addEntry(p))) return false;
-                monoOf(cache.get(h)->image, source);
-            }
-            bumphandle = h;
-        }
-        const grImage2D b = cache.get(bumphandle)->image;
-        if (b.format.format == libgr::grFmtLuminance) {
-            // A height map: derive the normal map.
-            p += ".norm";
-            uint32_t h = cache.find(p);
-            if (!h) {
-                if (!(h = addEntry(p))) return false;
-                if (!libgr::normalmap(cache.get(h)->image, b)) std::cerr << "heightmap2normalmap failed." << std::endl;
-            }
-            bumphandle = h;
-        } else if (b.format.type == libgr::grTypeUINT) {
-            // A colour image holding a normal map in signed bytes.
-            p += ".sint";
-            uint32_t h = cache.find(p);
-            if (!h) {
-                if (!(h = addEntry(p))) return false;
-                grImage2D& s = cache.get(h)->image;
-                s = b;
-                s.format.type = libgr::grTypeSINT;
-            }
-            bumphandle = h;
-        }
-        texture_entry_t& e = *cache.get(bumphandle);
-        setupEntry(e, *this);
-        // A half-texel offset needs a size to divide by.
-        if (bumpofs && e.image.width != 0 && e.image.height != 0) {
-            bumpoffset[0] = -0.5f / float(e.image.width);
-            bumpoffset[1] = -0.5f / float(e.image.height);
         }
     }
     checkGL("texture_t::open(6)");
@@ -283,11 +303,14 @@ bool texture_t::open(const char* basefilename) {
         specularhandle = findOrLoad(full, loaded);
         if (!specularhandle) {
             std::cerr << full << ": autoloadformat failed." << std::endl;
-            return false;
+            allLoaded = false;
+            specularhandle = builtinTexture(kBuiltinSpecular, anisotropy);
+            if (!specularhandle) return false;
+        } else if (loaded) {
+            setupEntry(*cache.get(specularhandle), *this);
         }
-        if (loaded) setupEntry(*cache.get(specularhandle), *this);
     }
-    return true;
+    return allLoaded;
 }
 
 }  // namespace vyk3d

@@ -79,12 +79,13 @@ public:
 
     // Makes the three textures ready, loading the named maps relative to
     // `basefilename` (the scene file's path, or null) and using built-in
-    // one-texel textures for empty names. Returns false when a map does not
-    // load, after printing "<base>: base filename." and "<path>: color
-    // autoloadformat failed." (colour), "<path>: bump autoloadformat failed."
-    // (bump) or "<path>: autoloadformat failed." (specular); handles set
-    // before the failure stay set. Safe on untrusted image files. Needs a
-    // current GL context.
+    // one-texel textures for empty names. A map that does not load prints
+    // "<base>: base filename." and "<path>: color autoloadformat failed."
+    // (colour), "<path>: bump autoloadformat failed." (bump) or "<path>:
+    // autoloadformat failed." (specular) and gets the built-in texture in
+    // its place; the other maps are still opened, and false is returned at
+    // the end. False at once when a built-in texture or a derived map gets
+    // no storage. Safe on untrusted image files. Needs a current GL context.
     bool open(const char* basefilename);
     // Whether open gave every map its built-in one-texel texture: no map is
     // named, and none failed.

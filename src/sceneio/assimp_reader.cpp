@@ -2,10 +2,12 @@
 #include "sceneio/assimp_reader.h"
 
 #include "foundation/path.h"
+#include "foundation/sandbox.h"
 #include "gl/scoped_map.h"
 #include "model/texture.h"
 #include "sceneio/assimp_mesh.h"
 #include "sceneio/declared_counts.h"
+#include "sceneio/import_payload.h"
 #include "sceneio/scene.h"
 #include "textures/image_format.h"
 
@@ -13,15 +15,15 @@
 #include <assimp/scene.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <memory>
 #include <ostream>
+#include <sstream>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 const char* const kAssimpFormats[] = {"obj", "ply", "off", "gltf", "glb", "3mf", "dae", nullptr};
@@ -37,87 +39,7 @@ bool isAssimpFormat(const std::string& fileName)
 namespace
 {
 
-// The lines a crash inside the library and a slow import print; set
-// before each import.
-char crashLine[1024], slowLine[1024];
-size_t crashLength = 0, slowLength = 0;
 const int kSlowSeconds = 10;
-
-extern "C" void onImportCrash(int)
-{
-    ssize_t n = write(STDERR_FILENO, crashLine, crashLength);
-    (void)n;
-    _exit(1);
-}
-
-extern "C" void onImportSlow(int)
-{
-    const int saved = errno;
-    ssize_t n = write(STDERR_FILENO, slowLine, slowLength);
-    (void)n;
-    errno = saved;
-}
-
-// Copies "<file><text>" into a line buffer.
-size_t setLine(char (&line)[1024], const std::string& fileName, const char* text)
-{
-    const std::string s = fileName.substr(0, sizeof line - 64) + text;
-    std::memcpy(line, s.data(), s.size());
-    return s.size();
-}
-
-// While alive, a fault inside the importer prints crashLine and ends the
-// process with status 1 instead of dying by a signal without a word (its
-// own stack lets a stack overflow reach the handler too), and an import
-// that takes long says so every kSlowSeconds instead of hanging silently.
-class CrashGuard
-{
-  public:
-    explicit CrashGuard(const std::string& fileName) : stack_(1 << 16)
-    {
-        crashLength = setLine(crashLine, fileName, ": the importer crashed.\n");
-        slowLength = setLine(slowLine, fileName, ": still importing.\n");
-        stack_t alt{};
-        alt.ss_sp = stack_.data();
-        alt.ss_size = stack_.size();
-        sigaltstack(&alt, &oldStack_);
-        struct sigaction action {
-        };
-        action.sa_handler = onImportCrash;
-        action.sa_flags = SA_ONSTACK;
-        sigemptyset(&action.sa_mask);
-        for (size_t i = 0; i < kCount; ++i)
-            sigaction(kSignals[i], &action, &old_[i]);
-        struct sigaction slow {
-        };
-        slow.sa_handler = onImportSlow;
-        slow.sa_flags = SA_RESTART; // reads inside the importer go on
-        sigemptyset(&slow.sa_mask);
-        sigaction(SIGALRM, &slow, &oldAlarm_);
-        const itimerval every{{kSlowSeconds, 0}, {kSlowSeconds, 0}};
-        setitimer(ITIMER_REAL, &every, &oldTimer_);
-    }
-    ~CrashGuard()
-    {
-        setitimer(ITIMER_REAL, &oldTimer_, nullptr);
-        sigaction(SIGALRM, &oldAlarm_, nullptr);
-        for (size_t i = 0; i < kCount; ++i)
-            sigaction(kSignals[i], &old_[i], nullptr);
-        sigaltstack(&oldStack_, nullptr);
-    }
-    CrashGuard(const CrashGuard&) = delete;
-    CrashGuard& operator=(const CrashGuard&) = delete;
-
-  private:
-    static constexpr size_t kCount = 5;
-    static constexpr int kSignals[kCount] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
-    std::vector<char> stack_;
-    stack_t oldStack_{};
-    struct sigaction old_[kCount];
-    struct sigaction oldAlarm_ {
-    };
-    itimerval oldTimer_{};
-};
 
 // Why the file is refused before the import, or null: a PLY header the
 // importer loops on, or counts a PLY or OFF header declares beyond the
@@ -179,10 +101,10 @@ void cacheSignedNormals(const std::string& full)
 }
 
 // The name of a material's first map of the given types, relative to the
-// model where it can be, or empty. Embedded images are decoded into the
-// texture cache here.
+// model where it can be, or empty. Embedded images join `images`, still
+// encoded, under the name's cache key.
 std::string mapOf(const aiScene& scene, const aiMaterial* material, std::initializer_list<aiTextureType> types,
-                  const std::string& fileName, std::ostream& err)
+                  const std::string& fileName, std::vector<payload_image_t>& images, std::ostream& err)
 {
     if (!material)
         return std::string();
@@ -203,11 +125,14 @@ std::string mapOf(const aiScene& scene, const aiMaterial* material, std::initial
         while (index < scene.mNumTextures && scene.mTextures[index] != embedded)
             ++index;
         std::string rel = std::string(model.base) + model.extension + "*" + std::to_string(index);
-        const std::string full = vyk3d::resolveTexturePath(fileName.c_str(), rel);
-        if (embedded->mHeight == 0 &&
-            vyk3d::cacheEncodedTexture(full, reinterpret_cast<const unsigned char*>(embedded->pcData),
-                                       embedded->mWidth))
+        if (embedded->mHeight == 0) {
+            payload_image_t image;
+            image.key = vyk3d::resolveTexturePath(fileName.c_str(), rel);
+            image.bytes = reinterpret_cast<const unsigned char*>(embedded->pcData);
+            image.size = embedded->mWidth;
+            images.push_back(image);
             return rel;
+        }
         err << fileName << ": embedded texture " << index << " left out." << std::endl;
         return std::string();
     }
@@ -225,59 +150,52 @@ std::string mapOf(const aiScene& scene, const aiMaterial* material, std::initial
     return std::string();
 }
 
-void openMaps(model_t& model, const aiScene& scene, const aiMaterial* material, const std::string& fileName,
-              std::ostream& err)
+void nameMaps(payload_model_t& m, const aiScene& scene, const aiMaterial* material, const std::string& fileName,
+              std::vector<payload_image_t>& images, std::ostream& err)
 {
-    vyk3d::texture_t& t = model.texture;
-    t.colormap = mapOf(scene, material, {aiTextureType_DIFFUSE, aiTextureType_BASE_COLOR}, fileName, err);
-    t.specularmap = mapOf(scene, material, {aiTextureType_SPECULAR}, fileName, err);
-    t.bumpmap = mapOf(scene, material, {aiTextureType_NORMALS}, fileName, err);
-    if (!t.bumpmap.empty()) {
-        cacheSignedNormals(vyk3d::resolveTexturePath(fileName.c_str(), t.bumpmap));
-    } else {
+    m.colormap = mapOf(scene, material, {aiTextureType_DIFFUSE, aiTextureType_BASE_COLOR}, fileName, images, err);
+    m.specularmap = mapOf(scene, material, {aiTextureType_SPECULAR}, fileName, images, err);
+    m.bumpmap = mapOf(scene, material, {aiTextureType_NORMALS}, fileName, images, err);
+    m.normalBumps = !m.bumpmap.empty();
+    if (m.bumpmap.empty()) {
         // Height maps, often grey pictures stored as colour.
-        t.bumpmap = mapOf(scene, material, {aiTextureType_HEIGHT}, fileName, err);
-        t.bump2mono = !t.bumpmap.empty();
+        m.bumpmap = mapOf(scene, material, {aiTextureType_HEIGHT}, fileName, images, err);
+        m.bump2mono = !m.bumpmap.empty();
     }
-    if (t.open(fileName.c_str()))
-        return;
-    err << fileName << ": maps left out." << std::endl;
-    t.colormap.clear();
-    t.bumpmap.clear();
-    t.specularmap.clear();
-    t.open(fileName.c_str());
 }
 
-} // namespace
+// A placed mesh whose triangles are still to be written.
+struct pending_t {
+    assimpmesh::Placement placed;
+    const aiMaterial* material;
+};
 
-bool readAssimp(const std::string& fileName, scene_t& scene, std::ostream& err)
+// The import proper, in the child: reads the file and fills `payload` with
+// the models' counts and maps, and views of `importer`'s embedded images;
+// `pending` gets the meshes to write, one a model. False after a message.
+bool importScene(const std::string& fileName, Assimp::Importer& importer, import_payload_t& payload,
+                 std::vector<pending_t>& pending, std::ostream& err)
 {
-    if (const char* why = refusal(fileName)) {
-        err << fileName << ": " << why << std::endl;
-        return false;
-    }
-    Assimp::Importer importer;
     const aiScene* imported = nullptr;
-    {
-        CrashGuard guard(fileName);
-        try {
-            imported = importer.ReadFile(fileName, 0);
-            if (imported && !assimpmesh::facesInside(*imported)) {
-                err << fileName << ": a face refers to a vertex the file does not have." << std::endl;
-                return false;
-            }
-            if (imported)
-                imported = importer.ApplyPostProcessing(assimpmesh::kImportSteps);
-            if (imported) {
-                // The importer owns the scene; the steps run on it in place.
-                assimpmesh::smoothNormals(*const_cast<aiScene*>(imported));
-                if (assimpmesh::hasTextureCoordinates(*imported))
-                    imported = importer.ApplyPostProcessing(assimpmesh::kTangentSteps);
-            }
-        } catch (const std::exception& e) {
-            err << fileName << ": " << e.what() << std::endl;
+    try {
+        imported = importer.ReadFile(fileName, 0);
+        if (imported && !assimpmesh::facesInside(*imported)) {
+            err << fileName << ": a face refers to a vertex the file does not have." << std::endl;
             return false;
         }
+        if (imported)
+            imported = importer.ApplyPostProcessing(assimpmesh::kImportSteps);
+        if (imported) {
+            // The importer owns the scene; the steps run on it in place.
+            assimpmesh::smoothNormals(*const_cast<aiScene*>(imported));
+            if (assimpmesh::hasTextureCoordinates(*imported))
+                imported = importer.ApplyPostProcessing(assimpmesh::kTangentSteps);
+        }
+    } catch (const std::bad_alloc&) {
+        throw; // the child's memory limit
+    } catch (const std::exception& e) {
+        err << fileName << ": " << e.what() << std::endl;
+        return false;
     }
     if (!imported) {
         err << fileName << ": " << importer.GetErrorString() << std::endl;
@@ -297,29 +215,149 @@ bool readAssimp(const std::string& fileName, scene_t& scene, std::ostream& err)
     if (others > 0)
         err << fileName << ": " << others << " lines and points left out." << std::endl;
     for (size_t i = 0; i < placed.size(); ++i) {
-        const uint64_t n = counts[i];
-        if (n == 0)
+        if (counts[i] == 0)
             continue;
+        const aiMaterial* material = placed[i].mesh->mMaterialIndex < imported->mNumMaterials
+                                         ? imported->mMaterials[placed[i].mesh->mMaterialIndex]
+                                         : nullptr;
+        payload_model_t m;
+        m.triangles = counts[i];
+        nameMaps(m, *imported, material, fileName, payload.images, err);
+        payload.models.push_back(std::move(m));
+        pending.push_back({placed[i], material});
+    }
+    return true;
+}
+
+// The child's work: the import, laid out in `output` with the triangles
+// written straight into their room there.
+bool importTo(int output, const std::string& fileName)
+{
+    std::ostringstream err;
+    Assimp::Importer importer;
+    std::vector<pending_t> pending;
+    import_payload_t payload;
+    payload.imported = importScene(fileName, importer, payload, pending, err);
+    payload.messages = err.str();
+    uint64_t size = 0;
+    unsigned char* mapped = layOutPayload(output, payload, size);
+    if (!mapped)
+        return false;
+    for (size_t i = 0; i < pending.size(); ++i) {
+        const payload_model_t& m = payload.models[i];
+        assimpmesh::fillMesh(pending[i].placed, pending[i].material, const_cast<float*>(m.vertices),
+                             const_cast<float*>(m.frames), const_cast<uint32_t*>(m.elements));
+    }
+    return munmap(mapped, size) == 0;
+}
+
+// Opens the texture set of a model: embedded images that did not decode
+// leave their maps out.
+void openMaps(model_t& model, const payload_model_t& m, const std::vector<std::string>& undecoded,
+              const std::string& fileName)
+{
+    vyk3d::texture_t& t = model.texture;
+    t.colormap = m.colormap;
+    t.bumpmap = m.bumpmap;
+    t.specularmap = m.specularmap;
+    t.bump2mono = m.bump2mono != 0;
+    for (std::string* map : {&t.colormap, &t.bumpmap, &t.specularmap})
+        for (const std::string& key : undecoded)
+            if (!map->empty() && vyk3d::resolveTexturePath(fileName.c_str(), *map) == key)
+                map->clear();
+    if (m.normalBumps && !t.bumpmap.empty())
+        cacheSignedNormals(vyk3d::resolveTexturePath(fileName.c_str(), t.bumpmap));
+    // A map that does not load is said and has the built-in one in its place.
+    t.open(fileName.c_str());
+}
+
+// The line for a child that gave no payload.
+void sayWhy(sandbox_end_t end, const sandbox_limits_t& limits, const std::string& fileName, std::ostream& err)
+{
+    err << fileName << ": ";
+    switch (end) {
+    case sandbox_end_t::crashed:
+        err << "the importer crashed.";
+        break;
+    case sandbox_end_t::timedOut:
+        err << "the import took longer than " << limits.seconds << " s.";
+        break;
+    case sandbox_end_t::outOfMemory:
+        err << "the import needed more than " << (limits.bytes >> 20) << " MB.";
+        break;
+    case sandbox_end_t::notStarted:
+        err << "the importer could not be started.";
+        break;
+    default:
+        err << "the importer ended without a result.";
+    }
+    err << std::endl;
+}
+
+// Makes the models of a payload; false when the import failed or GL
+// storage could not be had.
+bool takePayload(const import_payload_t& payload, scene_t& scene, const std::string& fileName, std::ostream& err)
+{
+    err << payload.messages << std::flush;
+    if (!payload.imported)
+        return false;
+    std::vector<std::string> undecoded;
+    for (const payload_image_t& image : payload.images)
+        if (!vyk3d::cacheEncodedTexture(image.key, image.bytes, image.size)) {
+            err << fileName << ": embedded texture " << image.key.substr(image.key.rfind('*') + 1) << " left out."
+                << std::endl;
+            undecoded.push_back(image.key);
+        }
+    for (const payload_model_t& m : payload.models) {
         model_t* model = new model_t(model_t::Polygon);
         scene.models.push_back(model);
         vyk3d::polygon_t& polygon = model->polygon;
         // The frames come with the file: the frame pass arrays are made
         // only when asked for.
-        if (!polygon.allocate(3 * n, 4 * n, vyk3d::polygon_t::buffers_t::OnDemand))
+        if (!polygon.allocate(3 * m.triangles, 4 * m.triangles, vyk3d::polygon_t::buffers_t::OnDemand))
             return false;
-        const aiMaterial* material = placed[i].mesh->mMaterialIndex < imported->mNumMaterials
-                                         ? imported->mMaterials[placed[i].mesh->mMaterialIndex]
-                                         : nullptr;
         {
             vyk3d::scoped_map_t<float> vertices(polygon.vertices);
             vyk3d::scoped_map_t<float> frames(polygon.normals);
             vyk3d::scoped_map_t<uint32_t> elements(polygon.elements);
             if (!vertices || !frames || !elements)
                 return false;
-            assimpmesh::fillMesh(placed[i], material, vertices.get(), frames.get(), elements.get());
+            std::memcpy(vertices.get(), m.vertices, 27 * m.triangles * sizeof(float));
+            std::memcpy(frames.get(), m.frames, 27 * m.triangles * sizeof(float));
+            std::memcpy(elements.get(), m.elements, 4 * m.triangles * sizeof(uint32_t));
         }
-        openMaps(*model, *imported, material, fileName, err);
+        openMaps(*model, m, undecoded, fileName);
         polygon.update(fileName.c_str());
     }
     return true;
+}
+
+} // namespace
+
+bool readAssimp(const std::string& fileName, scene_t& scene, std::ostream& err)
+{
+    if (const char* why = refusal(fileName)) {
+        err << fileName << ": " << why << std::endl;
+        return false;
+    }
+    const sandbox_limits_t limits = defaultSandboxLimits();
+    const sandbox_result_t child =
+        runSandboxed(limits, [&](int output) { return importTo(output, fileName); }, kSlowSeconds,
+                     [&] { err << fileName << ": still importing." << std::endl; });
+    struct stat st;
+    void* data = MAP_FAILED;
+    if (child.end == sandbox_end_t::done && fstat(child.output, &st) == 0 && st.st_size > 0)
+        data = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_SHARED | MAP_POPULATE, child.output, 0);
+    if (child.output >= 0)
+        close(child.output);
+    import_payload_t payload;
+    if (data == MAP_FAILED || !readPayload(static_cast<const unsigned char*>(data), uint64_t(st.st_size), payload)) {
+        if (data != MAP_FAILED)
+            munmap(data, size_t(st.st_size));
+        sayWhy(child.end == sandbox_end_t::done ? sandbox_end_t::noResult : child.end, limits, fileName, err);
+        return false;
+    }
+    const bool ok = takePayload(payload, scene, fileName, err);
+    munmap(data, size_t(st.st_size));
+    return ok;
 }

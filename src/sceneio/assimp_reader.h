@@ -31,7 +31,8 @@ const uint64_t kMaxImportTriangles = uint64_t(1) << 25;
 // The material's colour, bump (normal or height) and specular maps become
 // the texture set: files named relative to the model, or PNG and JPEG
 // images embedded in it, cached under "<model path>*<index>". A map that
-// does not load is left out with one line. Lines and points are skipped
+// is not found is left out with one line; one that does not decode gets
+// the built-in map in its place (see texture_t::open). Lines and points are skipped
 // with one line.
 // Returns false after printing "<file>: <reason>" to `err` when the library
 // refuses the file, when a face refers to a vertex the file does not have
@@ -40,8 +41,13 @@ const uint64_t kMaxImportTriangles = uint64_t(1) << 25;
 // counts exceed what the file holds."), when it is PLY with a header the
 // library would loop on ("PLY header not understood."), or when
 // it brings more than kMaxImportTriangles; true with no model for a file
-// without triangles. A crash inside the library prints "<file>: the importer
-// crashed." and ends the process with status 1; an import still running
-// after 10 s prints "<file>: still importing." every 10 s. Needs a current
-// GL context.
+// without triangles. The library runs in a child process (see sandbox.h)
+// that may read files but write none, within defaultSandboxLimits(); when
+// the child gives no result the import fails with one line:
+// "<file>: the importer crashed.", "<file>: the import took longer than
+// <seconds> s.", "<file>: the import needed more than <n> MB.", "<file>: the
+// importer ended without a result." or "<file>: the importer could not be
+// started.". While it runs, "<file>: still importing." every 10 s. Safe on
+// untrusted files: nothing the library does there ends or stops the caller
+// beyond the limits. Needs a current GL context.
 bool readAssimp(const std::string& fileName, scene_t& scene, std::ostream& err);

@@ -4,6 +4,7 @@
 #include "sceneio/assimp_reader.h"
 #include "sceneio/stl.h"
 
+#include <climits>
 #include <ostream>
 
 model_t::model_t(uint32_t kind_) : kind(kind_), nurbs(texture, polygon) {}
@@ -34,6 +35,11 @@ void scene_t::destroyModels()
 
 bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::frame_pass_t& framePass, std::ostream& err)
 {
+    // The system opens no longer name; refused here rather than cut.
+    if (fileName.size() >= PATH_MAX) {
+        err << fileName << ": the name is longer than " << PATH_MAX - 1 << " bytes." << std::endl;
+        return false;
+    }
     if (hasExtension(fileName, ".stl") == 0)
         return readStl(fileName, scene);
     if (hasExtension(fileName, ".vyk") == 0)

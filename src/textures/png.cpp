@@ -1,6 +1,8 @@
 #include "textures/png.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -178,7 +180,7 @@ int pngReadMemory(const void* data, size_t size, grImage2D& image)
     return fp ? pngReadStream(fp, image) : -1;
 }
 
-int pngWrite(const char* fname, const grImage2D& image, const char* title, int level)
+int pngWrite(const char* fname, const grImage2D& image, const char* title, int level, bool newFile)
 {
     // Both are read after setjmp: volatile, so a jump back cannot clobber them.
     volatile int colorType;
@@ -229,7 +231,19 @@ int pngWrite(const char* fname, const grImage2D& image, const char* title, int l
     if (colorType == PNG_COLOR_TYPE_PALETTE && (depth == 16 || image.pixelmap.count == 0))
         return -1;
 
-    FILE* fp = fopen(fname, "wb");
+    FILE* fp = nullptr;
+    if (newFile) {
+        // Made here or not at all: a file of that name, even one made a
+        // moment ago, is never written over.
+        const int fd = open(fname, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return errno == EEXIST ? -6 : -1;
+        fp = fdopen(fd, "wb");
+        if (!fp)
+            close(fd);
+    } else {
+        fp = fopen(fname, "wb");
+    }
     if (!fp)
         return -1;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);

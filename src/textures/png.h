@@ -23,8 +23,9 @@ int pngReadMemory(const void* data, size_t size, grImage2D& image);
 // zlib's, 0 (none) to 9 (smallest), -1 its default; at level 1, the
 // fastest, rows other than colour indices are filtered by the row above
 // alone. The pixels are the same at every level, only the size and the time
-// differ.
-int pngWrite(const char* fname, const grImage2D& image, const char* title, int level = -1);
+// differ. With `newFile` the file is created (O_EXCL) and -6 returned
+// when a file of that name exists already.
+int pngWrite(const char* fname, const grImage2D& image, const char* title, int level = -1, bool newFile = false);
 
 // False after printing the three-line message when the running libpng
 // differs from the headers built with.

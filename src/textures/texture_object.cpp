@@ -53,7 +53,7 @@ void grTextureObject::Load() {
         glEnable(target_);
         checkGL("grTextureObject::Load(1)");
     }
-    glBindTexture(target_, handle_->valid ? handle_->name : GL_INVALID_VALUE);
+    glBindTexture(target_, handle_->valid ? handle_->name : 0);
     checkGL("grTextureObject::Load(2)");
 }
 
@@ -80,7 +80,7 @@ uint32_t grTextureObject::Dimension() const {
     }
 }
 
-GLuint grTextureObject::Name() const { return handle_ && handle_->valid ? handle_->name : GL_INVALID_VALUE; }
+GLuint grTextureObject::Name() const { return handle_ && handle_->valid ? handle_->name : 0; }
 
 namespace {
 

@@ -44,7 +44,7 @@ public:
     uint32_t Dimension() const override;
     GLenum Target() const override { return target_; }
 
-    // The OpenGL name, or GL_INVALID_VALUE (1281) when never generated.
+    // The OpenGL name, or 0 (no object, as GL has it) when never generated.
     GLuint Name() const;
     // Copies sharing this object's name, this one included (0 without one).
     uint64_t ShareCount() const { return handle_ ? handle_->refcount : 0; }

@@ -34,11 +34,9 @@ sceneview_t::sceneview_t(int argc_, char** argv_) : argc(argc_), argv(argv_)
 {
     globalview = modelview = invModelview = identityMatrix();
     projectionMatrix = invProjection = identityMatrix();
-    basedir[0] = '\0';
     if (argc < 2)
         usage(argc > 0 ? argv[0] : "vykview");
-    directoryPart(argv[1], basedir);
-    basedir[kDirectoryPartSize - 1] = '\0';
+    basedir = directoryPart(argv[1]);
 }
 
 sceneview_t::~sceneview_t()
@@ -71,8 +69,8 @@ void sceneview_t::init()
     glClearColor(0.18f, 0.18f, 0.18f, 1.0f);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
-    polygonRenderer.init(basedir);
-    morphRenderer.init(basedir);
+    polygonRenderer.init(basedir.c_str());
+    morphRenderer.init(basedir.c_str());
     if (const int failed = loadFiles(scenes, environment)) {
         std::fprintf(stderr, "%s: load error.\n", argv[failed]);
         std::exit(1);

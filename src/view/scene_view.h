@@ -23,7 +23,7 @@ class sceneview_t
   public:
     int argc;
     char** argv;
-    char basedir[kDirectoryPartSize]; // directory of argv[1] with its separator
+    std::string basedir; // directory of argv[1] with its separator
     int width = 0;
     int height = 0;
     vyk3d::environment_t environment;                  // of the last file that named one

@@ -147,13 +147,6 @@ bool sceneview_t::reload()
 
 std::string sceneview_t::screenshot()
 {
-    std::string name;
-    for (int n = 1; n <= 9999 && name.empty(); ++n) {
-        char candidate[32];
-        std::snprintf(candidate, sizeof candidate, "vykview-%04d.png", n);
-        if (access(candidate, F_OK) != 0)
-            name = candidate;
-    }
     libgr::grImage2D image;
     const int w = width, h = height;
     const offscreenStatus_t status = drawOffscreen(*this, w, h, image);
@@ -161,8 +154,16 @@ std::string sceneview_t::screenshot()
         std::cerr << "screenshot: no framebuffer." << std::endl;
         return {};
     }
-    if (name.empty() || libgr::pngWrite(name.c_str(), image, "vykview") != 0) {
-        std::cerr << (name.empty() ? "vykview-9999.png" : name) << ": png write error." << std::endl;
+    // Each name is taken by creating it, so a file made by anyone else, even
+    // between two tries, is never written over: the next number is taken.
+    char name[32] = "vykview-9999.png";
+    int written = -6;
+    for (int n = 1; n <= 9999 && written == -6; ++n) {
+        std::snprintf(name, sizeof name, "vykview-%04d.png", n);
+        written = libgr::pngWrite(name, image, "vykview", -1, true);
+    }
+    if (written != 0) {
+        std::cerr << name << ": png write error." << std::endl;
         return {};
     }
     std::cerr << "screenshot: " << name << std::endl;

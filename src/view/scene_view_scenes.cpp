@@ -56,10 +56,10 @@ void sceneview_t::buildSkyBox()
     // "nonspecular.bmp" beside the first scene file wins; without it the
     // quad gets a black one-texel map (the same picture) and no messages
     // about a file the user never named.
-    const std::string own = vyk3d::resolveTexturePath(basedir, "nonspecular.bmp");
+    const std::string own = vyk3d::resolveTexturePath(basedir.c_str(), "nonspecular.bmp");
     const bool haveFile = access(own.c_str(), R_OK) == 0;
     bgtexture.specularmap = haveFile ? "nonspecular.bmp" : "";
-    bgtexture.open(basedir);
+    bgtexture.open(basedir.c_str());
     if (!haveFile) {
         if (const uint32_t black = vyk3d::builtinTexture(kSkyBoxBlackSpecular, 1.0f))
             bgtexture.specularhandle = black;

@@ -185,6 +185,26 @@ TEST_F(ViewerSession, ReloadsEachSaveAndSavesScreenshots)
     quit();
 }
 
+// A mesh saved as a file that crashes the importer leaves the viewer
+// running with the last good picture: the crash ends only the importer's
+// child process.
+TEST_F(ViewerSession, ImporterCrashOnReloadKeepsTheLastGoodScene)
+{
+    dir.write("mesh.off", "OFF\n3 1 0\n-1 -1 0\n1 -1 0\n0 1 0\n3 0 1 2\n");
+    ASSERT_TRUE(start({"mesh.off"})) << viewer->errSoFar();
+    const Image before = grab();
+    const std::string crash = sourcePath("tests/data/importer_crash.off");
+    ASSERT_EQ(shell(*x, "cat " + quote(crash) + " >" + quote(dir.file("mesh.off"))).status, 0);
+    for (int i = 0; i < 100 && viewer->errSoFar().find("scene stays") == std::string::npos; ++i)
+        vyktest::sleepSeconds(0.1);
+    EXPECT_NE(viewer->errSoFar().find("mesh.off: the importer crashed.\nmesh.off: load error; the last good scene stays.\n"),
+              std::string::npos)
+        << viewer->errSoFar();
+    EXPECT_TRUE(viewer->running());
+    EXPECT_EQ(differingPixels(grab(), before), 0);
+    quit();
+}
+
 // Without models the window shows only the clear colour, and with
 // --no-watch it stays so when the file changes.
 TEST_F(ViewerSession, NoWatchKeepsTheClearedWindow)

@@ -34,23 +34,6 @@ TEST(PathTest, SplitPath)
     }
 }
 
-TEST(PathTest, LongPartsAreBounded)
-{
-    // 300 two-byte characters of directory: cut to 129 whole characters.
-    std::string dir;
-    for (int i = 0; i < 150; ++i)
-        dir += "\xc3\xa9";
-    const splitpath_t p = splitPath((dir + "/" + std::string(400, 'b') + ".jpg").c_str());
-    EXPECT_EQ(dir.substr(0, 258), p.directory);
-    EXPECT_EQ(std::string(259, 'b'), p.base);
-    EXPECT_STREQ(".jpg", p.extension);
-    // Bytes that are not UTF-8 are cut at 259 bytes, never emptied; a
-    // four-byte character straddling the cut goes whole.
-    EXPECT_EQ(std::string(259, '\xaf'), splitPath(std::string(300, '\xaf').c_str()).base);
-    EXPECT_EQ(std::string(257, 'a'), splitPath((std::string(257, 'a') + "\xf0\x9f\x99\x82z").c_str()).base);
-    EXPECT_STREQ("", splitPath(nullptr).base);
-}
-
 // hasExtension ignores case, beginsWith does not; 0 is a match.
 TEST(PathTest, ExtensionsPrefixesAndTrimming)
 {

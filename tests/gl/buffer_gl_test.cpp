@@ -3,6 +3,7 @@
 
 #include "gl/attribute_array.h"
 #include "gl/element_array.h"
+#include "gl/vertex_array.h"
 
 #include "foundation/check_gl.h"
 #include "support/gl_readback.h"
@@ -17,6 +18,15 @@ using vyktest::readBuffer;
 
 namespace
 {
+
+// Wrappers without an object name 0, which GL reads as "no object": 1281,
+// returned before, is a name a buffer or array may really have.
+TEST(BufferNames, NeverGeneratedIsZero)
+{
+    const buffer_t buffer;
+    const vertex_array_t array;
+    EXPECT_EQ(buffer.name() + array.name(), 0u);
+}
 
 // Extending past the capacity grows it to four times the new size, records
 // kept; within it nothing moves. The capacity never shrinks, and an upload

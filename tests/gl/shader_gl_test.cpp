@@ -12,6 +12,7 @@
 #include <string>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 using namespace vyk3d;
 
@@ -39,27 +40,38 @@ TEST(ShaderSource, WorkingDirectoryThenPrefixThenBuiltIn)
               std::make_pair(std::string("cwd morph"), std::string("morph.vsd")));
 }
 
-// A broken override ends the program with status 1 after the compiler's log;
-// one that compiles but reads only Shininess is used, and the sampler
-// uniforms it no longer has are only reported.
+// A broken override named by --shaders ends vykshot with status 1 after the
+// compiler's log; one that compiles but reads only Shininess is used, and
+// the sampler uniforms it no longer has are only reported. Without the
+// option the broken file beside the scene and in the working directory is
+// never compiled.
 TEST(ShaderOverride, BrokenSourceEndsTheProgramAMissingUniformIsReported)
 {
     const struct {
         const char* source;
+        bool asked;
         int status;
         const char* err; // a line of stderr
     } cases[] = {
-        {"void main() { broken }\n", 1,
+        {"void main() { broken }\n", true, 1,
          "shader_t::allocate() compile status error.\nshader.fsd: fragment shader init failed.\n"},
-        {"uniform float Shininess;\nlayout(location = 0) out vec4 c;\nvoid main() { c = vec4(Shininess); }\n", 0,
+        {"uniform float Shininess;\nlayout(location = 0) out vec4 c;\nvoid main() { c = vec4(Shininess); }\n", true, 0,
          "cubeTex: can't determine the location.\n"},
+        {"void main() { broken }\n", false, 0, ""},
     };
     for (const auto& c : cases) {
         vyktest::TempDir dir;
         // The plain build's define goes after the version line, not before it.
         dir.write("shader.fsd", std::string("// an override\n#version 330\n") + c.source);
-        const vyktest::RunResult r = vyktest::run(
-            {vyktest::programPath("vykshot"), "-o", dir.file("out.png"), dir.write("tri.stl", vyktest::kOneFacetStl)});
+        std::vector<std::string> args{vyktest::programPath("vykshot"), "-o", dir.file("out.png"),
+                                      dir.write("tri.stl", vyktest::kOneFacetStl)};
+        if (c.asked)
+            args.insert(args.begin() + 1, {"--shaders", dir.path()});
+        char old[4096];
+        ASSERT_NE(getcwd(old, sizeof old), nullptr);
+        ASSERT_EQ(chdir(dir.path().c_str()), 0);
+        const vyktest::RunResult r = vyktest::run(args);
+        ASSERT_EQ(chdir(old), 0);
         EXPECT_EQ(r.status, c.status);
         EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find("Shininess: can't determine"), std::string::npos) << r.err;

@@ -95,6 +95,29 @@ TEST_F(TextureSetGL, FlagsReachEveryMapsTextureObject)
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
+// A map that does not load gets the built-in one in its place, and the
+// maps after it are still opened, whichever of the three fails.
+TEST_F(TextureSetGL, AFailedMapGetsTheBuiltInOneTheOthersStillOpen)
+{
+    bmp("c.bmp", false, 4, 4, std::string(48, char(200)));
+    bmp("b.bmp", true, 4, 4, std::string(16, char(9)));
+    bmp("s.bmp", true, 4, 4, std::string(16, char(90)));
+    vyk3d::texture_t builtIn;
+    ASSERT_TRUE(builtIn.open(scene.c_str()));
+    for (int failed = 0; failed < 3; ++failed) {
+        vyk3d::texture_t set;
+        std::string* maps[3] = {&set.colormap, &set.bumpmap, &set.specularmap};
+        const char* names[3] = {"c.bmp", "b.bmp", "s.bmp"};
+        for (int m = 0; m < 3; ++m)
+            *maps[m] = m == failed ? "missing.bmp" : names[m];
+        EXPECT_FALSE(set.open(scene.c_str()));
+        const uint32_t got[3] = {set.colorhandle, set.bumphandle, set.specularhandle},
+                       own[3] = {builtIn.colorhandle, builtIn.bumphandle, builtIn.specularhandle};
+        for (int m = 0; m < 3; ++m) // 1: the built-in map, 2: a map of its own
+            EXPECT_EQ(!got[m] ? 0 : got[m] == own[m] ? 1 : 2, m == failed ? 1 : 2) << failed << " " << m;
+    }
+}
+
 // Two sets of one directory share the entry and the GL name.
 TEST_F(TextureSetGL, ColourMapIsSharedByTwoSets)
 {

@@ -89,7 +89,7 @@ TEST(Package, DebianPackageHoldsTheInstallAndItsLibraries)
     const std::string deb = found.out.substr(0, found.out.find('\n'));
     const std::string depends = vyktest::run({"/usr/bin/dpkg-deb", "-f", deb, "Depends"}).out;
     for (const char* library :
-         {"libglut", "libglew", "libpng16", "libjpeg62-turbo", "libegl1", "libgl1-mesa-dri", "libassimp5"})
+         {"libglut", "libglew", "libpng16", "libjpeg62-turbo", "libegl1", "libgl1-mesa-dri", "libassimp5", "libseccomp2"})
         EXPECT_NE(depends.find(library), std::string::npos) << library << " in " << depends;
     const std::string files = vyktest::run({"/usr/bin/dpkg-deb", "-c", deb}).out;
     EXPECT_NE(files.find("./usr/share/thumbnailers/vykview.thumbnailer"), std::string::npos);

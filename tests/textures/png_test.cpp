@@ -33,6 +33,20 @@ TEST(Png, PaletteAndSixteenBitFilesOfAnotherProgram)
     EXPECT_EQ(rowsOf(img), px + px + px + px);
 }
 
+// A new file is made or nothing is written: a name already taken keeps its
+// bytes and gives -6, so a caller can take the next name.
+TEST(Png, NewFileNeverWritesOverATakenName)
+{
+    vyktest::TempDir dir;
+    const grImage2D img = makeImage({grFmtRGB, grTypeUINT, grBits8}, 1, 1, bytes({1, 2, 3}));
+    const std::string taken = dir.write("taken.png", "mine"), fresh = dir.file("fresh.png");
+    EXPECT_EQ(pngWrite(taken.c_str(), img, "t", -1, true), -6);
+    EXPECT_EQ(vyktest::readFile(taken), "mine");
+    EXPECT_EQ(pngWrite(fresh.c_str(), img, "t", -1, true), 0);
+    grImage2D back;
+    EXPECT_EQ(pngRead(fresh.c_str(), back), 0);
+}
+
 TEST(Png, ColourIndexIsWrittenWithItsMapAsPalette)
 {
     grImage2D img = makeImage({grFmtColorIndex, grTypeUINT, grBits8}, 3, 1, bytes({0, 4, 2}));

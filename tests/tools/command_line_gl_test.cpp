@@ -27,7 +27,7 @@ TEST(CommandLine, UsageAndFailures)
                       deep = dir.file("no/such/dir/out.vyk");
     const std::string hostile =
         dir.write("hostile.vyk", "begin polygon_surface,2147483648,3\n" + std::string(400, '#'));
-    const std::string shotUsage = "usage: vykshot [--size WxH] [--elapsed MS] -o OUT.png FILE...\n";
+    const std::string shotUsage = "usage: vykshot [--size WxH] [--elapsed MS] [--shaders DIR] -o OUT.png FILE...\n";
     const std::string convUsage = "usage: " + conv + " IN... OUT\n", opengl = "OpenGL 3.3 or later required.\n";
     const std::string size = "vykshot: --size needs WxH, each 1 to 16384.\n", noDisplay = "DISPLAY=";
     const std::string viewerUsage = "usage: " + viewer + " file.vyk ...\n";
@@ -77,6 +77,7 @@ TEST(CommandLine, UsageAndFailures)
         {{shot, "--size", "0x600", "-o", png, good}, noDisplay, 1, "", size},
         {{shot, "--size", "800", "-o", png, good}, noDisplay, 1, "", size},
         {{shot, "--elapsed", "-5", "-o", png, good}, noDisplay, 1, "", elapsed},
+        {{shot, "-o", png, good, "--shaders"}, noDisplay, 1, "", "vykshot: --shaders needs a folder.\n"},
         {{shot, "--frobnicate", "-o", png, good}, noDisplay, 1, "", "vykshot: unknown option --frobnicate.\n"},
         {{shot, good}, noDisplay, 1, "", shotUsage},
         {{shot, "-o", png, good}, gl30, 1, "", opengl},

@@ -72,9 +72,8 @@ int convert(const std::vector<std::string>& inputs, const std::string& out)
     vyk3d::frame_pass_t framePass;
     // Shader override files are looked for beside the first input, as the
     // viewer does.
-    char prefix[kDirectoryPartSize];
-    directoryPart(inputs.front().c_str(), prefix);
-    if (!framePass.init(prefix))
+    const std::string prefix = directoryPart(inputs.front().c_str());
+    if (!framePass.init(prefix.c_str()))
         return 1;
 
     Loaded loaded;

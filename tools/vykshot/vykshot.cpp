@@ -2,6 +2,7 @@
 // a PNG image, drawn by the viewer's own scene view into a framebuffer
 // object of the asked size. Needs no X server.
 #include "foundation/huge_pages.h"
+#include "gl/shader.h"
 #include "sceneio/stl.h"
 #include "textures/png.h"
 #include "view/gl_context.h"
@@ -17,7 +18,7 @@
 namespace
 {
 
-const char kUsage[] = "usage: vykshot [--size WxH] [--elapsed MS] -o OUT.png FILE...\n";
+const char kUsage[] = "usage: vykshot [--size WxH] [--elapsed MS] [--shaders DIR] -o OUT.png FILE...\n";
 constexpr unsigned long kMaxSide = 16384;
 
 struct options_t {
@@ -25,6 +26,7 @@ struct options_t {
     int height = 600;
     uint32_t elapsed = 0;
     std::string output;
+    const char* shaders = nullptr; // the only folder shader files are read from
     std::vector<char*> files;
 };
 
@@ -85,6 +87,11 @@ options_t parseArguments(int argc, char** argv)
                 fail("--elapsed needs milliseconds, 0 to 4294967295.");
             o.elapsed = static_cast<uint32_t>(ms);
             ++i;
+        } else if (a == "--shaders") {
+            if (!next || !*next)
+                fail("--shaders needs a folder.");
+            o.shaders = next;
+            ++i;
         } else if (a == "-o") {
             if (!next || !*next)
                 fail("-o needs a file name.");
@@ -115,6 +122,9 @@ int main(int argc, char** argv)
     const options_t o = parseArguments(argc, argv);
     // Large text files are read while the context and its shaders are made.
     prefetchStl(static_cast<int>(o.files.size()), o.files.data());
+    // Files shown to a thumbnailer come from anywhere: a shader file beside
+    // them, or in the working directory, is never compiled unless asked for.
+    vyk3d::setShaderFolder(o.shaders);
     if (!openGLContext("vykshot"))
         return 1;
     std::vector<char*> viewerArgv;

@@ -1,0 +1,72 @@
+#!/bin/sh
+# Reload soak: vykview watches a mesh file (read through the importer's
+# child process) while it is rewritten STEPS times in turn by a good save in
+# place, a save that crashes the importer, a truncation to nothing and a
+# good save renamed over it. Every 50 steps it prints the viewer's resident
+# memory, open descriptors and inotify watches; after each broken save it
+# checks that the screen still shows the last good picture. Ends with
+# status 1 when a broken save changed the picture, the viewer died, memory
+# left 5% of where it was after the first 50 steps, or descriptors or
+# watches grew. Run by hand:  bench/reload_soak.sh BUILD [STEPS] [PAUSE]
+set -eu
+build=$(cd "${1:?usage: reload_soak.sh BUILD [STEPS] [PAUSE]}" && pwd)
+steps=${2:-500}
+pause=${3:-0.4}
+here=$(cd "$(dirname "$0")/.." && pwd)
+crash=$here/tests/data/importer_crash.off
+work=$(mktemp -d)
+display=:78
+Xvfb $display -screen 0 320x240x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+server=$!
+viewer=
+trap 'kill $viewer $server 2>/dev/null; rm -rf "$work"' EXIT
+sleep 1
+# Two triangles the camera frames alike, in two colours.
+mesh() { printf 'COFF\n3 1 0\n-1 -1 0 %s\n1 -1 0 %s\n0 1 0 %s\n3 0 1 2\n' "$1" "$1" "$1"; }
+mesh "255 40 40 255" >"$work/scene.off"
+cd "$work"
+DISPLAY=$display "$build"/vykview -geometry 320x240+0+0 scene.off 2>"$work/err.log" &
+viewer=$!
+sleep 2
+screen() { DISPLAY=$display import -window root rgb:- 2>/dev/null | md5sum | cut -d' ' -f1; }
+rss() { awk '/^VmRSS/ {print $2}' /proc/$viewer/status; }
+fds() { ls /proc/$viewer/fd | wc -l; }
+watches() { cat /proc/$viewer/fdinfo/* 2>/dev/null | grep -c '^inotify wd:' || true; }
+good=$(screen)
+status=0
+i=1
+while [ "$i" -le "$steps" ]; do
+  colour="$((i % 200 + 40)) 200 40 255"
+  case $((i % 4)) in
+  0) mesh "$colour" 1<>scene.off ;;
+  1) cat "$crash" >scene.off ;;
+  2) : >scene.off ;;
+  3) mesh "$colour" >next.off && mv next.off scene.off ;;
+  esac
+  sleep "$pause"
+  if ! kill -0 $viewer 2>/dev/null; then
+    echo "step $i: the viewer ended" >&2
+    exit 1
+  fi
+  case $((i % 4)) in
+  0 | 3) good=$(screen) ;;
+  *) if [ "$(screen)" != "$good" ]; then
+    echo "step $i: a broken save changed the picture" >&2
+    status=1
+  fi ;;
+  esac
+  if [ $((i % 50)) -eq 0 ]; then
+    echo "step $i: rss $(rss) kB, $(fds) descriptors, $(watches) watches"
+    if [ "$i" -eq 50 ]; then
+      rss50=$(rss) fds50=$(fds) watches50=$(watches)
+    fi
+  fi
+  i=$((i + 1))
+done
+rss=$(rss)
+echo "after $steps steps: rss $rss kB ($(((rss - rss50) * 1000 / rss50)) per mille of step 50)," \
+  "descriptors $fds50 -> $(fds), watches $watches50 -> $(watches);" \
+  "$(grep -c 'the importer crashed' err.log) importer crashes reported"
+[ $(((rss - rss50) * 100 / rss50)) -le 5 ] && [ $(((rss50 - rss) * 100 / rss50)) -le 5 ] || status=1
+[ "$(fds)" -le "$fds50" ] && [ "$(watches)" -le "$watches50" ] || status=1
+exit $status
