@@ -285,41 +285,52 @@ bool readAssimp(const std::string& fileName, scene_t& scene, std::ostream& err)
     }
     const std::vector<assimpmesh::Placement> placed = assimpmesh::placements(*imported);
     uint64_t total = 0, others = 0;
-    std::vector<uint64_t> counts;
+    std::vector<assimpmesh::FaceCounts> counts;
     for (const assimpmesh::Placement& p : placed) {
-        counts.push_back(assimpmesh::triangleCount(*p.mesh, others));
-        total += counts.back();
+        counts.push_back(assimpmesh::faceCounts(*p.mesh));
+        total += counts.back().triangles + counts.back().lines + counts.back().points;
+        others += counts.back().others;
     }
     if (total > kMaxImportTriangles) {
         err << fileName << ": " << total << " triangles are more than one import may bring." << std::endl;
         return false;
     }
     if (others > 0)
-        err << fileName << ": " << others << " lines and points left out." << std::endl;
+        err << fileName << ": " << others << " broken faces left out." << std::endl;
+    // One model for each kind of face a placed mesh holds.
     for (size_t i = 0; i < placed.size(); ++i) {
-        const uint64_t n = counts[i];
-        if (n == 0)
-            continue;
-        model_t* model = new model_t(model_t::Polygon);
-        scene.models.push_back(model);
-        vyk3d::polygon_t& polygon = model->polygon;
-        // The frames come with the file: the frame pass arrays are made
-        // only when asked for.
-        if (!polygon.allocate(3 * n, 4 * n, vyk3d::polygon_t::buffers_t::OnDemand))
-            return false;
-        const aiMaterial* material = placed[i].mesh->mMaterialIndex < imported->mNumMaterials
-                                         ? imported->mMaterials[placed[i].mesh->mMaterialIndex]
-                                         : nullptr;
-        {
-            vyk3d::scoped_map_t<float> vertices(polygon.vertices);
-            vyk3d::scoped_map_t<float> frames(polygon.normals);
-            vyk3d::scoped_map_t<uint32_t> elements(polygon.elements);
-            if (!vertices || !frames || !elements)
+        for (assimpmesh::FaceKind kind : assimpmesh::kFaceKinds) {
+            const uint64_t n = counts[i].of(kind), corners = uint64_t(kind);
+            if (n == 0)
+                continue;
+            model_t* model = new model_t(model_t::Polygon);
+            scene.models.push_back(model);
+            vyk3d::polygon_t& polygon = model->polygon;
+            polygon.primitive = kind == assimpmesh::FaceKind::Triangle ? vyk3d::polygon_t::primitive_t::Triangles
+                                : kind == assimpmesh::FaceKind::Line   ? vyk3d::polygon_t::primitive_t::Lines
+                                                                       : vyk3d::polygon_t::primitive_t::Points;
+            // The frames come with the file: the frame pass arrays are made
+            // only when asked for.
+            if (!polygon.allocate(corners * n, (corners + 1) * n, vyk3d::polygon_t::buffers_t::OnDemand))
                 return false;
-            assimpmesh::fillMesh(placed[i], material, vertices.get(), frames.get(), elements.get());
+            const aiMaterial* material = placed[i].mesh->mMaterialIndex < imported->mNumMaterials
+                                             ? imported->mMaterials[placed[i].mesh->mMaterialIndex]
+                                             : nullptr;
+            {
+                vyk3d::scoped_map_t<float> vertices(polygon.vertices);
+                vyk3d::scoped_map_t<float> frames(polygon.normals);
+                vyk3d::scoped_map_t<uint32_t> elements(polygon.elements);
+                if (!vertices || !frames || !elements)
+                    return false;
+                assimpmesh::fillMesh(placed[i], material, kind, vertices.get(), frames.get(), elements.get());
+            }
+            // Points and lines are drawn in their colours alone.
+            if (kind == assimpmesh::FaceKind::Triangle)
+                openMaps(*model, *imported, material, fileName, err);
+            else
+                model->texture.open(fileName.c_str());
+            polygon.update(fileName.c_str());
         }
-        openMaps(*model, *imported, material, fileName, err);
-        polygon.update(fileName.c_str());
     }
     return true;
 }

@@ -31,8 +31,10 @@ const uint64_t kMaxImportTriangles = uint64_t(1) << 25;
 // The material's colour, bump (normal or height) and specular maps become
 // the texture set: files named relative to the model, or PNG and JPEG
 // images embedded in it, cached under "<model path>*<index>". A map that
-// does not load is left out with one line. Lines and points are skipped
-// with one line.
+// does not load is left out with one line. Lines and points become models
+// of their own (polygon_t::primitive Lines or Points, with zero frames, so
+// drawn unlit in their colours); a mesh of vertices without faces is a
+// point cloud. Faces of any other kind are left out with one line.
 // Returns false after printing "<file>: <reason>" to `err` when the library
 // refuses the file, when a face refers to a vertex the file does not have
 // ("a face refers to a vertex the file does not have."), when its declared
@@ -40,7 +42,7 @@ const uint64_t kMaxImportTriangles = uint64_t(1) << 25;
 // counts exceed what the file holds."), when it is PLY with a header the
 // library would loop on ("PLY header not understood."), or when
 // it brings more than kMaxImportTriangles; true with no model for a file
-// without triangles. A crash inside the library prints "<file>: the importer
+// without triangles, lines or points. A crash inside the library prints "<file>: the importer
 // crashed." and ends the process with status 1; an import still running
 // after 10 s prints "<file>: still importing." every 10 s. Needs a current
 // GL context.

@@ -4,7 +4,12 @@
 #include "sceneio/assimp_reader.h"
 #include "sceneio/stl.h"
 
+#include <cerrno>
+#include <cstring>
 #include <ostream>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 model_t::model_t(uint32_t kind_) : kind(kind_), nurbs(texture, polygon) {}
 
@@ -32,11 +37,32 @@ void scene_t::destroyModels()
     models.clear();
 }
 
+namespace
+{
+
+// Says why a file cannot be opened ("<file>: No such file or directory.")
+// before a reader's own lines; a pipe is opened without waiting for its
+// writer.
+void sayWhyUnopenable(const std::string& fileName, std::ostream& err)
+{
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return;
+    }
+    err << fileName << ": " << std::strerror(errno) << "." << std::endl;
+}
+
+} // namespace
+
 bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::frame_pass_t& framePass, std::ostream& err)
 {
-    if (hasExtension(fileName, ".stl") == 0)
+    const bool stl = hasExtension(fileName, ".stl") == 0, text = hasExtension(fileName, ".vyk") == 0;
+    if (stl || text || isAssimpFormat(fileName))
+        sayWhyUnopenable(fileName, err);
+    if (stl)
         return readStl(fileName, scene);
-    if (hasExtension(fileName, ".vyk") == 0)
+    if (text)
         return readSceneText(scene, fileName, framePass, err);
     if (isAssimpFormat(fileName))
         return readAssimp(fileName, scene, err);

@@ -54,7 +54,9 @@ struct scene_t {
 // in any letter case: ".stl" goes to readStl (which prints its own messages
 // to stderr), ".vyk" to readSceneText, the endings of kAssimpFormats to
 // readAssimp. Any other ending prints "file extension not recognized." to
-// `err` and returns false.
+// `err` and returns false. A file of a known ending that cannot be opened
+// first gets its reason, "<file>: <system text>." (as "No such file or
+// directory."), then the reader's own lines.
 // Needs a current GL context and an initialised `framePass`, which computes
 // the tangent frames of NURBS surfaces. Records appended before a failure
 // stay in scene.models. Safe on untrusted input.
