@@ -1,5 +1,6 @@
 #include "sceneio/assimp_mesh.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
@@ -81,6 +82,11 @@ void triangleFrame(const aiMesh& mesh, unsigned idx, const aiMatrix3x3& frameMat
     std::memcpy(frame, values, sizeof values);
 }
 
+unsigned char byteOf(float v)
+{
+    return (unsigned char)(std::clamp(std::isfinite(v) ? v : 0.0f, 0.0f, 1.0f) * 255.0f + 0.5f);
+}
+
 struct PositionHash {
     size_t operator()(const aiVector3D& p) const
     {
@@ -125,6 +131,26 @@ void smoothMesh(aiMesh& mesh)
 }
 
 } // namespace
+
+void specularOf(const aiMaterial* material, unsigned char rgba[4])
+{
+    aiColor4D s(1.0f, 1.0f, 1.0f, 1.0f);
+    float metallic = 0.0f, roughness = 0.0f, strength = 1.0f;
+    if (material && aiGetMaterialFloat(material, AI_MATKEY_ROUGHNESS_FACTOR, &roughness) == AI_SUCCESS) {
+        aiGetMaterialFloat(material, AI_MATKEY_METALLIC_FACTOR, &metallic);
+        const aiColor4D base = diffuseOf(material);
+        const float k = (1.0f - std::clamp(roughness, 0.0f, 1.0f)) * (1.0f - std::clamp(roughness, 0.0f, 1.0f));
+        metallic = std::clamp(metallic, 0.0f, 1.0f);
+        s = aiColor4D((0.04f + (base.r - 0.04f) * metallic) * k, (0.04f + (base.g - 0.04f) * metallic) * k,
+                      (0.04f + (base.b - 0.04f) * metallic) * k, 1.0f);
+    } else if (material && aiGetMaterialColor(material, AI_MATKEY_COLOR_SPECULAR, &s) == AI_SUCCESS) {
+        if (aiGetMaterialFloat(material, AI_MATKEY_SHININESS_STRENGTH, &strength) == AI_SUCCESS)
+            s = aiColor4D(s.r * strength, s.g * strength, s.b * strength, 1.0f);
+        s.a = 1.0f;
+    }
+    const unsigned char bytes[4] = {byteOf(s.r), byteOf(s.g), byteOf(s.b), 255};
+    std::memcpy(rgba, bytes, 4);
+}
 
 bool facesInside(const aiScene& scene)
 {

@@ -46,6 +46,14 @@ struct Placement {
 // Every mesh reference of the node tree with its accumulated transform.
 std::vector<Placement> placements(const aiScene& scene);
 
+// The specular colour a material implies, as RGBA bytes for a one-texel
+// specular map: its specular colour, times its specular strength when it
+// has one; for a metallic-roughness material (glTF) the reflectance of a
+// dielectric (0.04) blended into the base colour by the metalness and
+// dimmed by the roughness, (1 - roughness) squared; white without a
+// material or either.
+void specularOf(const aiMaterial* material, unsigned char rgba[4]);
+
 // The drawn kinds of faces, by their number of corners: triangles, lines
 // (two indices) and points (one index).
 enum class FaceKind : unsigned { Triangle = 3, Line = 2, Point = 1 };

@@ -231,6 +231,7 @@ void openMaps(model_t& model, const aiScene& scene, const aiMaterial* material, 
     vyk3d::texture_t& t = model.texture;
     t.colormap = mapOf(scene, material, {aiTextureType_DIFFUSE, aiTextureType_BASE_COLOR}, fileName, err);
     t.specularmap = mapOf(scene, material, {aiTextureType_SPECULAR}, fileName, err);
+    assimpmesh::specularOf(material, t.specularcolor);
     t.bumpmap = mapOf(scene, material, {aiTextureType_NORMALS}, fileName, err);
     if (!t.bumpmap.empty()) {
         cacheSignedNormals(vyk3d::resolveTexturePath(fileName.c_str(), t.bumpmap));
