@@ -38,19 +38,21 @@ bool importBytes(const uint8_t* data, size_t size)
         scene = importer.ApplyPostProcessing(assimpmesh::kTangentSteps);
     if (!scene)
         return true;
-    uint64_t others = 0;
     for (const assimpmesh::Placement& p : assimpmesh::placements(*scene)) {
-        const uint64_t n = assimpmesh::triangleCount(*p.mesh, others);
-        if (n > kMaxImportTriangles)
-            return true;
-        std::vector<float> vertices(27 * n + 1), frames(27 * n + 1);
-        std::vector<uint32_t> elements(4 * n + 1);
-        const aiMaterial* material =
-            p.mesh->mMaterialIndex < scene->mNumMaterials ? scene->mMaterials[p.mesh->mMaterialIndex] : nullptr;
-        assimpmesh::fillMesh(p, material, vertices.data(), frames.data(), elements.data());
-        for (uint64_t i = 0; i < 4 * n; ++i)
-            if (elements[i] != (i % 4 == 3 ? 0xFFFFFFFFu : uint32_t(i / 4 * 3 + i % 4)))
-                return false;
+        const assimpmesh::FaceCounts counts = assimpmesh::faceCounts(*p.mesh);
+        for (assimpmesh::FaceKind kind : assimpmesh::kFaceKinds) {
+            const uint64_t n = counts.of(kind), c = uint64_t(kind);
+            if (n > kMaxImportTriangles)
+                return true;
+            std::vector<float> vertices(9 * c * n + 1), frames(9 * c * n + 1);
+            std::vector<uint32_t> elements((c + 1) * n + 1);
+            const aiMaterial* material =
+                p.mesh->mMaterialIndex < scene->mNumMaterials ? scene->mMaterials[p.mesh->mMaterialIndex] : nullptr;
+            assimpmesh::fillMesh(p, material, kind, vertices.data(), frames.data(), elements.data());
+            for (uint64_t i = 0; i < (c + 1) * n; ++i)
+                if (elements[i] != (i % (c + 1) == c ? 0xFFFFFFFFu : uint32_t(i / (c + 1) * c + i % (c + 1))))
+                    return false;
+        }
     }
     return true;
 }

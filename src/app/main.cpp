@@ -8,6 +8,7 @@
 // after glew.h, which must come first
 #include <GL/freeglut.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -15,7 +16,8 @@
 namespace
 {
 
-const char kHelp[] = "Shows .vyk scenes and STL models; with several files it morphs from each to the next.\n"
+const char kHelp[] = "Shows .vyk scenes and models in STL, OBJ, PLY, OFF, glTF (.gltf, .glb), 3MF and\n"
+                     "Collada (.dae); with several files it morphs from each to the next.\n"
                      "\n"
                      "  --no-watch  do not load the files again when they change on disk\n"
                      "  --help      print this help and end\n"
@@ -86,6 +88,19 @@ options_t parseArguments(int argc, char** argv)
     return o;
 }
 
+// freeglut's fatal errors end here: a missing display gets a line that
+// says where pictures come from without one.
+void onGlutError(const char* format, va_list args)
+{
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, args);
+    if (std::strstr(text, "display"))
+        std::fprintf(stderr, "vykview: %s; vykshot draws pictures without a display.\n", text);
+    else
+        std::fprintf(stderr, "vykview: %s\n", text);
+    std::exit(1);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -97,6 +112,7 @@ int main(int argc, char** argv)
     int viewerArgc = static_cast<int>(o.argv.size() - 1);
     char** viewerArgv = o.argv.data();
     // glutInit takes its options out and leaves the program name and files.
+    glutInitErrorFunc(onGlutError);
     glutInit(&viewerArgc, viewerArgv);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGBA | GLUT_ALPHA | GLUT_DEPTH);
     glutInitWindowSize(800, 600);

@@ -312,7 +312,13 @@ void polygon_t::draw()
     checkGL("polygon_t::draw(1)");
     glEnable(GL_PRIMITIVE_RESTART);
     checkGL("polygon_t::draw(2)");
-    if (listTriangles_ != 0 && 3 * listTriangles_ <= uint64_t(INT32_MAX)) {
+    if (primitive == primitive_t::Lines) {
+        elements.draw(drawvao, GL_LINE_STRIP);
+    } else if (primitive == primitive_t::Points) {
+        glPointSize(3.0f);
+        elements.draw(drawvao, GL_POINTS);
+        glPointSize(1.0f);
+    } else if (listTriangles_ != 0 && 3 * listTriangles_ <= uint64_t(INT32_MAX)) {
         roomForPieces(listTriangles_);
         drawList(); // same triangles, same order
     } else {
@@ -552,6 +558,7 @@ void polygon_t::clear()
     framefeedback.release();
     selectelems.release();
     selectedpolygons.clear();
+    primitive = primitive_t::Triangles;
     polyidvector = std::vector<polyid_t>();
     polyidsStale_ = false;
     elementsAllocated_ = 0;

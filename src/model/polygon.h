@@ -78,7 +78,7 @@ class polygon_t : public modeling_t
     element_array_t* elementarray() override { return &elements; }
     const element_array_t* elementarray() const override { return &elements; }
 
-    void draw() override;       // triangle strips with primitive restart
+    void draw() override;       // `primitive` with primitive restart
     void drawselection();       // selectelems as GL_TRIANGLES
     void drawpoints() override; // vertices as GL_POINTS with point sizes
     void drawforfeedback();     // feedback vertex array as GL_POINTS
@@ -96,6 +96,13 @@ class polygon_t : public modeling_t
 
     // Number of vertices (records of `vertices`).
     uint64_t vertexcount() const { return vertices.count(); }
+
+    // What the elements make: triangle strips, or, for points and lines
+    // read from mesh files, one line (two indices) or one point (one
+    // index) between restart indices. Lines and points are drawn in their
+    // colours, unlit (their frames are zero), and form no triangle to pick.
+    enum class primitive_t { Triangles, Lines, Points };
+    primitive_t primitive = primitive_t::Triangles;
 
     attribute_array_t vertices;      // Position, RGBA, TexCoord2
     attribute_array_t normals;       // tangent, binormal, normal

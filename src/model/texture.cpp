@@ -2,6 +2,8 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <iostream>
 #include <memory>
 
@@ -295,7 +297,15 @@ bool texture_t::open(const char* basefilename) {
 
     // Specular.
     if (specularmap.empty()) {
-        specularhandle = builtinTexture(kBuiltinSpecular, anisotropy);
+        // Another colour than white gets a texel of its own, kept under a
+        // key no file path can have.
+        builtin_t own = kBuiltinSpecular;
+        char key[32];
+        std::snprintf(key, sizeof key, "(specular %02x%02x%02x%02x)", specularcolor[0], specularcolor[1],
+                      specularcolor[2], specularcolor[3]);
+        std::copy(specularcolor, specularcolor + 4, own.texel);
+        if (std::count(specularcolor, specularcolor + 4, 255) != 4) own.key = key;
+        specularhandle = builtinTexture(own, anisotropy);
         if (!specularhandle) return false;
     } else {
         std::string full = resolveTexturePath(basefilename, specularmap);

@@ -73,6 +73,9 @@ public:
     bool maglinear = true;   // linear magnification
     bool mercatorsphere = false;
     float bumpoffset[2] = {0.0f, 0.0f}; // (u, v)
+    // The one-texel specular map used when no map is named (RGBA, 0..255):
+    // white unless an imported material says otherwise.
+    unsigned char specularcolor[4] = {255, 255, 255, 255};
     uint32_t colorhandle = 0;    // texture-cache handles, 0 = none
     uint32_t bumphandle = 0;
     uint32_t specularhandle = 0;
@@ -92,7 +95,8 @@ public:
     bool builtinMapsOnly() const
     {
         return colormap.empty() && bumpmap.empty() && specularmap.empty() && colorhandle && bumphandle &&
-               specularhandle;
+               specularhandle && specularcolor[0] == 255 && specularcolor[1] == 255 && specularcolor[2] == 255 &&
+               specularcolor[3] == 255;
     }
 
     // Cache entries of the three handles, null for 0.

@@ -1,5 +1,6 @@
 #include "sceneio/assimp_mesh.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
@@ -14,6 +15,16 @@ bool isTriangle(const aiFace& f, unsigned vertexCount)
 {
     return f.mNumIndices == 3 && f.mIndices[0] < vertexCount && f.mIndices[1] < vertexCount &&
            f.mIndices[2] < vertexCount;
+}
+
+bool isFace(const aiFace& f, FaceKind kind, unsigned vertexCount)
+{
+    if (f.mNumIndices != unsigned(kind) || !f.mIndices)
+        return false;
+    for (unsigned k = 0; k < f.mNumIndices; ++k)
+        if (f.mIndices[k] >= vertexCount)
+            return false;
+    return true;
 }
 
 aiVector3D unit(const aiVector3D& v)
@@ -40,6 +51,40 @@ aiColor4D diffuseOf(const aiMaterial* material)
     if (material && aiGetMaterialColor(material, AI_MATKEY_COLOR_DIFFUSE, &c) != AI_SUCCESS)
         aiGetMaterialColor(material, AI_MATKEY_BASE_COLOR, &c);
     return c;
+}
+
+// The frame of a triangle's corner: the placed normal, with the mesh's
+// tangent made perpendicular to it and the binormal across both (on the
+// tangent's side). Where the tangent is degenerate (texture coordinates
+// with no area, or a tangent along the normal) the frame is built from the
+// normal alone: a frame that is not orthonormal shades each triangle
+// differently.
+void triangleFrame(const aiMesh& mesh, unsigned idx, const aiMatrix3x3& frameMatrix, const aiMatrix3x3& normalMatrix,
+                   bool tangents, float* frame)
+{
+    const aiVector3D n = mesh.mNormals ? unit(normalMatrix * mesh.mNormals[idx]) : aiVector3D();
+    aiVector3D t, b;
+    if (tangents && n.SquareLength() > 0.0f) {
+        const aiVector3D given = unit(frameMatrix * mesh.mTangents[idx]);
+        const aiVector3D across = given - n * (given * n);
+        if (across.Length() > 0.1f) {
+            t = unit(across);
+            b = n ^ t;
+            if (b * (frameMatrix * mesh.mBitangents[idx]) < 0.0f)
+                b = -b;
+        }
+    }
+    if (t.SquareLength() == 0.0f || b.SquareLength() == 0.0f) {
+        t = perpendicular(n);
+        b = n ^ t;
+    }
+    const float values[9] = {t.x, t.y, t.z, b.x, b.y, b.z, n.x, n.y, n.z};
+    std::memcpy(frame, values, sizeof values);
+}
+
+unsigned char byteOf(float v)
+{
+    return (unsigned char)(std::clamp(std::isfinite(v) ? v : 0.0f, 0.0f, 1.0f) * 255.0f + 0.5f);
 }
 
 struct PositionHash {
@@ -87,6 +132,26 @@ void smoothMesh(aiMesh& mesh)
 
 } // namespace
 
+void specularOf(const aiMaterial* material, unsigned char rgba[4])
+{
+    aiColor4D s(1.0f, 1.0f, 1.0f, 1.0f);
+    float metallic = 0.0f, roughness = 0.0f, strength = 1.0f;
+    if (material && aiGetMaterialFloat(material, AI_MATKEY_ROUGHNESS_FACTOR, &roughness) == AI_SUCCESS) {
+        aiGetMaterialFloat(material, AI_MATKEY_METALLIC_FACTOR, &metallic);
+        const aiColor4D base = diffuseOf(material);
+        const float k = (1.0f - std::clamp(roughness, 0.0f, 1.0f)) * (1.0f - std::clamp(roughness, 0.0f, 1.0f));
+        metallic = std::clamp(metallic, 0.0f, 1.0f);
+        s = aiColor4D((0.04f + (base.r - 0.04f) * metallic) * k, (0.04f + (base.g - 0.04f) * metallic) * k,
+                      (0.04f + (base.b - 0.04f) * metallic) * k, 1.0f);
+    } else if (material && aiGetMaterialColor(material, AI_MATKEY_COLOR_SPECULAR, &s) == AI_SUCCESS) {
+        if (aiGetMaterialFloat(material, AI_MATKEY_SHININESS_STRENGTH, &strength) == AI_SUCCESS)
+            s = aiColor4D(s.r * strength, s.g * strength, s.b * strength, 1.0f);
+        s.a = 1.0f;
+    }
+    const unsigned char bytes[4] = {byteOf(s.r), byteOf(s.g), byteOf(s.b), 255};
+    std::memcpy(rgba, bytes, 4);
+}
+
 bool facesInside(const aiScene& scene)
 {
     for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
@@ -118,14 +183,23 @@ void smoothNormals(aiScene& scene)
             smoothMesh(*scene.mMeshes[m]);
 }
 
-uint64_t triangleCount(const aiMesh& mesh, uint64_t& others)
+FaceCounts faceCounts(const aiMesh& mesh)
 {
-    uint64_t n = 0;
+    FaceCounts n;
+    if (mesh.mNumFaces == 0) {
+        n.points = mesh.mNumVertices;
+        return n;
+    }
     for (unsigned i = 0; i < mesh.mNumFaces; ++i) {
-        if (isTriangle(mesh.mFaces[i], mesh.mNumVertices))
-            ++n;
+        const aiFace& f = mesh.mFaces[i];
+        if (isTriangle(f, mesh.mNumVertices))
+            ++n.triangles;
+        else if (isFace(f, FaceKind::Line, mesh.mNumVertices))
+            ++n.lines;
+        else if (isFace(f, FaceKind::Point, mesh.mNumVertices))
+            ++n.points;
         else
-            ++others;
+            ++n.others;
     }
     return n;
 }
@@ -151,8 +225,8 @@ std::vector<Placement> placements(const aiScene& scene)
     return out;
 }
 
-// Writes the triangles of one placed mesh.
-void fillMesh(const Placement& p, const aiMaterial* material, float* v, float* f, uint32_t* e)
+// Writes the faces of one kind of one placed mesh.
+void fillMesh(const Placement& p, const aiMaterial* material, FaceKind kind, float* v, float* f, uint32_t* e)
 {
     const aiMesh& mesh = *p.mesh;
     aiMatrix3x3 frameMatrix(p.transform);
@@ -162,40 +236,37 @@ void fillMesh(const Placement& p, const aiMaterial* material, float* v, float* f
         normalMatrix.Inverse().Transpose();
     const aiColor4D diffuse = diffuseOf(material);
     const bool tangents = mesh.HasTangentsAndBitangents();
+    const unsigned corners = unsigned(kind);
+    const bool cloud = mesh.mNumFaces == 0;
+    const uint64_t faces = cloud ? mesh.mNumVertices : mesh.mNumFaces;
     uint64_t k = 0;
-    for (unsigned i = 0; i < mesh.mNumFaces; ++i) {
-        const aiFace& face = mesh.mFaces[i];
-        if (!isTriangle(face, mesh.mNumVertices))
+    for (uint64_t i = 0; i < faces; ++i) {
+        const unsigned cloudIndex = unsigned(i);
+        const aiFace* face = cloud ? nullptr : &mesh.mFaces[i];
+        if (face && !isFace(*face, kind, mesh.mNumVertices))
             continue;
+        const unsigned* indices = face ? face->mIndices : &cloudIndex;
         // A mirroring transform turns the winding; swapping two corners
         // keeps the front side out.
-        const unsigned order[3] = {0, mirrored ? 2u : 1u, mirrored ? 1u : 2u};
-        for (unsigned c = 0; c < 3; ++c) {
-            const unsigned idx = face.mIndices[order[c]];
-            float* rec = v + (3 * k + c) * 9;
+        const bool swap = mirrored && kind == FaceKind::Triangle;
+        const unsigned order[3] = {0, swap ? 2u : 1u, swap ? 1u : 2u};
+        for (unsigned c = 0; c < corners; ++c) {
+            const unsigned idx = indices[order[c]];
+            float* rec = v + (corners * k + c) * 9;
             const aiVector3D pos = p.transform * mesh.mVertices[idx];
             const aiColor4D col = mesh.mColors[0] ? mesh.mColors[0][idx] : diffuse;
             const aiVector3D uv = mesh.mTextureCoords[0] ? mesh.mTextureCoords[0][idx] : aiVector3D();
             const float values[9] = {pos.x, pos.y, pos.z, col.r, col.g, col.b, col.a, uv.x, uv.y};
             std::memcpy(rec, values, sizeof values);
-            const aiVector3D n = mesh.mNormals ? unit(normalMatrix * mesh.mNormals[idx]) : aiVector3D();
-            aiVector3D t, b;
-            if (tangents && n.SquareLength() > 0.0f) {
-                t = unit(frameMatrix * mesh.mTangents[idx]);
-                b = unit(frameMatrix * mesh.mBitangents[idx]);
-            }
-            if (t.SquareLength() == 0.0f || b.SquareLength() == 0.0f) {
-                t = perpendicular(n);
-                b = n ^ t;
-            }
-            const float frame[9] = {t.x, t.y, t.z, b.x, b.y, b.z, n.x, n.y, n.z};
-            std::memcpy(f + (3 * k + c) * 9, frame, sizeof frame);
+            float frame[9] = {};
+            if (kind == FaceKind::Triangle)
+                triangleFrame(mesh, idx, frameMatrix, normalMatrix, tangents, frame);
+            std::memcpy(f + (corners * k + c) * 9, frame, sizeof frame);
         }
-        uint32_t* el = e + 4 * k;
-        el[0] = uint32_t(3 * k);
-        el[1] = uint32_t(3 * k + 1);
-        el[2] = uint32_t(3 * k + 2);
-        el[3] = 0xFFFFFFFFu;
+        uint32_t* el = e + (corners + 1) * k;
+        for (unsigned c = 0; c < corners; ++c)
+            el[c] = uint32_t(corners * k + c);
+        el[corners] = 0xFFFFFFFFu;
         ++k;
     }
 }

@@ -46,16 +46,40 @@ struct Placement {
 // Every mesh reference of the node tree with its accumulated transform.
 std::vector<Placement> placements(const aiScene& scene);
 
-// The triangles of a mesh with indices inside it; faces of any other kind
-// (lines, points, broken ones) are added to `others`.
-uint64_t triangleCount(const aiMesh& mesh, uint64_t& others);
+// The specular colour a material implies, as RGBA bytes for a one-texel
+// specular map: its specular colour, times its specular strength when it
+// has one; for a metallic-roughness material (glTF) the reflectance of a
+// dielectric (0.04) blended into the base colour by the metalness and
+// dimmed by the roughness, (1 - roughness) squared; white without a
+// material or either.
+void specularOf(const aiMaterial* material, unsigned char rgba[4]);
 
-// Writes the counted triangles of one placed mesh: triangle k takes
-// vertices and frames 3k..3k+2 (position, colour, texture coordinate; then
-// tangent, binormal, normal) and elements 3k, 3k+1, 3k+2 and the restart
-// index. Vertices without colours take the material's diffuse colour (grey
-// without a material); a mirroring transform swaps two corners so the
-// winding stays.
-void fillMesh(const Placement& p, const aiMaterial* material, float* vertices, float* frames, uint32_t* elements);
+// The drawn kinds of faces, by their number of corners: triangles, lines
+// (two indices) and points (one index).
+enum class FaceKind : unsigned { Triangle = 3, Line = 2, Point = 1 };
+const FaceKind kFaceKinds[] = {FaceKind::Triangle, FaceKind::Line, FaceKind::Point};
+
+// How many faces of each kind a mesh holds with indices inside it, and how
+// many others (longer polygons left by a failed triangulation, broken
+// faces). A mesh with vertices and no faces at all is a point cloud: each
+// vertex counts as a point.
+struct FaceCounts {
+    uint64_t triangles = 0, lines = 0, points = 0, others = 0;
+    uint64_t of(FaceKind kind) const
+    {
+        return kind == FaceKind::Triangle ? triangles : kind == FaceKind::Line ? lines : points;
+    }
+};
+FaceCounts faceCounts(const aiMesh& mesh);
+
+// Writes the counted faces of one kind of one placed mesh: with c corners a
+// face, face k takes vertices and frames c*k .. c*k+c-1 (position, colour,
+// texture coordinate; then tangent, binormal, normal) and elements
+// (c+1)*k .. (c+1)*k+c, its own vertices then the restart index. Vertices
+// without colours take the material's diffuse colour (grey without a
+// material); a mirroring transform swaps two corners of a triangle so the
+// winding stays. Lines and points get zero frames: they are drawn unlit.
+void fillMesh(const Placement& p, const aiMaterial* material, FaceKind kind, float* vertices, float* frames,
+              uint32_t* elements);
 
 } // namespace assimpmesh

@@ -155,6 +155,9 @@ void nameMaps(payload_model_t& m, const aiScene& scene, const aiMaterial* materi
 {
     m.colormap = mapOf(scene, material, {aiTextureType_DIFFUSE, aiTextureType_BASE_COLOR}, fileName, images, err);
     m.specularmap = mapOf(scene, material, {aiTextureType_SPECULAR}, fileName, images, err);
+    unsigned char specular[4];
+    assimpmesh::specularOf(material, specular);
+    std::memcpy(&m.specular, specular, sizeof specular);
     m.bumpmap = mapOf(scene, material, {aiTextureType_NORMALS}, fileName, images, err);
     m.normalBumps = !m.bumpmap.empty();
     if (m.bumpmap.empty()) {
@@ -168,6 +171,7 @@ void nameMaps(payload_model_t& m, const aiScene& scene, const aiMaterial* materi
 struct pending_t {
     assimpmesh::Placement placed;
     const aiMaterial* material;
+    assimpmesh::FaceKind kind;
 };
 
 // The import proper, in the child: reads the file and fills `payload` with
@@ -203,28 +207,35 @@ bool importScene(const std::string& fileName, Assimp::Importer& importer, import
     }
     const std::vector<assimpmesh::Placement> placed = assimpmesh::placements(*imported);
     uint64_t total = 0, others = 0;
-    std::vector<uint64_t> counts;
+    std::vector<assimpmesh::FaceCounts> counts;
     for (const assimpmesh::Placement& p : placed) {
-        counts.push_back(assimpmesh::triangleCount(*p.mesh, others));
-        total += counts.back();
+        counts.push_back(assimpmesh::faceCounts(*p.mesh));
+        total += counts.back().triangles + counts.back().lines + counts.back().points;
+        others += counts.back().others;
     }
     if (total > kMaxImportTriangles) {
         err << fileName << ": " << total << " triangles are more than one import may bring." << std::endl;
         return false;
     }
     if (others > 0)
-        err << fileName << ": " << others << " lines and points left out." << std::endl;
+        err << fileName << ": " << others << " broken faces left out." << std::endl;
+    // One model for each kind of face a placed mesh holds.
     for (size_t i = 0; i < placed.size(); ++i) {
-        if (counts[i] == 0)
-            continue;
         const aiMaterial* material = placed[i].mesh->mMaterialIndex < imported->mNumMaterials
                                          ? imported->mMaterials[placed[i].mesh->mMaterialIndex]
                                          : nullptr;
-        payload_model_t m;
-        m.triangles = counts[i];
-        nameMaps(m, *imported, material, fileName, payload.images, err);
-        payload.models.push_back(std::move(m));
-        pending.push_back({placed[i], material});
+        for (assimpmesh::FaceKind kind : assimpmesh::kFaceKinds) {
+            payload_model_t m;
+            m.faces = counts[i].of(kind);
+            m.corners = uint32_t(kind);
+            if (m.faces == 0)
+                continue;
+            // Points and lines are drawn in their colours alone.
+            if (kind == assimpmesh::FaceKind::Triangle)
+                nameMaps(m, *imported, material, fileName, payload.images, err);
+            payload.models.push_back(std::move(m));
+            pending.push_back({placed[i], material, kind});
+        }
     }
     return true;
 }
@@ -245,7 +256,7 @@ bool importTo(int output, const std::string& fileName)
         return false;
     for (size_t i = 0; i < pending.size(); ++i) {
         const payload_model_t& m = payload.models[i];
-        assimpmesh::fillMesh(pending[i].placed, pending[i].material, const_cast<float*>(m.vertices),
+        assimpmesh::fillMesh(pending[i].placed, pending[i].material, pending[i].kind, const_cast<float*>(m.vertices),
                              const_cast<float*>(m.frames), const_cast<uint32_t*>(m.elements));
     }
     return munmap(mapped, size) == 0;
@@ -261,6 +272,7 @@ void openMaps(model_t& model, const payload_model_t& m, const std::vector<std::s
     t.bumpmap = m.bumpmap;
     t.specularmap = m.specularmap;
     t.bump2mono = m.bump2mono != 0;
+    std::memcpy(t.specularcolor, &m.specular, sizeof t.specularcolor);
     for (std::string* map : {&t.colormap, &t.bumpmap, &t.specularmap})
         for (const std::string& key : undecoded)
             if (!map->empty() && vyk3d::resolveTexturePath(fileName.c_str(), *map) == key)
@@ -312,9 +324,13 @@ bool takePayload(const import_payload_t& payload, scene_t& scene, const std::str
         model_t* model = new model_t(model_t::Polygon);
         scene.models.push_back(model);
         vyk3d::polygon_t& polygon = model->polygon;
+        polygon.primitive = m.corners == 3   ? vyk3d::polygon_t::primitive_t::Triangles
+                            : m.corners == 2 ? vyk3d::polygon_t::primitive_t::Lines
+                                             : vyk3d::polygon_t::primitive_t::Points;
+        const uint64_t corners = m.corners * m.faces;
         // The frames come with the file: the frame pass arrays are made
         // only when asked for.
-        if (!polygon.allocate(3 * m.triangles, 4 * m.triangles, vyk3d::polygon_t::buffers_t::OnDemand))
+        if (!polygon.allocate(corners, corners + m.faces, vyk3d::polygon_t::buffers_t::OnDemand))
             return false;
         {
             vyk3d::scoped_map_t<float> vertices(polygon.vertices);
@@ -322,9 +338,9 @@ bool takePayload(const import_payload_t& payload, scene_t& scene, const std::str
             vyk3d::scoped_map_t<uint32_t> elements(polygon.elements);
             if (!vertices || !frames || !elements)
                 return false;
-            std::memcpy(vertices.get(), m.vertices, 27 * m.triangles * sizeof(float));
-            std::memcpy(frames.get(), m.frames, 27 * m.triangles * sizeof(float));
-            std::memcpy(elements.get(), m.elements, 4 * m.triangles * sizeof(uint32_t));
+            std::memcpy(vertices.get(), m.vertices, 9 * corners * sizeof(float));
+            std::memcpy(frames.get(), m.frames, 9 * corners * sizeof(float));
+            std::memcpy(elements.get(), m.elements, (corners + m.faces) * sizeof(uint32_t));
         }
         openMaps(*model, m, undecoded, fileName);
         polygon.update(fileName.c_str());

@@ -32,8 +32,10 @@ const uint64_t kMaxImportTriangles = uint64_t(1) << 25;
 // the texture set: files named relative to the model, or PNG and JPEG
 // images embedded in it, cached under "<model path>*<index>". A map that
 // is not found is left out with one line; one that does not decode gets
-// the built-in map in its place (see texture_t::open). Lines and points are skipped
-// with one line.
+// the built-in map in its place (see texture_t::open). Lines and points become
+// models of their own (polygon_t::primitive Lines or Points, with zero frames,
+// so drawn unlit in their colours); a mesh of vertices without faces is a
+// point cloud. Faces of any other kind are left out with one line.
 // Returns false after printing "<file>: <reason>" to `err` when the library
 // refuses the file, when a face refers to a vertex the file does not have
 // ("a face refers to a vertex the file does not have."), when its declared
@@ -41,7 +43,7 @@ const uint64_t kMaxImportTriangles = uint64_t(1) << 25;
 // counts exceed what the file holds."), when it is PLY with a header the
 // library would loop on ("PLY header not understood."), or when
 // it brings more than kMaxImportTriangles; true with no model for a file
-// without triangles. The library runs in a child process (see sandbox.h)
+// without triangles, lines or points. The library runs in a child process (see sandbox.h)
 // that may read files but write none, within defaultSandboxLimits(); when
 // the child gives no result the import fails with one line:
 // "<file>: the importer crashed.", "<file>: the import took longer than

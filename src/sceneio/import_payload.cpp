@@ -104,9 +104,11 @@ class payload_in_t
 // The one list of the fields, in file order, for writing and reading.
 template <class Io, class Model> bool fields(Io& io, Model& m)
 {
-    return io.number(m.triangles) && m.triangles <= kMaxImportTriangles && io.array(m.vertices, 27 * m.triangles) &&
-           io.array(m.frames, 27 * m.triangles) && io.array(m.elements, 4 * m.triangles) && io.text(m.colormap) &&
-           io.text(m.bumpmap) && io.text(m.specularmap) && io.number(m.bump2mono) && io.number(m.normalBumps);
+    return io.number(m.faces) && io.number(m.corners) && m.corners >= 1 && m.corners <= 3 &&
+           m.faces <= kMaxImportTriangles && io.array(m.vertices, 9 * m.corners * m.faces) &&
+           io.array(m.frames, 9 * m.corners * m.faces) && io.array(m.elements, (m.corners + 1) * m.faces) &&
+           io.text(m.colormap) && io.text(m.bumpmap) && io.text(m.specularmap) && io.number(m.bump2mono) &&
+           io.number(m.normalBumps) && io.number(m.specular);
 }
 
 template <class Io, class Image> bool imageFields(Io& io, Image& i)

@@ -10,15 +10,17 @@
 #include <vector>
 
 struct payload_model_t {
-    uint64_t triangles = 0;
-    // Views of the records (see stl_mesh.h): 27 floats of vertices and 27 of
-    // frames a triangle, 4 elements a triangle.
+    uint64_t faces = 0;
+    uint32_t corners = 3; // a face's: 3 triangles, 2 lines, 1 points
+    // Views of the records (see stl_mesh.h): 9 floats of vertices and 9 of
+    // frames a corner, then corners + 1 elements a face.
     const float* vertices = nullptr;
     const float* frames = nullptr;
     const uint32_t* elements = nullptr;
     std::string colormap, bumpmap, specularmap;
     uint32_t bump2mono = 0;    // the bump map is a height map, often stored as colour
     uint32_t normalBumps = 0;  // the bump map is a normal map in unsigned bytes
+    uint32_t specular = 0xFFFFFFFFu; // the one-texel specular map without one named: RGBA bytes in memory order
 };
 
 // An image embedded in the model file: `key` is the cache key its map names.

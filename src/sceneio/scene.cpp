@@ -5,7 +5,12 @@
 #include "sceneio/stl.h"
 
 #include <climits>
+#include <cerrno>
+#include <cstring>
 #include <ostream>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 model_t::model_t(uint32_t kind_) : kind(kind_), nurbs(texture, polygon) {}
 
@@ -33,6 +38,24 @@ void scene_t::destroyModels()
     models.clear();
 }
 
+namespace
+{
+
+// Says why a file cannot be opened ("<file>: No such file or directory.")
+// before a reader's own lines; a pipe is opened without waiting for its
+// writer.
+void sayWhyUnopenable(const std::string& fileName, std::ostream& err)
+{
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return;
+    }
+    err << fileName << ": " << std::strerror(errno) << "." << std::endl;
+}
+
+} // namespace
+
 bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::frame_pass_t& framePass, std::ostream& err)
 {
     // The system opens no longer name; refused here rather than cut.
@@ -40,9 +63,12 @@ bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::frame_pass_t&
         err << fileName << ": the name is longer than " << PATH_MAX - 1 << " bytes." << std::endl;
         return false;
     }
-    if (hasExtension(fileName, ".stl") == 0)
+    const bool stl = hasExtension(fileName, ".stl") == 0, text = hasExtension(fileName, ".vyk") == 0;
+    if (stl || text || isAssimpFormat(fileName))
+        sayWhyUnopenable(fileName, err);
+    if (stl)
         return readStl(fileName, scene);
-    if (hasExtension(fileName, ".vyk") == 0)
+    if (text)
         return readSceneText(scene, fileName, framePass, err);
     if (isAssimpFormat(fileName))
         return readAssimp(fileName, scene, err);

@@ -56,7 +56,9 @@ struct scene_t {
 // readAssimp. Any other ending prints "file extension not recognized." to
 // `err` and returns false; a name of PATH_MAX bytes or more, which no file
 // can have, prints "<name>: the name is longer than 4095 bytes." and
-// returns false.
+// returns false. A file of a known ending that cannot be opened first gets
+// its reason, "<file>: <system text>." (as "No such file or directory."),
+// then the reader's own lines.
 // Needs a current GL context and an initialised `framePass`, which computes
 // the tangent frames of NURBS surfaces. Records appended before a failure
 // stay in scene.models. Safe on untrusted input.

@@ -45,6 +45,7 @@ class sceneview_t
     // smaller than a unit or reaches past the far plane.
     double depthScale = 1.0;
     float clearance = 1.0f; // camera to scene box at the fit: 1, or the box's size when smaller
+    float fittedZ = 0.0f;   // the camera's t.z after the fit, which Enter restores
     trackball_t camera;
     pos3 pickPoint{0.0f, 0.0f, 0.0f};
     bool animating = false;
@@ -70,7 +71,9 @@ class sceneview_t
 
     // Needs a current GL context with OpenGL 3.3 loaded (loadGL). Ends the
     // process with status 1 when a shader fails or a file does not load (the
-    // loader's messages, then "<file>: load error.").
+    // loader's messages, then "<file>: load error."); a mesh file (not .vyk)
+    // that loads with nothing to draw does not load: "<file>: nothing to
+    // draw: no surfaces, lines or points.".
     void init();
     // The viewport, the projection and the sky box for a w x h target; the
     // first call fits the camera.
@@ -109,7 +112,14 @@ class sceneview_t
     void setElapsed(uint32_t ms);
     // Number of morph lists (0 in single-scene mode).
     std::size_t morphCount() const { return morphs.size(); }
-    // Places the camera so the whole scene is in view (first reshape).
+    // Places the camera so the whole scene is in view (first reshape). Scene
+    // files (every file .vyk) built around the origin (the centre of their
+    // box within a tenth of its largest side from it) are aimed at and
+    // turned about the origin, at the distance their farthest projected
+    // point gives. Any other scene (mesh files, or scene files away from the
+    // origin) is aimed at and turned about the centre of its box, every drawn
+    // position inside the window with a tenth of it free on each side.
+    // Wheel and drag steps count in the scene's unit (power of ten).
     void fitScene();
     // The nearest surface point inside pixel (x, y) (y upward) in normalised
     // device coordinates; (0, 0, 0) when no surface is there.
@@ -149,7 +159,7 @@ class sceneview_t
     void buildSkyBox();
     void drawSkyBox();
     void drawScenes();
-    // Camera distance for the stored extent: the Enter key and the fit.
+    // The camera's t.z of the last fit: the Enter key goes back to it.
     float fitDistance() const;
 };
 

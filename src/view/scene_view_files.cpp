@@ -5,6 +5,7 @@
 #include "foundation/check_gl.h"
 #include "foundation/clock.h"
 #include "foundation/opened_files.h"
+#include "foundation/path.h"
 #include "foundation/resident_heap.h"
 #include "sceneio/stl.h"
 #include "textures/png.h"
@@ -82,6 +83,17 @@ int sceneview_t::loadFiles(sceneList_t& into, vyk3d::environment_t& env)
         progress("");
         scene_t scene;
         if (!loadScene(scene, argv[current], polygonRenderer, std::cerr)) {
+            scene.destroyModels();
+            failed = current;
+            break;
+        }
+        // A mesh file of nothing to show is an error, not an empty picture
+        // (a scene file may hold only an environment).
+        bool drawable = false;
+        for (const model_t* model : scene.models)
+            drawable = drawable || model->kind != model_t::Polygon || model->polygon.vertexcount() > 0;
+        if (!drawable && hasExtension(argv[current], ".vyk") != 0) {
+            std::cerr << argv[current] << ": nothing to draw: no surfaces, lines or points." << std::endl;
             scene.destroyModels();
             failed = current;
             break;

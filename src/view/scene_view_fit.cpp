@@ -5,10 +5,12 @@
 
 #include "foundation/bounds.h"
 #include "foundation/parallel.h"
+#include "foundation/path.h"
 #include "gl/scoped_map.h"
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <vector>
@@ -205,68 +207,14 @@ extremes_t extremesByBlocks(const positions_t& a, uint64_t base, const mtx3w& A,
     return readBlocks(rest, readBlocks(first, e));
 }
 
-} // namespace
 
-float sceneview_t::fitDistance() const
+// The extent of a scene about the origin: the one projected
+// extreme that sizes the view (the farthest along the longer of x and y,
+// seen from a camera E - 1 back), mapped back into the scene.
+pos3 originExtent(const std::vector<positions_t>& arrays, float E, const mtx3w& projectionMatrix,
+                  const mtx3w& invProjection)
 {
-    return (-std::max(extent.x, extent.y) - extent.z) * 1.25f - clearance;
-}
-
-void sceneview_t::fitScene()
-{
-    if (scenes.empty()) {
-        camera.t.z += -3.0f;
-        updateView();
-        return;
-    }
-    std::vector<std::unique_ptr<vyk3d::scoped_map_t<float>>> maps;
-    std::vector<positions_t> arrays;
-    for (auto& scene : scenes) {
-        for (model_t* model : scene) {
-            vyk3d::modeling_t* surface = model->surface();
-            if (!surface)
-                continue;
-            vyk3d::attribute_array_t* array = surface->array(0);
-            if (!array || array->count() == 0 || array->stride() < 3)
-                continue;
-            const auto& loaded = model->polygon.loadedBounds;
-            const block_bounds_t* known = model->kind == model_t::Polygon && loaded ? &*loaded : nullptr;
-            maps.emplace_back(new vyk3d::scoped_map_t<float>(*array, GL_MAP_READ_BIT));
-            if (*maps.back())
-                arrays.push_back({maps.back()->get(), array->count(), array->stride(), known});
-        }
-    }
-
-    // The box around the origin and every position: the reader's bounds
-    // stand for a pass over its positions.
-    uint64_t nonFinite = 0;
-    position_bounds_t box = position_bounds_t::origin();
-    for (const positions_t& a : arrays) {
-        if (a.known) {
-            box.merge(a.known->whole());
-            continue;
-        }
-        std::vector<position_bounds_t> parts(partsFor(a.count, 1 << 16));
-        nonFinite +=
-            eachPosition(a, unsigned(parts.size()), [&](unsigned k, uint64_t, const pos3& p) { parts[k].add(p); });
-        for (const position_bounds_t& b : parts)
-            box.merge(b);
-    }
-    nonFinite += box.nonFinite;
-    const pos3 lo = box.lo, hi = box.hi;
-    if (lo.x == 0.0f && lo.y == 0.0f && lo.z == 0.0f && hi.x == 0.0f && hi.y == 0.0f && hi.z == 0.0f)
-        std::cerr << "vykview_t::fitScene(): the scene has no extent; the view frames a unit box." << std::endl;
-    if (nonFinite) {
-        std::cerr << "vykview_t::fitScene(): " << nonFinite << " positions are not finite; ignored." << std::endl;
-    }
-    auto axis = [](float mn, float mx) {
-        const float e = std::max(mx, -mn) * 1.125f;
-        return e == 0.0f ? 1.0f : e;
-    };
-    const float E = std::max({axis(lo.x, hi.x), axis(lo.y, hi.y), axis(lo.z, hi.z)});
-    // Extents far beyond the float range of the projection give nothing to fit.
     const mtx3w A = projectionMatrix * translation(0.0f, 0.0f, -(E - 1.0f));
-
     // A x (p, 1), written out: this runs for every vertex read.
     auto project = [&](const pos3& p, pos3& q) {
         const float w = A[3] * p.x + A[7] * p.y + A[11] * p.z + A[15];
@@ -294,7 +242,6 @@ void sceneview_t::fitScene()
         }
         base += a.count;
     }
-    maps.clear();
     const extreme_t &minX = extremes.minX, &maxX = extremes.maxX, &minY = extremes.minY, &maxY = extremes.maxY;
 
     float X = std::max(std::fabs(maxX.p.x), std::fabs(minX.p.x));
@@ -314,26 +261,230 @@ void sceneview_t::fitScene()
     // back to the other axis.
     if (!chosen->reached)
         chosen = alongY ? &xPick : &yPick;
+    // Nothing projected in front of the fit camera (a small flat model in
+    // the camera's plane, a scene of one point): frame the box.
+    if (!chosen->reached)
+        return {E, E, E};
+    const mtx3w B = translation(0.0f, 0.0f, E - 1.0f) * invProjection;
+    const pos3 q = transformPoint(B, chosen->p);
+    const pos3 extent = {std::fabs(q.x), std::fabs(q.y), std::fabs(q.z)};
+    return finite3(extent.x, extent.y, extent.z) ? extent : pos3{E, E, E};
+}
 
-    if (chosen->reached) {
-        const mtx3w B = translation(0.0f, 0.0f, E - 1.0f) * invProjection;
-        const pos3 q = transformPoint(B, chosen->p);
-        extent = {std::fabs(q.x), std::fabs(q.y), std::fabs(q.z)};
-    } else {
-        // Nothing projected in front of the fit camera (a small flat model
-        // in the camera's plane, a scene of one point): frame the box.
-        extent = {E, E, E};
+// Whether a scene is built around the origin, as the scene files drawn for
+// this viewer are: the centre of its box lies within a tenth of its largest
+// side from the origin along every axis.
+bool builtAroundOrigin(const position_bounds_t& own)
+{
+    if (own.empty())
+        return true;
+    const float side = std::max({own.hi.x - own.lo.x, own.hi.y - own.lo.y, own.hi.z - own.lo.z});
+    const pos3 c = (own.lo + own.hi) * 0.5f;
+    const float near = 0.1f * side;
+    return std::fabs(c.x) <= near && std::fabs(c.y) <= near && std::fabs(c.z) <= near;
+}
+
+position_bounds_t shifted(const position_bounds_t& b, const pos3& by)
+{
+    position_bounds_t moved;
+    moved.lo = {b.lo.x - by.x, b.lo.y - by.y, b.lo.z - by.z};
+    moved.hi = {b.hi.x - by.x, b.hi.y - by.y, b.hi.z - by.z};
+    return moved;
+}
+
+// The power of ten at or below `size` (1 for a scene from 1 to 10 units
+// across, or of no size): what wheel steps and drags count in.
+float sceneUnit(float size)
+{
+    if (!(size > 0.0f) || !std::isfinite(size))
+        return 1.0f;
+    return std::pow(10.0f, std::floor(std::log10(size)));
+}
+
+// The least camera distance from `pivot` along +z at which every position
+// projects inside `share` of the half width and half height of a picture
+// whose projection scales x by fx and y by fy, and the nearest depth any
+// position reaches towards the camera (largest z - pivot.z).
+struct framing_t {
+    double distance = 0.0;
+    double front = -HUGE_VAL;
+    double radius = 0.0; // the farthest position from the pivot (or a block's corner)
+};
+framing_t framingDistance(const std::vector<positions_t>& arrays, const pos3& pivot, double fx, double fy,
+                          double share)
+{
+    // The distance a position needs grows with |x|, |y| and z alike, so over
+    // a box it is largest at a corner.
+    auto need = [&](const pos3& p) {
+        const double x = double(p.x) - pivot.x, y = double(p.y) - pivot.y, z = double(p.z) - pivot.z;
+        return z + std::max(fx * std::fabs(x), fy * std::fabs(y)) / share;
+    };
+    auto away = [&](const pos3& p) {
+        const double x = double(p.x) - pivot.x, y = double(p.y) - pivot.y, z = double(p.z) - pivot.z;
+        return std::sqrt(x * x + y * y + z * z);
+    };
+    auto take = [&](framing_t& f, const pos3& p) {
+        f.distance = std::max(f.distance, need(p));
+        f.front = std::max(f.front, double(p.z) - pivot.z);
+        f.radius = std::max(f.radius, away(p));
+    };
+    framing_t all;
+    for (const positions_t& a : arrays) {
+        if (a.known) {
+            // A reader's blocks: the corners of each block's box bound what
+            // its positions need; only blocks that might need more than the
+            // largest found so far are read, those that might need most first.
+            std::vector<std::pair<double, uint64_t>> order;
+            const uint64_t size = std::max<uint64_t>(a.known->blockSize, 1);
+            for (uint64_t b = 0; b < a.known->blocks.size(); ++b) {
+                const position_bounds_t& box = a.known->blocks[b];
+                double most = -HUGE_VAL;
+                for (int c = 0; !box.empty() && c < 8; ++c) {
+                    const pos3 corner{(c & 1) ? box.hi.x : box.lo.x, (c & 2) ? box.hi.y : box.lo.y,
+                                      (c & 4) ? box.hi.z : box.lo.z};
+                    most = std::max(most, need(corner));
+                    all.radius = std::max(all.radius, away(corner));
+                }
+                if (!box.empty())
+                    order.emplace_back(most, b), all.front = std::max(all.front, double(box.hi.z) - pivot.z);
+            }
+            std::sort(order.begin(), order.end(), std::greater<>());
+            for (const auto& [most, b] : order) {
+                if (most <= all.distance)
+                    break;
+                visitRange(a, b * size, std::min(a.count, (b + 1) * size),
+                           [&](uint64_t, const pos3& p) { take(all, p); });
+            }
+            continue;
+        }
+        std::vector<framing_t> parts(partsFor(a.count, 1 << 16));
+        eachPosition(a, unsigned(parts.size()), [&](unsigned k, uint64_t, const pos3& p) { take(parts[k], p); });
+        for (const framing_t& f : parts) {
+            all.distance = std::max(all.distance, f.distance), all.front = std::max(all.front, f.front);
+            all.radius = std::max(all.radius, f.radius);
+        }
     }
-    if (!finite3(extent.x, extent.y, extent.z))
-        extent = {E, E, E};
+    return all;
+}
+
+} // namespace
+
+float sceneview_t::fitDistance() const
+{
+    return fittedZ;
+}
+
+// The camera distance for an extent about the origin: the sized extreme's
+// distance and depth, a quarter more, and the clearance.
+static float originDistance(const pos3& extent, float clearance)
+{
+    return (-std::max(extent.x, extent.y) - extent.z) * 1.25f - clearance;
+}
+
+void sceneview_t::fitScene()
+{
+    if (scenes.empty()) {
+        camera.t.z += -3.0f;
+        updateView();
+        return;
+    }
+    // Array 0 of each surface (a NURBS surface's control points) sizes the
+    // view aimed at the origin; the drawn meshes (a NURBS surface's tessellation) are
+    // what must lie inside the picture.
+    std::vector<std::unique_ptr<vyk3d::scoped_map_t<float>>> maps;
+    std::vector<positions_t> arrays, drawn;
+    auto mapArray = [&](vyk3d::attribute_array_t* array, const block_bounds_t* known, std::vector<positions_t>& to) {
+        if (!array || array->count() == 0 || array->stride() < 3)
+            return;
+        maps.emplace_back(new vyk3d::scoped_map_t<float>(*array, GL_MAP_READ_BIT));
+        if (*maps.back())
+            to.push_back({maps.back()->get(), array->count(), array->stride(), known});
+    };
+    for (auto& scene : scenes) {
+        for (model_t* model : scene) {
+            vyk3d::modeling_t* surface = model->surface();
+            if (!surface)
+                continue;
+            const auto& loaded = model->polygon.loadedBounds;
+            const block_bounds_t* known = model->kind == model_t::Polygon && loaded ? &*loaded : nullptr;
+            const size_t before = arrays.size();
+            mapArray(surface->array(0), known, arrays);
+            if (model->kind == model_t::Polygon && arrays.size() > before)
+                drawn.push_back(arrays.back());
+            else
+                mapArray(&model->polygon.vertices, nullptr, drawn);
+        }
+    }
+
+    // The box of every position: the reader's bounds stand for a pass over
+    // its positions.
+    position_bounds_t own;
+    uint64_t nonFinite = 0;
+    for (const positions_t& a : arrays) {
+        if (a.known) {
+            for (const position_bounds_t& b : a.known->blocks)
+                own.merge(b);
+            continue;
+        }
+        std::vector<position_bounds_t> parts(partsFor(a.count, 1 << 16));
+        nonFinite +=
+            eachPosition(a, unsigned(parts.size()), [&](unsigned k, uint64_t, const pos3& p) { parts[k].add(p); });
+        for (const position_bounds_t& b : parts)
+            own.merge(b);
+    }
+    nonFinite += own.nonFinite;
+    bool sceneFiles = true;
+    for (int i = 1; i < argc; ++i)
+        sceneFiles = sceneFiles && hasExtension(argv[i], ".vyk") == 0;
+    const bool aroundOrigin = sceneFiles && builtAroundOrigin(own);
+    camera.pivot = aroundOrigin || own.empty() ? pos3{0, 0, 0} : (own.lo + own.hi) * 0.5f;
+    position_bounds_t box = position_bounds_t::origin();
+    if (aroundOrigin)
+        box.merge(own);
+    else
+        box.merge(shifted(own, camera.pivot));
+    const pos3 lo = box.lo, hi = box.hi;
+    if (lo.x == 0.0f && lo.y == 0.0f && lo.z == 0.0f && hi.x == 0.0f && hi.y == 0.0f && hi.z == 0.0f)
+        std::cerr << "vykview_t::fitScene(): the scene has no extent; the view frames a unit box." << std::endl;
+    if (nonFinite) {
+        std::cerr << "vykview_t::fitScene(): " << nonFinite << " positions are not finite; ignored." << std::endl;
+    }
+    auto axis = [](float mn, float mx) {
+        const float e = std::max(mx, -mn) * 1.125f;
+        return e == 0.0f ? 1.0f : e;
+    };
+    const float E = std::max({axis(lo.x, hi.x), axis(lo.y, hi.y), axis(lo.z, hi.z)});
+    // One unit between the camera and the scene's box, or less for a box
+    // smaller than that: a fixed unit made a part of a few centimetres a dot.
+    clearance = std::min(1.0f, E);
+    extent = {E, E, E};
+    if (aroundOrigin)
+        extent = originExtent(arrays, E, projectionMatrix, invProjection);
     if (!finite3(extent.x, extent.y, extent.z)) {
         std::cerr << "vykview_t::fitScene(): the scene is too large to fit." << std::endl;
         extent = {1.0f, 1.0f, 1.0f};
     }
-    // One unit between the camera and the scene's box, or less for a box
-    // smaller than that: a fixed unit made a part of a few centimetres a dot.
-    clearance = std::min(1.0f, E);
-    camera.t.z += fitDistance();
+
+    // Every position inside the picture, a tenth of it left free on each
+    // side; scene files built around the origin keep the distance
+    // their farthest projected point gives.
+    const double fx = projectionMatrix[0], fy = projectionMatrix[5];
+    const framing_t inside = framingDistance(drawn, camera.pivot, fx, fy, 0.9);
+    const double side = std::max({own.hi.x - own.lo.x, own.hi.y - own.lo.y, own.hi.z - own.lo.z});
+    // The camera stays a little in front of the nearest position, for a
+    // model seen end-on.
+    double distance = std::max(inside.distance, inside.front + 0.1 * side);
+    if (aroundOrigin || own.empty())
+        distance = -originDistance(extent, clearance);
+    if (!(distance > 0.0) || !std::isfinite(distance))
+        distance = -originDistance({E, E, E}, clearance);
+    maps.clear();
+    fittedZ = float(-distance);
+    camera.t.z += fittedZ;
+    camera.unit = sceneUnit(float(side));
+    // Wheel steps stop short of the sphere about the pivot that holds the
+    // drawn positions.
+    camera.radius = float(inside.radius);
     // The clip planes follow the scene's size, both by one factor, so the
     // picture's x and y stay and only depths are rescaled: a small scene gets
     // its near plane in front of the nearer camera, and a scene whose far side
@@ -348,5 +499,7 @@ void sceneview_t::fitScene()
         depthScale = scale;
         reshape(width, height);
     }
+    viewFrustum(width, height, &far, depthScale);
+    camera.farthest = float(far.far * 0.5);
     updateView();
 }

@@ -1,5 +1,6 @@
 #include "view/trackball.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -44,7 +45,20 @@ void trackball_t::setShift(bool on, int x, int y)
 
 void trackball_t::wheel(int direction)
 {
-    t.z -= static_cast<float>(direction) * kWheelStep;
+    dolly(-static_cast<float>(direction) * kWheelStep * unit);
+}
+
+void trackball_t::dolly(float dz)
+{
+    const float gap = -t.z - radius;
+    if (dz > 0.0f && radius > 0.0f) {
+        // Halving the gap ends where float steps do: at the sphere.
+        dz = std::min(dz, std::max(gap, 0.0f) * 0.5f);
+    } else if (dz < 0.0f) {
+        dz = std::max(dz, t.z + farthest);
+        dz = std::min(dz, 0.0f);
+    }
+    t.z += dz;
 }
 
 void trackball_t::mouse(int button, int state, int x, int y)
@@ -66,8 +80,8 @@ void trackball_t::pan(float x, float y, float depth, const mtx3w& invModelview, 
 {
     trackballButton_t& b = buttons[0];
     if (depth == 0.0f) {
-        t.x += (x - b.x) * kPanPerPixel;
-        t.y += (y - b.y) * kPanPerPixel;
+        t.x += (x - b.x) * kPanPerPixel * unit;
+        t.y += (y - b.y) * kPanPerPixel * unit;
         return;
     }
     // The grabbed point follows the pointer at its own depth.
@@ -117,7 +131,7 @@ bool trackball_t::motion(int xi, int yi, float depth, const mtx3w& invModelview,
         anchor(left);
     }
     if (middle.pressed) {
-        t.z += (y - middle.y) * kPanPerPixel;
+        dolly((y - middle.y) * kPanPerPixel * unit);
         const float dx = x - middle.x;
         r2 = times(quaZ(dx), r2);
         r3 = times(r3, quaZ(-dx));
@@ -131,11 +145,11 @@ bool trackball_t::motion(int xi, int yi, float depth, const mtx3w& invModelview,
 viewMatrices_t trackball_t::viewMatrices() const
 {
     viewMatrices_t v;
-    v.modelview = rotation(r2);
+    v.modelview = rotation(r2) * translation(-pivot.x, -pivot.y, -pivot.z);
     v.modelview[12] += t.x;
     v.modelview[13] += t.y;
     v.modelview[14] += t.z;
-    v.invModelview = rotation(r3) * translation(-t.x, -t.y, -t.z);
+    v.invModelview = translation(pivot.x, pivot.y, pivot.z) * rotation(r3) * translation(-t.x, -t.y, -t.z);
     v.globalview = v.modelview * rotation(r0);
     return v;
 }

@@ -178,9 +178,9 @@ TEST(PolygonDraw, TriangleListsAndStripsDrawTheirTriangles)
     ASSERT_TRUE(texture.open(nullptr));
     const mtx3w identity = identityMatrix();
     const pos3 light{0, 0, 100};
-    // Upper-left half (0, 1, 2), lower-right half (3, 4, 5) of the target;
-    // 0, 1, 2, 3 are also the quad as one strip.
-    const float corners[6][2] = {{-1, 1}, {-1, -1}, {1, 1}, {1, -1}, {-1, -1}, {1, 1}};
+    // Upper-left half (0, 1, 2), lower-right half (3, 4, 5) of the target,
+    // both facing it; 0, 1, 2, 3 are also the quad as one strip.
+    const float corners[6][2] = {{-1, 1}, {-1, -1}, {1, 1}, {1, -1}, {1, 1}, {-1, -1}};
     std::vector<float> records, frames;
     for (const auto& q : corners) {
         records.insert(records.end(), {q[0], q[1], -0.5f, 1, 1, 0, 1, 0, 0});

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -53,8 +55,11 @@ std::string describe(const LoadedScene& r)
     const vyk3d::texture_t& t = r.texture;
     const float values[] = {float(t.mipmap), float(t.nearlinear), float(t.maglinear), t.anisotropy,
                             t.refractfactor, float(t.bumpofs),    float(t.bump2mono), float(t.mercatorsphere)};
+    const unsigned char* sc = t.specularcolor; // shown when not white
+    const float specular[] = {float(sc[0]), float(sc[1]), float(sc[2]), float(sc[3])};
     s += "kind " + std::to_string(r.kind) + ", resolution " + std::to_string(r.resU) + "x" + std::to_string(r.resV) +
-         "\ntexture '" + t.colormap + "' '" + t.bumpmap + "' '" + t.specularmap + "' " + numbers(values, 8) + "\n";
+         "\ntexture '" + t.colormap + "' '" + t.bumpmap + "' '" + t.specularmap + "' " + numbers(values, 8) +
+         (std::count(sc, sc + 4, 255) == 4 ? "" : ", specular " + numbers(specular, 4)) + "\n";
     const size_t n = r.vertices.size() / 9;
     s += std::to_string(n) + " vertices: position, colour, texture coordinate" +
          (r.kind == 0 ? "; tangent, binormal, normal\n" : "\n");
@@ -124,7 +129,8 @@ TEST(SceneReader, HugeLinesAndDeepExpressions)
     }
     EXPECT_EQ(loadSceneFile(dir.file("huge.vyk")).vertices, (std::vector<float>{6, 3, 4, 0.5f, 0.5f, 0.5f, 1, 0, 0}));
     const LoadedScene none = loadSceneFile("/nonexistent/dir/x.vyk");
-    EXPECT_TRUE(!none.ok && none.err == "/nonexistent/dir/x.vyk: file open error.\n") << none.err;
+    EXPECT_TRUE(!none.ok && none.err == "/nonexistent/dir/x.vyk: No such file or directory.\n"
+                                            "/nonexistent/dir/x.vyk: file open error.\n") << none.err;
 }
 
 } // namespace

@@ -44,8 +44,10 @@ TEST_F(Installed, PagesEntriesAndTypesPassTheirCheckers)
 
     const std::string mime = usr("share/mime");
     ASSERT_EQ(tool({"update-mime-database", mime}).status, 0);
-    // A scene is known by its name, or without one by its leading "begin ".
-    for (const auto& [name, bytes] : {std::pair{"a.vyk", "# a comment\n"}, {"scene", "begin environment\nend\n"}}) {
+    // A scene is known by its name, or without one by its first "begin ",
+    // after comment lines or not.
+    for (const auto& [name, bytes] : {std::pair{"a.vyk", "# a comment\n"}, {"scene", "begin environment\nend\n"},
+                                      {"commented", "# a\n# b\nbegin environment\nend\n"}}) {
         const auto r = tool({"gio", "info", "-a", "standard::content-type", stage.write(name, bytes)},
                             {"XDG_DATA_DIRS=" + usr("share") + ":/usr/share", "XDG_DATA_HOME=" + stage.file("home")});
         EXPECT_NE(r.out.find("content-type: model/x-vyk\n"), std::string::npos) << name << r.out << r.err;

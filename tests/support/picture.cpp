@@ -3,6 +3,7 @@
 #include "textures/image_format.h"
 #include "textures/png.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace vyktest
@@ -49,6 +50,19 @@ long differingPixels(const Image& actual, const Image& expected, int tolerance, 
     if (write && n > 0)
         libgr::autosaveformat(diff, diffPath.c_str());
     return n;
+}
+
+PixelBox contentBox(const Image& image)
+{
+    PixelBox b{image.width, image.height, -1, -1};
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            for (int c : image.at(x, y))
+                if (std::abs(c - 46) > 12) {
+                    b = {std::min(b.x0, x), std::min(b.y0, y), std::max(b.x1, x), std::max(b.y1, y)};
+                    break;
+                }
+    return b;
 }
 
 } // namespace vyktest

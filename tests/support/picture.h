@@ -31,4 +31,11 @@ Image readImage(const std::string& path);
 // picture, dimmed, with the differing pixels in full red.
 long differingPixels(const Image& actual, const Image& expected, int tolerance = 0, const std::string& diffPath = "");
 
+// The box of the pixels with a channel more than 12 away from the
+// background's grey (46); x0 > x1 when there are none.
+struct PixelBox {
+    int x0, y0, x1, y1;
+};
+PixelBox contentBox(const Image& image);
+
 } // namespace vyktest

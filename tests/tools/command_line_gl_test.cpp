@@ -27,14 +27,20 @@ TEST(CommandLine, UsageAndFailures)
                       deep = dir.file("no/such/dir/out.vyk");
     const std::string hostile =
         dir.write("hostile.vyk", "begin polygon_surface,2147483648,3\n" + std::string(400, '#'));
-    const std::string shotUsage = "usage: vykshot [--size WxH] [--elapsed MS] [--shaders DIR] -o OUT.png FILE...\n";
+    const std::string shotUsage =
+        "usage: vykshot [--size WxH] [--elapsed MS] [--shaders DIR] -o OUT.png|OUT.jpg FILE...\n";
     const std::string convUsage = "usage: " + conv + " IN... OUT\n", opengl = "OpenGL 3.3 or later required.\n";
     const std::string size = "vykshot: --size needs WxH, each 1 to 16384.\n", noDisplay = "DISPLAY=";
     const std::string viewerUsage = "usage: " + viewer + " file.vyk ...\n";
     const std::string gl30 = "MESA_GL_VERSION_OVERRIDE=3.0", unknownExtension = "file extension not recognized.\n";
     const std::string noValue = "vykview: a value is missing after the option -display.\n";
+    const std::string bmpEnding = ": the picture's name must end in .png, .jpg or .jpeg.\n";
+    const std::string empty = dir.write("empty.stl", "solid a\nendsolid a\n");
+    const std::string nothing = ": nothing to draw: no surfaces, lines or points.\n";
     const std::string elapsed = "vykshot: --elapsed needs milliseconds, 0 to 4294967295.\n";
-    const auto notLoaded = [](const std::string& f) { return f + ": file open error.\n" + f + ": load error.\n"; };
+    const auto notLoaded = [](const std::string& f) {
+        return f + ": No such file or directory.\n" + f + ": file open error.\n" + f + ": load error.\n";
+    };
     // Arrays of a few MB are read whatever the file holds, so a short section
     // reports each short array at "end"; just above that size the counts
     // must fit the file.
@@ -84,6 +90,9 @@ TEST(CommandLine, UsageAndFailures)
         {{shot, "-o", png, missing}, "", 1, "", notLoaded(missing)},
         {{shot, "-o", png, good, comments, missing}, "", 1, "", comments + ": load error.\n"},
         {{shot, "-o", png, good, txt}, "", 1, "", unknownExtension + txt + ": load error.\n"},
+        {{shot, "-o", dir.file("o.gif"), good}, "", 1, "", "vykshot: " + dir.file("o.gif") + bmpEnding},
+        {{shot, "-o", png, empty}, "", 1, "", empty + nothing + empty + ": load error.\n"},
+        {{viewer, good}, noDisplay, 1, "", "vykview: failed to open display ''; vykshot draws pictures without a display.\n"},
         {{conv, "--help"}, noDisplay, 0, convUsage, "", true},
         {{conv, "--version", out}, noDisplay, 0, "vykconv " VYK_VERSION "\n", ""},
         {{conv, good, "-h", out}, noDisplay, 0, convUsage, "", true},
@@ -112,8 +121,11 @@ TEST(CommandLine, UsageAndFailures)
     // Every case failed or wrote nothing: no new output, no temporary file,
     // and the old output as it was.
     EXPECT_EQ(run({"/bin/ls", "-A", dir.path()}).out,
-              "big.vyk\nbign.vyk\ncomments.vyk\nfew.vyk\nfewn.vyk\ngood.vyk\nhostile.vyk\no.vyk\n");
+              "big.vyk\nbign.vyk\ncomments.vyk\nempty.stl\nfew.vyk\nfewn.vyk\ngood.vyk\nhostile.vyk\no.vyk\n");
     EXPECT_EQ(readFile(out), "old\n");
+    // A picture named .jpg or .jpeg is written as JPEG.
+    ASSERT_EQ(run({shot, "-o", dir.file("o.JPEG"), good}).status, 0);
+    EXPECT_EQ(readFile(dir.file("o.JPEG")).substr(0, 3), "\xFF\xD8\xFF");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // vykshot run as a user runs it: pictures of the examples against their
 // reference pictures, the morph clock, and scene files that load but make
 // nonsense. Its usage and failures are in command_line_gl_test.cpp.
+#include "support/mesh_files.h"
 #include "support/paths.h"
 #include "support/picture.h"
 #include "support/run.h"
@@ -11,6 +12,7 @@
 
 #include "support/x11_session.h" // after gtest.h: Xlib defines None and Bool
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -88,6 +90,75 @@ TEST_F(VykshotTest, ExamplesMatchTheirReferencePictures)
         std::filesystem::remove(diff); // none left from an earlier run
         EXPECT_LE(differingPixels(picture(), readImage(ex + "pictures/" + c.picture + ".png"), 8, diff), 40)
             << "differences in red: " << diff;
+    }
+}
+
+// Models anywhere, of any size, flat or long: each whole inside the
+// picture, centred within an eighth of it and at least two fifths of it
+// across, in a wide and a tall picture.
+TEST_F(VykshotTest, EveryModelIsFramedWholeAndCentred)
+{
+    const struct {
+        const char* name;
+        std::string off;
+    } cases[] = {
+        {"unit cube at the origin's corner", offBox({0, 0, 0}, {1, 1, 1})},
+        {"cube far along x", offBox({1000, -5, -5}, {1010, 5, 5})},
+        {"cube far along y", offBox({-5, 1000, -5}, {5, 1010, 5})},
+        {"cube far along z", offBox({-5, -5, 1000}, {5, 5, 1010})},
+        {"cube at negative coordinates", offBox({-110, -110, -10}, {-100, -100, 0})},
+        {"1e5 torus", offTorus(1e5)},
+        {"0.005 torus", offTorus(0.005, {0.01, 0, 0})},
+        {"plate seen edge-on", offBox({0, 0, 0}, {4, 0.2, 4})},
+        {"long thin bar", offBox({-50, 0, 0}, {50, 4, 4})},
+    };
+    for (const auto& c : cases) {
+        dir.write("model.off", c.off);
+        for (const auto& [w, h] : {std::pair{160, 120}, {90, 160}}) {
+            SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(w) + "x" + std::to_string(h));
+            const RunResult r = shot({"--size", std::to_string(w) + "x" + std::to_string(h)}, {"model.off"});
+            ASSERT_EQ(r.status, 0) << r.err;
+            const PixelBox b = contentBox(picture());
+            EXPECT_TRUE(b.x0 > 0 && b.y0 > 0 && b.x1 < w - 1 && b.y1 < h - 1);
+            EXPECT_LE(std::abs(b.x0 + b.x1 + 1 - w), w / 4); // centres an eighth apart
+            EXPECT_LE(std::abs(b.y0 + b.y1 + 1 - h), h / 4);
+            EXPECT_TRUE(b.x1 - b.x0 + 1 >= w * 2 / 5 || b.y1 - b.y0 + 1 >= h * 2 / 5);
+        }
+    }
+}
+
+// Both sides lit: a sphere and the same sphere wound inside out are as
+// bright; constant texture coordinates leave no facet pattern (neighbours
+// whose brightness jumps); a point cloud and a file of lines show.
+TEST_F(VykshotTest, MeshesAreLitWhateverTheirWindingAndPointsAndLinesShow)
+{
+    struct measure_t {
+        double mean = 0, jumps = 0;
+        long count = 0;
+    };
+    auto shade = [&](const std::string& name, const std::string& bytes) {
+        dir.write(name, bytes);
+        const RunResult r = shot({"--size", "128x128"}, {name});
+        EXPECT_EQ(r.status, 0) << name << r.err;
+        const Image im = picture();
+        measure_t m;
+        auto grey = [&](int x, int y) { return (im.at(x, y)[0] + im.at(x, y)[1] + im.at(x, y)[2]) / 3; };
+        for (int y = 0; y < im.height; ++y)
+            for (int x = 0; x + 1 < im.width; ++x)
+                if (std::abs(grey(x, y) - 46) > 12 && std::abs(grey(x + 1, y) - 46) > 12) {
+                    m.mean += grey(x, y), ++m.count;
+                    m.jumps += std::abs(grey(x, y) - grey(x + 1, y)) > 24;
+                }
+        return measure_t{m.mean / std::max(m.count, 1L), m.jumps / std::max(m.count, 1L), m.count};
+    };
+    const measure_t out = shade("out.off", offSphere(false)), in = shade("in.off", offSphere(true));
+    EXPECT_NEAR(in.mean, out.mean, out.mean / 4);
+    EXPECT_LT(shade("uv.obj", offSphere(false, true)).jumps, 0.02);
+    const std::string cloud = "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+                              "property float z\nend_header\n0 0 0\n1 1 0\n2 0 1\n";
+    for (const auto& [name, bytes] : {std::pair{"cloud.ply", cloud}, {"lines.obj", "v 0 0 0\nv 1 1 0\nv 2 0 1\nl 1 2\nl 2 3\n"}}) {
+        shade(name, bytes);
+        EXPECT_GE(contentBox(picture()).x1, 0) << name;
     }
 }
 

@@ -4,6 +4,7 @@
 #include "view/pick.h"
 #include "view/scene_view.h"
 
+#include "support/mesh_files.h"
 #include "support/polygon_fill.h"
 #include "support/scene_text.h"
 #include "support/temp_dir.h"
@@ -250,6 +251,31 @@ TEST(ViewerGL, VeryLargeAndVerySmallScenesFillTheView)
             const pos3 hit = w->pick(400.0f + dx, 300.0f);
             EXPECT_TRUE(std::fabs(hit.z) < 1.0f && !fequal(hit, pos3{0, 0, 0})) << s << " " << dx;
         }
+    }
+}
+
+// A model far from the origin turns about its own centre; wheel steps zoom
+// a huge and a tiny model alike, and no number of them passes into the
+// model or loses it behind the far plane.
+TEST(ViewerGL, TurningAndZoomFollowTheModel)
+{
+    Viewer far({offBox({100, 100, 0}, {110, 110, 10})}, ".off");
+    far->mouse(2, 0, 400, 300);
+    far->motion(470, 340);
+    const pos3 centre = far.project({105, 105, 5});
+    EXPECT_TRUE(std::fabs(centre.x) < 1e-3f && std::fabs(centre.y) < 1e-3f);
+    for (const double R : {1e5, 0.005}) {
+        Viewer w({offTorus(R)}, ".off");
+        const pos3 rim{float(R * 4 / 3), 0, 0}; // the outer rim on the x axis
+        const float fitted = w.project(rim).x;
+        for (int step = 1; step <= 60; ++step) {
+            w->wheel(-1);
+            EXPECT_TRUE(step != 3 || w.project(rim).x > fitted * 1.15f) << R;
+            EXPECT_LT(w->camera.t.z, -R / 3) << R; // in front of the tube
+        }
+        for (int step = 0; step < 3000; ++step)
+            w->wheel(1);
+        EXPECT_LT(w.project(rim).z, 1.0f) << R;
     }
 }
 

@@ -4,6 +4,7 @@
 #include "sceneio/scene.h"
 #include "textures/png.h"
 
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <vector>
@@ -69,6 +70,19 @@ bool renameMaps(const std::list<model_t*>& models, const std::string& input, con
     const std::string stem = out.substr(0, out.size() - 4); // the ".vyk" ending is checked by the caller
     std::map<std::string, std::string> written;             // cache key -> PNG name
     vyk3d::texture_cache_t& cache = vyk3d::textureCache();
+    // Writes a cached image beside `out` once per key; its name relative
+    // to out's directory, or empty after one line when it cannot.
+    auto pngOf = [&](const std::string& key, uint32_t handle) {
+        auto it = written.find(key);
+        if (it != written.end())
+            return it->second;
+        const std::string png = stem + "_" + std::to_string(next++) + ".png";
+        if (!libgr::pngSave(cache.get(handle)->image, png.c_str())) {
+            std::cerr << png << ": write error." << std::endl;
+            return std::string();
+        }
+        return written.emplace(key, relativePath(outDir, png)).first->second;
+    };
     for (model_t* model : models) {
         vyk3d::texture_t& t = model->texture;
         for (std::string* map : {&t.colormap, &t.bumpmap, &t.specularmap}) {
@@ -79,19 +93,18 @@ bool renameMaps(const std::list<model_t*>& models, const std::string& input, con
                 *map = relativePath(outDir, full);
                 continue;
             }
-            auto it = written.find(full);
-            if (it == written.end()) {
-                // A normal map is kept as the signed bytes the bump map
-                // reads back from any colour image.
-                const uint32_t sint = map == &t.bumpmap && !t.bump2mono ? cache.find(full + ".sint") : 0;
-                const std::string png = stem + "_" + std::to_string(next++) + ".png";
-                if (!libgr::pngSave(cache.get(sint ? sint : cache.find(full))->image, png.c_str())) {
-                    std::cerr << png << ": write error." << std::endl;
-                    return false;
-                }
-                it = written.emplace(full, relativePath(outDir, png)).first;
-            }
-            *map = it->second;
+            // A normal map is kept as the signed bytes the bump map reads
+            // back from any colour image.
+            const uint32_t sint = map == &t.bumpmap && !t.bump2mono ? cache.find(full + ".sint") : 0;
+            *map = pngOf(full, sint ? sint : cache.find(full));
+            if (map->empty())
+                return false;
+        }
+        // A material's specular colour, kept as a one-texel map.
+        if (t.specularmap.empty() && std::count(t.specularcolor, t.specularcolor + 4, 255) != 4 && t.specularentry()) {
+            t.specularmap = pngOf("(specular)" + std::string(t.specularcolor, t.specularcolor + 4), t.specularhandle);
+            if (t.specularmap.empty())
+                return false;
         }
     }
     return true;

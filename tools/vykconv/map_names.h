@@ -11,7 +11,9 @@ struct model_t;
 // written to `out`: a map embedded in the input (cached, with no file of its
 // name) is written beside `out` as "<out without .vyk>_<n>.png", n counting
 // from `next`, which is advanced; any other map is named by its path
-// relative to out's directory. False, after one line naming the PNG file,
+// relative to out's directory. An imported material's specular colour
+// (with no specular map) is written as a one-texel PNG map the same way.
+// False, after one line naming the PNG file,
 // when one cannot be written.
 bool renameMaps(const std::list<model_t*>& models, const std::string& input, const std::string& out, unsigned& next);
 

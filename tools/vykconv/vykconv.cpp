@@ -4,6 +4,7 @@
 
 #include "foundation/huge_pages.h"
 #include "foundation/path.h"
+#include "gl/scoped_map.h"
 #include "model/frame_pass.h"
 #include "model/texture.h"
 #include "sceneio/scene.h"
@@ -55,6 +56,38 @@ std::string makeTempBeside(const std::string& out)
     return std::string(buf.data());
 }
 
+// What binary STL cannot hold of `models`, as "colours, maps, points and
+// lines"; empty when it holds them all. Colours count when the vertices
+// have more than one.
+std::string stlLeavesOut(const std::list<model_t*>& models)
+{
+    bool colours = false, maps = false, nonTriangles = false, first = true;
+    float colour[4] = {};
+    for (model_t* m : models) {
+        const vyk3d::texture_t& t = m->texture;
+        maps = maps || !t.colormap.empty() || !t.bumpmap.empty() || !t.specularmap.empty();
+        nonTriangles = nonTriangles || m->polygon.primitive != vyk3d::polygon_t::primitive_t::Triangles;
+        vyk3d::scoped_map_t<const float> v(m->polygon.vertices, GL_MAP_READ_BIT);
+        for (uint64_t i = 0; v && !colours && i < m->polygon.vertexcount(); ++i) {
+            const float* rgba = v.get() + i * m->polygon.vertices.stride() + 3;
+            colours = !first && std::memcmp(rgba, colour, sizeof colour) != 0;
+            std::memcpy(colour, rgba, sizeof colour);
+            first = false;
+        }
+    }
+    std::vector<std::string> lost;
+    if (colours)
+        lost.push_back("colours");
+    if (maps)
+        lost.push_back("maps");
+    if (nonTriangles)
+        lost.push_back("points and lines");
+    std::string text;
+    for (size_t i = 0; i < lost.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == lost.size() ? " and " : ", ") + lost[i];
+    return text;
+}
+
 // Everything loaded so far; the records need the GL context to go away.
 struct Loaded {
     std::vector<scene_t*> scenes;
@@ -91,6 +124,11 @@ int convert(const std::vector<std::string>& inputs, const std::string& out)
         models.insert(models.end(), scene->models.begin(), scene->models.end());
     }
 
+    if (hasExtension(out, ".stl") == 0) {
+        const std::string lost = stlLeavesOut(models);
+        if (!lost.empty())
+            std::cerr << out << ": STL holds triangles only; the " << lost << " are left out." << std::endl;
+    }
     std::string temp = makeTempBeside(out);
     if (temp.empty()) {
         std::cerr << out << ": write error." << std::endl;

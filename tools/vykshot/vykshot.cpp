@@ -1,9 +1,11 @@
 // vykshot: writes the first frame that vykview shows for the given files as
-// a PNG image, drawn by the viewer's own scene view into a framebuffer
+// a PNG or JPEG image (by the output's ending), drawn by the viewer's own scene view into a framebuffer
 // object of the asked size. Needs no X server.
 #include "foundation/huge_pages.h"
 #include "gl/shader.h"
 #include "sceneio/stl.h"
+#include "foundation/path.h"
+#include "textures/jpeg.h"
 #include "textures/png.h"
 #include "view/gl_context.h"
 #include "view/offscreen_frame.h"
@@ -18,10 +20,26 @@
 namespace
 {
 
-const char kUsage[] = "usage: vykshot [--size WxH] [--elapsed MS] [--shaders DIR] -o OUT.png FILE...\n";
+const char kUsage[] = "usage: vykshot [--size WxH] [--elapsed MS] [--shaders DIR] -o OUT.png|OUT.jpg FILE...\n";
 constexpr unsigned long kMaxSide = 16384;
 
+enum class picture_t { png, jpeg };
+
+// The picture's format by its name's ending (any letter case); false for
+// any other ending.
+bool pictureFormat(const std::string& name, picture_t& format)
+{
+    if (hasExtension(name, ".png") == 0)
+        format = picture_t::png;
+    else if (hasExtension(name, ".jpg") == 0 || hasExtension(name, ".jpeg") == 0)
+        format = picture_t::jpeg;
+    else
+        return false;
+    return true;
+}
+
 struct options_t {
+    picture_t format = picture_t::png;
     int width = 800;
     int height = 600;
     uint32_t elapsed = 0;
@@ -96,6 +114,8 @@ options_t parseArguments(int argc, char** argv)
             if (!next || !*next)
                 fail("-o needs a file name.");
             o.output = next;
+            if (!pictureFormat(o.output, o.format))
+                fail(o.output + ": the picture's name must end in .png, .jpg or .jpeg.");
             ++i;
         } else if (a == "--") {
             for (++i; i < argc; ++i)
@@ -146,9 +166,14 @@ int main(int argc, char** argv)
         case offscreenStatus_t::drawn:
             break;
         }
-        // zlib's fastest level: a frame compresses a little less well in a
-        // fraction of the default level's time.
-        if (libgr::pngWrite(o.output.c_str(), image, "vykshot", 1) != 0) {
+        if (o.format == picture_t::jpeg) {
+            if (!libgr::jpegSave(image, o.output.c_str())) {
+                std::fprintf(stderr, "%s: jpeg write error.\n", o.output.c_str());
+                status = 1;
+            }
+        } else if (libgr::pngWrite(o.output.c_str(), image, "vykshot", 1) != 0) {
+            // zlib's fastest level above: a frame compresses a little less
+            // well in a fraction of the default level's time.
             std::fprintf(stderr, "%s: png write error.\n", o.output.c_str());
             status = 1;
         }
