@@ -60,18 +60,23 @@ class PartBounds
 // elements 4i..4i+3 (none are written when `elements` is null). A triangle
 // whose frame gets no normal (its corners on one line) sets `zeroNormal`,
 // and a whole fill merges the bounds of its corners into `bounds`, when
-// there are those.
+// there are those. With `positions` set, the fill writes the compact form
+// instead of vertices and frames: positions 3i..3i+2 (three floats each)
+// and the triangle's normal at `normals` + 3i.
 struct Arrays {
     float* vertices;
     float* frames;
     uint32_t* elements;
     std::atomic<bool>* zeroNormal = nullptr;
     SharedBounds* bounds = nullptr;
+    float* positions = nullptr;
+    float* normals = nullptr;
 };
 
 // Writes triangle i with corners c (x, y, z three times): grey vertices at
-// texture coordinate (0, 0), one flat frame for all three corners, elements
-// 3i, 3i+1, 3i+2 and the restart index. The corners go into `bounds`.
+// texture coordinate (0, 0), one flat frame (flatFrame) for all three
+// corners, elements 3i, 3i+1, 3i+2 and the restart index; in the compact
+// form the corners and the frame's normal. The corners go into `bounds`.
 void fillTriangle(const Arrays& a, uint32_t i, const float c[9], PartBounds& bounds);
 
 // The number of whole triangles a binary file of `size` bytes (at least 84)

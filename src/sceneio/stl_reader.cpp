@@ -93,6 +93,15 @@ class FileBytes
 
 const char kSolid[] = "solid";
 
+// Whether the surfaces read stay in their full records instead of the
+// compact form: VYK_FULL_RECORDS set (to anything) says so, for tests and
+// benchmarks that compare the two.
+bool fullRecordsWanted()
+{
+    static const bool full = std::getenv("VYK_FULL_RECORDS") != nullptr;
+    return full;
+}
+
 // Appends a polygon model named `name` for n triangles, lets fill write them
 // straight into its mapped arrays and finishes it. The model stays in the
 // scene on failure.
@@ -101,22 +110,31 @@ template <class Fill> bool buildModel(scene_t& scene, uint64_t n, const std::str
     model_t* model = new model_t(model_t::Polygon);
     scene.models.push_back(model);
     vyk3d::polygon_t& polygon = model->polygon;
-    // The frames come with the file, so nothing runs the frame pass: its
+    // An STL surface has no maps: it is held compact (positions and one
+    // normal a triangle) where the driver can draw that. Otherwise the
+    // frames come with the file, so nothing runs the frame pass: its
     // arrays, the selection table and the elements (3i, 3i+1, 3i+2, restart
     // for triangle i) are made only when asked for.
-    if (!polygon.allocate(3 * n, 4 * n, vyk3d::polygon_t::buffers_t::TriangleList))
+    using buffers_t = vyk3d::polygon_t::buffers_t;
+    if (!polygon.allocate(3 * n, 4 * n, fullRecordsWanted() ? buffers_t::TriangleList : buffers_t::Compact))
         return false;
     std::atomic<bool> zeroNormal{false};
     stlmesh::SharedBounds bounds(n);
     if (n != 0) {
-        vyk3d::scoped_map_t<float> vertices(polygon.vertices);
-        vyk3d::scoped_map_t<float> frames(polygon.normals);
-        if (!vertices || !frames ||
-            !fill(stlmesh::Arrays{vertices.get(), frames.get(), nullptr, &zeroNormal, &bounds}))
+        const bool compact = polygon.compact();
+        vyk3d::scoped_map_t<float> vertices(compact ? polygon.positions : polygon.vertices);
+        vyk3d::scoped_map_t<float> frames(compact ? polygon.facetNormals : polygon.normals);
+        stlmesh::Arrays arrays{vertices.get(), frames.get(), nullptr, &zeroNormal, &bounds};
+        if (compact)
+            arrays = stlmesh::Arrays{nullptr, nullptr, nullptr, &zeroNormal, &bounds, vertices.get(), frames.get()};
+        if (!vertices || !frames || !fill(arrays))
             return false;
     }
+    // A triangle with its corners on one line has no normal: update
+    // computes its frame, in the full records.
+    if (zeroNormal.load() && !polygon.fullRecords())
+        return false;
     polygon.loadedBounds = block_bounds_t{3 * uint64_t(stlmesh::kBoundsBlock), std::move(bounds.blocks)};
-    // Only triangles with their corners on one line leave frames to compute.
     polygon.update(name.c_str(), !zeroNormal.load());
     return true;
 }
