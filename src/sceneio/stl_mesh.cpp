@@ -379,6 +379,10 @@ TextCounts countText(const char* begin, const char* end, unsigned slices)
     for (size_t k = 0; k < counts.size(); ++k) {
         if (k != 0 && counts[k].firstFacet)
             c.parts.push_back(TextPart{counts[k].firstFacet, c.facets, c.lines + counts[k].linesBeforeFacet});
+        if (!c.firstFacet && counts[k].firstFacet) {
+            c.firstFacet = counts[k].firstFacet;
+            c.linesBeforeFacet = c.lines + counts[k].linesBeforeFacet;
+        }
         c.facets += counts[k].facets;
         c.vertexLines += counts[k].vertexLines;
         c.lines += counts[k].lines;
@@ -401,6 +405,17 @@ bool fillText(const char* begin, const char* end, uint32_t facets, const Arrays&
     }
     std::cerr << "num: " << lastLine << std::endl;
     return false;
+}
+
+bool fillTextPiece(const char* begin, const char* end, uint64_t linesBefore, uint32_t first, uint32_t last,
+                   const Arrays& a)
+{
+    uint64_t lastLine = 0;
+    PartBounds bounds(first, last);
+    if (!fillFacets(begin, end, linesBefore, first, last, a, lastLine, bounds))
+        return false;
+    bounds.mergeInto(a.bounds);
+    return true;
 }
 
 bool fillText(const char* begin, const char* end, const TextCounts& counts, const Arrays& a)
