@@ -10,7 +10,9 @@
 # BUILD_DIR holds vykshot and torus_stl (default build-rel, a Release
 # build); MODEL_DIR keeps the generated models between runs (default
 # /tmp/vykcompare). VYK_COMPARE_MODELS="1M-bin 1M-txt 10M-bin tiny" picks
-# the rows; VYK_COMPARE_RUNS overrides the run count (3, 2 at 10M).
+# the rows (also 30M-bin and 100M-bin, a 5 GB file made on first use); VYK_COMPARE_RUNS overrides the
+# run count (3, 2 at 10M, 1 above). VYK_FULL_RECORDS=1 in the environment
+# makes vykshot keep the full records, as before the compact form.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -58,6 +60,7 @@ for row in ${VYK_COMPARE_MODELS:-tiny 1M-bin 1M-txt 10M-bin}; do
     1M-txt) make_model torus-1M-txt 1000000 text; file=$models/torus-1M-txt.stl runs=3 ;;
     10M-bin) make_model torus-10M-bin 10000000 binary; file=$models/torus-10M-bin.stl runs=2 ;;
     30M-bin) make_model torus-30M-bin 30000000 binary; file=$models/torus-30M-bin.stl runs=1 ;;
+    100M-bin) make_model torus-100M-bin 100000000 binary; file=$models/torus-100M-bin.stl runs=1 ;;
     *) echo "compare: unknown model $row" >&2; exit 1 ;;
   esac
   runs=${VYK_COMPARE_RUNS:-$runs}

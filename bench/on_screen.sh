@@ -7,7 +7,7 @@ set -eu
 build=${1:?usage: on_screen.sh BUILD FILE [RUNS]}
 file=${2:?usage: on_screen.sh BUILD FILE [RUNS]}
 runs=${3:-3}
-display=:77
+display=${VYK_DISPLAY:-:77} # another when :77 is taken
 Xvfb $display -screen 0 800x600x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 server=$!
 trap 'kill $server 2>/dev/null' EXIT

@@ -158,6 +158,22 @@ inline dir3 triangleNormal(const pos3& a, const pos3& b, const pos3& c)
 // The same, normalised (zero for a degenerate triangle).
 dir3 triangleUnitNormal(const pos3& a, const pos3& b, const pos3& c);
 
+// The one frame an STL triangle (p0, p1, p2) gives all three corners:
+// tangent (p2 - p0) / |p2 - p0|, binormal tangent x normal, and the normal
+// of the two unit edges from p0, (p1 - p0) x (p2 - p0), divided by its
+// length; a zero normal when the corners are on one line. Inline: it runs
+// for every triangle a reader fills.
+struct flat_frame_t {
+    dir3 tangent, binormal, normal;
+};
+inline flat_frame_t flatFrame(const pos3& p0, const pos3& p1, const pos3& p2)
+{
+    const dir3 a = divideByLength(p1 - p0);
+    const dir3 b = divideByLength(p2 - p0);
+    const dir3 n = divideByLength(cross(a, b));
+    return {b, cross(b, n), n};
+}
+
 // (x, y, z) / w.
 pos3 homogenize(const vec3w& v);
 vec3w toVec3w(const pos3& p); // w = 1

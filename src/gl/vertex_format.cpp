@@ -101,4 +101,16 @@ const vertex_format_t& controlPointFormat()
     return format;
 }
 
+const vertex_format_t& positionFormat()
+{
+    static const vertex_format_t format = makeFormat({element_t::Position});
+    return format;
+}
+
+const vertex_format_t& facetNormalFormat()
+{
+    static const vertex_format_t format = makeFormat({element_t::Normal});
+    return format;
+}
+
 } // namespace vyk3d

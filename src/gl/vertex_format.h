@@ -56,5 +56,7 @@ const vertex_format_t& frameFormat();        // Normal x3: tangent, binormal, no
 const vertex_format_t& workFrameFormat();    // Normal x4: two tangent/binormal pairs (12)
 const vertex_format_t& pointSizeFormat();    // PointSize (1)
 const vertex_format_t& controlPointFormat(); // Position, RGBA (7)
+const vertex_format_t& positionFormat();     // Position (3): compact surfaces
+const vertex_format_t& facetNormalFormat();  // Normal (3): one a triangle
 
 } // namespace vyk3d

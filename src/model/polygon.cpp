@@ -2,6 +2,7 @@
 
 #include "foundation/check_gl.h"
 #include "foundation/math.h"
+#include "foundation/parallel.h"
 #include "foundation/strip_walk.h"
 #include "gl/scoped_map.h"
 #include "gl/software_driver.h"
@@ -45,14 +46,18 @@ void put(float* dst, const dir3& v)
 
 } // namespace
 
-polygon_t::~polygon_t() = default;
+polygon_t::~polygon_t()
+{
+    releaseCompact();
+}
 
 attribute_array_t* polygon_t::array(size_t index)
 {
     switch (index) {
     case 0:
-        return &vertices;
+        return &positionRecords();
     case 1:
+        fullRecords();
         return &normals;
     case 2:
         workframes(); // whoever fills work frames will run the frame pass
@@ -76,7 +81,8 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount, buffers_t 
         return false;
     }
     const bool all = buffers == buffers_t::All;
-    const bool list = buffers == buffers_t::TriangleList;
+    const bool compact = buffers == buffers_t::Compact && compactDrawable(elementCount / 4);
+    const bool list = buffers == buffers_t::TriangleList || buffers == buffers_t::Compact;
     if (list && (elementCount % 4 != 0 || vertexCount != elementCount / 4 * 3)) {
         say("polygon_t::allocate() count out of range.");
         return false;
@@ -99,7 +105,13 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount, buffers_t 
         pointvao.release();
     }
     pointsizesOnDemand_ = !all;
+    releaseCompact();
     checkGL("polygon_t::allocate(0)");
+    if (compact) {
+        vertices.release();
+        normals.release();
+        return allocateCompact(vertexCount);
+    }
     if (!vertices.allocate(vertexCount, vertexFormat())) {
         say("vertices.allocate() failed.");
         return false;
@@ -163,10 +175,112 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount, buffers_t 
     return true;
 }
 
+bool polygon_t::allocateCompact(uint64_t vertexCount)
+{
+    if (!positions.allocate(vertexCount, positionFormat())) {
+        say("vertices.allocate() failed.");
+        return false;
+    }
+    if (!facetNormals.allocate(vertexCount / 3, facetNormalFormat())) {
+        say("normals.allocate() failed.");
+        return false;
+    }
+    if (!elements.allocateTriangleList(vertexCount / 3)) {
+        say("elements.allocate() failed.");
+        return false;
+    }
+    compact_ = true;
+    drawvao.release(); // an earlier surface's arrays stay laid on it
+    glGenTextures(1, &facetTexture_);
+    glBindTexture(GL_TEXTURE_BUFFER, facetTexture_);
+    glTexBuffer(GL_TEXTURE_BUFFER, GL_RGB32F, facetNormals.bufferName());
+    glBindTexture(GL_TEXTURE_BUFFER, 0);
+    drawvao.create();
+    positions.bindAttributes(drawvao, 0);
+    selectedpoints.assign(vertexCount, false);
+    clearselection();
+    checkGL("polygon_t::allocate(end)");
+    return true;
+}
+
+bool polygon_t::compactDrawable(uint64_t triangles)
+{
+    // The normals are read as texels of one buffer texture, three floats
+    // each: a driver without that format, or with fewer texels than
+    // triangles, gets the full records.
+    GLint texels = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &texels);
+    return triangles != 0 && GLEW_ARB_texture_buffer_object_rgb32 && triangles <= uint64_t(texels);
+}
+
+void polygon_t::releaseCompact()
+{
+    if (facetTexture_ != 0)
+        glDeleteTextures(1, &facetTexture_);
+    facetTexture_ = 0;
+    positions.release();
+    facetNormals.release();
+    compact_ = false;
+}
+
+bool polygon_t::fullRecords()
+{
+    if (!compact_)
+        return true;
+    const uint64_t count = positions.count();
+    attribute_array_t records, frames;
+    if (!records.allocate(count, vertexFormat())) {
+        say("vertices.allocate() failed.");
+        return false;
+    }
+    if (!frames.allocate(count, frameFormat())) {
+        say("normals.allocate() failed.");
+        return false;
+    }
+    {
+        scoped_map_t<const float> p(positions, GL_MAP_READ_BIT);
+        scoped_map_t<float> v(records, GL_MAP_WRITE_BIT), f(frames, GL_MAP_WRITE_BIT);
+        if (!p || !v || !f)
+            return false;
+        const float* src = p.get();
+        float* dst = v.get();
+        float* fdst = f.get();
+        const uint64_t triangles = count / 3;
+        const unsigned parts = partsFor(triangles, 1 << 16);
+        runParts(parts, [&](unsigned k) {
+            for (uint64_t t = triangles * k / parts; t < triangles * (k + 1) / parts; ++t) {
+                const float* c = src + 9 * t;
+                const flat_frame_t frame = flatFrame(positionAt(c), positionAt(c + 3), positionAt(c + 6));
+                for (size_t corner = 0; corner < 3; ++corner) {
+                    float* rec = dst + vertexStride * (3 * t + corner);
+                    std::copy(c + 3 * corner, c + 3 * corner + 3, rec);
+                    std::copy(compactColor, compactColor + 4, rec + 3);
+                    rec[7] = rec[8] = 0.0f;
+                    float* fr = fdst + frameStride * (3 * t + corner);
+                    put(fr, frame.tangent);
+                    put(fr + 3, frame.binormal);
+                    put(fr + 6, frame.normal);
+                }
+            }
+        });
+    }
+    vertices = records;
+    normals = frames;
+    releaseCompact();
+    drawvao.release();
+    drawvao.create();
+    vertices.bindAttributes(drawvao, 0);
+    normals.bindAttributes(drawvao, 3);
+    checkGL("polygon_t::fullRecords(end)");
+    return true;
+}
+
 bool polygon_t::workframes()
 {
     if (workFramesReady_)
         return true;
+    if (!fullRecords())
+        return false;
     const uint64_t vertexCount = vertices.count();
     if (!wknmls.allocate(vertexCount, workFrameFormat())) {
         say("wknmls.allocate() failed.");
@@ -193,6 +307,14 @@ void polygon_t::update(const char* newName, bool everyFrameHasNormal)
     polyidsStale_ = true;
     const uint64_t count = elements.count();
     if (count == 0)
+        return;
+    // A compact surface has every normal and separate triangles; a
+    // selection to show needs the full records.
+    if (compact_ && selectedpolygons.empty() && selectelems.count() == 0) {
+        listTriangles_ = count / 4;
+        return;
+    }
+    if (!fullRecords())
         return;
     // Every index is read from both the vertex and the frame buffer.
     const uint64_t vertexCount = std::min(vertices.count(), normals.count());
@@ -318,6 +440,13 @@ void polygon_t::draw()
         glPointSize(3.0f);
         elements.draw(drawvao, GL_POINTS);
         glPointSize(1.0f);
+    } else if (compact_) {
+        glActiveTexture(GL_TEXTURE0 + kFacetUnit);
+        glBindTexture(GL_TEXTURE_BUFFER, facetTexture_);
+        roomForPieces(listTriangles_);
+        drawList();
+        glBindTexture(GL_TEXTURE_BUFFER, 0);
+        glActiveTexture(GL_TEXTURE0);
     } else if (listTriangles_ != 0 && 3 * listTriangles_ <= uint64_t(INT32_MAX)) {
         roomForPieces(listTriangles_);
         drawList(); // same triangles, same order
@@ -335,8 +464,14 @@ void polygon_t::drawList()
 {
     if (!drawvao.created())
         return;
+    // The arrays the draw reads, at their locations.
+    attribute_array_t* const arrays[2] = {&positionRecords(), compact_ ? nullptr : &normals};
+    const GLuint locations[2] = {0, 3};
+    const size_t arrayCount = compact_ ? 1 : 2;
     const uint64_t count = 3 * listTriangles_;
-    const uint64_t recordBytes = 4 * std::max<uint64_t>(vertices.stride(), normals.stride());
+    uint64_t recordBytes = 0;
+    for (size_t k = 0; k < arrayCount; ++k)
+        recordBytes = std::max<uint64_t>(recordBytes, 4 * arrays[k]->stride());
     if (count * recordBytes <= kFetchLimit) {
         drawvao.bind();
         drawTrianglesInPieces(0, listTriangles_);
@@ -348,7 +483,12 @@ void polygon_t::drawList()
     // when the draw starts there (30M STL triangles, bench/compare.sh
     // 30M-bin). Such lists are drawn in pieces: those within the first 2 GB
     // from the arrays laid on at their first record, the rest from a copy.
-    // Copies are kept small: they come on top of the mesh.
+    // Copies are kept small: they come on top of the mesh. A piece's
+    // vertex 0 is then not the surface's: the compact program, which reads
+    // its normals by triangle number, is told the piece's first triangle.
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    const GLint firstFacet = compact_ ? glGetUniformLocation(GLuint(program), "FirstFacet") : -1;
     const uint64_t piece = kFetchLimit / 2 / recordBytes / 3 * 3, copied = piece / 8 / 3 * 3;
     for (uint64_t first = 0, n = 0; first < count; first += n) {
         n = std::min(piece, count - first);
@@ -356,25 +496,29 @@ void polygon_t::drawList()
         if (!direct)
             n = std::min(copied, n);
         attribute_array_t copies[2];
-        if (direct) {
-            vertices.bindAttributes(drawvao, 0, first);
-            normals.bindAttributes(drawvao, 3, first);
-        } else {
-            scoped_map_t<const float> v(vertices, GL_MAP_READ_BIT), f(normals, GL_MAP_READ_BIT);
-            if (!v || !f)
-                break;
-            if (!copies[0].allocate(n, vertexFormat(), v.get() + first * vertices.stride()) ||
-                !copies[1].allocate(n, frameFormat(), f.get() + first * normals.stride()))
-                break;
-            copies[0].bindAttributes(drawvao, 0);
-            copies[1].bindAttributes(drawvao, 3);
+        bool made = true;
+        for (size_t k = 0; k < arrayCount; ++k) {
+            attribute_array_t& a = *arrays[k];
+            if (direct) {
+                a.bindAttributes(drawvao, locations[k], first);
+                continue;
+            }
+            scoped_map_t<const float> mapped(a, GL_MAP_READ_BIT);
+            made = made && mapped && copies[k].allocate(n, a.format(), mapped.get() + first * a.stride());
+            copies[k].bindAttributes(drawvao, locations[k]);
         }
+        if (!made)
+            break;
+        if (firstFacet >= 0)
+            glUniform1i(firstFacet, GLint(first / 3));
         drawvao.bind();
         drawTrianglesInPieces(0, n / 3);
         drawvao.unbind();
     }
-    vertices.bindAttributes(drawvao, 0);
-    normals.bindAttributes(drawvao, 3);
+    if (firstFacet >= 0)
+        glUniform1i(firstFacet, 0);
+    for (size_t k = 0; k < arrayCount; ++k)
+        arrays[k]->bindAttributes(drawvao, locations[k]);
 }
 
 void polygon_t::drawselection()
@@ -400,6 +544,8 @@ GLsizei drawCount(uint64_t count)
 
 void polygon_t::drawpoints()
 {
+    if (!fullRecords())
+        return;
     if (!pointvao.created() && pointsizesOnDemand_) {
         if (!makepointsizes())
             return;
@@ -421,10 +567,11 @@ void polygon_t::bounds(pos3& min, pos3& max) const
 {
     polygon_t& self = const_cast<polygon_t&>(*this); // mapping is not a change
     const uint64_t count = elements.count();
-    const uint64_t vertexCount = vertices.count();
+    const uint64_t vertexCount = vertexcount();
     if (count == 0 || vertexCount == 0)
         return;
-    scoped_map_t<const float> verts(self.vertices, GL_MAP_READ_BIT);
+    const size_t stride = positionRecords().stride();
+    scoped_map_t<const float> verts(self.positionRecords(), GL_MAP_READ_BIT);
     scoped_map_t<const uint32_t> elems(self.elements, GL_MAP_READ_BIT);
     if (!verts || !elems)
         return;
@@ -433,7 +580,7 @@ void polygon_t::bounds(pos3& min, pos3& max) const
         const uint32_t e = elems[i];
         if (e >= vertexCount)
             continue;
-        const float* p = &verts[size_t(e) * vertexStride];
+        const float* p = &verts[size_t(e) * stride];
         if (first) {
             min = max = pos3{p[0], p[1], p[2]};
             first = false;
@@ -455,7 +602,7 @@ const std::vector<polyid_t>& polygon_t::polyids()
     polyidsStale_ = false;
     polyidvector.clear();
     const uint64_t count = elements.count();
-    const uint64_t vertexCount = std::min(vertices.count(), normals.count());
+    const uint64_t vertexCount = compact_ ? positions.count() : std::min(vertices.count(), normals.count());
     scoped_map_t<const uint32_t> elems(elements, GL_MAP_READ_BIT);
     if (count < 3 || !elems)
         return polyidvector;
@@ -497,6 +644,9 @@ bool polygon_t::selectiontable()
     // empty then (a set with triangles makes the table in update).
     if (selectelems.count() != 0)
         return true;
+    // The selection is drawn from the full records.
+    if (!fullRecords())
+        return false;
     // Sized as allocate() sizes it: three indices for each of the at most
     // n - 2 triangles of n elements.
     const uint64_t selectCount = elementsAllocated_ >= 3 ? 3 * elementsAllocated_ - 6 : 0;
@@ -548,6 +698,7 @@ void polygon_t::unselectpolygon(uint32_t t)
 
 void polygon_t::clear()
 {
+    releaseCompact();
     vertices.release();
     normals.release();
     wknmls.release();

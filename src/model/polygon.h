@@ -46,7 +46,12 @@ class polygon_t : public modeling_t
     // TriangleList: as OnDemand, for E / 4 separate triangles over V = 3E / 4
     // vertices (other counts are refused): the elements 3k, 3k+1, 3k+2 and
     // the restart index are made when first used, not by the producer.
-    enum class buffers_t { All, OnDemand, TriangleList };
+    // Compact: the E / 4 triangles of a surface without maps (STL meshes),
+    // held in the least room that draws them: V = 3E / 4 `positions` and one
+    // normal a triangle in `facetNormals`, which the producer writes. The
+    // records of the other forms (vertices, frames, elements) are made from
+    // them when something asks for them (fullRecords()).
+    enum class buffers_t { All, OnDemand, TriangleList, Compact };
 
     polygon_t() = default;
     ~polygon_t() override;
@@ -62,6 +67,20 @@ class polygon_t : public modeling_t
     // after a full allocate()). Prints "wknmls.allocate() failed." and
     // returns false when the work frames cannot be created.
     bool workframes();
+    // Makes the records of a compact surface: grey vertices (`compactColor`)
+    // at texture coordinate (0, 0) and each triangle's flatFrame for its
+    // three corners, exactly what a producer of full records writes; the
+    // compact stores are then released and the surface draws as any other.
+    // True at once for a surface that is not compact. Prints the failing
+    // array's message ("vertices.allocate() failed.") and returns false,
+    // staying compact, when the records cannot be had.
+    bool fullRecords();
+    // Whether the surface is held in the compact form.
+    bool compact() const { return compact_; }
+    // The buffer texture over `facetNormals` (0 when not compact), which the
+    // compact program reads on texture unit `kFacetUnit`.
+    GLuint facetTexture() const { return facetTexture_; }
+    static constexpr GLint kFacetUnit = 4;
     // Finishes a filled polygon: takes `newName` when not null, replaces bad
     // indices by the restart index, rebuilds the triangle tables and fills
     // frames whose normal is (0, 0, 0) from their triangles; frames that
@@ -72,13 +91,16 @@ class polygon_t : public modeling_t
     void update(const char* newName = nullptr, bool everyFrameHasNormal = false);
 
     size_t arraycount() const override { return 2; }
-    // 0 vertices, 1 normals, 2 wknmls, else null.
+    // 0 vertices (the positions of a compact surface, which stays compact),
+    // 1 normals, 2 wknmls (both make the full records), else null.
     attribute_array_t* array(size_t index) override;
     const attribute_array_t* array(size_t index) const override;
     element_array_t* elementarray() override { return &elements; }
     const element_array_t* elementarray() const override { return &elements; }
 
-    void draw() override;       // `primitive` with primitive restart
+    // `primitive` with primitive restart; a compact surface as a list, for
+    // the compact program.
+    void draw() override;
     void drawselection();       // selectelems as GL_TRIANGLES
     void drawpoints() override; // vertices as GL_POINTS with point sizes
     void drawforfeedback();     // feedback vertex array as GL_POINTS
@@ -94,8 +116,12 @@ class polygon_t : public modeling_t
 
     void clear() override;
 
-    // Number of vertices (records of `vertices`).
-    uint64_t vertexcount() const { return vertices.count(); }
+    // Number of vertices (records of positionRecords()).
+    uint64_t vertexcount() const { return positionRecords().count(); }
+    // Where the positions are: `positions` (three floats a record) for a
+    // compact surface, else `vertices`; readers use its stride.
+    attribute_array_t& positionRecords() { return compact_ ? positions : vertices; }
+    const attribute_array_t& positionRecords() const { return compact_ ? positions : vertices; }
 
     // What the elements make: triangle strips, or, for points and lines
     // read from mesh files, one line (two indices) or one point (one
@@ -108,7 +134,10 @@ class polygon_t : public modeling_t
     attribute_array_t normals;       // tangent, binormal, normal
     attribute_array_t wknmls;        // two tangent/binormal pairs
     element_array_t elements;        // strips, 0xFFFFFFFF between them
-    vertex_array_t drawvao;          // vertices at 0, normals at 3
+    attribute_array_t positions;     // compact form: Position
+    attribute_array_t facetNormals;  // compact form: Normal, one a triangle
+    float compactColor[4] = {0.5f, 0.5f, 0.5f, 1.0f}; // of every vertex
+    vertex_array_t drawvao;          // vertices at 0, normals at 3 (compact: positions at 0)
     vertex_array_t feedbackvao;      // vertices at 0, wknmls at 3
     vertex_array_t pointvao;         // vertices at 0, point sizes at 2
     feedback_buffer_t framefeedback; // nine words per vertex
@@ -141,6 +170,14 @@ class polygon_t : public modeling_t
     uint64_t listTriangles_ = 0;
     bool workFramesReady_ = false; // the frame-pass arrays exist
     bool polyidsStale_ = false;    // polyidvector is made on demand
+    bool compact_ = false;         // positions and facetNormals hold the surface
+    GLuint facetTexture_ = 0;      // buffer texture over facetNormals
+    // Drops the compact stores and their texture.
+    void releaseCompact();
+    // Whether the compact form can draw `triangles` triangles here.
+    static bool compactDrawable(uint64_t triangles);
+    // The compact stores, texture and vertex array for V vertices.
+    bool allocateCompact(uint64_t vertexCount);
 };
 
 } // namespace vyk3d

@@ -22,6 +22,10 @@ void morphpair_t::build()
 {
     if (polyA == nullptr)
         return;
+    // The morph program reads both surfaces' full records.
+    polyA->fullRecords();
+    if (polyB)
+        polyB->fullRecords();
     vao.create();
     usesB_ = bCoversA();
     if (!usesB_)

@@ -5,7 +5,7 @@
 #include "model/polygon.h"
 #include "model/texture.h"
 
-#include <utility>
+#include <tuple>
 
 namespace vyk3d
 {
@@ -19,13 +19,23 @@ bool glpolygon_t::init(const char* prefix)
     compileStageOrExit(fshader, GL_FRAGMENT_SHADER, "shader.fsd", prefix, ": fragment shader init failed.");
     compileStageOrExit(plainfshader, GL_FRAGMENT_SHADER, "shader.fsd", prefix, ": fragment shader init failed.",
                        "#define PLAIN_SURFACE\n");
-    for (auto [p, f] : {std::pair{&program, &fshader}, {&plainprogram, &plainfshader}}) {
+    compileStageOrExit(compactvshader, GL_VERTEX_SHADER, "shader.vsd", prefix, ": vertex shader init failed.",
+                       "#define COMPACT_SURFACE\n");
+    compileStageOrExit(compactfshader, GL_FRAGMENT_SHADER, "shader.fsd", prefix, ": fragment shader init failed.",
+                       "#define PLAIN_SURFACE\n#define COMPACT_SURFACE\n");
+    for (auto [p, v, f] : {std::tuple{&program, &vshader, &fshader}, {&plainprogram, &vshader, &plainfshader},
+                           {&compactprogram, &compactvshader, &compactfshader}}) {
         p->create();
-        p->attach(vshader);
+        p->attach(*v);
         p->attach(*f);
         linkProgramOrExit(*p, "program link failed.");
     }
     plainUniforms_ = lookUp(plainprogram, true);
+    compactUniforms_ = lookUp(compactprogram, true);
+    surfaceColor_ = compactprogram.uniformLocation("SurfaceColor");
+    compactprogram.use();
+    glUniform1i(compactprogram.uniformLocation("FacetNormals"), polygon_t::kFacetUnit);
+    compactprogram.unuse();
     fullUniforms_ = lookUp(program, false); // the binder keeps the full program's
     checkGL("glpolygon_t::init(end)");
     return true;
@@ -75,10 +85,18 @@ void glpolygon_t::drawsolid(const environment_t& environment, int skybox, const 
         "glpolygon_t::drawsolid(2)", nullptr, nullptr, nullptr, "glpolygon_t::drawsolid(3)",
         "glpolygon_t::drawsolid(4)"};
     const bool plain = environment.name.empty() && texture.builtinMapsOnly();
-    program_t& chosen = plain ? plainprogram : program;
-    use(chosen, plain ? plainUniforms_ : fullUniforms_);
+    polygon_t* polygon = dynamic_cast<polygon_t*>(&model);
+    if (polygon && !plain)
+        polygon->fullRecords(); // the full program reads them
+    const bool compact = polygon && polygon->compact();
+    program_t& chosen = compact ? compactprogram : plain ? plainprogram : program;
+    use(chosen, compact ? compactUniforms_ : plain ? plainUniforms_ : fullUniforms_);
     uploadView(Globalview_, Modelview_, invModelview_, Projection_, LightPosition_);
     glUniform1f(ColorFactor, 1.0f);
+    if (compact) {
+        const float* c = polygon->compactColor;
+        glUniform4f(surfaceColor_, c[0], c[1], c[2], c[3]); // alpha times the colour factor, 1
+    }
     glUniform1f(Shininess, Shininess_);
     checkGL("glpolygon_t::drawsolid(1)");
 

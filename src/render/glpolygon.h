@@ -42,7 +42,9 @@ class glpolygon_t : public frame_pass_t, public surface_binder_t
     // "feedback.fsd", "shader.vsd" and "shader.fsd" (in the working
     // directory, else prefix + name, else the built-in sources) and looks up
     // the 17 uniforms; the main program a second time with PLAIN_SURFACE
-    // defined, for surfaces with only the built-in maps and no environment.
+    // defined, for surfaces with only the built-in maps and no environment,
+    // and a third time with COMPACT_SURFACE as well, for such surfaces held
+    // in the compact form.
     // A stage that does not compile or a program that does not link prints
     // its message and log and ends the process with status 1. False with
     // "feedback.allocate() error." when the transform-feedback object cannot
@@ -53,7 +55,9 @@ class glpolygon_t : public frame_pass_t, public surface_binder_t
     // environment's cube map is used when its name is not empty; a texture
     // that the set does not have leaves its unit unbound. A set of built-in
     // maps without an environment is drawn by the plain program: the same
-    // pixels without the lookups.
+    // pixels without the lookups; a compact polygon surface so by the
+    // compact program, and with maps or an environment from its full
+    // records, made then.
     void drawsolid(const environment_t& environment, int skybox, const texture_t& texture, modeling_t& model,
                    const mtx3w* Globalview, const mtx3w* Modelview, const mtx3w* invModelview, const mtx3w* Projection,
                    const pos3* LightPosition, float Shininess);
@@ -65,8 +69,11 @@ class glpolygon_t : public frame_pass_t, public surface_binder_t
     shader_t vshader;
     shader_t fshader;
     shader_t plainfshader;
+    shader_t compactvshader;
+    shader_t compactfshader;
     program_t program;
     program_t plainprogram;
+    program_t compactprogram;
 
     GLint ColorFactor = -1; // the other uniforms are the binder's
 
@@ -82,7 +89,8 @@ class glpolygon_t : public frame_pass_t, public surface_binder_t
     // Uses `p` with its locations `u`.
     void use(program_t& p, const uniforms_t& u);
 
-    uniforms_t fullUniforms_{}, plainUniforms_{};
+    uniforms_t fullUniforms_{}, plainUniforms_{}, compactUniforms_{};
+    GLint surfaceColor_ = -1; // of the compact program
 };
 
 } // namespace vyk3d

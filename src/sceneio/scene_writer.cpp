@@ -185,6 +185,7 @@ bool writePolygonSurface(const vyk3d::texture_t& texture, const vyk3d::polygon_t
 {
     // Mapping for reading leaves the surface as it was.
     auto& polygon = const_cast<vyk3d::polygon_t&>(constPolygon);
+    polygon.fullRecords(); // what is written is the full records
     const uint64_t nv = polygon.vertices.count();
     const uint64_t ne = polygon.elements.count();
     if (nv == 0)

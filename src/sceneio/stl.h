@@ -26,17 +26,21 @@ struct model_t;
 // scene.models; the caller destroys it.
 // Safe on untrusted input: counts from the file never drive an allocation the
 // file cannot fill, and no number is read past the end of its line.
+// A regular file of 84 bytes or more is read in pieces of a few megabytes
+// (a text file twice: counted, then read), never whole; only a malformed
+// text file, whose facets run past the piece they begin in, is then read
+// again whole, in order.
 bool readStl(const std::string& fileName, scene_t& scene);
 
-// Starts reading the large text STL files among the first `count` of
-// `names` (those named ".stl") on a thread of its own, so that readStl finds
-// their bytes in memory: for a program to call before it makes its GL
-// context. Prints nothing and changes nothing readStl reports: it takes a
-// file's bytes once, and only while the file is unchanged since they were
-// read (same inode, size and times); otherwise it reads the file itself.
-// Only the first call starts anything.
+// Starts counting the large text STL files among the first `count` of
+// `names` (those named ".stl"; the first of readStl's two passes) on a thread
+// of its own, so that readStl finds their counts made: for a program to call
+// before it makes its GL context. Prints nothing and changes nothing readStl
+// reports: it takes a file's count once, and only while the file is
+// unchanged since it was counted (same inode, size and times); otherwise it
+// counts the file itself. Only the first call starts anything.
 void prefetchStl(int count, char* const* names);
-// Ends the reading ahead: bytes not taken yet are freed, and readStl reads
+// Ends the counting ahead: counts not taken yet are freed, and readStl counts
 // every file itself from now on.
 void endPrefetchStl();
 

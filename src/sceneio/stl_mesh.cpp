@@ -281,6 +281,22 @@ namespace stlmesh
 
 void fillTriangle(const Arrays& a, uint32_t i, const float c[9], PartBounds& bounds)
 {
+    const pos3 p0{c[0], c[1], c[2]}, p1{c[3], c[4], c[5]}, p2{c[6], c[7], c[8]};
+    bounds.add(i, p0);
+    bounds.add(i, p1);
+    bounds.add(i, p2);
+    const flat_frame_t frame = flatFrame(p0, p1, p2);
+    const dir3& N = frame.normal;
+    if (a.zeroNormal && N.x == 0.0f && N.y == 0.0f && N.z == 0.0f)
+        a.zeroNormal->store(true, std::memory_order_relaxed);
+    if (a.positions) {
+        std::copy(c, c + 9, a.positions + size_t(i) * 9);
+        float* n = a.normals + size_t(i) * 3;
+        n[0] = N.x;
+        n[1] = N.y;
+        n[2] = N.z;
+        return;
+    }
     float* v = a.vertices + size_t(i) * 27;
     float* f = a.frames + size_t(i) * 27;
     uint32_t* e = a.elements ? a.elements + size_t(i) * 4 : nullptr;
@@ -293,16 +309,7 @@ void fillTriangle(const Arrays& a, uint32_t i, const float c[9], PartBounds& bou
         rec[6] = 1.0f;
         rec[7] = rec[8] = 0.0f;
     }
-    const pos3 p0{c[0], c[1], c[2]}, p1{c[3], c[4], c[5]}, p2{c[6], c[7], c[8]};
-    bounds.add(i, p0);
-    bounds.add(i, p1);
-    bounds.add(i, p2);
-    const dir3 A = divideByLength(p1 - p0);
-    const dir3 B = divideByLength(p2 - p0);
-    const dir3 N = divideByLength(cross(A, B));
-    if (a.zeroNormal && N.x == 0.0f && N.y == 0.0f && N.z == 0.0f)
-        a.zeroNormal->store(true, std::memory_order_relaxed);
-    const dir3 parts[3] = {B, cross(B, N), N};
+    const dir3 parts[3] = {frame.tangent, frame.binormal, frame.normal};
     for (int k = 0; k < 3; ++k)
         for (int p = 0; p < 3; ++p) {
             f[9 * k + 3 * p] = parts[p].x;
@@ -372,6 +379,10 @@ TextCounts countText(const char* begin, const char* end, unsigned slices)
     for (size_t k = 0; k < counts.size(); ++k) {
         if (k != 0 && counts[k].firstFacet)
             c.parts.push_back(TextPart{counts[k].firstFacet, c.facets, c.lines + counts[k].linesBeforeFacet});
+        if (!c.firstFacet && counts[k].firstFacet) {
+            c.firstFacet = counts[k].firstFacet;
+            c.linesBeforeFacet = c.lines + counts[k].linesBeforeFacet;
+        }
         c.facets += counts[k].facets;
         c.vertexLines += counts[k].vertexLines;
         c.lines += counts[k].lines;
@@ -394,6 +405,17 @@ bool fillText(const char* begin, const char* end, uint32_t facets, const Arrays&
     }
     std::cerr << "num: " << lastLine << std::endl;
     return false;
+}
+
+bool fillTextPiece(const char* begin, const char* end, uint64_t linesBefore, uint32_t first, uint32_t last,
+                   const Arrays& a)
+{
+    uint64_t lastLine = 0;
+    PartBounds bounds(first, last);
+    if (!fillFacets(begin, end, linesBefore, first, last, a, lastLine, bounds))
+        return false;
+    bounds.mergeInto(a.bounds);
+    return true;
 }
 
 bool fillText(const char* begin, const char* end, const TextCounts& counts, const Arrays& a)

@@ -60,18 +60,23 @@ class PartBounds
 // elements 4i..4i+3 (none are written when `elements` is null). A triangle
 // whose frame gets no normal (its corners on one line) sets `zeroNormal`,
 // and a whole fill merges the bounds of its corners into `bounds`, when
-// there are those.
+// there are those. With `positions` set, the fill writes the compact form
+// instead of vertices and frames: positions 3i..3i+2 (three floats each)
+// and the triangle's normal at `normals` + 3i.
 struct Arrays {
     float* vertices;
     float* frames;
     uint32_t* elements;
     std::atomic<bool>* zeroNormal = nullptr;
     SharedBounds* bounds = nullptr;
+    float* positions = nullptr;
+    float* normals = nullptr;
 };
 
 // Writes triangle i with corners c (x, y, z three times): grey vertices at
-// texture coordinate (0, 0), one flat frame for all three corners, elements
-// 3i, 3i+1, 3i+2 and the restart index. The corners go into `bounds`.
+// texture coordinate (0, 0), one flat frame (flatFrame) for all three
+// corners, elements 3i, 3i+1, 3i+2 and the restart index; in the compact
+// form the corners and the frame's normal. The corners go into `bounds`.
 void fillTriangle(const Arrays& a, uint32_t i, const float c[9], PartBounds& bounds);
 
 // The number of whole triangles a binary file of `size` bytes (at least 84)
@@ -108,6 +113,10 @@ struct TextCounts {
     uint64_t vertexLines = 0;
     uint64_t lines = 0;
     std::vector<TextPart> parts;
+    // The first line holding "facet normal " (null when none does), and the
+    // lines before it.
+    const char* firstFacet = nullptr;
+    uint64_t linesBeforeFacet = 0;
 };
 TextCounts countText(const char* begin, const char* end, unsigned slices = 1);
 bool fillText(const char* begin, const char* end, uint32_t facets, const Arrays& a);
@@ -116,6 +125,14 @@ bool fillText(const char* begin, const char* end, uint32_t facets, const Arrays&
 // read alone counts only when it ends with its own last facet, as reading
 // from the start would; otherwise the whole text is read again in order.
 bool fillText(const char* begin, const char* end, const TextCounts& counts, const Arrays& a);
+
+// Reads facets first .. last - 1 from [begin, end) alone: the text follows
+// `linesBefore` lines and begins at facet `first`'s line. The result is that
+// of reading the whole text in order only when this returns true: false
+// (printing nothing) when the text ends inside a facet, whose reading would
+// have gone on past `end`.
+bool fillTextPiece(const char* begin, const char* end, uint64_t linesBefore, uint32_t first, uint32_t last,
+                   const Arrays& a);
 
 // The facet normal of (q0, q1, q2): normalise((q1 - q0) x (q2 - q1)).
 inline dir3 facetNormal(const pos3& q0, const pos3& q1, const pos3& q2)

@@ -49,27 +49,6 @@ class FileBytes
         return libutils::readWholeFile(fileName.c_str(), reserve, size_, true) == libutils::file_status_t::Ok;
     }
 
-    // The whole of an open regular file, its parts read by every core at
-    // once; false when one failed or came up short (the file was cut).
-    bool readAll(const libutils::file_reader_t& file)
-    {
-        const uint64_t n = file.size();
-        bytes_t all = unfilled(n);
-        if (!all)
-            return false;
-        const unsigned parts = partsFor(n, 1 << 24);
-        std::vector<char> whole(parts, 0);
-        runParts(parts, [&](unsigned k) {
-            const uint64_t first = n * k / parts, last = n * (k + 1) / parts;
-            whole[k] = file.read(all.get() + first, last - first, first) == int64_t(last - first);
-        });
-        if (std::find(whole.begin(), whole.end(), 0) != whole.end())
-            return false;
-        bytes_ = std::move(all);
-        room_ = size_ = n;
-        return true;
-    }
-
     bool empty() const { return !bytes_; }
     const char* data() const { return bytes_.get(); }
     size_t size() const { return size_t(size_); }
@@ -93,6 +72,15 @@ class FileBytes
 
 const char kSolid[] = "solid";
 
+// Whether the surfaces read stay in their full records instead of the
+// compact form: VYK_FULL_RECORDS set (to anything) says so, for tests and
+// benchmarks that compare the two.
+bool fullRecordsWanted()
+{
+    static const bool full = std::getenv("VYK_FULL_RECORDS") != nullptr;
+    return full;
+}
+
 // Appends a polygon model named `name` for n triangles, lets fill write them
 // straight into its mapped arrays and finishes it. The model stays in the
 // scene on failure.
@@ -101,22 +89,31 @@ template <class Fill> bool buildModel(scene_t& scene, uint64_t n, const std::str
     model_t* model = new model_t(model_t::Polygon);
     scene.models.push_back(model);
     vyk3d::polygon_t& polygon = model->polygon;
-    // The frames come with the file, so nothing runs the frame pass: its
+    // An STL surface has no maps: it is held compact (positions and one
+    // normal a triangle) where the driver can draw that. Otherwise the
+    // frames come with the file, so nothing runs the frame pass: its
     // arrays, the selection table and the elements (3i, 3i+1, 3i+2, restart
     // for triangle i) are made only when asked for.
-    if (!polygon.allocate(3 * n, 4 * n, vyk3d::polygon_t::buffers_t::TriangleList))
+    using buffers_t = vyk3d::polygon_t::buffers_t;
+    if (!polygon.allocate(3 * n, 4 * n, fullRecordsWanted() ? buffers_t::TriangleList : buffers_t::Compact))
         return false;
     std::atomic<bool> zeroNormal{false};
     stlmesh::SharedBounds bounds(n);
     if (n != 0) {
-        vyk3d::scoped_map_t<float> vertices(polygon.vertices);
-        vyk3d::scoped_map_t<float> frames(polygon.normals);
-        if (!vertices || !frames ||
-            !fill(stlmesh::Arrays{vertices.get(), frames.get(), nullptr, &zeroNormal, &bounds}))
+        const bool compact = polygon.compact();
+        vyk3d::scoped_map_t<float> vertices(compact ? polygon.positions : polygon.vertices);
+        vyk3d::scoped_map_t<float> frames(compact ? polygon.facetNormals : polygon.normals);
+        stlmesh::Arrays arrays{vertices.get(), frames.get(), nullptr, &zeroNormal, &bounds};
+        if (compact)
+            arrays = stlmesh::Arrays{nullptr, nullptr, nullptr, &zeroNormal, &bounds, vertices.get(), frames.get()};
+        if (!vertices || !frames || !fill(arrays))
             return false;
     }
+    // A triangle with its corners on one line has no normal: update
+    // computes its frame, in the full records.
+    if (zeroNormal.load() && !polygon.fullRecords())
+        return false;
     polygon.loadedBounds = block_bounds_t{3 * uint64_t(stlmesh::kBoundsBlock), std::move(bounds.blocks)};
-    // Only triangles with their corners on one line leave frames to compute.
     polygon.update(name.c_str(), !zeroNormal.load());
     return true;
 }
@@ -203,6 +200,114 @@ bool readBinaryFile(const libutils::file_reader_t& file, const char* head, const
     });
 }
 
+// A text STL file read in pieces of a few megabytes, twice: the first pass
+// counts its lines and notes where pieces begin (a line holding "facet
+// normal " in each chunk of kTextChunk bytes), so that the surface can be
+// reserved; the second reads the pieces, one per core at a time, into it.
+struct TextScan {
+    struct Piece {
+        uint64_t offset, facetsBefore, linesBefore; // lines after the "solid" line
+    };
+    uint64_t facets = 0, vertexLines = 0, lines = 0;
+    std::vector<Piece> pieces;
+};
+
+constexpr uint64_t kTextChunk = uint64_t(4) << 20;
+
+// The first pass over a regular file that begins with "solid": false when a
+// read fails or comes up short (the file was cut).
+bool scanText(const libutils::file_reader_t& file, TextScan& scan)
+{
+    const uint64_t size = file.size();
+    std::vector<char> buf;
+    bool inSolidLine = true; // the rest of the "solid" line is not read
+    for (uint64_t pos = 5, chunk = kTextChunk; pos < size;) {
+        const uint64_t n = std::min(chunk, size - pos);
+        buf.resize(size_t(n));
+        if (file.read(buf.data(), n, pos) != int64_t(n))
+            return false;
+        const char* begin = buf.data();
+        const char* end = begin + n;
+        if (inSolidLine) {
+            const char* nl = static_cast<const char*>(std::memchr(begin, '\n', size_t(n)));
+            pos = nl ? pos + uint64_t(nl + 1 - begin) : pos + n;
+            inSolidLine = nl == nullptr;
+            continue;
+        }
+        // Whole lines only, but the last line of the file.
+        if (pos + n < size) {
+            const char* nl = static_cast<const char*>(memrchr(begin, '\n', size_t(n)));
+            if (!nl) {
+                chunk *= 2; // a line longer than the chunk
+                continue;
+            }
+            end = nl + 1;
+        }
+        const stlmesh::TextCounts c = stlmesh::countText(begin, end, partsFor(uint64_t(end - begin), 1 << 20));
+        if (c.firstFacet)
+            scan.pieces.push_back({pos + uint64_t(c.firstFacet - begin), scan.facets, scan.lines + c.linesBeforeFacet});
+        scan.facets += c.facets;
+        scan.vertexLines += c.vertexLines;
+        scan.lines += c.lines;
+        pos += uint64_t(end - begin);
+        chunk = kTextChunk;
+    }
+    return true;
+}
+
+// The second pass: fills the scanned facets into `a`. A piece that ends
+// inside a facet (a malformed file, or one changed since the scan) would
+// have read on into the next, so then the whole text is read in order, as
+// it was before pieces.
+bool fillScannedText(const libutils::file_reader_t& file, const TextScan& scan, const std::string& name,
+                     const stlmesh::Arrays& a)
+{
+    const size_t n = scan.pieces.size();
+    const uint32_t facets = uint32_t(scan.facets);
+    std::vector<char> done(n, 0);
+    const unsigned workers = partsFor(n, 1);
+    runParts(workers, [&](unsigned w) {
+        std::vector<char> bytes;
+        for (size_t k = w; k < n; k += workers) {
+            const TextScan::Piece& p = scan.pieces[k];
+            const uint64_t to = k + 1 < n ? scan.pieces[k + 1].offset : file.size();
+            bytes.resize(size_t(to - p.offset));
+            const uint32_t last = k + 1 < n ? uint32_t(scan.pieces[k + 1].facetsBefore) : facets;
+            done[k] = file.read(bytes.data(), bytes.size(), p.offset) == int64_t(bytes.size()) &&
+                      stlmesh::fillTextPiece(bytes.data(), bytes.data() + bytes.size(), 1 + p.linesBefore,
+                                             uint32_t(p.facetsBefore), last, a);
+        }
+    });
+    if (std::find(done.begin(), done.end(), 0) == done.end())
+        return true;
+    FileBytes whole;
+    if (!whole.open(name) || whole.size() < 5)
+        return false;
+    const char* end = whole.data() + whole.size();
+    const char* nl = static_cast<const char*>(std::memchr(whole.data() + 5, '\n', whole.size() - 5));
+    if (a.bounds)
+        std::fill(a.bounds->blocks.begin(), a.bounds->blocks.end(), position_bounds_t());
+    return stlmesh::fillText(nl ? nl + 1 : end, end, facets, a);
+}
+
+// Text STL from an open regular file that begins with "solid", read in
+// pieces; the counts come from the read-ahead when it has them.
+bool readTextFile(const libutils::file_reader_t& file, TextScan scan, const std::string& name, scene_t& scene)
+{
+    if (scan.facets > scan.vertexLines / 3) {
+        // As readTextBytes: the reading would end inside a facet.
+        scene.models.push_back(new model_t(model_t::Polygon));
+        std::cerr << "num: " << scan.lines + 1 << std::endl;
+        return false;
+    }
+    if (scan.facets > stlmesh::kMaxTriangles) {
+        std::cerr << name << ": too many facets." << std::endl;
+        return false;
+    }
+    return buildModel(scene, scan.facets, name,
+                      [&](const stlmesh::Arrays& a) { return fillScannedText(file, scan, name, a); });
+}
+
 std::string restOf(std::istream& in)
 {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -231,8 +336,9 @@ struct identity_t {
     }
 };
 
-// Text files read ahead on a thread of their own, in the order named; each
-// is handed over once, and only while the file is as it was read.
+// Text files counted ahead (their first pass) on a thread of their own, in
+// the order named; each count is handed over once, and only while the file
+// is as it was read.
 class Prefetched
 {
   public:
@@ -260,10 +366,9 @@ class Prefetched
                 for (const std::string& name : names) {
                     entry_t e;
                     libutils::file_reader_t file;
-                    if (!e.identity.of(name) || !readsAsText(name, file) || !e.bytes.readAll(file))
-                        e.bytes = FileBytes();
+                    const bool scanned = e.identity.of(name) && readsAsText(name, file) && scanText(file, e.scan);
                     std::lock_guard<std::mutex> lock(mutex_);
-                    if (!e.bytes.empty())
+                    if (scanned)
                         ready_.emplace(name, std::move(e));
                     ++done_;
                     readyChanged_.notify_all();
@@ -274,8 +379,8 @@ class Prefetched
         }
     }
 
-    // The bytes of `name` read ahead and still current, into `bytes`.
-    bool take(const std::string& name, FileBytes& bytes)
+    // The count of `name` made ahead and still current, into `scan`.
+    bool take(const std::string& name, TextScan& scan)
     {
         std::unique_lock<std::mutex> lock(mutex_);
         const auto named = order_.find(name);
@@ -291,14 +396,14 @@ class Prefetched
         identity_t now;
         if (!now.of(name) || !(now == e.identity))
             return false;
-        bytes = std::move(e.bytes);
+        scan = std::move(e.scan);
         return true;
     }
 
   private:
     struct entry_t {
         identity_t identity;
-        FileBytes bytes;
+        TextScan scan;
     };
 
     // Worth reading ahead: a regular text STL file of a megabyte or more.
@@ -323,7 +428,8 @@ Prefetched& prefetched()
     return p;
 }
 
-// A regular file is read whole only as text; binary is read in chunks.
+// A regular file of 84 bytes or more is read in pieces, binary or text;
+// others (pipes, tiny files) whole.
 bool readStlFile(const std::string& fileName, scene_t& scene)
 {
     libutils::file_reader_t file;
@@ -334,11 +440,15 @@ bool readStlFile(const std::string& fileName, scene_t& scene)
             return false;
         if (looksBinary(head, size_t(file.size())))
             return readBinaryFile(file, head, fileName, scene);
+        TextScan scan;
+        if (!prefetched().take(fileName, scan) && !scanText(file, scan))
+            return false;
+        return readTextFile(file, std::move(scan), fileName, scene);
     } else if (status != libutils::file_status_t::Ok && status != libutils::file_status_t::NotRegular) {
         return false;
     }
     FileBytes bytes;
-    if ((!prefetched().take(fileName, bytes) && !bytes.open(fileName)) || bytes.size() < 5)
+    if (!bytes.open(fileName) || bytes.size() < 5)
         return false;
     return looksBinary(bytes.data(), bytes.size())
                ? readBinaryBytes(bytes.data(), bytes.size(), fileName, scene)

@@ -60,17 +60,19 @@ template <class F> bool forEachTriangle(const vyk3d::polygon_t& constPolygon, F&
 {
     // Mapping for reading leaves the surface as it was.
     auto& polygon = const_cast<vyk3d::polygon_t&>(constPolygon);
-    uint64_t vertexCount = polygon.vertices.count();
+    vyk3d::attribute_array_t& positions = polygon.positionRecords();
+    uint64_t vertexCount = positions.count();
     uint64_t elementCount = polygon.elements.count();
     if (vertexCount == 0 || elementCount < 3)
         return true;
-    vyk3d::scoped_map_t<const float> v(polygon.vertices, GL_MAP_READ_BIT);
+    const size_t stride = positions.stride();
+    vyk3d::scoped_map_t<const float> v(positions, GL_MAP_READ_BIT);
     vyk3d::scoped_map_t<const uint32_t> e(polygon.elements, GL_MAP_READ_BIT);
     if (!v || !e)
         return false;
     const float* pos = v.get();
-    auto at = [pos](uint32_t v) {
-        const float* p = pos + size_t(v) * 9;
+    auto at = [pos, stride](uint32_t v) {
+        const float* p = pos + size_t(v) * stride;
         return pos3{p[0], p[1], p[2]};
     };
     walkStripTriangles(e.get(), elementCount, vertexCount,

@@ -93,15 +93,16 @@ bool hitPolygon(hitmap_t& hits, vyk3d::polygon_t& polygon, const line2d region[4
                 const mtx3w& modelview)
 {
     const clipRows_t clip(projection * modelview);
-    const uint64_t vertexCount = polygon.vertices.count();
+    vyk3d::attribute_array_t& positions = polygon.positionRecords();
+    const uint64_t vertexCount = positions.count();
     const uint64_t elementCount = polygon.elements.count();
-    if (elementCount == 0 || vertexCount == 0 || polygon.vertices.stride() < 3)
+    if (elementCount == 0 || vertexCount == 0 || positions.stride() < 3)
         return false;
-    vyk3d::scoped_map_t<float> vertices(polygon.vertices, GL_MAP_READ_BIT);
+    vyk3d::scoped_map_t<float> vertices(positions, GL_MAP_READ_BIT);
     vyk3d::scoped_map_t<uint32_t> elements(polygon.elements, GL_MAP_READ_BIT);
     if (!vertices || !elements)
         return false;
-    const uint64_t stride = polygon.vertices.stride();
+    const uint64_t stride = positions.stride();
 
     // The pixel's bounds. With w > 0, x / w < left is x < left * w, so a
     // triangle wholly beside the pixel is rejected before any division.

@@ -72,7 +72,7 @@ TEST(StlRead, FilesWrittenByAdmesh)
 {
     for (const char* name : {"sphere_binary.stl", "sphere_text.stl", "sphere_in.stl"}) {
         const vyktest::LoadedScene r = loadSceneFile(vyktest::sourcePath(std::string("tests/data/") + name));
-        EXPECT_TRUE(r.ok && r.stderrText.empty()) << name;
+        EXPECT_TRUE(r.ok && r.stderrText.empty() && r.compact) << name;
         EXPECT_EQ(r.elements.size(), 224u * 4) << name;
         ASSERT_EQ(r.vertices.size(), 224u * 27) << name;
         for (size_t i = 0; i < r.vertices.size(); i += 9) // every corner on the unit sphere
@@ -98,6 +98,32 @@ TEST(StlRead, TextReadAheadOnlyWhileUnchanged)
     EXPECT_EQ(loadSceneFile(names[0]).elements.size(), 4u * 20002);
 }
 
+// A text file of three pieces (4 MB each) reads as one read in order: every
+// facet in its place; and with a facet in the second piece lacking its
+// "outer loop", the whole read's message and status.
+TEST(StlRead, TextInPieces)
+{
+    std::string text = "solid t\n";
+    for (int i = 0; i < 100000; ++i) {
+        const std::string x = std::to_string(i);
+        text += "facet normal 0 0 1\nouter loop\nvertex " + x + " 0 0\nvertex " + x + " 1 0\nvertex " + x +
+                " 0 1\nendloop\nendfacet\n";
+    }
+    vyktest::TempDir dir;
+    const vyktest::LoadedScene r = loadSceneFile(dir.write("pieces.stl", text));
+    ASSERT_TRUE(r.ok && r.stderrText.empty()) << r.stderrText;
+    ASSERT_EQ(r.vertices.size(), 100000u * 27);
+    for (size_t i = 0; i < 100000; ++i)
+        ASSERT_TRUE(r.vertices[27 * i] == float(i) && r.vertices[27 * i + 19] == 0.0f) << i;
+    text.erase(text.find("outer loop", text.size() / 2), 11);
+    std::istringstream whole(text.substr(5));
+    scene_t scene;
+    const std::string expected = vyktest::stderrOf([&] { EXPECT_FALSE(readStlText(whole, scene)); });
+    scene.destroyModels();
+    const vyktest::LoadedScene cut = loadSceneFile(dir.write("cut.stl", text));
+    EXPECT_TRUE(!cut.ok && cut.stderrText == expected && !expected.empty()) << cut.stderrText;
+}
+
 TEST(StlRead, StreamReaders)
 {
     // Both expect the stream after the first five bytes, as readStl leaves it.
@@ -108,7 +134,7 @@ TEST(StlRead, StreamReaders)
               "stl: binary STL holds 1 of its 2 triangles.\n");
     EXPECT_TRUE(readStlText(text, scene));
     ASSERT_EQ(scene.models.size(), 2u);
-    EXPECT_EQ(scene.models.front()->polygon.vertices.count(), 3u);
+    EXPECT_EQ(scene.models.front()->polygon.vertexcount(), 3u);
     EXPECT_EQ(scene.models.back()->polygon.elements.count(), 4u);
     scene.destroyModels();
 }

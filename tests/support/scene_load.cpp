@@ -51,6 +51,8 @@ LoadedScene loadSceneFile(const std::string& path)
         r.texture = m.texture;
         r.resU = m.nurbs.resU;
         r.resV = m.nurbs.resV;
+        r.compact = p.compact();
+        p.fullRecords(); // what is read back is the records a compact surface stands for
         r.vertices = readBuffer<float>(p.vertices, p.vertices.count() * 9);
         r.frames = readBuffer<float>(p.normals, p.vertices.count() * 9);
         r.elements = readBuffer<uint32_t>(p.elements, p.elements.count());
