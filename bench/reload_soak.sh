@@ -7,11 +7,13 @@
 # checks that the screen still shows the last good picture. Ends with
 # status 1 when a broken save changed the picture, the viewer died, memory
 # left 5% of where it was after the first 50 steps, or descriptors or
-# watches grew. Run by hand:  bench/reload_soak.sh BUILD [STEPS] [PAUSE]
+# watches grew. A step waits for its reload (a new picture, or the viewer's
+# "last good scene stays" line) for up to 10 s, then PAUSE seconds more.
+# Run by hand:  bench/reload_soak.sh BUILD [STEPS] [PAUSE]
 set -eu
 build=$(cd "${1:?usage: reload_soak.sh BUILD [STEPS] [PAUSE]}" && pwd)
 steps=${2:-500}
-pause=${3:-0.4}
+pause=${3:-0.1}
 here=$(cd "$(dirname "$0")/.." && pwd)
 crash=$here/tests/data/importer_crash.off
 work=$(mktemp -d)
@@ -34,6 +36,15 @@ rss() { awk '/^VmRSS/ {print $2}' /proc/$viewer/status; }
 fds() { ls /proc/$viewer/fd | wc -l; }
 watches() { cat /proc/$viewer/fdinfo/* 2>/dev/null | grep -c '^inotify wd:' || true; }
 good=$(screen)
+kept=0
+# Polls the condition every 50 ms for up to 10 s.
+waitFor() {
+  n=0
+  while [ $n -lt 200 ] && ! eval "$1"; do
+    sleep 0.05
+    n=$((n + 1))
+  done
+}
 status=0
 base=$((steps < 50 ? steps : 50))
 i=1
@@ -45,6 +56,11 @@ while [ "$i" -le "$steps" ]; do
   2) : >scene.off ;;
   3) mesh $shape >next.off && mv next.off scene.off ;;
   esac
+  case $((i % 4)) in
+  0 | 3) waitFor '[ "$(screen)" != "$good" ]' ;;
+  *) waitFor '[ "$(grep -c "scene stays" err.log)" -gt "$kept" ]' ;;
+  esac
+  kept=$(grep -c "scene stays" err.log || true)
   sleep "$pause"
   if ! kill -0 $viewer 2>/dev/null; then
     echo "step $i: the viewer ended" >&2

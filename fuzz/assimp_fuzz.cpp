@@ -62,10 +62,11 @@ bool importBytes(const uint8_t* data, size_t size)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
 #ifdef VYK_FUZZ_REPLAY
-    // Replayed by the tests: an input that crashes the library itself (kept
-    // in regressions/assimp/) ends only the child, as in the viewer; wrong
-    // records still fail.
-    const sandbox_result_t r = runSandboxed(defaultSandboxLimits(), [&](int) { return importBytes(data, size); });
+    // Replayed by the tests: an input that crashes or hangs the library
+    // itself (kept in regressions/assimp/) ends only the child, as in the
+    // viewer, if sooner; wrong records still fail.
+    const sandbox_limits_t limits{10, defaultSandboxLimits().bytes};
+    const sandbox_result_t r = runSandboxed(limits, [&](int) { return importBytes(data, size); });
     if (r.output >= 0)
         close(r.output);
     if (r.end == sandbox_end_t::noResult)
