@@ -7,11 +7,13 @@
 # checks that the screen still shows the last good picture. Ends with
 # status 1 when a broken save changed the picture, the viewer died, memory
 # left 5% of where it was after the first 50 steps, or descriptors or
-# watches grew. Run by hand:  bench/reload_soak.sh BUILD [STEPS] [PAUSE]
+# watches grew. A step waits for its reload (a new picture, or the viewer's
+# "last good scene stays" line) for up to 10 s, then PAUSE seconds more.
+# Run by hand:  bench/reload_soak.sh BUILD [STEPS] [PAUSE]
 set -eu
 build=$(cd "${1:?usage: reload_soak.sh BUILD [STEPS] [PAUSE]}" && pwd)
 steps=${2:-500}
-pause=${3:-0.4}
+pause=${3:-0.1}
 here=$(cd "$(dirname "$0")/.." && pwd)
 crash=$here/tests/data/importer_crash.off
 work=$(mktemp -d)
@@ -21,9 +23,10 @@ server=$!
 viewer=
 trap 'kill $viewer $server 2>/dev/null; rm -rf "$work"' EXIT
 sleep 1
-# Two triangles the camera frames alike, in two colours.
-mesh() { printf 'COFF\n3 1 0\n-1 -1 0 %s\n1 -1 0 %s\n0 1 0 %s\n3 0 1 2\n' "$1" "$1" "$1"; }
-mesh "255 40 40 255" >"$work/scene.off"
+# A triangle pointing up (1) or down (-1): good saves alternate, so each
+# shows a picture other than the last.
+mesh() { printf 'OFF\n3 1 0\n-1 %s 0\n1 %s 0\n0 %s 0\n3 0 1 2\n' "$((-$1))" "$((-$1))" "$1"; }
+mesh -1 >"$work/scene.off"
 cd "$work"
 DISPLAY=$display "$build"/vykview -geometry 320x240+0+0 scene.off 2>"$work/err.log" &
 viewer=$!
@@ -33,23 +36,45 @@ rss() { awk '/^VmRSS/ {print $2}' /proc/$viewer/status; }
 fds() { ls /proc/$viewer/fd | wc -l; }
 watches() { cat /proc/$viewer/fdinfo/* 2>/dev/null | grep -c '^inotify wd:' || true; }
 good=$(screen)
+kept=0
+# Polls the condition every 50 ms for up to 10 s.
+waitFor() {
+  n=0
+  while [ $n -lt 200 ] && ! eval "$1"; do
+    sleep 0.05
+    n=$((n + 1))
+  done
+}
 status=0
+base=$((steps < 50 ? steps : 50))
 i=1
 while [ "$i" -le "$steps" ]; do
-  colour="$((i % 200 + 40)) 200 40 255"
+  shape=$(((i / 2) % 2 * 2 - 1))
   case $((i % 4)) in
-  0) mesh "$colour" 1<>scene.off ;;
+  0) mesh $shape 1<>scene.off ;;
   1) cat "$crash" >scene.off ;;
   2) : >scene.off ;;
-  3) mesh "$colour" >next.off && mv next.off scene.off ;;
+  3) mesh $shape >next.off && mv next.off scene.off ;;
   esac
+  case $((i % 4)) in
+  0 | 3) waitFor '[ "$(screen)" != "$good" ]' ;;
+  *) waitFor '[ "$(grep -c "scene stays" err.log)" -gt "$kept" ]' ;;
+  esac
+  kept=$(grep -c "scene stays" err.log || true)
   sleep "$pause"
   if ! kill -0 $viewer 2>/dev/null; then
     echo "step $i: the viewer ended" >&2
     exit 1
   fi
   case $((i % 4)) in
-  0 | 3) good=$(screen) ;;
+  0 | 3)
+    now=$(screen)
+    if [ "$now" = "$good" ]; then
+      echo "step $i: a good save did not show" >&2
+      status=1
+    fi
+    good=$now
+    ;;
   *) if [ "$(screen)" != "$good" ]; then
     echo "step $i: a broken save changed the picture" >&2
     status=1
@@ -57,14 +82,14 @@ while [ "$i" -le "$steps" ]; do
   esac
   if [ $((i % 50)) -eq 0 ]; then
     echo "step $i: rss $(rss) kB, $(fds) descriptors, $(watches) watches"
-    if [ "$i" -eq 50 ]; then
-      rss50=$(rss) fds50=$(fds) watches50=$(watches)
-    fi
+  fi
+  if [ "$i" -eq "$base" ]; then
+    rss50=$(rss) fds50=$(fds) watches50=$(watches)
   fi
   i=$((i + 1))
 done
 rss=$(rss)
-echo "after $steps steps: rss $rss kB ($(((rss - rss50) * 1000 / rss50)) per mille of step 50)," \
+echo "after $steps steps: rss $rss kB ($(((rss - rss50) * 1000 / rss50)) per mille of step $base)," \
   "descriptors $fds50 -> $(fds), watches $watches50 -> $(watches);" \
   "$(grep -c 'the importer crashed' err.log) importer crashes reported"
 [ $(((rss - rss50) * 100 / rss50)) -le 5 ] && [ $(((rss50 - rss) * 100 / rss50)) -le 5 ] || status=1

@@ -1,6 +1,8 @@
 // The assimp import path on arbitrary bytes: the declared-count check, the
 // import with the viewer's steps and the polygon records of every placed
-// mesh. The first byte chooses the format: 0 OBJ, 1 PLY, 2 OFF (mod 3).
+// mesh. The first byte chooses the format: 0 OBJ, 1 PLY, 2 OFF, 3 glTF
+// (JSON), 4 Collada (XML), 5 3MF (zip), mod 6; fuzz/assimp.dict holds the
+// formats' keywords.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -20,8 +22,8 @@ bool importBytes(const uint8_t* data, size_t size)
 {
     if (size < 1)
         return true;
-    static const char* const kHints[] = {"obj", "ply", "off"};
-    const char* hint = kHints[data[0] % 3];
+    static const char* const kHints[] = {"obj", "ply", "off", "gltf", "dae", "3mf"};
+    const char* hint = kHints[data[0] % 6];
     const char* bytes = reinterpret_cast<const char*>(data + 1);
     --size;
     if (!declared::plyHeaderReadable(bytes, size) || declared::bytesNeeded(bytes, size) > size)
@@ -62,10 +64,11 @@ bool importBytes(const uint8_t* data, size_t size)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
 #ifdef VYK_FUZZ_REPLAY
-    // Replayed by the tests: an input that crashes the library itself (kept
-    // in regressions/assimp/) ends only the child, as in the viewer; wrong
-    // records still fail.
-    const sandbox_result_t r = runSandboxed(defaultSandboxLimits(), [&](int) { return importBytes(data, size); });
+    // Replayed by the tests: an input that crashes or hangs the library
+    // itself (kept in regressions/assimp/) ends only the child, as in the
+    // viewer, if sooner; wrong records still fail.
+    const sandbox_limits_t limits{10, defaultSandboxLimits().bytes};
+    const sandbox_result_t r = runSandboxed(limits, [&](int) { return importBytes(data, size); });
     if (r.output >= 0)
         close(r.output);
     if (r.end == sandbox_end_t::noResult)

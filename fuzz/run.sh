@@ -43,6 +43,7 @@ for t in "${targets[@]}"; do
   # Inputs stay small (the repository keeps the corpora) and the targets'
   # own messages are dropped: libFuzzer and the sanitizers still report.
   opts=(-rss_limit_mb=2048 -max_len="${VYK_FUZZ_MAX_LEN:-8192}" -close_fd_mask=2)
+  [ -f "fuzz/$name.dict" ] && opts+=(-dict="fuzz/$name.dict")
   if ! "${run[@]}" "${opts[@]}" -max_total_time="$seconds" -timeout=120 -print_final_stats=1 \
     -artifact_prefix="$build/crashes/$name-" "${inputs[@]}" 2>"$build/$name.log"; then
     echo "$t: finding, see $build/$name.log and $build/crashes/" >&2

@@ -3,7 +3,8 @@
 #   fuzz/seed_corpus.sh OUTDIR
 # makes OUTDIR/<target>/ for every target. The scene target reads its first
 # byte as the choice of reader (odd: STL, even: scene text); the assimp
-# target its first byte as the format (0 OBJ, 1 PLY, 2 OFF), taking seeds
+# target its first byte as the format (0 OBJ, 1 PLY, 2 OFF, 3 glTF, 4 Collada,
+# 5 3MF), taking seeds
 # from assimp-testmodels where that is installed.
 set -eu
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,9 +27,10 @@ done
 models=/usr/share/assimp/models
 if [ -d "$models" ]; then
   i=0
-  for f in "$models"/OBJ/*.obj "$models"/PLY/*.ply "$models"/OFF/*.off; do
+  for f in "$models"/OBJ/*.obj "$models"/PLY/*.ply "$models"/OFF/*.off "$models"/glTF2/*/*.gltf \
+    "$models"/Collada/*.dae "$models"/3MF/*.3mf; do
     [ -f "$f" ] && [ "$(stat -c %s "$f")" -lt 200000 ] || continue
-    case "$f" in *.obj) k='\000' ;; *.ply) k='\001' ;; *) k='\002' ;; esac
+    case "$f" in *.obj) k='\000' ;; *.ply) k='\001' ;; *.off) k='\002' ;; *.gltf) k='\003' ;; *.dae) k='\004' ;; *) k='\005' ;; esac
     { printf "$k"; cat "$f"; } > "$out/assimp/$i"
     i=$((i + 1))
   done

@@ -14,7 +14,6 @@
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <ostream>
@@ -39,6 +38,7 @@ bool isAssimpFormat(const std::string& fileName)
 namespace
 {
 
+// How often a running import says so.
 const int kSlowSeconds = 10;
 
 // Why the file is refused before the import, or null: a PLY header the
