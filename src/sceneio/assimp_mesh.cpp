@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
+#include <type_traits>
 #include <utility>
 
 namespace assimpmesh
@@ -99,10 +100,46 @@ struct PositionHash {
     }
 };
 
+// Gives the triangles of `mesh` vertices of their own, after the vertices
+// it has: copies of their corners' positions, colours and texture
+// coordinates. Faces of other kinds keep the vertices they had.
+void unshareTriangles(aiMesh& mesh)
+{
+    const unsigned old = mesh.mNumVertices;
+    unsigned count = old;
+    for (unsigned i = 0; i < mesh.mNumFaces; ++i)
+        count += isTriangle(mesh.mFaces[i], old) ? 3 : 0;
+    auto grow = [&](auto*& array) {
+        using T = std::remove_pointer_t<std::remove_reference_t<decltype(array)>>;
+        if (!array)
+            return;
+        T* bigger = new T[count];
+        std::copy(array, array + old, bigger);
+        unsigned at = old;
+        for (unsigned i = 0; i < mesh.mNumFaces; ++i)
+            if (isTriangle(mesh.mFaces[i], old))
+                for (unsigned k = 0; k < 3; ++k)
+                    bigger[at++] = array[mesh.mFaces[i].mIndices[k]];
+        delete[] array;
+        array = bigger;
+    };
+    grow(mesh.mVertices);
+    for (aiColor4D*& colours : mesh.mColors)
+        grow(colours);
+    for (aiVector3D*& coordinates : mesh.mTextureCoords)
+        grow(coordinates);
+    unsigned at = old;
+    for (unsigned i = 0; i < mesh.mNumFaces; ++i)
+        if (isTriangle(mesh.mFaces[i], old))
+            for (unsigned k = 0; k < 3; ++k)
+                mesh.mFaces[i].mIndices[k] = at++;
+    mesh.mNumVertices = count;
+}
+
 void smoothMesh(aiMesh& mesh)
 {
-    // One slot per distinct position, summing the faces' cross products. A
-    // mesh whose faces share vertices already has them as its slots.
+    // One slot per distinct position. A mesh whose faces share vertices
+    // already has them as its slots.
     std::vector<unsigned> slotOf(mesh.mNumVertices);
     size_t slotCount = mesh.mNumVertices;
     if (uint64_t(mesh.mNumVertices) < 2 * uint64_t(mesh.mNumFaces)) {
@@ -115,16 +152,76 @@ void smoothMesh(aiMesh& mesh)
             slotOf[i] = slots.emplace(mesh.mVertices[i], unsigned(slots.size())).first->second;
         slotCount = slots.size();
     }
-    std::vector<aiVector3D> sums(slotCount);
+    // The triangles around each slot, and each triangle's normal (its cross
+    // product, so larger triangles weigh more) and direction.
+    std::vector<aiVector3D> normal(mesh.mNumFaces), direction(mesh.mNumFaces);
+    std::vector<uint64_t> first(slotCount + 1, 0);
+    std::vector<unsigned> around;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (unsigned i = 0; i < mesh.mNumFaces; ++i) {
+            const aiFace& f = mesh.mFaces[i];
+            if (!isTriangle(f, mesh.mNumVertices))
+                continue;
+            for (unsigned k = 0; k < 3; ++k) {
+                const unsigned s = slotOf[f.mIndices[k]];
+                if (pass == 0)
+                    ++first[s + 1];
+                else
+                    around[first[s]++] = i;
+            }
+            if (pass == 0) {
+                const aiVector3D& a = mesh.mVertices[f.mIndices[0]];
+                normal[i] = (mesh.mVertices[f.mIndices[1]] - a) ^ (mesh.mVertices[f.mIndices[2]] - a);
+                direction[i] = unit(normal[i]);
+            }
+        }
+        if (pass == 0) {
+            for (size_t s = 0; s < slotCount; ++s)
+                first[s + 1] += first[s];
+            around.resize(first[slotCount]);
+        } else {
+            for (size_t s = slotCount; s > 0; --s)
+                first[s] = first[s - 1];
+            first[0] = 0;
+        }
+    }
+    // Each corner's normal over the triangles within the crease angle of
+    // its own; a position whose triangles all are keeps one normal.
+    const float cosCrease = std::cos(kCreaseDegrees * 3.14159265f / 180.0f);
+    std::vector<aiVector3D> corner;
+    bool creased = false;
     for (unsigned i = 0; i < mesh.mNumFaces; ++i) {
         const aiFace& f = mesh.mFaces[i];
         if (!isTriangle(f, mesh.mNumVertices))
             continue;
-        const aiVector3D& a = mesh.mVertices[f.mIndices[0]];
-        const aiVector3D n = (mesh.mVertices[f.mIndices[1]] - a) ^ (mesh.mVertices[f.mIndices[2]] - a);
-        for (unsigned k = 0; k < 3; ++k)
-            sums[slotOf[f.mIndices[k]]] += n;
+        for (unsigned k = 0; k < 3; ++k) {
+            const unsigned s = slotOf[f.mIndices[k]];
+            aiVector3D sum;
+            for (uint64_t j = first[s]; j < first[s + 1]; ++j) {
+                const unsigned g = around[j];
+                if (direction[g] * direction[i] >= cosCrease || direction[i].SquareLength() == 0.0f)
+                    sum += normal[g];
+                else
+                    creased = true;
+            }
+            corner.push_back(unit(sum));
+        }
     }
+    if (creased && uint64_t(mesh.mNumVertices) + corner.size() < (uint64_t(1) << 31)) {
+        unshareTriangles(mesh);
+        mesh.mNormals = new aiVector3D[mesh.mNumVertices]();
+        size_t c = 0;
+        for (unsigned i = 0; i < mesh.mNumFaces; ++i)
+            if (isTriangle(mesh.mFaces[i], mesh.mNumVertices))
+                for (unsigned k = 0; k < 3; ++k)
+                    mesh.mNormals[mesh.mFaces[i].mIndices[k]] = corner[c++];
+        return;
+    }
+    // One normal a position: the sum of all its triangles'.
+    std::vector<aiVector3D> sums(slotCount);
+    for (size_t s = 0; s < slotCount; ++s)
+        for (uint64_t j = first[s]; j < first[s + 1]; ++j)
+            sums[s] += normal[around[j]];
     mesh.mNormals = new aiVector3D[mesh.mNumVertices];
     for (unsigned i = 0; i < mesh.mNumVertices; ++i)
         mesh.mNormals[i] = unit(sums[slotOf[i]]);

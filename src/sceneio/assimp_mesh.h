@@ -26,12 +26,15 @@ const unsigned kTangentSteps = aiProcess_CalcTangentSpace;
 // mesh's vertex count: the library's triangulation crashes on others.
 bool facesInside(const aiScene& scene);
 
-// Gives every mesh without normals smooth ones: at each position the sum of
-// the (area-weighted) normals of the triangles with a corner there,
-// normalised, so hard edges are rounded too. Where faces share vertices
-// (fewer vertices than two a face) the vertices are the positions. (The
-// library's own step gives each shared vertex the normal of its last face
-// only.)
+// Gives every mesh without normals ones: a triangle's corner takes the sum
+// of the (area-weighted) normals of the triangles around its position that
+// meet its own at less than kCreaseDegrees, normalised. So a sphere stays
+// round and a cube keeps flat faces. Where one position needs two normals,
+// the mesh's triangles get vertices of their own (appended, so other faces
+// keep theirs). Where faces share vertices (fewer vertices than two a face)
+// the vertices are the positions. (The library's own step gives each shared
+// vertex the normal of its last face only.)
+const float kCreaseDegrees = 60.0f;
 void smoothNormals(aiScene& scene);
 
 // True when some mesh has texture coordinates, so tangents can be made.

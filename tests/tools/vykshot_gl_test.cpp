@@ -128,7 +128,7 @@ TEST_F(VykshotTest, EveryModelIsFramedWholeAndCentred)
 }
 
 // Both sides lit: a sphere and the same sphere wound inside out are as
-// bright; constant texture coordinates leave no facet pattern (neighbours
+// bright; a box keeps flat faces; constant texture coordinates leave no facet pattern (neighbours
 // whose brightness jumps); a point cloud and a file of lines show.
 TEST_F(VykshotTest, MeshesAreLitWhateverTheirWindingAndPointsAndLinesShow)
 {
@@ -153,6 +153,9 @@ TEST_F(VykshotTest, MeshesAreLitWhateverTheirWindingAndPointsAndLinesShow)
     };
     const measure_t out = shade("out.off", offSphere(false)), in = shade("in.off", offSphere(true));
     EXPECT_NEAR(in.mean, out.mean, out.mean / 4);
+    // A box without normals keeps flat faces: normals smoothed over its
+    // edges turn the face in front dark from the middle out.
+    EXPECT_GT(shade("box.off", offBox({0, 0, 0}, {1, 1, 1})).mean, 150);
     EXPECT_LT(shade("uv.obj", offSphere(false, true)).jumps, 0.02);
     const std::string cloud = "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
                               "property float z\nend_header\n0 0 0\n1 1 0\n2 0 1\n";
