@@ -118,7 +118,7 @@ class sceneview_t
     // turned about the origin, at the distance their farthest projected
     // point gives. Any other scene (mesh files, or scene files away from the
     // origin) is aimed at and turned about the centre of its box, every drawn
-    // position inside the window with a tenth of it free on each side.
+    // position inside the middle nine tenths of the window's width and height.
     // Wheel and drag steps count in the scene's unit (power of ten).
     void fitScene();
     // The nearest surface point inside pixel (x, y) (y upward) in normalised

@@ -465,8 +465,8 @@ void sceneview_t::fitScene()
         extent = {1.0f, 1.0f, 1.0f};
     }
 
-    // Every position inside the picture, a tenth of it left free on each
-    // side; scene files built around the origin keep the distance
+    // Every position inside the middle nine tenths of the picture's width
+    // and height; scene files built around the origin keep the distance
     // their farthest projected point gives.
     const double fx = projectionMatrix[0], fy = projectionMatrix[5];
     const framing_t inside = framingDistance(drawn, camera.pivot, fx, fy, 0.9);
