@@ -10,7 +10,8 @@
 #include <cstdio>
 #include <string>
 
-namespace vykbench {
+namespace vykbench
+{
 
 const uint32_t kTriangles = 1000000;
 

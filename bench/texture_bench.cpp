@@ -16,9 +16,11 @@
 
 using namespace libgr;
 
-namespace {
+namespace
+{
 
-grImage2D rgbImage(uint32_t edge) {
+grImage2D rgbImage(uint32_t edge)
+{
     grImage2D img;
     img.format = {grFmtRGB, grTypeUINT, grBits8};
     img.width = edge;
@@ -28,19 +30,24 @@ grImage2D rgbImage(uint32_t edge) {
     return img;
 }
 
-void BM_Translate(benchmark::State& state) {
-    const grPixelFormat formats[] = {
-        {grFmtRGB, grTypeUINT, grBits8}, {grFmtBGRA, grTypeUINT, grBits8}, {grFmtLuminance, grTypeUINT, grBits8},
-        {grFmtRGB, grTypeSINT, grBits8}, {grFmtRGBA, grTypeFLOAT, grBits32}};
+void BM_Translate(benchmark::State& state)
+{
+    const grPixelFormat formats[] = {{grFmtRGB, grTypeUINT, grBits8},
+                                     {grFmtBGRA, grTypeUINT, grBits8},
+                                     {grFmtLuminance, grTypeUINT, grBits8},
+                                     {grFmtRGB, grTypeSINT, grBits8},
+                                     {grFmtRGBA, grTypeFLOAT, grBits32}};
     grGLFormat gl;
     for (auto _ : state)
-        for (const grPixelFormat& pf : formats) benchmark::DoNotOptimize(translateQuiet(pf, false, gl));
+        for (const grPixelFormat& pf : formats)
+            benchmark::DoNotOptimize(translateQuiet(pf, false, gl));
     state.SetItemsProcessed(state.iterations() * 5);
 }
 BENCHMARK(BM_Translate);
 
 // Create: define level 0 and generate the chain.
-void BM_Upload2DMipmapped(benchmark::State& state) {
+void BM_Upload2DMipmapped(benchmark::State& state)
+{
     vyktest::glContext();
     grImage2D img = rgbImage(uint32_t(state.range(0)));
     grTexture2D tex;
@@ -57,7 +64,8 @@ BENCHMARK(BM_Upload2DMipmapped)->Arg(256)->Arg(1024)->Unit(benchmark::kMilliseco
 
 // open() of a set whose colour and bump maps are cached: lookups plus the
 // bump texture's re-upload that every open does.
-void BM_TextureSetOpenCached(benchmark::State& state) {
+void BM_TextureSetOpenCached(benchmark::State& state)
+{
     vyktest::glContext();
     vyk3d::clearTextureRegistries();
     vyktest::TempDir dir;
@@ -81,4 +89,4 @@ void BM_TextureSetOpenCached(benchmark::State& state) {
 }
 BENCHMARK(BM_TextureSetOpenCached)->Arg(64)->Arg(512)->Unit(benchmark::kMicrosecond);
 
-}  // namespace
+} // namespace

@@ -116,21 +116,26 @@ bool enterSandbox(int output)
         return false;
     bool ok = true;
     auto allow = [&](int call) { ok = ok && (call < 0 || seccomp_rule_add(ctx, SCMP_ACT_ALLOW, call, 0) == 0); };
-    for (int call :
-         {SCMP_SYS(read), SCMP_SYS(pread64), SCMP_SYS(readv), SCMP_SYS(preadv), SCMP_SYS(lseek), SCMP_SYS(close),
-          SCMP_SYS(fstat), SCMP_SYS(newfstatat), SCMP_SYS(stat), SCMP_SYS(lstat), SCMP_SYS(statx),
-          SCMP_SYS(access), SCMP_SYS(faccessat), SCMP_SYS(faccessat2), SCMP_SYS(getdents64), SCMP_SYS(getcwd),
-          SCMP_SYS(readlink), SCMP_SYS(readlinkat), SCMP_SYS(fcntl), SCMP_SYS(brk), SCMP_SYS(mmap),
-          SCMP_SYS(munmap), SCMP_SYS(mremap), SCMP_SYS(mprotect), SCMP_SYS(madvise), SCMP_SYS(futex),
-          SCMP_SYS(exit), SCMP_SYS(exit_group), SCMP_SYS(rt_sigreturn), SCMP_SYS(rt_sigprocmask),
-          SCMP_SYS(rt_sigaction), SCMP_SYS(sigaltstack), SCMP_SYS(restart_syscall), SCMP_SYS(getpid),
-          SCMP_SYS(gettid), SCMP_SYS(clock_gettime), SCMP_SYS(gettimeofday), SCMP_SYS(nanosleep),
-          SCMP_SYS(clock_nanosleep), SCMP_SYS(sched_yield), SCMP_SYS(getrandom), SCMP_SYS(uname),
-          SCMP_SYS(prlimit64), SCMP_SYS(getrlimit), SCMP_SYS(set_robust_list), SCMP_SYS(rseq)})
+    for (int call : {SCMP_SYS(read),         SCMP_SYS(pread64),      SCMP_SYS(readv),
+                     SCMP_SYS(preadv),       SCMP_SYS(lseek),        SCMP_SYS(close),
+                     SCMP_SYS(fstat),        SCMP_SYS(newfstatat),   SCMP_SYS(stat),
+                     SCMP_SYS(lstat),        SCMP_SYS(statx),        SCMP_SYS(access),
+                     SCMP_SYS(faccessat),    SCMP_SYS(faccessat2),   SCMP_SYS(getdents64),
+                     SCMP_SYS(getcwd),       SCMP_SYS(readlink),     SCMP_SYS(readlinkat),
+                     SCMP_SYS(fcntl),        SCMP_SYS(brk),          SCMP_SYS(mmap),
+                     SCMP_SYS(munmap),       SCMP_SYS(mremap),       SCMP_SYS(mprotect),
+                     SCMP_SYS(madvise),      SCMP_SYS(futex),        SCMP_SYS(exit),
+                     SCMP_SYS(exit_group),   SCMP_SYS(rt_sigreturn), SCMP_SYS(rt_sigprocmask),
+                     SCMP_SYS(rt_sigaction), SCMP_SYS(sigaltstack),  SCMP_SYS(restart_syscall),
+                     SCMP_SYS(getpid),       SCMP_SYS(gettid),       SCMP_SYS(clock_gettime),
+                     SCMP_SYS(gettimeofday), SCMP_SYS(nanosleep),    SCMP_SYS(clock_nanosleep),
+                     SCMP_SYS(sched_yield),  SCMP_SYS(getrandom),    SCMP_SYS(uname),
+                     SCMP_SYS(prlimit64),    SCMP_SYS(getrlimit),    SCMP_SYS(set_robust_list),
+                     SCMP_SYS(rseq)})
         allow(call);
     // Writes reach standard error and the output only; the output may be sized.
-    ok = ok && seccomp_rule_add(ctx, SCMP_ACT_ALLOW, SCMP_SYS(ftruncate), 1,
-                                SCMP_A0(SCMP_CMP_EQ, scmp_datum_t(output))) == 0;
+    ok = ok &&
+         seccomp_rule_add(ctx, SCMP_ACT_ALLOW, SCMP_SYS(ftruncate), 1, SCMP_A0(SCMP_CMP_EQ, scmp_datum_t(output))) == 0;
     for (int fd : {STDERR_FILENO, output})
         for (int call : {SCMP_SYS(write), SCMP_SYS(writev), SCMP_SYS(pwrite64)})
             ok = ok && seccomp_rule_add(ctx, SCMP_ACT_ALLOW, call, 1, SCMP_A0(SCMP_CMP_EQ, scmp_datum_t(fd))) == 0;
@@ -147,8 +152,8 @@ bool enterSandbox(int output)
         seccomp_rule_add(ctx, SCMP_ACT_ALLOW, call, 0);
 #endif
     // abort() signals its own process.
-    ok = ok && seccomp_rule_add(ctx, SCMP_ACT_ALLOW, SCMP_SYS(tgkill), 1,
-                                SCMP_A0(SCMP_CMP_EQ, scmp_datum_t(getpid()))) == 0;
+    ok = ok &&
+         seccomp_rule_add(ctx, SCMP_ACT_ALLOW, SCMP_SYS(tgkill), 1, SCMP_A0(SCMP_CMP_EQ, scmp_datum_t(getpid()))) == 0;
     ok = ok && seccomp_load(ctx) == 0;
     seccomp_release(ctx);
     return ok;

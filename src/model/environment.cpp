@@ -9,34 +9,40 @@
 #include "foundation/path.h"
 #include "textures/image_format.h"
 
-namespace vyk3d {
+namespace vyk3d
+{
 
 const char* const cubeFaceSuffixes[6] = {"_posx", "_negx", "_posy", "_negy", "_posz", "_negz"};
 
-cube_registry_t& cubeRegistry() {
+cube_registry_t& cubeRegistry()
+{
     // Never destroyed, like the texture cache: emptied by the exit handler.
     static cube_registry_t* registry = new cube_registry_t;
     return *registry;
 }
 
-libgr::grTextureObject* environment_t::texture() const {
+libgr::grTextureObject* environment_t::texture() const
+{
     cube_entry_t* e = entry();
     return e ? &e->texobj : nullptr;
 }
 
-namespace {
+namespace
+{
 
 // Scene drive and directory, then the name's directory and base name: the
 // name is always taken relative to the scene file's directory (a drive of
 // its own is dropped).
-std::string faceStem(const char* scenefilename, const std::string& name, splitpath_t& n) {
+std::string faceStem(const char* scenefilename, const std::string& name, splitpath_t& n)
+{
     splitpath_t s = splitPath(scenefilename);
     n = splitPath(name.c_str());
     return std::string(s.drive) + s.directory + n.directory + n.base;
 }
 
 // Parameters, cube map over the six faces, and the GL texture with mipmaps.
-void createCube(cube_entry_t& e) {
+void createCube(cube_entry_t& e)
+{
     e.param.minfilter = GL_LINEAR_MIPMAP_LINEAR;
     e.param.magfilter = GL_LINEAR;
     e.param.anisotropy = 1.0f;
@@ -47,15 +53,17 @@ void createCube(cube_entry_t& e) {
     e.texobj.Create(e.texture);
 }
 
-}  // namespace
+} // namespace
 
-std::string cubeFaceFileName(const char* scenefilename, const std::string& name, int face) {
+std::string cubeFaceFileName(const char* scenefilename, const std::string& name, int face)
+{
     splitpath_t n;
     std::string stem = faceStem(scenefilename, name, n);
     return stem + cubeFaceSuffixes[face] + n.extension;
 }
 
-bool environment_t::initex(const char* scenefilename) {
+bool environment_t::initex(const char* scenefilename)
+{
     cube_registry_t& registry = cubeRegistry();
     if (name.empty()) {
         uint32_t h = registry.find("cube");
@@ -79,7 +87,8 @@ bool environment_t::initex(const char* scenefilename) {
         }
         handle = h;
         e->faces[0].data()[0] = e->faces[0].data()[1] = e->faces[0].data()[2] = 0;
-        for (int f = 1; f < 6; ++f) e->faces[f] = e->faces[0];
+        for (int f = 1; f < 6; ++f)
+            e->faces[f] = e->faces[0];
         createCube(*e);
         return true;
     }
@@ -118,9 +127,9 @@ bool environment_t::initex(const char* scenefilename) {
     for (int f = 0; f < 6; ++f) {
         const libgr::grImage2D& i = e->faces[f];
         if (i.width != e->faces[0].width || i.height != e->faces[0].height || i.width != i.height) {
-            std::cerr << stem << cubeFaceSuffixes[f] << n.extension << ": cube face is " << i.width << "x"
-                      << i.height << ", not a square of the first face's size " << e->faces[0].width << "x"
-                      << e->faces[0].height << "." << std::endl;
+            std::cerr << stem << cubeFaceSuffixes[f] << n.extension << ": cube face is " << i.width << "x" << i.height
+                      << ", not a square of the first face's size " << e->faces[0].width << "x" << e->faces[0].height
+                      << "." << std::endl;
             break;
         }
     }
@@ -129,4 +138,4 @@ bool environment_t::initex(const char* scenefilename) {
     return true;
 }
 
-}  // namespace vyk3d
+} // namespace vyk3d

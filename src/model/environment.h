@@ -11,7 +11,8 @@
 #include "textures/texturable.h"
 #include "textures/texture_object.h"
 
-namespace vyk3d {
+namespace vyk3d
+{
 
 // One cached cube map: six face images, parameters, the cube map over the
 // faces and its texture object. Fixed address; shared by pointer.
@@ -35,12 +36,13 @@ cube_registry_t& cubeRegistry();
 // Face file name suffixes in face order.
 extern const char* const cubeFaceSuffixes[6];
 
-class environment_t {
-public:
-    std::string name;          // base name after "cubetex"/"cubemap"; empty = none
-    uint32_t handle = 0;       // cube registry handle, 0 = none
-    float reflectalpha = 1.0f; // weight of the reflected environment
-    float refractalpha = 0.0f; // weight of the refracted environment
+class environment_t
+{
+  public:
+    std::string name;           // base name after "cubetex"/"cubemap"; empty = none
+    uint32_t handle = 0;        // cube registry handle, 0 = none
+    float reflectalpha = 1.0f;  // weight of the reflected environment
+    float refractalpha = 0.0f;  // weight of the refracted environment
     float refractfactor = 1.0f; // ratio of refraction indices
 
     // Makes `handle` refer to the cube map of `name`, read relative to the
@@ -59,4 +61,4 @@ public:
 // Face file name of face f for `name` relative to `scenefilename`.
 std::string cubeFaceFileName(const char* scenefilename, const std::string& name, int face);
 
-}  // namespace vyk3d
+} // namespace vyk3d

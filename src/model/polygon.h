@@ -130,17 +130,17 @@ class polygon_t : public modeling_t
     enum class primitive_t { Triangles, Lines, Points };
     primitive_t primitive = primitive_t::Triangles;
 
-    attribute_array_t vertices;      // Position, RGBA, TexCoord2
-    attribute_array_t normals;       // tangent, binormal, normal
-    attribute_array_t wknmls;        // two tangent/binormal pairs
-    element_array_t elements;        // strips, 0xFFFFFFFF between them
-    attribute_array_t positions;     // compact form: Position
-    attribute_array_t facetNormals;  // compact form: Normal, one a triangle
+    attribute_array_t vertices;                       // Position, RGBA, TexCoord2
+    attribute_array_t normals;                        // tangent, binormal, normal
+    attribute_array_t wknmls;                         // two tangent/binormal pairs
+    element_array_t elements;                         // strips, 0xFFFFFFFF between them
+    attribute_array_t positions;                      // compact form: Position
+    attribute_array_t facetNormals;                   // compact form: Normal, one a triangle
     float compactColor[4] = {0.5f, 0.5f, 0.5f, 1.0f}; // of every vertex
-    vertex_array_t drawvao;          // vertices at 0, normals at 3 (compact: positions at 0)
-    vertex_array_t feedbackvao;      // vertices at 0, wknmls at 3
-    vertex_array_t pointvao;         // vertices at 0, point sizes at 2
-    feedback_buffer_t framefeedback; // nine words per vertex
+    vertex_array_t drawvao;                           // vertices at 0, normals at 3 (compact: positions at 0)
+    vertex_array_t feedbackvao;                       // vertices at 0, wknmls at 3
+    vertex_array_t pointvao;                          // vertices at 0, point sizes at 2
+    feedback_buffer_t framefeedback;                  // nine words per vertex
     std::set<uint32_t> selectedpolygons;
     // Triangle number -> strip position, made from the elements by the
     // first polyids() after an update (selectpolygon asks for it).

@@ -15,18 +15,21 @@
 #include "textures/image_format.h"
 #include "textures/image_processing.h"
 
-namespace vyk3d {
+namespace vyk3d
+{
 
 using libgr::grImage2D;
 
-texture_cache_t& textureCache() {
+texture_cache_t& textureCache()
+{
     // Never destroyed: entries hold GL names, and static destruction runs
     // after the GL context is gone. The exit handler empties it instead.
     static texture_cache_t* cache = new texture_cache_t;
     return *cache;
 }
 
-void clearTextureRegistries() {
+void clearTextureRegistries()
+{
     textureCache().clear();
     cubeRegistry().clear();
 }
@@ -60,35 +63,46 @@ void releaseStale(stale_textures_t& stale)
     stale = {};
 }
 
-libgr::grTextureObject* texture_t::colortexture() const {
+libgr::grTextureObject* texture_t::colortexture() const
+{
     texture_entry_t* e = colorentry();
     return e ? &e->texobj : nullptr;
 }
 
-libgr::grTextureObject* texture_t::bumptexture() const {
+libgr::grTextureObject* texture_t::bumptexture() const
+{
     texture_entry_t* e = bumpentry();
     return e ? &e->texobj : nullptr;
 }
 
-libgr::grTextureObject* texture_t::speculartexture() const {
+libgr::grTextureObject* texture_t::speculartexture() const
+{
     texture_entry_t* e = specularentry();
     return e ? &e->texobj : nullptr;
 }
 
-std::string resolveTexturePath(const char* basefilename, const std::string& path) {
-    if (path.empty()) return path;
+std::string resolveTexturePath(const char* basefilename, const std::string& path)
+{
+    if (path.empty())
+        return path;
     splitpath_t own = splitPath(path.c_str());
-    if (path[0] == '/' || path[0] == '\\' || own.drive[0] != '\0') return path;
+    if (path[0] == '/' || path[0] == '\\' || own.drive[0] != '\0')
+        return path;
     splitpath_t base = splitPath(basefilename);
     return std::string(base.drive) + base.directory + path;
 }
 
-namespace {
+namespace
+{
 
-const char* orEmpty(const char* s) { return s ? s : ""; }
+const char* orEmpty(const char* s)
+{
+    return s ? s : "";
+}
 
 // Texture, parameters and texture object of an entry from the set's options.
-void setupEntry(texture_entry_t& e, const texture_t& set) {
+void setupEntry(texture_entry_t& e, const texture_t& set)
+{
     static const GLint kMin[] = {GL_NEAREST, GL_LINEAR, GL_NEAREST_MIPMAP_NEAREST, GL_LINEAR_MIPMAP_LINEAR};
     e.param.minfilter = kMin[(set.nearlinear ? 1 : 0) + (set.mipmap ? 2 : 0)];
     e.param.magfilter = set.maglinear ? GL_LINEAR : GL_NEAREST;
@@ -103,16 +117,19 @@ void setupEntry(texture_entry_t& e, const texture_t& set) {
 }
 
 // Adds a fresh entry under key; 0 (with a message) when the cache is full.
-uint32_t addEntry(const std::string& key) {
+uint32_t addEntry(const std::string& key)
+{
     uint32_t h = textureCache().add(key, std::make_shared<texture_entry_t>());
-    if (h == 0) std::cerr << key << ": texture cache is full." << std::endl;
+    if (h == 0)
+        std::cerr << key << ": texture cache is full." << std::endl;
     return h;
 }
 
 // Finds the map at `full` in the cache or loads it; a new entry that does not
 // load is dropped again, so that the next open reports the failure too.
 // Returns the handle, 0 on failure; `loaded` tells whether it is new.
-uint32_t findOrLoad(const std::string& full, bool& loaded) {
+uint32_t findOrLoad(const std::string& full, bool& loaded)
+{
     texture_cache_t& cache = textureCache();
     loaded = false;
     uint32_t h = cache.find(full);
@@ -123,7 +140,8 @@ uint32_t findOrLoad(const std::string& full, bool& loaded) {
         return h;
     }
     h = addEntry(full);
-    if (!h) return 0;
+    if (!h)
+        return 0;
     if (!libgr::autoloadformat(cache.get(h)->image, full.c_str())) {
         cache.remove(h);
         return 0;
@@ -135,30 +153,39 @@ uint32_t findOrLoad(const std::string& full, bool& loaded) {
 // The bump image seen as luminance: BGR is swapped to RGB and RGB turned
 // into luminance; an image that is already grey, of another layout, or that
 // the conversion refuses is shared unchanged, so the bump map is never lost.
-void monoOf(grImage2D& dst, const grImage2D& src) {
+void monoOf(grImage2D& dst, const grImage2D& src)
+{
     grImage2D rgb = src;
-    if (src.format.format == libgr::grFmtBGR && !libgr::bgr2rgb(rgb, src)) rgb = src;
-    if (rgb.format.format == libgr::grFmtRGB && libgr::mono(dst, rgb)) return;
+    if (src.format.format == libgr::grFmtBGR && !libgr::bgr2rgb(rgb, src))
+        rgb = src;
+    if (rgb.format.format == libgr::grFmtRGB && libgr::mono(dst, rgb))
+        return;
     dst = src;
 }
 
-const builtin_t kBuiltinColor = {
-    "color", {libgr::grFmtRGBA, libgr::grTypeUINT, libgr::grBits8}, {255, 255, 255, 255},
-    "(color)texobj.img2d.allocate() failed."};
-const builtin_t kBuiltinBump = {
-    "bump", {libgr::grFmtRGB, libgr::grTypeSINT, libgr::grBits8}, {0, 0, 127, 0},
-    "(bump)texobj.img2d.allocate() fail."};
-const builtin_t kBuiltinSpecular = {
-    "specular", {libgr::grFmtRGBA, libgr::grTypeUINT, libgr::grBits8}, {255, 255, 255, 255},
-    "(spec)texobj.img2d.allocate() failed."};
+const builtin_t kBuiltinColor = {"color",
+                                 {libgr::grFmtRGBA, libgr::grTypeUINT, libgr::grBits8},
+                                 {255, 255, 255, 255},
+                                 "(color)texobj.img2d.allocate() failed."};
+const builtin_t kBuiltinBump = {"bump",
+                                {libgr::grFmtRGB, libgr::grTypeSINT, libgr::grBits8},
+                                {0, 0, 127, 0},
+                                "(bump)texobj.img2d.allocate() fail."};
+const builtin_t kBuiltinSpecular = {"specular",
+                                    {libgr::grFmtRGBA, libgr::grTypeUINT, libgr::grBits8},
+                                    {255, 255, 255, 255},
+                                    "(spec)texobj.img2d.allocate() failed."};
 
-}  // namespace
+} // namespace
 
-bool cacheEncodedTexture(const std::string& key, const unsigned char* data, size_t size) {
+bool cacheEncodedTexture(const std::string& key, const unsigned char* data, size_t size)
+{
     texture_cache_t& cache = textureCache();
-    if (cache.find(key)) return true;
+    if (cache.find(key))
+        return true;
     uint32_t h = addEntry(key);
-    if (!h) return false;
+    if (!h)
+        return false;
     texture_entry_t& e = *cache.get(h);
     if (!libgr::autoloadmemory(e.image, data, size, key.c_str())) {
         cache.remove(h);
@@ -168,24 +195,29 @@ bool cacheEncodedTexture(const std::string& key, const unsigned char* data, size
     return true;
 }
 
-uint32_t builtinTexture(const builtin_t& b, float anisotropy) {
+uint32_t builtinTexture(const builtin_t& b, float anisotropy)
+{
     texture_cache_t& cache = textureCache();
     uint32_t h = cache.find(b.key);
-    if (h) return h;
+    if (h)
+        return h;
     h = addEntry(b.key);
-    if (!h) return 0;
+    if (!h)
+        return 0;
     texture_entry_t& e = *cache.get(h);
     e.image.format = b.format;
     e.image.width = 1;
     e.image.height = 1;
     if (!e.image.allocate()) {
-        if (b.failure) std::cerr << b.failure << std::endl;
+        if (b.failure)
+            std::cerr << b.failure << std::endl;
         // Not kept: a later open tries again.
         cache.remove(h);
         return 0;
     }
     uint32_t n = libgr::grComponents(b.format.format);
-    for (uint32_t i = 0; i < n && i < 4; ++i) e.image.data()[i] = b.texel[i];
+    for (uint32_t i = 0; i < n && i < 4; ++i)
+        e.image.data()[i] = b.texel[i];
     e.param.minfilter = GL_LINEAR;
     e.param.magfilter = GL_LINEAR;
     e.param.wraps = GL_REPEAT;
@@ -199,20 +231,22 @@ uint32_t builtinTexture(const builtin_t& b, float anisotropy) {
     return h;
 }
 
-
-namespace {
+namespace
+{
 
 // Turns the loaded bump image at t.bumphandle (from `p`) into the bump map
 // the shaders take: luminance first when asked, a normal map derived from
 // heights, or signed bytes; false when no cache entry can be had.
-bool openBump(texture_t& t, std::string p) {
+bool openBump(texture_t& t, std::string p)
+{
     texture_cache_t& cache = textureCache();
     if (t.bump2mono) {
         const grImage2D source = cache.get(t.bumphandle)->image;
         p += ".mono";
         uint32_t h = cache.find(p);
         if (!h) {
-            if (!(h = addEntry(p))) return false;
+            if (!(h = addEntry(p)))
+                return false;
             monoOf(cache.get(h)->image, source);
         }
         t.bumphandle = h;
@@ -223,8 +257,10 @@ bool openBump(texture_t& t, std::string p) {
         p += ".norm";
         uint32_t h = cache.find(p);
         if (!h) {
-            if (!(h = addEntry(p))) return false;
-            if (!libgr::normalmap(cache.get(h)->image, b)) std::cerr << "heightmap2normalmap failed." << std::endl;
+            if (!(h = addEntry(p)))
+                return false;
+            if (!libgr::normalmap(cache.get(h)->image, b))
+                std::cerr << "heightmap2normalmap failed." << std::endl;
         }
         t.bumphandle = h;
     } else if (b.format.type == libgr::grTypeUINT) {
@@ -232,7 +268,8 @@ bool openBump(texture_t& t, std::string p) {
         p += ".sint";
         uint32_t h = cache.find(p);
         if (!h) {
-            if (!(h = addEntry(p))) return false;
+            if (!(h = addEntry(p)))
+                return false;
             grImage2D& s = cache.get(h)->image;
             s = b;
             s.format.type = libgr::grTypeSINT;
@@ -249,16 +286,18 @@ bool openBump(texture_t& t, std::string p) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
-bool texture_t::open(const char* basefilename) {
+bool texture_t::open(const char* basefilename)
+{
     texture_cache_t& cache = textureCache();
     bool loaded = false, allLoaded = true;
 
     // Colour.
     if (colormap.empty()) {
         colorhandle = builtinTexture(kBuiltinColor, anisotropy);
-        if (!colorhandle) return false;
+        if (!colorhandle)
+            return false;
     } else {
         std::string full = resolveTexturePath(basefilename, colormap);
         noteOpenedFile(full);
@@ -269,7 +308,8 @@ bool texture_t::open(const char* basefilename) {
             // The surface still draws, with the built-in map in its place.
             allLoaded = false;
             colorhandle = builtinTexture(kBuiltinColor, anisotropy);
-            if (!colorhandle) return false;
+            if (!colorhandle)
+                return false;
         } else if (loaded) {
             setupEntry(*cache.get(colorhandle), *this);
         }
@@ -279,7 +319,8 @@ bool texture_t::open(const char* basefilename) {
     // Bump.
     if (bumpmap.empty()) {
         bumphandle = builtinTexture(kBuiltinBump, anisotropy);
-        if (!bumphandle) return false;
+        if (!bumphandle)
+            return false;
     } else {
         std::string p = resolveTexturePath(basefilename, bumpmap);
         noteOpenedFile(p);
@@ -288,7 +329,8 @@ bool texture_t::open(const char* basefilename) {
             std::cerr << p << ": bump autoloadformat failed." << std::endl;
             allLoaded = false;
             bumphandle = builtinTexture(kBuiltinBump, anisotropy);
-            if (!bumphandle) return false;
+            if (!bumphandle)
+                return false;
         } else if (!openBump(*this, p)) {
             return false;
         }
@@ -304,9 +346,11 @@ bool texture_t::open(const char* basefilename) {
         std::snprintf(key, sizeof key, "(specular %02x%02x%02x%02x)", specularcolor[0], specularcolor[1],
                       specularcolor[2], specularcolor[3]);
         std::copy(specularcolor, specularcolor + 4, own.texel);
-        if (std::count(specularcolor, specularcolor + 4, 255) != 4) own.key = key;
+        if (std::count(specularcolor, specularcolor + 4, 255) != 4)
+            own.key = key;
         specularhandle = builtinTexture(own, anisotropy);
-        if (!specularhandle) return false;
+        if (!specularhandle)
+            return false;
     } else {
         std::string full = resolveTexturePath(basefilename, specularmap);
         noteOpenedFile(full);
@@ -315,7 +359,8 @@ bool texture_t::open(const char* basefilename) {
             std::cerr << full << ": autoloadformat failed." << std::endl;
             allLoaded = false;
             specularhandle = builtinTexture(kBuiltinSpecular, anisotropy);
-            if (!specularhandle) return false;
+            if (!specularhandle)
+                return false;
         } else if (loaded) {
             setupEntry(*cache.get(specularhandle), *this);
         }
@@ -323,4 +368,4 @@ bool texture_t::open(const char* basefilename) {
     return allLoaded;
 }
 
-}  // namespace vyk3d
+} // namespace vyk3d

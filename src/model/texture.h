@@ -13,7 +13,8 @@
 #include "textures/texturable.h"
 #include "textures/texture_object.h"
 
-namespace vyk3d {
+namespace vyk3d
+{
 
 // One cached 2-D texture: the image, its parameters, the texture whose level
 // 0 shares the image and the texture object holding it on the GPU. Lives at
@@ -59,24 +60,25 @@ struct builtin_t {
 // be made (nothing is kept then, so a later call tries again).
 uint32_t builtinTexture(const builtin_t& b, float anisotropy);
 
-class texture_t {
-public:
+class texture_t
+{
+  public:
     std::string colormap;    // colour map path, relative to the scene file
     std::string bumpmap;     // bump map path
     std::string specularmap; // specular map path
     float anisotropy = 1.0f; // maximum anisotropy of all three textures
     float refractfactor = 0.0f;
-    bool bumpofs = true;     // give the bump map a half-texel offset
-    bool bump2mono = false;  // turn a colour bump image into luminance first
+    bool bumpofs = true;    // give the bump map a half-texel offset
+    bool bump2mono = false; // turn a colour bump image into luminance first
     bool mipmap = true;
-    bool nearlinear = true;  // linear minification
-    bool maglinear = true;   // linear magnification
+    bool nearlinear = true; // linear minification
+    bool maglinear = true;  // linear magnification
     bool mercatorsphere = false;
     float bumpoffset[2] = {0.0f, 0.0f}; // (u, v)
     // The one-texel specular map used when no map is named (RGBA, 0..255):
     // white unless an imported material says otherwise.
     unsigned char specularcolor[4] = {255, 255, 255, 255};
-    uint32_t colorhandle = 0;    // texture-cache handles, 0 = none
+    uint32_t colorhandle = 0; // texture-cache handles, 0 = none
     uint32_t bumphandle = 0;
     uint32_t specularhandle = 0;
 
@@ -134,4 +136,4 @@ void releaseStale(stale_textures_t& stale);
 // afterwards.
 void clearTextureRegistries();
 
-}  // namespace vyk3d
+} // namespace vyk3d

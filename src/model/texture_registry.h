@@ -11,11 +11,12 @@
 #include <string>
 #include <vector>
 
-namespace vyk3d {
+namespace vyk3d
+{
 
-template <class Entry>
-class texture_registry_t {
-public:
+template <class Entry> class texture_registry_t
+{
+  public:
     using entry_ptr = std::shared_ptr<Entry>;
 
     // Handles pack the slot into the low 16 bits, so at most 65536 slots.
@@ -25,23 +26,27 @@ public:
     static uint32_t generationOf(uint32_t handle) { return handle >> 16; }
 
     // Handle stored under key, or 0.
-    uint32_t find(const std::string& key) const {
+    uint32_t find(const std::string& key) const
+    {
         auto it = keys_.find(key);
         return it == keys_.end() ? 0 : it->second;
     }
 
     // Stores entry under key and returns its handle; reuses the most recently
     // freed slot. Callers look the key up first: adding a key again points it
-    // at the new entry, and the old one is then reachable by handle only. Returns 0 (nothing stored) for a null entry or when all
-    // 65536 slots are taken: a 17th slot bit would alias slot 0.
-    uint32_t add(const std::string& key, entry_ptr entry) {
-        if (!entry) return 0;
+    // at the new entry, and the old one is then reachable by handle only. Returns 0 (nothing stored) for a null entry
+    // or when all 65536 slots are taken: a 17th slot bit would alias slot 0.
+    uint32_t add(const std::string& key, entry_ptr entry)
+    {
+        if (!entry)
+            return 0;
         uint32_t slot;
         if (!freeSlots_.empty()) {
             slot = freeSlots_.back();
             freeSlots_.pop_back();
         } else {
-            if (entries_.size() >= maxSlots) return 0;
+            if (entries_.size() >= maxSlots)
+                return 0;
             slot = static_cast<uint32_t>(entries_.size());
             entries_.emplace_back();
             generations_.push_back(0);
@@ -61,10 +66,13 @@ public:
     // of range or a handle of an earlier occupant of the slot.
     Entry* get(uint32_t handle) const { return share(handle).get(); }
 
-    entry_ptr share(uint32_t handle) const {
-        if (handle == 0) return nullptr;
+    entry_ptr share(uint32_t handle) const
+    {
+        if (handle == 0)
+            return nullptr;
         uint32_t slot = slotOf(handle);
-        if (slot >= entries_.size() || generations_[slot] != generationOf(handle)) return nullptr;
+        if (slot >= entries_.size() || generations_[slot] != generationOf(handle))
+            return nullptr;
         return entries_[slot];
     }
 
@@ -82,8 +90,10 @@ public:
 
     // Releases the entry (the record lives on while someone shares it), frees
     // its slot and drops its key. False when handle names no entry.
-    bool remove(uint32_t handle) {
-        if (!get(handle)) return false;
+    bool remove(uint32_t handle)
+    {
+        if (!get(handle))
+            return false;
         uint32_t slot = slotOf(handle);
         entries_[slot].reset();
         freeSlots_.push_back(slot);
@@ -98,7 +108,8 @@ public:
 
     // Releases every entry. The generation counter keeps running, so handles
     // from before never name a later entry.
-    void clear() {
+    void clear()
+    {
         keys_.clear();
         freeSlots_.clear();
         // Move out first so that a destructor running during the release sees
@@ -114,7 +125,7 @@ public:
     // Number of slots, live or free.
     size_t slots() const { return entries_.size(); }
 
-private:
+  private:
     std::vector<entry_ptr> entries_;
     std::vector<uint16_t> generations_;
     std::vector<uint32_t> freeSlots_;
@@ -122,4 +133,4 @@ private:
     uint16_t nextGeneration_ = 1;
 };
 
-}  // namespace vyk3d
+} // namespace vyk3d

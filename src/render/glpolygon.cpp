@@ -23,7 +23,8 @@ bool glpolygon_t::init(const char* prefix)
                        "#define COMPACT_SURFACE\n");
     compileStageOrExit(compactfshader, GL_FRAGMENT_SHADER, "shader.fsd", prefix, ": fragment shader init failed.",
                        "#define PLAIN_SURFACE\n#define COMPACT_SURFACE\n");
-    for (auto [p, v, f] : {std::tuple{&program, &vshader, &fshader}, {&plainprogram, &vshader, &plainfshader},
+    for (auto [p, v, f] : {std::tuple{&program, &vshader, &fshader},
+                           {&plainprogram, &vshader, &plainfshader},
                            {&compactprogram, &compactvshader, &compactfshader}}) {
         p->create();
         p->attach(*v);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <unordered_map>
 #include <type_traits>
+#include <unordered_map>
 #include <utility>
 
 namespace assimpmesh

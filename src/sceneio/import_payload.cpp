@@ -119,8 +119,7 @@ template <class Io, class Image> bool imageFields(Io& io, Image& i)
 template <class Io, class Payload> bool payloadFields(Io& io, Payload& p)
 {
     uint64_t magic = kMagic;
-    bool ok = io.number(magic) && magic == kMagic && io.text(p.messages) && io.number(p.imported) &&
-              io.size(p.images);
+    bool ok = io.number(magic) && magic == kMagic && io.text(p.messages) && io.number(p.imported) && io.size(p.images);
     for (auto& image : p.images)
         ok = ok && imageFields(io, image);
     ok = ok && io.size(p.models);

@@ -18,8 +18,8 @@ struct payload_model_t {
     const float* frames = nullptr;
     const uint32_t* elements = nullptr;
     std::string colormap, bumpmap, specularmap;
-    uint32_t bump2mono = 0;    // the bump map is a height map, often stored as colour
-    uint32_t normalBumps = 0;  // the bump map is a normal map in unsigned bytes
+    uint32_t bump2mono = 0;          // the bump map is a height map, often stored as colour
+    uint32_t normalBumps = 0;        // the bump map is a normal map in unsigned bytes
     uint32_t specular = 0xFFFFFFFFu; // the one-texel specular map without one named: RGBA bytes in memory order
 };
 
@@ -31,7 +31,7 @@ struct payload_image_t {
 };
 
 struct import_payload_t {
-    std::string messages; // lines for the error stream, each ending in '\n'
+    std::string messages;  // lines for the error stream, each ending in '\n'
     uint32_t imported = 0; // 0 when the import failed (the messages say why)
     std::vector<payload_image_t> images;
     std::vector<payload_model_t> models;

@@ -4,8 +4,8 @@
 #include "sceneio/assimp_reader.h"
 #include "sceneio/stl.h"
 
-#include <climits>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ostream>
 

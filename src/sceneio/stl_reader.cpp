@@ -154,7 +154,8 @@ bool readTextBytes(const char* begin, const char* end, const std::string& name, 
         std::cerr << name << ": too many facets." << std::endl;
         return false;
     }
-    return buildModel(scene, facets, name, [&](const stlmesh::Arrays& a) { return stlmesh::fillText(body, end, counts, a); });
+    return buildModel(scene, facets, name,
+                      [&](const stlmesh::Arrays& a) { return stlmesh::fillText(body, end, counts, a); });
 }
 
 // A file is binary when its size is exactly what its count says, whatever

@@ -2,19 +2,27 @@
 
 #include "foundation/check_gl.h"
 
-namespace libgr {
+namespace libgr
+{
 
-void grTexParameter(const grTexParam1D* param) {
-    if (!param) return;
+void grTexParameter(const grTexParam1D* param)
+{
+    if (!param)
+        return;
     glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, param->minfilter);
     glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, param->magfilter);
     glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, param->wraps);
 }
 
-void grTexParameter(const grTexParam2D* param) { grTexParameter(param, GL_TEXTURE_2D); }
+void grTexParameter(const grTexParam2D* param)
+{
+    grTexParameter(param, GL_TEXTURE_2D);
+}
 
-void grTexParameter(const grTexParam2D* param, GLenum target) {
-    if (!param) return;
+void grTexParameter(const grTexParam2D* param, GLenum target)
+{
+    if (!param)
+        return;
     glTexParameteri(target, GL_TEXTURE_MIN_FILTER, param->minfilter);
     glTexParameteri(target, GL_TEXTURE_MAG_FILTER, param->magfilter);
     glTexParameteri(target, GL_TEXTURE_WRAP_S, param->wraps);
@@ -25,8 +33,10 @@ void grTexParameter(const grTexParam2D* param, GLenum target) {
     glTexParameterf(target, GL_TEXTURE_MAX_ANISOTROPY_EXT, param->anisotropy);
 }
 
-void grTexParameter(const grTexParamCubeMap* param) {
-    if (!param) return;
+void grTexParameter(const grTexParamCubeMap* param)
+{
+    if (!param)
+        return;
     checkGL("grTexParameter(cubemap) start");
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, param->minfilter);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, param->magfilter);
@@ -35,8 +45,10 @@ void grTexParameter(const grTexParamCubeMap* param) {
     checkGL("grTexParameter(cubemap) end");
 }
 
-void grTexParameter(const grTexParam3D* param) {
-    if (!param) return;
+void grTexParameter(const grTexParam3D* param)
+{
+    if (!param)
+        return;
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MIN_FILTER, param->minfilter);
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_MAG_FILTER, param->magfilter);
     glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_S, param->wraps);
@@ -46,9 +58,11 @@ void grTexParameter(const grTexParam3D* param) {
         glTexParameterf(GL_TEXTURE_3D, GL_TEXTURE_MAX_ANISOTROPY_EXT, param->anisotropy);
 }
 
-void grTexBorderColor(GLenum target, const float* color) {
-    if (!color) return;
+void grTexBorderColor(GLenum target, const float* color)
+{
+    if (!color)
+        return;
     glTexParameterfv(target, GL_TEXTURE_BORDER_COLOR, color);
 }
 
-}  // namespace libgr
+} // namespace libgr

@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-namespace libgr {
+namespace libgr
+{
 
 // Plain records owned by the caller; textures only point to them. Values are
 // OpenGL enumerants (GL_LINEAR, GL_REPEAT, ...).
@@ -51,4 +52,4 @@ void grTexParameter(const grTexParam3D* param);
 // GL_TEXTURE_BORDER_COLOR of the texture bound on target; null does nothing.
 void grTexBorderColor(GLenum target, const float* color);
 
-}  // namespace libgr
+} // namespace libgr

@@ -13,10 +13,12 @@
 #include "textures/image.h"
 #include "textures/tex_param.h"
 
-namespace libgr {
+namespace libgr
+{
 
-class grTexturable {
-public:
+class grTexturable
+{
+  public:
     virtual ~grTexturable() = default;
     // Texture kind: 1 one-dimensional, 2 two-dimensional, 3 three-dimensional,
     // 6 cube map.
@@ -31,20 +33,23 @@ public:
     virtual GLenum Target() const;
 };
 
-class grTexturableImage : public grTexturable {
-public:
+class grTexturableImage : public grTexturable
+{
+  public:
     // Internal format Load would use for the first image (compressed flag
     // honoured), or GL_INVALID_VALUE without an image or for an untranslatable
     // pixel format. Prints nothing.
     virtual GLenum InternalFormat() const = 0;
 };
 
-class grTexturableImageGL : public grTexturableImage {};
+class grTexturableImageGL : public grTexturableImage
+{
+};
 
 // Members shared by the level-array textures; Param is the record type.
-template <class Image, class Param>
-class grTextureLevels : public grTexturableImageGL {
-public:
+template <class Image, class Param> class grTextureLevels : public grTexturableImageGL
+{
+  public:
     // Level i at index i (the cube map keeps six faces per level). Images
     // share their pixels with whoever supplied them.
     std::vector<Image> levels;
@@ -54,7 +59,7 @@ public:
     uint8_t compressed = 0;
     uint8_t mipmap = 0;
     uint8_t border = 0;
-    Param* param = nullptr;            // borrowed, may be null
+    Param* param = nullptr;             // borrowed, may be null
     const float* bordercolor = nullptr; // borrowed, four floats
 
     void SetCompressed(bool on) { compressed = on; }
@@ -64,8 +69,9 @@ public:
     void SetBorderColor(const float* rgba) { bordercolor = rgba; }
 };
 
-class grTexture1D : public grTextureLevels<grImage1D, grTexParam1D> {
-public:
+class grTexture1D : public grTextureLevels<grImage1D, grTexParam1D>
+{
+  public:
     uint32_t Dimension() const override { return 1; }
     void Load() override;
     GLenum InternalFormat() const override;
@@ -74,8 +80,9 @@ public:
     void SetImage(const grImage1D& image, uint32_t size, uint32_t level);
 };
 
-class grTexture2D : public grTextureLevels<grImage2D, grTexParam2D> {
-public:
+class grTexture2D : public grTextureLevels<grImage2D, grTexParam2D>
+{
+  public:
     uint32_t Dimension() const override { return 2; }
     void Load() override;
     void Update() override;
@@ -85,16 +92,18 @@ public:
     void SetImage(const grImage2D& image, uint32_t size, uint32_t level);
 };
 
-class grTexture3D : public grTextureLevels<grImage3D, grTexParam3D> {
-public:
+class grTexture3D : public grTextureLevels<grImage3D, grTexParam3D>
+{
+  public:
     uint32_t Dimension() const override { return 3; }
     void Load() override;
     GLenum InternalFormat() const override;
     void SetImage(const grImage3D& image, uint32_t size, uint32_t level);
 };
 
-class grTextureCubeMap : public grTextureLevels<grImage2D, grTexParamCubeMap> {
-public:
+class grTextureCubeMap : public grTextureLevels<grImage2D, grTexParamCubeMap>
+{
+  public:
     static constexpr uint32_t faceCount = 6;
     uint32_t Dimension() const override { return 6; }
     void Load() override;
@@ -108,8 +117,9 @@ public:
 };
 
 // One image uploaded at its own size to GL_TEXTURE_RECTANGLE, no mipmaps.
-class grTextureRectangle : public grTexturableImageGL {
-public:
+class grTextureRectangle : public grTexturableImageGL
+{
+  public:
     grImage2D image;
     grTexParam2D* param = nullptr; // borrowed, may be null
 
@@ -123,8 +133,9 @@ public:
 };
 
 // A texturable that is itself a texture object.
-class grTexturableObject : public grTexturable {
-public:
+class grTexturableObject : public grTexturable
+{
+  public:
     virtual bool IsLoaded() const = 0;
     virtual void Unload() = 0;
 };
@@ -133,4 +144,4 @@ public:
 // anything else.
 GLenum grTargetOfDimension(uint32_t dimension);
 
-}  // namespace libgr
+} // namespace libgr

@@ -8,20 +8,26 @@
 #include "textures/texturable.h"
 #include "textures/texture_upload.h"
 
-namespace libgr {
+namespace libgr
+{
 
-namespace {
+namespace
+{
 
-bool compressionAvailable() {
-    if (GLEW_ARB_texture_compression) return true;
+bool compressionAvailable()
+{
+    if (GLEW_ARB_texture_compression)
+        return true;
     std::cerr << "error, ARB_texture_compression unsupported when compressed image loading, skip." << std::endl;
     return false;
 }
 
-}  // namespace
+} // namespace
 
-void grTexture1D::Load() {
-    if (levels.empty()) return;
+void grTexture1D::Load()
+{
+    if (levels.empty())
+        return;
     grColorMapGuard guard(grColorMapOf(levels[0]));
     grGLFormat gl;
     size_t first = 0;
@@ -36,14 +42,14 @@ void grTexture1D::Load() {
                     glCompressedTexImage1DARB(GL_TEXTURE_1D, 0, GLenum(gl.internalformat), GLsizei(img.width),
                                               border ? 1 : 0, grCompressedBytes(img), img.data());
             } else if (grUploadFits(img, gl)) {
-                gluBuild1DMipmaps(GL_TEXTURE_1D, gl.internalformat, GLsizei(img.width), gl.format, gl.type,
-                                  img.data());
+                gluBuild1DMipmaps(GL_TEXTURE_1D, gl.internalformat, GLsizei(img.width), gl.format, gl.type, img.data());
             }
         }
     }
     for (size_t i = first; i < levels.size(); ++i) {
         const grImage1D& img = levels[i];
-        if (!translate(img.format, compressed, gl)) continue;
+        if (!translate(img.format, compressed, gl))
+            continue;
         grSetUnpack(img);
         GLint b = (i == 0 && border) ? 1 : 0;
         if (img.compressed) {
@@ -63,11 +69,14 @@ void grTexture1D::Load() {
         }
     }
     grTexParameter(param);
-    if (border) grTexBorderColor(GL_TEXTURE_1D, bordercolor);
+    if (border)
+        grTexBorderColor(GL_TEXTURE_1D, bordercolor);
 }
 
-void grTexture3D::Load() {
-    if (levels.empty()) return;
+void grTexture3D::Load()
+{
+    if (levels.empty())
+        return;
     grColorMapGuard guard(grColorMapOf(levels[0]));
     // No mipmap generation for 3-D textures: every level held is uploaded.
     if (mipmap && levels[0].compressed)
@@ -75,7 +84,8 @@ void grTexture3D::Load() {
     grGLFormat gl;
     for (size_t i = 0; i < levels.size(); ++i) {
         const grImage3D& img = levels[i];
-        if (!translate(img.format, compressed, gl)) continue;
+        if (!translate(img.format, compressed, gl))
+            continue;
         grSetUnpack(img);
         GLint b = (i == 0 && border) ? 1 : 0;
         if (img.compressed) {
@@ -86,8 +96,8 @@ void grTexture3D::Load() {
         } else if (!grUploadFits(img, gl)) {
             continue;
         } else if (size == 0) {
-            glTexImage3DEXT(GL_TEXTURE_3D, GLint(i), GLenum(gl.internalformat), GLsizei(img.width),
-                            GLsizei(img.height), GLsizei(img.depth), b, gl.format, gl.type, img.data());
+            glTexImage3DEXT(GL_TEXTURE_3D, GLint(i), GLenum(gl.internalformat), GLsizei(img.width), GLsizei(img.height),
+                            GLsizei(img.depth), b, gl.format, gl.type, img.data());
         } else {
             uint32_t edge = grSquareEdge(size, uint32_t(i), b != 0);
             glTexImage3DEXT(GL_TEXTURE_3D, GLint(i), GLenum(gl.internalformat), GLsizei(edge), GLsizei(edge),
@@ -98,14 +108,18 @@ void grTexture3D::Load() {
         }
     }
     grTexParameter(param);
-    if (border) grTexBorderColor(GL_TEXTURE_3D, bordercolor);
+    if (border)
+        grTexBorderColor(GL_TEXTURE_3D, bordercolor);
 }
 
-void grTextureRectangle::Load() {
-    if (image.empty()) return;
+void grTextureRectangle::Load()
+{
+    if (image.empty())
+        return;
     grColorMapGuard guard(grColorMapOf(image));
     grGLFormat gl;
-    if (!translate(image.format, false, gl)) return;
+    if (!translate(image.format, false, gl))
+        return;
     grSetUnpack(image);
     if (grUploadFits(image, gl))
         glTexImage2D(GL_TEXTURE_RECTANGLE, 0, gl.internalformat, GLsizei(image.width), GLsizei(image.height), 0,
@@ -113,15 +127,18 @@ void grTextureRectangle::Load() {
     grTexParameter(param, GL_TEXTURE_RECTANGLE);
 }
 
-void grTextureRectangle::Update() {
-    if (image.empty()) return;
+void grTextureRectangle::Update()
+{
+    if (image.empty())
+        return;
     grColorMapGuard guard(grColorMapOf(image));
     grGLFormat gl;
-    if (!translate(image.format, false, gl)) return;
+    if (!translate(image.format, false, gl))
+        return;
     grSetUnpack(image);
     if (grUploadFits(image, gl))
-        glTexSubImage2D(GL_TEXTURE_RECTANGLE, 0, 0, 0, GLsizei(image.width), GLsizei(image.height), gl.format,
-                        gl.type, image.data());
+        glTexSubImage2D(GL_TEXTURE_RECTANGLE, 0, 0, 0, GLsizei(image.width), GLsizei(image.height), gl.format, gl.type,
+                        image.data());
 }
 
-}  // namespace libgr
+} // namespace libgr

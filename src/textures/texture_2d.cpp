@@ -9,13 +9,17 @@
 #include "textures/texturable.h"
 #include "textures/texture_upload.h"
 
-namespace libgr {
+namespace libgr
+{
 
 // Level 0 of the mipmapped texture; returns whether it was uploaded.
-static bool uploadMipmapBase(const grImage2D& img, const grGLFormat& gl, uint32_t size, bool border) {
+static bool uploadMipmapBase(const grImage2D& img, const grGLFormat& gl, uint32_t size, bool border)
+{
     GLint b = border ? 1 : 0;
-    if (img.compressed) return grUploadCompressed2D(GL_TEXTURE_2D, 0, img, gl, b);
-    if (!grUploadFits(img, gl)) return false;
+    if (img.compressed)
+        return grUploadCompressed2D(GL_TEXTURE_2D, 0, img, gl, b);
+    if (!grUploadFits(img, gl))
+        return false;
     if (size == 0) {
         glTexImage2D(GL_TEXTURE_2D, 0, gl.internalformat, GLsizei(img.width), GLsizei(img.height), b, gl.format,
                      gl.type, img.data());
@@ -39,7 +43,8 @@ static bool uploadMipmapBase(const grImage2D& img, const grGLFormat& gl, uint32_
 }
 
 // One explicit level (no mipmap generation).
-static void uploadLevel(GLint i, const grImage2D& img, const grGLFormat& gl, uint32_t size, GLint b) {
+static void uploadLevel(GLint i, const grImage2D& img, const grGLFormat& gl, uint32_t size, GLint b)
+{
     if (img.compressed) {
         grUploadCompressed2D(GL_TEXTURE_2D, i, img, gl, b);
         return;
@@ -48,10 +53,11 @@ static void uploadLevel(GLint i, const grImage2D& img, const grGLFormat& gl, uin
         grUploadIntoSquare(GL_TEXTURE_2D, i, img, gl, b, grSquareEdge(size, uint32_t(i), b != 0));
         return;
     }
-    if (!grUploadFits(img, gl)) return;
+    if (!grUploadFits(img, gl))
+        return;
     checkGL("before-teximage2d(not-mipmap)");
-    glTexImage2D(GL_TEXTURE_2D, i, gl.internalformat, GLsizei(img.width), GLsizei(img.height), b, gl.format,
-                 gl.type, img.data());
+    glTexImage2D(GL_TEXTURE_2D, i, gl.internalformat, GLsizei(img.width), GLsizei(img.height), b, gl.format, gl.type,
+                 img.data());
     checkGL("after-teximage2d(not-mipmap)");
 }
 
@@ -59,10 +65,11 @@ static void uploadLevel(GLint i, const grImage2D& img, const grGLFormat& gl, uin
 // OpenGL 3.0 or SGIS_generate_mipmap, else built by GLU. `base` puts level 0
 // in place (Load: a new image, Update: a replacement) and says whether it did;
 // a compressed image without generation gets level 0 alone.
-template <class Base>
-static void uploadMipmapped(const grImage2D& img, const grGLFormat& gl, Base base) {
+template <class Base> static void uploadMipmapped(const grImage2D& img, const grGLFormat& gl, Base base)
+{
     if (GLEW_VERSION_3_0) {
-        if (base()) glGenerateMipmap(GL_TEXTURE_2D);
+        if (base())
+            glGenerateMipmap(GL_TEXTURE_2D);
     } else if (GLEW_SGIS_generate_mipmap && grSgisMipmapFormat(gl.internalformat)) {
         glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, GL_TRUE);
         base();
@@ -71,13 +78,15 @@ static void uploadMipmapped(const grImage2D& img, const grGLFormat& gl, Base bas
         std::cerr << "Compressed 'special format' image is ablen't to build mipmaps, fallback." << std::endl;
         base();
     } else if (grUploadFits(img, gl)) {
-        gluBuild2DMipmaps(GL_TEXTURE_2D, gl.internalformat, GLsizei(img.width), GLsizei(img.height), gl.format,
-                          gl.type, img.data());
+        gluBuild2DMipmaps(GL_TEXTURE_2D, gl.internalformat, GLsizei(img.width), GLsizei(img.height), gl.format, gl.type,
+                          img.data());
     }
 }
 
-void grTexture2D::Load() {
-    if (levels.empty()) return;
+void grTexture2D::Load()
+{
+    if (levels.empty())
+        return;
     grColorMapGuard guard(grColorMapOf(levels[0]));
     grGLFormat gl;
     size_t first = 0;
@@ -91,16 +100,20 @@ void grTexture2D::Load() {
     }
     for (size_t i = first; i < levels.size(); ++i) {
         const grImage2D& img = levels[i];
-        if (!translate(img.format, compressed, gl)) continue;
+        if (!translate(img.format, compressed, gl))
+            continue;
         grSetUnpack(img);
         uploadLevel(GLint(i), img, gl, size, (i == 0 && border) ? 1 : 0);
     }
     grTexParameter(param);
-    if (border) grTexBorderColor(GL_TEXTURE_2D, bordercolor);
+    if (border)
+        grTexBorderColor(GL_TEXTURE_2D, bordercolor);
 }
 
-void grTexture2D::Update() {
-    if (levels.empty()) return;
+void grTexture2D::Update()
+{
+    if (levels.empty())
+        return;
     grColorMapGuard guard(grColorMapOf(levels[0]));
     grGLFormat gl;
     size_t first = 0;
@@ -117,10 +130,11 @@ void grTexture2D::Update() {
     }
     for (size_t i = first; i < levels.size(); ++i) {
         const grImage2D& img = levels[i];
-        if (!translate(img.format, compressed, gl)) continue;
+        if (!translate(img.format, compressed, gl))
+            continue;
         grSetUnpack(img);
         grUploadSubImage2D(GL_TEXTURE_2D, GLint(i), img, gl);
     }
 }
 
-}  // namespace libgr
+} // namespace libgr

@@ -8,17 +8,25 @@
 #include "textures/texturable.h"
 #include "textures/texture_upload.h"
 
-namespace libgr {
+namespace libgr
+{
 
-namespace {
+namespace
+{
 
-GLenum faceTarget(uint32_t f) { return GL_TEXTURE_CUBE_MAP_POSITIVE_X + f; }
+GLenum faceTarget(uint32_t f)
+{
+    return GL_TEXTURE_CUBE_MAP_POSITIVE_X + f;
+}
 
 // One face of a mipmapped level 0: at its own size, or into a square of the
 // smallest power of two not below `size`. Returns whether it was uploaded.
-bool uploadMipmapFace(GLenum target, const grImage2D& img, const grGLFormat& gl, uint32_t size) {
-    if (img.compressed) return grUploadCompressed2D(target, 0, img, gl, 0);
-    if (!grUploadFits(img, gl)) return false;
+bool uploadMipmapFace(GLenum target, const grImage2D& img, const grGLFormat& gl, uint32_t size)
+{
+    if (img.compressed)
+        return grUploadCompressed2D(target, 0, img, gl, 0);
+    if (!grUploadFits(img, gl))
+        return false;
     if (size == 0)
         glTexImage2D(target, 0, gl.internalformat, GLsizei(img.width), GLsizei(img.height), 0, gl.format, gl.type,
                      img.data());
@@ -27,11 +35,13 @@ bool uploadMipmapFace(GLenum target, const grImage2D& img, const grGLFormat& gl,
     return true;
 }
 
-}  // namespace
+} // namespace
 
-void grTextureCubeMap::Load() {
+void grTextureCubeMap::Load()
+{
     size_t count = levels.size() / faceCount;
-    if (count == 0) return;
+    if (count == 0)
+        return;
     grColorMapGuard guard(grColorMapOf(levels[0]));
     grGLFormat gl;
     size_t first = 0;
@@ -55,7 +65,8 @@ void grTextureCubeMap::Load() {
         } else if (GLEW_VERSION_3_0) {
             bool uploaded = false;
             for (uint32_t f = 0; f < faceCount; ++f)
-                if (ok[f]) uploaded = upload(f) || uploaded;
+                if (ok[f])
+                    uploaded = upload(f) || uploaded;
             if (uploaded) {
                 checkGL("before-generate_mipmap");
                 glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
@@ -65,13 +76,15 @@ void grTextureCubeMap::Load() {
             glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_GENERATE_MIPMAP_SGIS, GL_TRUE);
             checkGL("after-texparameter_cubemap-sgis-true");
             for (uint32_t f = 0; f < faceCount; ++f)
-                if (ok[f]) upload(f);
+                if (ok[f])
+                    upload(f);
             checkGL("before-texparameter_cubemap-sgis-false");
             glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_GENERATE_MIPMAP_SGIS, GL_FALSE);
             checkGL("after-texparameter_cubemap-sgis-false");
         } else {
             for (uint32_t f = 0; f < faceCount; ++f) {
-                if (!ok[f]) continue;
+                if (!ok[f])
+                    continue;
                 const grImage2D& img = levels[f];
                 grSetUnpack(img);
                 checkGL("after-unpack_window_subset");
@@ -79,8 +92,8 @@ void grTextureCubeMap::Load() {
                     std::cerr << "Compressed 'special format' image is ablen't to build mipmaps, fallback.";
                     grUploadCompressed2D(faceTarget(f), 0, img, faceGL[f], 0);
                 } else if (grUploadFits(img, faceGL[f])) {
-                    gluBuild2DMipmaps(faceTarget(f), faceGL[f].internalformat, GLsizei(img.width),
-                                      GLsizei(img.height), faceGL[f].format, faceGL[f].type, img.data());
+                    gluBuild2DMipmaps(faceTarget(f), faceGL[f].internalformat, GLsizei(img.width), GLsizei(img.height),
+                                      faceGL[f].format, faceGL[f].type, img.data());
                     checkGL("after-gluBuild2DMipmaps");
                 }
             }
@@ -92,7 +105,8 @@ void grTextureCubeMap::Load() {
         GLint b = (i == 0 && border) ? 1 : 0;
         for (uint32_t f = 0; f < faceCount; ++f) {
             const grImage2D& img = levels[i * faceCount + f];
-            if (!translate(img.format, compressed, gl)) continue;
+            if (!translate(img.format, compressed, gl))
+                continue;
             grSetUnpack(img);
             checkGL("after-unpack_window_subset");
             if (img.compressed)
@@ -105,7 +119,8 @@ void grTextureCubeMap::Load() {
         }
     }
     grTexParameter(param);
-    if (border) grTexBorderColor(GL_TEXTURE_CUBE_MAP, bordercolor);
+    if (border)
+        grTexBorderColor(GL_TEXTURE_CUBE_MAP, bordercolor);
 }
 
-}  // namespace libgr
+} // namespace libgr

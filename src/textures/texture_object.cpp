@@ -4,16 +4,22 @@
 
 #include "foundation/check_gl.h"
 
-namespace libgr {
+namespace libgr
+{
 
 grTextureObject::grTextureObject(const grTextureObject& other)
-    : handle_(other.handle_), target_(other.target_), loaded_(other.loaded_), texturable_(other.texturable_) {
-    if (handle_) ++handle_->refcount;
+    : handle_(other.handle_), target_(other.target_), loaded_(other.loaded_), texturable_(other.texturable_)
+{
+    if (handle_)
+        ++handle_->refcount;
 }
 
-grTextureObject& grTextureObject::operator=(const grTextureObject& other) {
-    if (this == &other) return *this;
-    if (other.handle_) ++other.handle_->refcount;
+grTextureObject& grTextureObject::operator=(const grTextureObject& other)
+{
+    if (this == &other)
+        return *this;
+    if (other.handle_)
+        ++other.handle_->refcount;
     release();
     handle_ = other.handle_;
     target_ = other.target_;
@@ -22,19 +28,27 @@ grTextureObject& grTextureObject::operator=(const grTextureObject& other) {
     return *this;
 }
 
-grTextureObject::~grTextureObject() { release(); }
+grTextureObject::~grTextureObject()
+{
+    release();
+}
 
-void grTextureObject::release() {
-    if (!handle_) return;
+void grTextureObject::release()
+{
+    if (!handle_)
+        return;
     if (--handle_->refcount == 0) {
-        if (handle_->valid) glDeleteTextures(1, &handle_->name);
+        if (handle_->valid)
+            glDeleteTextures(1, &handle_->name);
         delete handle_;
     }
     handle_ = nullptr;
 }
 
-void grTextureObject::Create(grTexturable& texturable) {
-    if (!handle_) handle_ = new grTextureName;
+void grTextureObject::Create(grTexturable& texturable)
+{
+    if (!handle_)
+        handle_ = new grTextureName;
     target_ = texturable.Target();
     if (!handle_->valid) {
         glGenTextures(1, &handle_->name);
@@ -46,8 +60,10 @@ void grTextureObject::Create(grTexturable& texturable) {
     texturable_ = &texturable;
 }
 
-void grTextureObject::Load() {
-    if (!handle_) return;
+void grTextureObject::Load()
+{
+    if (!handle_)
+        return;
     checkGL("grTextureObject::Load(0)");
     if (!GLEW_VERSION_3_0) {
         glEnable(target_);
@@ -57,32 +73,47 @@ void grTextureObject::Load() {
     checkGL("grTextureObject::Load(2)");
 }
 
-void grTextureObject::Unload() {
-    if (!handle_) return;
-    if (!GLEW_VERSION_3_0) glDisable(target_);
+void grTextureObject::Unload()
+{
+    if (!handle_)
+        return;
+    if (!GLEW_VERSION_3_0)
+        glDisable(target_);
     glBindTexture(target_, 0);
 }
 
-void grTextureObject::Update() {
-    if (!loaded_ || !texturable_) return;
+void grTextureObject::Update()
+{
+    if (!loaded_ || !texturable_)
+        return;
     Load();
     texturable_->Update();
 }
 
-uint32_t grTextureObject::Dimension() const {
+uint32_t grTextureObject::Dimension() const
+{
     switch (target_) {
-    case GL_TEXTURE_1D: return 1;
+    case GL_TEXTURE_1D:
+        return 1;
     case GL_TEXTURE_2D:
-    case GL_TEXTURE_RECTANGLE: return 2;
-    case GL_TEXTURE_3D: return 3;
-    case GL_TEXTURE_CUBE_MAP: return 6;
-    default: return 0;
+    case GL_TEXTURE_RECTANGLE:
+        return 2;
+    case GL_TEXTURE_3D:
+        return 3;
+    case GL_TEXTURE_CUBE_MAP:
+        return 6;
+    default:
+        return 0;
     }
 }
 
-GLuint grTextureObject::Name() const { return handle_ && handle_->valid ? handle_->name : 0; }
+GLuint grTextureObject::Name() const
+{
+    return handle_ && handle_->valid ? handle_->name : 0;
+}
 
-namespace {
+namespace
+{
 
 // How a level is read back: the image's type and bits code, and the pixel
 // format and type handed to OpenGL. The read type is chosen from the red
@@ -94,24 +125,42 @@ struct ReadFormat {
     GLenum gltype;
 };
 
-bool readFormatOf(GLint redType, GLint redSize, ReadFormat& out) {
+bool readFormatOf(GLint redType, GLint redSize, ReadFormat& out)
+{
     uint32_t typeCode;
     switch (redType) {
     case GL_UNSIGNED_INT:
-    case GL_UNSIGNED_NORMALIZED: typeCode = grTypeUINT; break;
+    case GL_UNSIGNED_NORMALIZED:
+        typeCode = grTypeUINT;
+        break;
     case GL_INT:
-    case GL_SIGNED_NORMALIZED: typeCode = grTypeSINT; break;
-    case GL_FLOAT: typeCode = grTypeFLOAT; break;
-    default: return false; // not a colour texture: nothing to read
+    case GL_SIGNED_NORMALIZED:
+        typeCode = grTypeSINT;
+        break;
+    case GL_FLOAT:
+        typeCode = grTypeFLOAT;
+        break;
+    default:
+        return false; // not a colour texture: nothing to read
     }
     switch (redSize) {
-    case 1: case 2: case 4: case 8: case 12: case 16: case 24: case 32: case 64: break;
+    case 1:
+    case 2:
+    case 4:
+    case 8:
+    case 12:
+    case 16:
+    case 24:
+    case 32:
+    case 64:
+        break;
     default:
         std::cerr << "red size is not recognized." << std::endl;
         return false;
     }
     int width = redSize <= 8 ? 8 : redSize <= 16 ? 16 : 32;
-    if (typeCode == grTypeFLOAT && width == 8) width = 16;
+    if (typeCode == grTypeFLOAT && width == 8)
+        width = 16;
     out.type = typeCode;
     out.bits = width == 8 ? grBits8 : width == 16 ? grBits16 : grBits32;
     bool integer = redType == GL_UNSIGNED_INT || redType == GL_INT;
@@ -126,7 +175,8 @@ bool readFormatOf(GLint redType, GLint redSize, ReadFormat& out) {
 }
 
 // Clears the pack state that would make OpenGL write outside the image.
-void resetPackState() {
+void resetPackState()
+{
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
     glPixelStorei(GL_PACK_SKIP_ROWS, 0);
@@ -136,8 +186,8 @@ void resetPackState() {
 
 // Shared steps of both read-back forms; `query(pname)` reads a level
 // parameter, `read(format, type, bytes, pixels)` the pixels.
-template <class Query, class Read>
-bool readBack(grImage2D& image, Query query, Read read) {
+template <class Query, class Read> bool readBack(grImage2D& image, Query query, Read read)
+{
     image = grImage2D();
     GLint width = query(GL_TEXTURE_WIDTH);
     checkGL("get texture level parameter (width)");
@@ -151,7 +201,8 @@ bool readBack(grImage2D& image, Query query, Read read) {
     GLint redSize = query(GL_TEXTURE_RED_SIZE);
     checkGL("get texture level parameter (red_size)");
     ReadFormat rf;
-    if (!readFormatOf(redType, redSize, rf)) return false;
+    if (!readFormatOf(redType, redSize, rf))
+        return false;
     image.format.type = rf.type;
     image.format.bits = rf.bits;
     if (!image.allocate()) {
@@ -163,9 +214,10 @@ bool readBack(grImage2D& image, Query query, Read read) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
-bool grTextureObject::GetTextureImage(int level, grImage2D& image, GLenum face) const {
+bool grTextureObject::GetTextureImage(int level, grImage2D& image, GLenum face) const
+{
     GLenum target = face ? face : target_ == GL_TEXTURE_CUBE_MAP ? GL_TEXTURE_CUBE_MAP_POSITIVE_X : target_;
     return readBack(
         image,
@@ -174,11 +226,15 @@ bool grTextureObject::GetTextureImage(int level, grImage2D& image, GLenum face) 
             glGetTexLevelParameteriv(target, level, pname, &v);
             return v;
         },
-        [&](GLenum format, GLenum type, uint64_t, void* pixels) { glGetTexImage(target, level, format, type, pixels); });
+        [&](GLenum format, GLenum type, uint64_t, void* pixels) {
+            glGetTexImage(target, level, format, type, pixels);
+        });
 }
 
-bool grTextureObject::GetTextureImageDirect(int level, grImage2D& image, GLenum face) const {
-    if (!handle_ || !handle_->valid) return false;
+bool grTextureObject::GetTextureImageDirect(int level, grImage2D& image, GLenum face) const
+{
+    if (!handle_ || !handle_->valid)
+        return false;
     GLuint name = handle_->name;
     bool cube = target_ == GL_TEXTURE_CUBE_MAP;
     GLint zoffset = cube && face ? GLint(face - GL_TEXTURE_CUBE_MAP_POSITIVE_X) : 0;
@@ -188,8 +244,10 @@ bool grTextureObject::GetTextureImageDirect(int level, grImage2D& image, GLenum 
         [&](GLenum pname) {
             GLint v = 0;
             glGetTextureLevelParameteriv(name, level, pname, &v);
-            if (pname == GL_TEXTURE_WIDTH) width = v;
-            if (pname == GL_TEXTURE_HEIGHT) height = v;
+            if (pname == GL_TEXTURE_WIDTH)
+                width = v;
+            if (pname == GL_TEXTURE_HEIGHT)
+                height = v;
             return v;
         },
         [&](GLenum format, GLenum type, uint64_t bytes, void* pixels) {
@@ -202,4 +260,4 @@ bool grTextureObject::GetTextureImageDirect(int level, grImage2D& image, GLenum 
         });
 }
 
-}  // namespace libgr
+} // namespace libgr

@@ -9,7 +9,8 @@
 #include "textures/image.h"
 #include "textures/texturable.h"
 
-namespace libgr {
+namespace libgr
+{
 
 // Shared record of one texture name.
 struct grTextureName {
@@ -18,8 +19,9 @@ struct grTextureName {
     uint8_t valid = 0;
 };
 
-class grTextureObject : public grTexturableObject {
-public:
+class grTextureObject : public grTexturableObject
+{
+  public:
     grTextureObject() = default;
     // Copies share the texture name; the last one deletes it.
     grTextureObject(const grTextureObject& other);
@@ -60,7 +62,7 @@ public:
     // The same, addressing this object's name directly (no binding).
     bool GetTextureImageDirect(int level, grImage2D& image, GLenum face = 0) const;
 
-private:
+  private:
     void release();
 
     grTextureName* handle_ = nullptr;
@@ -69,4 +71,4 @@ private:
     grTexturable* texturable_ = nullptr;
 };
 
-}  // namespace libgr
+} // namespace libgr

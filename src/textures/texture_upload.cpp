@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <iostream>
 
-namespace libgr {
+namespace libgr
+{
 
-namespace {
+namespace
+{
 
 enum : uint32_t { S = grTypeSINT, U = grTypeUINT, F = grTypeFLOAT };
 
@@ -184,7 +186,8 @@ const GLint kCompressed[][2] = {
 
 // Bits one pixel occupies in client memory for an OpenGL format and type; 0
 // for a type OpenGL rejects without reading.
-uint32_t glBitsPerPixel(GLenum format, GLenum type) {
+uint32_t glBitsPerPixel(GLenum format, GLenum type)
+{
     switch (type) {
     case GL_UNSIGNED_BYTE_2_3_3_REV:
     case GL_UNSIGNED_BYTE_3_3_2:
@@ -204,31 +207,49 @@ uint32_t glBitsPerPixel(GLenum format, GLenum type) {
     }
     uint32_t size;
     switch (type) {
-    case GL_BITMAP: size = 1; break;
+    case GL_BITMAP:
+        size = 1;
+        break;
     case GL_BYTE:
-    case GL_UNSIGNED_BYTE: size = 8; break;
+    case GL_UNSIGNED_BYTE:
+        size = 8;
+        break;
     case GL_SHORT:
     case GL_UNSIGNED_SHORT:
-    case GL_HALF_FLOAT: size = 16; break;
+    case GL_HALF_FLOAT:
+        size = 16;
+        break;
     case GL_INT:
     case GL_UNSIGNED_INT:
-    case GL_FLOAT: size = 32; break;
-    default: return 0;
+    case GL_FLOAT:
+        size = 32;
+        break;
+    default:
+        return 0;
     }
     uint32_t components;
     switch (format) {
     case GL_LUMINANCE_ALPHA:
-    case GL_RG: components = 2; break;
+    case GL_RG:
+        components = 2;
+        break;
     case GL_RGB:
-    case GL_BGR: components = 3; break;
+    case GL_BGR:
+        components = 3;
+        break;
     case GL_RGBA:
-    case GL_BGRA: components = 4; break;
-    default: components = 1; break;
+    case GL_BGRA:
+        components = 4;
+        break;
+    default:
+        components = 1;
+        break;
     }
     return components * size;
 }
 
-GLint unpackInt(GLenum name) {
+GLint unpackInt(GLenum name)
+{
     GLint value = 0;
     glGetIntegerv(name, &value);
     return value;
@@ -236,9 +257,11 @@ GLint unpackInt(GLenum name) {
 
 // Bytes read for `images` slices of `height` rows of `width` pixels under the
 // current unpack state.
-uint64_t uploadBytes(uint64_t width, uint64_t height, uint64_t images, bool threeD, GLenum format, GLenum type) {
+uint64_t uploadBytes(uint64_t width, uint64_t height, uint64_t images, bool threeD, GLenum format, GLenum type)
+{
     uint64_t bpp = glBitsPerPixel(format, type);
-    if (bpp == 0 || width == 0 || height == 0 || images == 0) return 0;
+    if (bpp == 0 || width == 0 || height == 0 || images == 0)
+        return 0;
     uint64_t rowlength = uint64_t(std::max(unpackInt(GL_UNPACK_ROW_LENGTH), 0));
     uint64_t alignment = uint64_t(std::max(unpackInt(GL_UNPACK_ALIGNMENT), 1));
     uint64_t skippixels = uint64_t(std::max(unpackInt(GL_UNPACK_SKIP_PIXELS), 0));
@@ -246,82 +269,113 @@ uint64_t uploadBytes(uint64_t width, uint64_t height, uint64_t images, bool thre
     uint64_t imageheight = height, skipimages = 0;
     if (threeD) {
         imageheight = uint64_t(std::max(unpackInt(GL_UNPACK_IMAGE_HEIGHT), 0));
-        if (imageheight == 0) imageheight = height;
+        if (imageheight == 0)
+            imageheight = height;
         skipimages = uint64_t(std::max(unpackInt(GL_UNPACK_SKIP_IMAGES), 0));
     }
-    if (rowlength == 0) rowlength = width;
+    if (rowlength == 0)
+        rowlength = width;
     uint64_t rowbytes = (rowlength * bpp + 7) / 8;
     rowbytes = (rowbytes + alignment - 1) / alignment * alignment;
     uint64_t rows = (skipimages + images - 1) * imageheight + skiprows + height - 1;
     return rows * rowbytes + ((skippixels + width) * bpp + 7) / 8;
 }
 
-bool fits(const grByteVector& image, uint64_t need) {
-    if (image.data() == nullptr || need <= image.size()) return true;
+bool fits(const grByteVector& image, uint64_t need)
+{
+    if (image.data() == nullptr || need <= image.size())
+        return true;
     std::cerr << "image data is smaller than its upload, skip." << std::endl;
     return false;
 }
 
-}  // namespace
+} // namespace
 
-GLenum grGLPixelFormat(uint32_t format) {
+GLenum grGLPixelFormat(uint32_t format)
+{
     static const GLenum kFormats[] = {
-        GL_LUMINANCE, GL_LUMINANCE_ALPHA, GL_INTENSITY, GL_RED, GL_GREEN, GL_BLUE,
-        GL_ALPHA, 0, GL_RGB, GL_RGBA, GL_BGR, GL_BGRA,
-        GL_DEPTH_COMPONENT, 0, GL_RGB, GL_RGBA, 0, GL_COLOR_INDEX,
+        GL_LUMINANCE,
+        GL_LUMINANCE_ALPHA,
+        GL_INTENSITY,
+        GL_RED,
+        GL_GREEN,
+        GL_BLUE,
+        GL_ALPHA,
+        0,
+        GL_RGB,
+        GL_RGBA,
+        GL_BGR,
+        GL_BGRA,
+        GL_DEPTH_COMPONENT,
+        0,
+        GL_RGB,
+        GL_RGBA,
+        0,
+        GL_COLOR_INDEX,
     };
     return format < sizeof(kFormats) / sizeof(kFormats[0]) ? kFormats[format] : 0;
 }
 
-bool translateQuiet(const grPixelFormat& pf, bool compressed, grGLFormat& out) {
+bool translateQuiet(const grPixelFormat& pf, bool compressed, grGLFormat& out)
+{
     GLenum glformat = grGLPixelFormat(pf.format);
-    if (glformat == 0) return false;
+    if (glformat == 0)
+        return false;
     // The YCbCr and four-component layouts upload as RGB and RGBA.
     uint32_t layout = pf.format == grFmtYCbCr ? grFmtRGB : pf.format == grFmtFour ? grFmtRGBA : pf.format;
     for (const Row& row : kRows) {
-        if (row.format != layout || row.type != pf.type || row.bits != pf.bits) continue;
+        if (row.format != layout || row.type != pf.type || row.bits != pf.bits)
+            continue;
         out.internalformat = row.internalformat;
         out.format = glformat;
         out.type = row.gltype;
         if (compressed && GLEW_ARB_texture_compression) {
             for (const auto& pair : kCompressed)
-                if (pair[0] == out.internalformat) out.internalformat = pair[1];
+                if (pair[0] == out.internalformat)
+                    out.internalformat = pair[1];
         }
         return true;
     }
     return false;
 }
 
-bool translate(const grPixelFormat& pf, bool compressed, grGLFormat& out) {
-    if (translateQuiet(pf, compressed, out)) return true;
+bool translate(const grPixelFormat& pf, bool compressed, grGLFormat& out)
+{
+    if (translateQuiet(pf, compressed, out))
+        return true;
     std::cerr << "Not supported image format!\n"
               << std::hex << "imgformat: " << pf.format << "\nimgtype: " << pf.type << "\nimgbits: " << pf.bits
               << std::dec << std::endl;
     return false;
 }
 
-void grSetPixelStore(const grPixelStore* store) {
+void grSetPixelStore(const grPixelStore* store)
+{
     // An image without a store has 4-byte rows of native-order samples; the
     // state a previous image left behind (swapped 16-bit samples, 1-byte
     // rows) must not apply to it.
-    if (!store) store = &grDefaultPixelStore;
+    if (!store)
+        store = &grDefaultPixelStore;
     glPixelStorei(GL_UNPACK_SWAP_BYTES, store->swapbytes ? GL_TRUE : GL_FALSE);
     glPixelStorei(GL_UNPACK_ALIGNMENT, store->alignment ? GLint(store->alignment) : 4);
 }
 
-void grSetUnpack(const grImage1D& image) {
+void grSetUnpack(const grImage1D& image)
+{
     grSetPixelStore(image.store);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, GLint(image.skippixels));
 }
 
-void grSetUnpack(const grImage2D& image) {
+void grSetUnpack(const grImage2D& image)
+{
     grSetPixelStore(image.store);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, GLint(image.rowlength));
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, GLint(image.skippixels));
     glPixelStorei(GL_UNPACK_SKIP_ROWS, GLint(image.skiprows));
 }
 
-void grSetUnpack(const grImage3D& image) {
+void grSetUnpack(const grImage3D& image)
+{
     grSetPixelStore(image.store);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, GLint(image.rowlength));
     glPixelStorei(GL_UNPACK_IMAGE_HEIGHT, GLint(image.imageheight));
@@ -330,43 +384,54 @@ void grSetUnpack(const grImage3D& image) {
     glPixelStorei(GL_UNPACK_SKIP_IMAGES, GLint(image.skipimages));
 }
 
-uint64_t grUploadBytes(const grImage1D& image, GLenum format, GLenum type) {
+uint64_t grUploadBytes(const grImage1D& image, GLenum format, GLenum type)
+{
     uint64_t bpp = glBitsPerPixel(format, type);
-    if (bpp == 0 || image.width == 0) return 0;
+    if (bpp == 0 || image.width == 0)
+        return 0;
     uint64_t skippixels = uint64_t(std::max(unpackInt(GL_UNPACK_SKIP_PIXELS), 0));
     return ((skippixels + image.width) * bpp + 7) / 8;
 }
 
-uint64_t grUploadBytes(const grImage2D& image, GLenum format, GLenum type) {
+uint64_t grUploadBytes(const grImage2D& image, GLenum format, GLenum type)
+{
     return uploadBytes(image.width, image.height, 1, false, format, type);
 }
 
-uint64_t grUploadBytes(const grImage3D& image, GLenum format, GLenum type) {
+uint64_t grUploadBytes(const grImage3D& image, GLenum format, GLenum type)
+{
     return uploadBytes(image.width, image.height, image.depth, true, format, type);
 }
 
-bool grUploadFits(const grImage1D& image, const grGLFormat& gl) {
+bool grUploadFits(const grImage1D& image, const grGLFormat& gl)
+{
     return fits(image, grUploadBytes(image, gl.format, gl.type));
 }
 
-bool grUploadFits(const grImage2D& image, const grGLFormat& gl) {
+bool grUploadFits(const grImage2D& image, const grGLFormat& gl)
+{
     return fits(image, grUploadBytes(image, gl.format, gl.type));
 }
 
-bool grUploadFits(const grImage3D& image, const grGLFormat& gl) {
+bool grUploadFits(const grImage3D& image, const grGLFormat& gl)
+{
     return fits(image, grUploadBytes(image, gl.format, gl.type));
 }
 
-GLsizei grCompressedBytes(const grByteVector& image) {
+GLsizei grCompressedBytes(const grByteVector& image)
+{
     uint64_t n = image.size();
     return n > 0x7FFFFFFFu ? 0x7FFFFFFF : GLsizei(n);
 }
 
-grColorMapGuard::grColorMapGuard(const grPixelMap& map) {
-    if (map.count == 0) return;
+grColorMapGuard::grColorMapGuard(const grPixelMap& map)
+{
+    if (map.count == 0)
+        return;
     // Never hand the driver more entries than the three maps hold.
     uint64_t n = std::min<uint64_t>({map.count, map.red.size(), map.green.size(), map.blue.size()});
-    if (n == 0) return;
+    if (n == 0)
+        return;
     GLsizei count = GLsizei(std::min<uint64_t>(n, 0x7FFFFFFF));
     glPixelTransferi(GL_MAP_COLOR, GL_TRUE);
     glPixelMapusv(GL_PIXEL_MAP_I_TO_R, count, map.red.data());
@@ -375,27 +440,35 @@ grColorMapGuard::grColorMapGuard(const grPixelMap& map) {
     active_ = true;
 }
 
-grColorMapGuard::~grColorMapGuard() {
-    if (active_) glPixelTransferi(GL_MAP_COLOR, GL_FALSE);
+grColorMapGuard::~grColorMapGuard()
+{
+    if (active_)
+        glPixelTransferi(GL_MAP_COLOR, GL_FALSE);
 }
 
-uint32_t grCeilPow2(uint32_t n) {
+uint32_t grCeilPow2(uint32_t n)
+{
     uint32_t p = 1;
-    while (p < n && p < 0x80000000u) p <<= 1;
+    while (p < n && p < 0x80000000u)
+        p <<= 1;
     return p;
 }
 
-}  // namespace libgr
+} // namespace libgr
 
-namespace libgr {
+namespace libgr
+{
 
-uint32_t grSquareEdge(uint32_t size, uint32_t level, bool border) {
-    if (level == 0 && border) return size <= 2 ? 2 : 2 + grCeilPow2(size - 2);
+uint32_t grSquareEdge(uint32_t size, uint32_t level, bool border)
+{
+    if (level == 0 && border)
+        return size <= 2 ? 2 : 2 + grCeilPow2(size - 2);
     uint32_t edge = grCeilPow2(size) >> std::min<uint32_t>(level, 31);
     return edge ? edge : 1;
 }
 
-bool grUploadCompressed2D(GLenum target, GLint level, const grImage2D& image, const grGLFormat& gl, GLint border) {
+bool grUploadCompressed2D(GLenum target, GLint level, const grImage2D& image, const grGLFormat& gl, GLint border)
+{
     if (!GLEW_ARB_texture_compression) {
         std::cerr << "error, ARB_texture_compression unsupported when compressed image loading, skip." << std::endl;
         return false;
@@ -406,19 +479,19 @@ bool grUploadCompressed2D(GLenum target, GLint level, const grImage2D& image, co
 }
 
 void grUploadIntoSquare(GLenum target, GLint level, const grImage2D& image, const grGLFormat& gl, GLint border,
-                        uint32_t edge) {
-    glTexImage2D(target, level, gl.internalformat, GLsizei(edge), GLsizei(edge), border, gl.format, gl.type,
-                 nullptr);
+                        uint32_t edge)
+{
+    glTexImage2D(target, level, gl.internalformat, GLsizei(edge), GLsizei(edge), border, gl.format, gl.type, nullptr);
     if (image.data() && grUploadFits(image, gl))
         glTexSubImage2D(target, level, 0, 0, GLsizei(image.width), GLsizei(image.height), gl.format, gl.type,
                         image.data());
 }
 
-void grUploadSubImage2D(GLenum target, GLint level, const grImage2D& image, const grGLFormat& gl) {
+void grUploadSubImage2D(GLenum target, GLint level, const grImage2D& image, const grGLFormat& gl)
+{
     if (image.compressed) {
         if (!GLEW_ARB_texture_compression) {
-            std::cerr << "error, ARB_texture_compression unsupported when compressed image loading, skip."
-                      << std::endl;
+            std::cerr << "error, ARB_texture_compression unsupported when compressed image loading, skip." << std::endl;
             return;
         }
         glCompressedTexSubImage2DARB(target, level, 0, 0, GLsizei(image.width), GLsizei(image.height),
@@ -430,7 +503,8 @@ void grUploadSubImage2D(GLenum target, GLint level, const grImage2D& image, cons
                         image.data());
 }
 
-bool grSgisMipmapFormat(GLint internalformat) {
+bool grSgisMipmapFormat(GLint internalformat)
+{
     switch (internalformat) {
     case GL_RGB:
     case GL_RGBA:
@@ -445,4 +519,4 @@ bool grSgisMipmapFormat(GLint internalformat) {
     }
 }
 
-}  // namespace libgr
+} // namespace libgr

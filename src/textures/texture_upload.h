@@ -9,7 +9,8 @@
 
 #include "textures/image.h"
 
-namespace libgr {
+namespace libgr
+{
 
 // The OpenGL side of a pixel format.
 struct grGLFormat {
@@ -65,22 +66,23 @@ GLsizei grCompressedBytes(const grByteVector& image);
 // Loads the three colour-index maps and sets GL_MAP_COLOR while alive, when
 // the map has entries; GL_MAP_COLOR goes back to false at the end of the
 // scope, also when it is left by an exception.
-class grColorMapGuard {
-public:
+class grColorMapGuard
+{
+  public:
     explicit grColorMapGuard(const grPixelMap& map);
     ~grColorMapGuard();
     grColorMapGuard(const grColorMapGuard&) = delete;
     grColorMapGuard& operator=(const grColorMapGuard&) = delete;
     bool active() const { return active_; }
 
-private:
+  private:
     bool active_ = false;
 };
 
 // The colour-index maps an upload of `image` loads: its own for a
 // colour-index image, none for any other.
-template <class Image>
-const grPixelMap& grColorMapOf(const Image& image) {
+template <class Image> const grPixelMap& grColorMapOf(const Image& image)
+{
     static const grPixelMap none;
     return image.format.format == grFmtColorIndex ? image.pixelmap : none;
 }
@@ -113,4 +115,4 @@ void grUploadSubImage2D(GLenum target, GLint level, const grImage2D& image, cons
 // Whether GL_GENERATE_MIPMAP_SGIS may be used with this internal format.
 bool grSgisMipmapFormat(GLint internalformat);
 
-}  // namespace libgr
+} // namespace libgr

@@ -207,7 +207,6 @@ extremes_t extremesByBlocks(const positions_t& a, uint64_t base, const mtx3w& A,
     return readBlocks(rest, readBlocks(first, e));
 }
 
-
 // The extent of a scene about the origin: the one projected
 // extreme that sizes the view (the farthest along the longer of x and y,
 // seen from a camera E - 1 back), mapped back into the scene.
@@ -310,8 +309,7 @@ struct framing_t {
     double front = -HUGE_VAL;
     double radius = 0.0; // the farthest position from the pivot (or a block's corner)
 };
-framing_t framingDistance(const std::vector<positions_t>& arrays, const pos3& pivot, double fx, double fy,
-                          double share)
+framing_t framingDistance(const std::vector<positions_t>& arrays, const pos3& pivot, double fx, double fy, double share)
 {
     // The distance a position needs grows with |x|, |y| and z alike, so over
     // a box it is largest at a corner.

@@ -197,8 +197,9 @@ TEST_F(ViewerSession, ImporterCrashOnReloadKeepsTheLastGoodScene)
     ASSERT_EQ(shell(*x, "cat " + quote(crash) + " >" + quote(dir.file("mesh.off"))).status, 0);
     for (int i = 0; i < 100 && viewer->errSoFar().find("scene stays") == std::string::npos; ++i)
         vyktest::sleepSeconds(0.1);
-    EXPECT_NE(viewer->errSoFar().find("mesh.off: the importer crashed.\nmesh.off: load error; the last good scene stays.\n"),
-              std::string::npos)
+    EXPECT_NE(
+        viewer->errSoFar().find("mesh.off: the importer crashed.\nmesh.off: load error; the last good scene stays.\n"),
+        std::string::npos)
         << viewer->errSoFar();
     EXPECT_TRUE(viewer->running());
     EXPECT_EQ(differingPixels(grab(), before), 0);

@@ -28,7 +28,12 @@ TEST(Sandbox, TheCallerLearnsHowTheChildEnded)
         {"exit(0) inside a library", [](int) -> bool { std::exit(0); }, sandbox_end_t::noResult},
         {"fault", [](int) { return raise(SIGSEGV) == 0; }, sandbox_end_t::crashed},
         {"abort", [](int) -> bool { std::abort(); }, sandbox_end_t::crashed},
-        {"hang", [](int) -> bool { for (;;) sleep(1); }, sandbox_end_t::timedOut},
+        {"hang",
+         [](int) -> bool {
+             for (;;)
+                 sleep(1);
+         },
+         sandbox_end_t::timedOut},
 #ifndef __SANITIZE_ADDRESS__ // the sanitizer's allocator reports and exits instead
         {"runaway allocation", [](int) { return std::vector<char>(size_t(1) << 30).size() > 0; },
          sandbox_end_t::outOfMemory},

@@ -130,7 +130,8 @@ TEST(SceneReader, HugeLinesAndDeepExpressions)
     EXPECT_EQ(loadSceneFile(dir.file("huge.vyk")).vertices, (std::vector<float>{6, 3, 4, 0.5f, 0.5f, 0.5f, 1, 0, 0}));
     const LoadedScene none = loadSceneFile("/nonexistent/dir/x.vyk");
     EXPECT_TRUE(!none.ok && none.err == "/nonexistent/dir/x.vyk: No such file or directory.\n"
-                                            "/nonexistent/dir/x.vyk: file open error.\n") << none.err;
+                                        "/nonexistent/dir/x.vyk: file open error.\n")
+        << none.err;
 }
 
 } // namespace

@@ -70,9 +70,10 @@ TEST(SceneWriterText, SceneListAndFailures)
     scene.environment.reflectalpha = 1234567.0f;
     scene.environment.refractalpha = HUGE_VALF;
     ASSERT_TRUE(saveScene(scene, dir.file("b.VYK")));
-    EXPECT_EQ(vyktest::readFile(dir.file("b.VYK")), "begin environment\r\ncubetex sky.bmp\r\nreflectalpha 1.23457e+06\r\n"
-                                                    "refractalpha 1/0\r\nrefractfactor 1\r\nend\r\n\r\n" +
-                                                        poly);
+    EXPECT_EQ(vyktest::readFile(dir.file("b.VYK")),
+              "begin environment\r\ncubetex sky.bmp\r\nreflectalpha 1.23457e+06\r\n"
+              "refractalpha 1/0\r\nrefractfactor 1\r\nend\r\n\r\n" +
+                  poly);
     // A list gets an empty line after every record, skipped ones included.
     ASSERT_TRUE(saveModels(scene.models, dir.file("c.vyk")));
     EXPECT_EQ(vyktest::readFile(dir.file("c.vyk")), poly + "\r\n\r\n\r\n");

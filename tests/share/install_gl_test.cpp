@@ -46,7 +46,8 @@ TEST_F(Installed, PagesEntriesAndTypesPassTheirCheckers)
     ASSERT_EQ(tool({"update-mime-database", mime}).status, 0);
     // A scene is known by its name, or without one by its first "begin ",
     // after comment lines or not.
-    for (const auto& [name, bytes] : {std::pair{"a.vyk", "# a comment\n"}, {"scene", "begin environment\nend\n"},
+    for (const auto& [name, bytes] : {std::pair{"a.vyk", "# a comment\n"},
+                                      {"scene", "begin environment\nend\n"},
                                       {"commented", "# a\n# b\nbegin environment\nend\n"}}) {
         const auto r = tool({"gio", "info", "-a", "standard::content-type", stage.write(name, bytes)},
                             {"XDG_DATA_DIRS=" + usr("share") + ":/usr/share", "XDG_DATA_HOME=" + stage.file("home")});
@@ -90,8 +91,8 @@ TEST(Package, DebianPackageHoldsTheInstallAndItsLibraries)
     const auto found = vyktest::run({"/usr/bin/find", out.path(), "-maxdepth", "1", "-name", "*.deb"});
     const std::string deb = found.out.substr(0, found.out.find('\n'));
     const std::string depends = vyktest::run({"/usr/bin/dpkg-deb", "-f", deb, "Depends"}).out;
-    for (const char* library :
-         {"libglut", "libglew", "libpng16", "libjpeg62-turbo", "libegl1", "libgl1-mesa-dri", "libassimp5", "libseccomp2"})
+    for (const char* library : {"libglut", "libglew", "libpng16", "libjpeg62-turbo", "libegl1", "libgl1-mesa-dri",
+                                "libassimp5", "libseccomp2"})
         EXPECT_NE(depends.find(library), std::string::npos) << library << " in " << depends;
     const std::string files = vyktest::run({"/usr/bin/dpkg-deb", "-c", deb}).out;
     EXPECT_NE(files.find("./usr/share/thumbnailers/vykview.thumbnailer"), std::string::npos);

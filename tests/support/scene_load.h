@@ -29,7 +29,7 @@ struct LoadedScene {
     std::string err, stderrText;
     size_t models = 0;
     uint32_t kind = 99, resU = 0, resV = 0;
-    bool compact = false; // the first model was read in the compact form
+    bool compact = false;                // the first model was read in the compact form
     std::vector<float> vertices, frames; // 9 floats a vertex
     std::vector<uint32_t> elements;
     vyk3d::texture_t texture;

@@ -102,10 +102,14 @@ TEST_F(VykshotTest, EveryModelIsFramedWholeAndCentred)
         const char* name;
         std::string off;
     } cases[] = {
-        {"unit cube at the origin's corner", offBox({0, 0, 0}, {1, 1, 1})}, {"1e5 torus", offTorus(1e5)},
-        {"cube far along x", offBox({1000, -5, -5}, {1010, 5, 5})}, {"0.005 torus", offTorus(0.005, {0.01, 0, 0})},
-        {"cube far along y", offBox({-5, 1000, -5}, {5, 1010, 5})}, {"long bar", offBox({-50, 0, 0}, {50, 4, 4})},
-        {"cube far along z", offBox({-5, -5, 1000}, {5, 5, 1010})}, {"edge-on", offBox({0, 0, 0}, {4, 0.2, 4})},
+        {"unit cube at the origin's corner", offBox({0, 0, 0}, {1, 1, 1})},
+        {"1e5 torus", offTorus(1e5)},
+        {"cube far along x", offBox({1000, -5, -5}, {1010, 5, 5})},
+        {"0.005 torus", offTorus(0.005, {0.01, 0, 0})},
+        {"cube far along y", offBox({-5, 1000, -5}, {5, 1010, 5})},
+        {"long bar", offBox({-50, 0, 0}, {50, 4, 4})},
+        {"cube far along z", offBox({-5, -5, 1000}, {5, 5, 1010})},
+        {"edge-on", offBox({0, 0, 0}, {4, 0.2, 4})},
         {"cube at negative coordinates", offBox({-110, -110, -10}, {-100, -100, 0})},
     };
     for (const auto& c : cases) {
@@ -151,7 +155,8 @@ TEST_F(VykshotTest, MeshesAreLitWhateverTheirWindingAndPointsAndLinesShow)
     EXPECT_GT(shade("box.off", offBox({0, 0, 0}, {1, 1, 1}))[1], 150);
     EXPECT_LT(shade("uv.obj", offSphere(false, true))[2], 0.02);
     EXPECT_GT(shade("cloud.ply", "ply\nformat ascii 1.0\nelement vertex 2\nproperty float x\nproperty float y\n"
-                                 "property float z\nend_header\n0 0 0\n1 1 0\n")[0], 0);
+                                 "property float z\nend_header\n0 0 0\n1 1 0\n")[0],
+              0);
     EXPECT_GT(shade("lines.obj", "v 0 0 0\nv 1 1 0\nv 2 0 1\nl 1 2\nl 2 3\n")[0], 0);
 }
 

@@ -2,9 +2,9 @@
 // a PNG or JPEG image (by the output's ending), drawn by the viewer's own scene view into a framebuffer
 // object of the asked size. Needs no X server.
 #include "foundation/huge_pages.h"
+#include "foundation/path.h"
 #include "gl/shader.h"
 #include "sceneio/stl.h"
-#include "foundation/path.h"
 #include "textures/jpeg.h"
 #include "textures/png.h"
 #include "view/gl_context.h"
