@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   # build
   g++ make cmake pkg-config ccache
+  # the formatting check of scripts/test.sh
+  clang-format git
   # the viewer's libraries
   freeglut3-dev libglew-dev libglu1-mesa-dev libgl-dev libjpeg-dev libpng-dev
   libgl1-mesa-dri libegl-dev libegl-mesa0
