@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the formatting, builds, and runs every
-# test. GL tests get a
-# virtual X server of their own, so no display is needed. Then the same code
-# is built under AddressSanitizer and UndefinedBehaviorSanitizer in
-# build-asan/, which runs the tests that need no display and replays every
-# fuzz corpus.
+# test. GL tests get a virtual X server of their own, so no display is
+# needed. Then the same code is built under AddressSanitizer and
+# UndefinedBehaviorSanitizer in build-asan/, which runs the tests that need
+# no display and replays every fuzz corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup-debian.sh
