@@ -41,6 +41,7 @@ class sceneview_t
     mtx3w invProjection;
     float shininess = 10.0f;
     pos3 extent{0.0f, 0.0f, 0.0f}; // all zero: the camera is not fitted yet
+    bool framed = true;            // false when the fit found nothing it could frame (too large)
     // Both clip planes are multiplied by this: 1 unless the fitted scene is
     // smaller than a unit or reaches past the far plane.
     double depthScale = 1.0;

@@ -461,6 +461,7 @@ void sceneview_t::fitScene()
     if (!finite3(extent.x, extent.y, extent.z)) {
         std::cerr << "vykview_t::fitScene(): the scene is too large to fit." << std::endl;
         extent = {1.0f, 1.0f, 1.0f};
+        framed = false;
     }
 
     // Every position inside the middle nine tenths of the picture's width

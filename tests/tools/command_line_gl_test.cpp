@@ -37,6 +37,8 @@ TEST(CommandLine, UsageAndFailures)
     const std::string bmpEnding = ": the picture's name must end in .png, .jpg or .jpeg.\n";
     const std::string empty = dir.write("empty.stl", "solid a\nendsolid a\n");
     const std::string nothing = ": nothing to draw: no surfaces, lines or points.\n";
+    const std::string huge = dir.write("huge.stl", "solid h\nfacet normal 0 0 1\nouter loop\nvertex -3.3e38 0 0\n"
+                                                   "vertex 3.3e38 0 0\nvertex 0 0 0\nendloop\nendfacet\nendsolid h\n");
     const std::string elapsed = "vykshot: --elapsed needs milliseconds, 0 to 4294967295.\n";
     const auto notLoaded = [](const std::string& f) {
         return f + ": No such file or directory.\n" + f + ": file open error.\n" + f + ": load error.\n";
@@ -92,6 +94,13 @@ TEST(CommandLine, UsageAndFailures)
         {{shot, "-o", png, good, txt}, "", 1, "", unknownExtension + txt + ": load error.\n"},
         {{shot, "-o", dir.file("o.gif"), good}, "", 1, "", "vykshot: " + dir.file("o.gif") + bmpEnding},
         {{shot, "-o", png, empty}, "", 1, "", empty + nothing + empty + ": load error.\n"},
+        // A picture of nothing is no thumbnail.
+        {{shot, "-o", png, huge},
+         "",
+         1,
+         "",
+         "vykview_t::fitScene(): the scene is too large to fit.\nvykshot: " + huge +
+             ": nothing to show: the scene is too large to fit.\n"},
         {{viewer, good},
          noDisplay,
          1,
@@ -124,8 +133,9 @@ TEST(CommandLine, UsageAndFailures)
     }
     // Every case failed or wrote nothing: no new output, no temporary file,
     // and the old output as it was.
-    EXPECT_EQ(run({"/bin/ls", "-A", dir.path()}).out,
-              "big.vyk\nbign.vyk\ncomments.vyk\nempty.stl\nfew.vyk\nfewn.vyk\ngood.vyk\nhostile.vyk\no.vyk\n");
+    EXPECT_EQ(
+        run({"/bin/ls", "-A", dir.path()}).out,
+        "big.vyk\nbign.vyk\ncomments.vyk\nempty.stl\nfew.vyk\nfewn.vyk\ngood.vyk\nhostile.vyk\nhuge.stl\no.vyk\n");
     EXPECT_EQ(readFile(out), "old\n");
     // A picture named .jpg or .jpeg is written as JPEG.
     ASSERT_EQ(run({shot, "-o", dir.file("o.JPEG"), good}).status, 0);

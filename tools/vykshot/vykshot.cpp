@@ -166,6 +166,9 @@ int main(int argc, char** argv)
         case offscreenStatus_t::drawn:
             break;
         }
+        // A picture of nothing would pass for a thumbnail.
+        if (!view.framed)
+            fail(std::string(o.files[0]) + ": nothing to show: the scene is too large to fit.");
         if (o.format == picture_t::jpeg) {
             if (!libgr::jpegSave(image, o.output.c_str())) {
                 std::fprintf(stderr, "%s: jpeg write error.\n", o.output.c_str());
