@@ -293,6 +293,14 @@ bool texture_t::open(const char* basefilename)
     texture_cache_t& cache = textureCache();
     bool loaded = false, allLoaded = true;
 
+    // A map that did not load (its message is out): the surface still
+    // draws, with the built-in map in its place.
+    auto builtinInstead = [&](uint32_t& handle, const builtin_t& builtin) {
+        allLoaded = false;
+        handle = builtinTexture(builtin, anisotropy);
+        return handle != 0;
+    };
+
     // Colour.
     if (colormap.empty()) {
         colorhandle = builtinTexture(kBuiltinColor, anisotropy);
@@ -305,10 +313,7 @@ bool texture_t::open(const char* basefilename)
         if (!colorhandle) {
             std::cerr << orEmpty(basefilename) << ": base filename.\n"
                       << full << ": color autoloadformat failed." << std::endl;
-            // The surface still draws, with the built-in map in its place.
-            allLoaded = false;
-            colorhandle = builtinTexture(kBuiltinColor, anisotropy);
-            if (!colorhandle)
+            if (!builtinInstead(colorhandle, kBuiltinColor))
                 return false;
         } else if (loaded) {
             setupEntry(*cache.get(colorhandle), *this);
@@ -327,9 +332,7 @@ bool texture_t::open(const char* basefilename)
         bumphandle = findOrLoad(p, loaded);
         if (!bumphandle) {
             std::cerr << p << ": bump autoloadformat failed." << std::endl;
-            allLoaded = false;
-            bumphandle = builtinTexture(kBuiltinBump, anisotropy);
-            if (!bumphandle)
+            if (!builtinInstead(bumphandle, kBuiltinBump))
                 return false;
         } else if (!openBump(*this, p)) {
             return false;
@@ -357,9 +360,7 @@ bool texture_t::open(const char* basefilename)
         specularhandle = findOrLoad(full, loaded);
         if (!specularhandle) {
             std::cerr << full << ": autoloadformat failed." << std::endl;
-            allLoaded = false;
-            specularhandle = builtinTexture(kBuiltinSpecular, anisotropy);
-            if (!specularhandle)
+            if (!builtinInstead(specularhandle, kBuiltinSpecular))
                 return false;
         } else if (loaded) {
             setupEntry(*cache.get(specularhandle), *this);

@@ -100,6 +100,15 @@ struct PositionHash {
     }
 };
 
+// Calls f(i, face) for every face i of `mesh` that is a triangle with its
+// corners inside the mesh.
+template <class F> void eachTriangle(const aiMesh& mesh, F&& f)
+{
+    for (unsigned i = 0; i < mesh.mNumFaces; ++i)
+        if (isTriangle(mesh.mFaces[i], mesh.mNumVertices))
+            f(i, mesh.mFaces[i]);
+}
+
 // Gives the triangles of `mesh` vertices of their own, after the vertices
 // it has: copies of their corners' positions, colours and texture
 // coordinates. Faces of other kinds keep the vertices they had.
@@ -158,10 +167,7 @@ void smoothMesh(aiMesh& mesh)
     std::vector<uint64_t> first(slotCount + 1, 0);
     std::vector<unsigned> around;
     for (int pass = 0; pass < 2; ++pass) {
-        for (unsigned i = 0; i < mesh.mNumFaces; ++i) {
-            const aiFace& f = mesh.mFaces[i];
-            if (!isTriangle(f, mesh.mNumVertices))
-                continue;
+        eachTriangle(mesh, [&](unsigned i, const aiFace& f) {
             for (unsigned k = 0; k < 3; ++k) {
                 const unsigned s = slotOf[f.mIndices[k]];
                 if (pass == 0)
@@ -174,7 +180,7 @@ void smoothMesh(aiMesh& mesh)
                 normal[i] = (mesh.mVertices[f.mIndices[1]] - a) ^ (mesh.mVertices[f.mIndices[2]] - a);
                 direction[i] = unit(normal[i]);
             }
-        }
+        });
         if (pass == 0) {
             for (size_t s = 0; s < slotCount; ++s)
                 first[s + 1] += first[s];
@@ -190,10 +196,7 @@ void smoothMesh(aiMesh& mesh)
     const float cosCrease = std::cos(kCreaseDegrees * 3.14159265f / 180.0f);
     std::vector<aiVector3D> corner;
     bool creased = false;
-    for (unsigned i = 0; i < mesh.mNumFaces; ++i) {
-        const aiFace& f = mesh.mFaces[i];
-        if (!isTriangle(f, mesh.mNumVertices))
-            continue;
+    eachTriangle(mesh, [&](unsigned i, const aiFace& f) {
         for (unsigned k = 0; k < 3; ++k) {
             const unsigned s = slotOf[f.mIndices[k]];
             aiVector3D sum;
@@ -206,15 +209,15 @@ void smoothMesh(aiMesh& mesh)
             }
             corner.push_back(unit(sum));
         }
-    }
+    });
     if (creased && uint64_t(mesh.mNumVertices) + corner.size() < (uint64_t(1) << 31)) {
         unshareTriangles(mesh);
         mesh.mNormals = new aiVector3D[mesh.mNumVertices]();
         size_t c = 0;
-        for (unsigned i = 0; i < mesh.mNumFaces; ++i)
-            if (isTriangle(mesh.mFaces[i], mesh.mNumVertices))
-                for (unsigned k = 0; k < 3; ++k)
-                    mesh.mNormals[mesh.mFaces[i].mIndices[k]] = corner[c++];
+        eachTriangle(mesh, [&](unsigned, const aiFace& f) {
+            for (unsigned k = 0; k < 3; ++k)
+                mesh.mNormals[f.mIndices[k]] = corner[c++];
+        });
         return;
     }
     // One normal a position: the sum of all its triangles'.
