@@ -6,7 +6,9 @@
 # what it finds to build-fuzz/corpus/<name>/; crash inputs land in
 # build-fuzz/crashes/. With VYK_FUZZ_UPDATE=1 the repository corpus is then
 # replaced by a minimised merge of both. GL targets get a virtual X server
-# when there is no display. Set VYK_FUZZ_BUILD to use another build folder.
+# when there is no display. Set VYK_FUZZ_BUILD to use another build folder,
+# and VYK_FUZZ_OPTS for more libFuzzer options: "-fork=1 -ignore_crashes=1
+# -ignore_timeouts=1 -ignore_ooms=1" keeps a run going after a finding.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -44,6 +46,8 @@ for t in "${targets[@]}"; do
   # own messages are dropped: libFuzzer and the sanitizers still report.
   opts=(-rss_limit_mb=2048 -max_len="${VYK_FUZZ_MAX_LEN:-8192}" -close_fd_mask=2)
   [ -f "fuzz/$name.dict" ] && opts+=(-dict="fuzz/$name.dict")
+  # shellcheck disable=SC2206
+  opts+=(${VYK_FUZZ_OPTS:-})
   if ! "${run[@]}" "${opts[@]}" -max_total_time="$seconds" -timeout=120 -print_final_stats=1 \
     -artifact_prefix="$build/crashes/$name-" "${inputs[@]}" 2>"$build/$name.log"; then
     echo "$t: finding, see $build/$name.log and $build/crashes/" >&2
