@@ -82,6 +82,9 @@ int pngReadStream(FILE* fp, grImage2D& image)
     png_init_io(png, fp);
     png_set_sig_bytes(png, 4);
     png_set_user_limits(png, kMaxDimension, kMaxDimension);
+    // Only the header, the palette and the pixels are used: every other
+    // chunk is skipped unread, whatever length it claims.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
     png_uint_32 width = 0, height = 0;
     int depth = 0, colorType = 0;
