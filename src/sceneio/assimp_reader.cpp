@@ -357,9 +357,8 @@ bool readAssimp(const std::string& fileName, scene_t& scene, std::ostream& err)
         return false;
     }
     const sandbox_limits_t limits = defaultSandboxLimits();
-    const sandbox_result_t child = runSandboxed(
-        limits, [&](int output) { return importTo(output, fileName); }, kSlowSeconds,
-        [&] { err << fileName << ": still importing." << std::endl; });
+    const sandbox_result_t child = runSandboxed(limits, importTo, fileName, kSlowSeconds,
+                                                [&] { err << fileName << ": still importing." << std::endl; });
     struct stat st;
     void* data = MAP_FAILED;
     if (child.end == sandbox_end_t::done && fstat(child.output, &st) == 0 && st.st_size > 0)
