@@ -2,6 +2,7 @@
 #include "app/gluty.h"
 #include "app/vykview.h"
 #include "foundation/huge_pages.h"
+#include "foundation/sandbox.h"
 #include "sceneio/stl.h"
 
 #include <GL/glew.h>
@@ -106,6 +107,8 @@ void onGlutError(const char* format, va_list args)
 int main(int argc, char** argv)
 {
     startWithHugePages(argv);
+    // Imports fork from a small process, not from one holding a GL driver.
+    startSandboxZygote();
     options_t o = parseArguments(argc, argv);
     // Large text files are read while the window and its shaders are made.
     prefetchStl(static_cast<int>(o.argv.size() - 1 - o.firstFile), o.argv.data() + o.firstFile);

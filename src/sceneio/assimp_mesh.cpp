@@ -326,7 +326,8 @@ std::vector<Placement> placements(const aiScene& scene)
 }
 
 // Writes the faces of one kind of one placed mesh.
-void fillMesh(const Placement& p, const aiMaterial* material, FaceKind kind, float* v, float* f, uint32_t* e)
+uint64_t fillMesh(const Placement& p, const aiMaterial* material, FaceKind kind, float* v, float* f, uint32_t* e,
+                  uint64_t first, uint64_t count, uint64_t firstWritten)
 {
     const aiMesh& mesh = *p.mesh;
     aiMatrix3x3 frameMatrix(p.transform);
@@ -339,8 +340,9 @@ void fillMesh(const Placement& p, const aiMaterial* material, FaceKind kind, flo
     const unsigned corners = unsigned(kind);
     const bool cloud = mesh.mNumFaces == 0;
     const uint64_t faces = cloud ? mesh.mNumVertices : mesh.mNumFaces;
+    const uint64_t end = count < faces - std::min(first, faces) ? first + count : faces;
     uint64_t k = 0;
-    for (uint64_t i = 0; i < faces; ++i) {
+    for (uint64_t i = first; i < end; ++i) {
         const unsigned cloudIndex = unsigned(i);
         const aiFace* face = cloud ? nullptr : &mesh.mFaces[i];
         if (face && !isFace(*face, kind, mesh.mNumVertices))
@@ -365,10 +367,11 @@ void fillMesh(const Placement& p, const aiMaterial* material, FaceKind kind, flo
         }
         uint32_t* el = e + (corners + 1) * k;
         for (unsigned c = 0; c < corners; ++c)
-            el[c] = uint32_t(corners * k + c);
+            el[c] = uint32_t(corners * (firstWritten + k) + c);
         el[corners] = 0xFFFFFFFFu;
         ++k;
     }
+    return k;
 }
 
 } // namespace assimpmesh

@@ -82,7 +82,11 @@ FaceCounts faceCounts(const aiMesh& mesh);
 // without colours take the material's diffuse colour (grey without a
 // material); a mirroring transform swaps two corners of a triangle so the
 // winding stays. Lines and points get zero frames: they are drawn unlit.
-void fillMesh(const Placement& p, const aiMaterial* material, FaceKind kind, float* vertices, float* frames,
-              uint32_t* elements);
+// In pieces: only the mesh's faces (or, for a point cloud, vertices) from
+// `first` on, at most `count` of them, are read; the arrays then start at
+// face `firstWritten` (the faces earlier pieces wrote), which the elements
+// count from. Returns the number of faces written.
+uint64_t fillMesh(const Placement& p, const aiMaterial* material, FaceKind kind, float* vertices, float* frames,
+                  uint32_t* elements, uint64_t first = 0, uint64_t count = ~uint64_t(0), uint64_t firstWritten = 0);
 
 } // namespace assimpmesh

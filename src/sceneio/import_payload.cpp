@@ -137,7 +137,7 @@ unsigned char* layOutPayload(int fd, import_payload_t& payload, uint64_t& size)
     size = count.bytes();
     if (ftruncate(fd, off_t(size)) != 0)
         return nullptr;
-    void* base = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, fd, 0);
+    void* base = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     if (base == MAP_FAILED)
         return nullptr;
     payload_out_t out(static_cast<unsigned char*>(base));

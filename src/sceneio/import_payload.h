@@ -39,7 +39,9 @@ struct import_payload_t {
 
 // Sizes the file `fd` to hold `payload` and maps it: the small fields and
 // the arrays with views are written there, and every null view is pointed
-// at its room, for the caller to fill. Returns the mapping of `size` bytes
+// at its room, for the caller to fill (through the mapping, or by writing
+// the file at the room's offset from the mapping). Pages of the room are
+// not touched. Returns the mapping of `size` bytes
 // (for munmap), or null when the file cannot be sized or mapped.
 unsigned char* layOutPayload(int fd, import_payload_t& payload, uint64_t& size);
 

@@ -6,6 +6,7 @@
 #include "support/paths.h"
 #include "support/picture.h"
 #include "support/run.h"
+#include "support/scene_load.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -71,5 +73,29 @@ TEST(AssimpReader, TestModelsPackage)
     for (const std::string& f : bad) {
         const vyktest::RunResult r = vyktest::run({vyktest::programPath("vykshot"), "-o", dir.file("i.png"), f});
         EXPECT_TRUE(r.status == 0 || (r.status == 1 && !r.err.empty())) << f << " " << r.status;
+    }
+}
+
+// The child writes the records in pieces: a strip of triangles over three
+// of them comes back whole, each triangle in its place.
+TEST(AssimpReader, ALongStripComesBackInOrder)
+{
+    vyktest::TempDir dir;
+    const unsigned n = 20000;
+    std::string off = "OFF\n" + std::to_string(n + 2) + " " + std::to_string(n) + " 0\n";
+    for (unsigned i = 0; i < n + 2; ++i)
+        off += std::to_string(i) + " " + std::to_string(i % 2) + " 0\n";
+    for (unsigned i = 0; i < n; ++i)
+        off += "3 " + std::to_string(i) + " " + std::to_string(i + 1) + " " + std::to_string(i + 2) + "\n";
+    const vyktest::LoadedScene s = vyktest::loadSceneFile(dir.write("strip.off", off));
+    ASSERT_TRUE(s.ok) << s.err;
+    ASSERT_EQ(s.elements.size(), 4u * n);
+    for (unsigned k = 0; k < n; ++k) {
+        float x[3] = {s.vertices[27 * k], s.vertices[27 * k + 9], s.vertices[27 * k + 18]};
+        std::sort(x, x + 3);
+        if (x[0] != float(k) || x[2] != float(k + 2) || s.elements[4 * k] != 3 * k || s.elements[4 * k + 3] != ~0u) {
+            ADD_FAILURE() << "triangle " << k;
+            break;
+        }
     }
 }

@@ -4,6 +4,7 @@
 
 #include "foundation/huge_pages.h"
 #include "foundation/path.h"
+#include "foundation/sandbox.h"
 #include "gl/scoped_map.h"
 #include "model/frame_pass.h"
 #include "model/texture.h"
@@ -156,6 +157,8 @@ int convert(const std::vector<std::string>& inputs, const std::string& out)
 int main(int argc, char** argv)
 {
     startWithHugePages(argv);
+    // Imports fork from a small process, not from one holding a GL driver.
+    startSandboxZygote();
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {

@@ -3,6 +3,7 @@
 // object of the asked size. Needs no X server.
 #include "foundation/huge_pages.h"
 #include "foundation/path.h"
+#include "foundation/sandbox.h"
 #include "gl/shader.h"
 #include "sceneio/stl.h"
 #include "textures/jpeg.h"
@@ -139,6 +140,8 @@ options_t parseArguments(int argc, char** argv)
 int main(int argc, char** argv)
 {
     startWithHugePages(argv);
+    // Imports fork from a small process, not from one holding a GL driver.
+    startSandboxZygote();
     const options_t o = parseArguments(argc, argv);
     // Large text files are read while the context and its shaders are made.
     prefetchStl(static_cast<int>(o.files.size()), o.files.data());
