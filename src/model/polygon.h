@@ -72,9 +72,10 @@ class polygon_t : public modeling_t
     // after a full allocate()). Prints "wknmls.allocate() failed." and
     // returns false when the work frames cannot be created.
     bool workframes();
-    // Makes the records of a compact surface: grey vertices (`compactColor`)
-    // at texture coordinate (0, 0) and each triangle's flatFrame for its
-    // three corners, exactly what a producer of full records writes; the
+    // Makes the records of a compact surface: vertices of `compactColor`
+    // (or their own colours) at texture coordinate (0, 0), and each
+    // triangle's flatFrame for its three corners (a smooth surface: each
+    // vertex's normalFrame), exactly what a producer of full records writes; the
     // compact stores are then released and the surface draws as any other.
     // True at once for a surface that is not compact. Prints the failing
     // array's message ("vertices.allocate() failed.") and returns false,
