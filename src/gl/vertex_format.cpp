@@ -113,4 +113,10 @@ const vertex_format_t& facetNormalFormat()
     return format;
 }
 
+const vertex_format_t& colorFormat()
+{
+    static const vertex_format_t format = makeFormat({element_t::RGBA});
+    return format;
+}
+
 } // namespace vyk3d

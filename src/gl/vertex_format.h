@@ -58,5 +58,6 @@ const vertex_format_t& pointSizeFormat();    // PointSize (1)
 const vertex_format_t& controlPointFormat(); // Position, RGBA (7)
 const vertex_format_t& positionFormat();     // Position (3): compact surfaces
 const vertex_format_t& facetNormalFormat();  // Normal (3): one a triangle
+const vertex_format_t& colorFormat();        // RGBA (4): compact surfaces' vertex colours
 
 } // namespace vyk3d

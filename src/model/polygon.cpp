@@ -81,8 +81,10 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount, buffers_t 
         return false;
     }
     const bool all = buffers == buffers_t::All;
-    const bool compact = buffers == buffers_t::Compact && compactDrawable(elementCount / 4);
-    const bool list = buffers == buffers_t::TriangleList || buffers == buffers_t::Compact;
+    const bool smooth = buffers == buffers_t::CompactSmooth || buffers == buffers_t::CompactSmoothColours;
+    const bool compact =
+        (buffers == buffers_t::Compact && compactDrawable(elementCount / 4)) || (smooth && elementCount != 0);
+    const bool list = buffers == buffers_t::TriangleList || buffers == buffers_t::Compact || smooth;
     if (list && (elementCount % 4 != 0 || vertexCount != elementCount / 4 * 3)) {
         say("polygon_t::allocate() count out of range.");
         return false;
@@ -110,7 +112,8 @@ bool polygon_t::allocate(uint64_t vertexCount, uint64_t elementCount, buffers_t 
     if (compact) {
         vertices.release();
         normals.release();
-        return allocateCompact(vertexCount);
+        return smooth ? allocateSmooth(vertexCount, buffers == buffers_t::CompactSmoothColours)
+                      : allocateCompact(vertexCount);
     }
     if (!vertices.allocate(vertexCount, vertexFormat())) {
         say("vertices.allocate() failed.");
@@ -203,6 +206,35 @@ bool polygon_t::allocateCompact(uint64_t vertexCount)
     return true;
 }
 
+bool polygon_t::allocateSmooth(uint64_t vertexCount, bool colours)
+{
+    if (!positions.allocate(vertexCount, positionFormat()) ||
+        (colours && !vertexColors.allocate(vertexCount, colorFormat()))) {
+        say("vertices.allocate() failed.");
+        return false;
+    }
+    if (!vertexNormals.allocate(vertexCount, facetNormalFormat())) {
+        say("normals.allocate() failed.");
+        return false;
+    }
+    if (!elements.allocateTriangleList(vertexCount / 3)) {
+        say("elements.allocate() failed.");
+        return false;
+    }
+    compact_ = smooth_ = true;
+    drawvao.release();
+    drawvao.create();
+    positions.bindAttributes(drawvao, 0);
+    // Without an array, location 1 reads the colour the draw sets for all.
+    if (colours)
+        vertexColors.bindAttributes(drawvao, 1);
+    vertexNormals.bindAttributes(drawvao, 3);
+    selectedpoints.assign(vertexCount, false);
+    clearselection();
+    checkGL("polygon_t::allocate(end)");
+    return true;
+}
+
 bool polygon_t::compactDrawable(uint64_t triangles)
 {
     // The normals are read as texels of one buffer texture, three floats
@@ -220,7 +252,68 @@ void polygon_t::releaseCompact()
     facetTexture_ = 0;
     positions.release();
     facetNormals.release();
-    compact_ = false;
+    vertexNormals.release();
+    vertexColors.release();
+    compact_ = smooth_ = false;
+}
+
+void polygon_t::normalFrame(const float n[3], float frame[9])
+{
+    // Operation for operation as the mesh reader makes it, so that the
+    // records made here are its own bytes.
+    float a[3] = {1.0f, 0.0f, 0.0f};
+    if (std::fabs(n[1]) < std::fabs(n[0]) && std::fabs(n[1]) <= std::fabs(n[2]))
+        a[0] = 0.0f, a[1] = 1.0f;
+    else if (std::fabs(n[2]) < std::fabs(n[0]))
+        a[0] = 0.0f, a[2] = 1.0f;
+    float t[3] = {n[1] * a[2] - n[2] * a[1], n[2] * a[0] - n[0] * a[2], n[0] * a[1] - n[1] * a[0]};
+    const float len = std::sqrt(t[0] * t[0] + t[1] * t[1] + t[2] * t[2]);
+    const float inverse = 1 / len;
+    for (float& c : t)
+        c = len > 0.0f && std::isfinite(len) ? c * inverse : 0.0f;
+    const float values[9] = {
+        t[0], t[1], t[2], n[1] * t[2] - n[2] * t[1], n[2] * t[0] - n[0] * t[2], n[0] * t[1] - n[1] * t[0],
+        n[0], n[1], n[2]};
+    std::copy(values, values + 9, frame);
+}
+
+void polygon_t::expandFlat(const float* src, float* dst, float* fdst) const
+{
+    const uint64_t triangles = positions.count() / 3;
+    const unsigned parts = partsFor(triangles, 1 << 16);
+    runParts(parts, [&](unsigned k) {
+        for (uint64_t t = triangles * k / parts; t < triangles * (k + 1) / parts; ++t) {
+            const float* c = src + 9 * t;
+            const flat_frame_t frame = flatFrame(positionAt(c), positionAt(c + 3), positionAt(c + 6));
+            for (size_t corner = 0; corner < 3; ++corner) {
+                float* rec = dst + vertexStride * (3 * t + corner);
+                std::copy(c + 3 * corner, c + 3 * corner + 3, rec);
+                std::copy(compactColor, compactColor + 4, rec + 3);
+                rec[7] = rec[8] = 0.0f;
+                float* fr = fdst + frameStride * (3 * t + corner);
+                put(fr, frame.tangent);
+                put(fr + 3, frame.binormal);
+                put(fr + 6, frame.normal);
+            }
+        }
+    });
+}
+
+void polygon_t::expandSmooth(const float* src, const float* normals, const float* colours, float* dst,
+                             float* fdst) const
+{
+    const uint64_t count = positions.count();
+    const unsigned parts = partsFor(count, 1 << 16);
+    runParts(parts, [&](unsigned k) {
+        for (uint64_t v = count * k / parts; v < count * (k + 1) / parts; ++v) {
+            float* rec = dst + vertexStride * v;
+            std::copy(src + 3 * v, src + 3 * v + 3, rec);
+            const float* colour = colours ? colours + 4 * v : compactColor;
+            std::copy(colour, colour + 4, rec + 3);
+            rec[7] = rec[8] = 0.0f;
+            normalFrame(normals + 3 * v, fdst + frameStride * v);
+        }
+    });
 }
 
 bool polygon_t::fullRecords()
@@ -242,27 +335,17 @@ bool polygon_t::fullRecords()
         scoped_map_t<float> v(records, GL_MAP_WRITE_BIT), f(frames, GL_MAP_WRITE_BIT);
         if (!p || !v || !f)
             return false;
-        const float* src = p.get();
-        float* dst = v.get();
-        float* fdst = f.get();
-        const uint64_t triangles = count / 3;
-        const unsigned parts = partsFor(triangles, 1 << 16);
-        runParts(parts, [&](unsigned k) {
-            for (uint64_t t = triangles * k / parts; t < triangles * (k + 1) / parts; ++t) {
-                const float* c = src + 9 * t;
-                const flat_frame_t frame = flatFrame(positionAt(c), positionAt(c + 3), positionAt(c + 6));
-                for (size_t corner = 0; corner < 3; ++corner) {
-                    float* rec = dst + vertexStride * (3 * t + corner);
-                    std::copy(c + 3 * corner, c + 3 * corner + 3, rec);
-                    std::copy(compactColor, compactColor + 4, rec + 3);
-                    rec[7] = rec[8] = 0.0f;
-                    float* fr = fdst + frameStride * (3 * t + corner);
-                    put(fr, frame.tangent);
-                    put(fr + 3, frame.binormal);
-                    put(fr + 6, frame.normal);
-                }
-            }
-        });
+        if (!smooth_) {
+            expandFlat(p.get(), v.get(), f.get());
+        } else {
+            scoped_map_t<const float> n(vertexNormals, GL_MAP_READ_BIT);
+            std::unique_ptr<scoped_map_t<const float>> c;
+            if (vertexColors.count() != 0)
+                c.reset(new scoped_map_t<const float>(vertexColors, GL_MAP_READ_BIT));
+            if (!n || (c && !*c))
+                return false;
+            expandSmooth(p.get(), n.get(), c ? c->get() : nullptr, v.get(), f.get());
+        }
     }
     vertices = records;
     normals = frames;
@@ -442,7 +525,7 @@ void polygon_t::draw()
         glPointSize(1.0f);
     } else if (compact_) {
         glActiveTexture(GL_TEXTURE0 + kFacetUnit);
-        glBindTexture(GL_TEXTURE_BUFFER, facetTexture_);
+        glBindTexture(GL_TEXTURE_BUFFER, facetTexture_); // 0 for a smooth surface
         roomForPieces(listTriangles_);
         drawList();
         glBindTexture(GL_TEXTURE_BUFFER, 0);
@@ -465,9 +548,14 @@ void polygon_t::drawList()
     if (!drawvao.created())
         return;
     // The arrays the draw reads, at their locations.
-    attribute_array_t* const arrays[2] = {&positionRecords(), compact_ ? nullptr : &normals};
-    const GLuint locations[2] = {0, 3};
-    const size_t arrayCount = compact_ ? 1 : 2;
+    attribute_array_t* arrays[3] = {&positionRecords(), &normals, nullptr};
+    GLuint locations[3] = {0, 3, 1};
+    size_t arrayCount = compact_ ? 1 : 2;
+    if (smooth()) {
+        arrays[arrayCount++] = &vertexNormals;
+        if (vertexColors.count() != 0)
+            arrays[arrayCount++] = &vertexColors;
+    }
     const uint64_t count = 3 * listTriangles_;
     uint64_t recordBytes = 0;
     for (size_t k = 0; k < arrayCount; ++k)
@@ -488,14 +576,14 @@ void polygon_t::drawList()
     // its normals by triangle number, is told the piece's first triangle.
     GLint program = 0;
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    const GLint firstFacet = compact_ ? glGetUniformLocation(GLuint(program), "FirstFacet") : -1;
+    const GLint firstFacet = compact_ && !smooth_ ? glGetUniformLocation(GLuint(program), "FirstFacet") : -1;
     const uint64_t piece = kFetchLimit / 2 / recordBytes / 3 * 3, copied = piece / 8 / 3 * 3;
     for (uint64_t first = 0, n = 0; first < count; first += n) {
         n = std::min(piece, count - first);
         const bool direct = (first + n) * recordBytes <= kFetchLimit;
         if (!direct)
             n = std::min(copied, n);
-        attribute_array_t copies[2];
+        attribute_array_t copies[3];
         bool made = true;
         for (size_t k = 0; k < arrayCount; ++k) {
             attribute_array_t& a = *arrays[k];

@@ -51,7 +51,12 @@ class polygon_t : public modeling_t
     // normal a triangle in `facetNormals`, which the producer writes. The
     // records of the other forms (vertices, frames, elements) are made from
     // them when something asks for them (fullRecords()).
-    enum class buffers_t { All, OnDemand, TriangleList, Compact };
+    // CompactSmooth: as Compact, for meshes whose vertices each have a
+    // normal with the frame normalFrame makes of it and no texture
+    // coordinate: one normal a vertex in `vertexNormals`, the colour
+    // `compactColor` for all. CompactSmoothColours: and one colour a vertex
+    // in `vertexColors`.
+    enum class buffers_t { All, OnDemand, TriangleList, Compact, CompactSmooth, CompactSmoothColours };
 
     polygon_t() = default;
     ~polygon_t() override;
@@ -67,16 +72,23 @@ class polygon_t : public modeling_t
     // after a full allocate()). Prints "wknmls.allocate() failed." and
     // returns false when the work frames cannot be created.
     bool workframes();
-    // Makes the records of a compact surface: grey vertices (`compactColor`)
-    // at texture coordinate (0, 0) and each triangle's flatFrame for its
-    // three corners, exactly what a producer of full records writes; the
+    // Makes the records of a compact surface: vertices of `compactColor`
+    // (or their own colours) at texture coordinate (0, 0), and each
+    // triangle's flatFrame for its three corners (a smooth surface: each
+    // vertex's normalFrame), exactly what a producer of full records writes; the
     // compact stores are then released and the surface draws as any other.
     // True at once for a surface that is not compact. Prints the failing
     // array's message ("vertices.allocate() failed.") and returns false,
     // staying compact, when the records cannot be had.
     bool fullRecords();
-    // Whether the surface is held in the compact form.
+    // Whether the surface is held in the compact form, and in which.
     bool compact() const { return compact_; }
+    bool smooth() const { return compact_ && smooth_; }
+    // The frame (tangent, binormal, normal) of unit normal n in the records
+    // of a mesh without texture coordinates: the tangent is n crossed with
+    // the axis n is least aligned with, normalised; the binormal n crossed
+    // with it.
+    static void normalFrame(const float n[3], float frame[9]);
     // The buffer texture over `facetNormals` (0 when not compact), which the
     // compact program reads on texture unit `kFacetUnit`.
     GLuint facetTexture() const { return facetTexture_; }
@@ -136,6 +148,8 @@ class polygon_t : public modeling_t
     element_array_t elements;                         // strips, 0xFFFFFFFF between them
     attribute_array_t positions;                      // compact form: Position
     attribute_array_t facetNormals;                   // compact form: Normal, one a triangle
+    attribute_array_t vertexNormals;                  // smooth compact form: Normal, one a vertex
+    attribute_array_t vertexColors;                   // smooth compact form: RGBA, when not all alike
     float compactColor[4] = {0.5f, 0.5f, 0.5f, 1.0f}; // of every vertex
     vertex_array_t drawvao;                           // vertices at 0, normals at 3 (compact: positions at 0)
     vertex_array_t feedbackvao;                       // vertices at 0, wknmls at 3
@@ -171,6 +185,7 @@ class polygon_t : public modeling_t
     bool workFramesReady_ = false; // the frame-pass arrays exist
     bool polyidsStale_ = false;    // polyidvector is made on demand
     bool compact_ = false;         // positions and facetNormals hold the surface
+    bool smooth_ = false;          // vertexNormals (and vertexColors) instead of facetNormals
     GLuint facetTexture_ = 0;      // buffer texture over facetNormals
     // Drops the compact stores and their texture.
     void releaseCompact();
@@ -178,6 +193,13 @@ class polygon_t : public modeling_t
     static bool compactDrawable(uint64_t triangles);
     // The compact stores, texture and vertex array for V vertices.
     bool allocateCompact(uint64_t vertexCount);
+    // The same with a normal (and a colour) a vertex.
+    bool allocateSmooth(uint64_t vertexCount, bool colours);
+    // Writes the full records of the compact surface from its mapped
+    // stores (vertex colours or null).
+    void expandFlat(const float* positions, float* records, float* frames) const;
+    void expandSmooth(const float* positions, const float* normals, const float* colours, float* records,
+                      float* frames) const;
 };
 
 } // namespace vyk3d

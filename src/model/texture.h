@@ -93,11 +93,15 @@ class texture_t
     // no storage. Safe on untrusted image files. Needs a current GL context.
     bool open(const char* basefilename);
     // Whether open gave every map its built-in one-texel texture: no map is
-    // named, and none failed.
-    bool builtinMapsOnly() const
+    // named, and none failed; the specular one of any colour, or white.
+    bool builtinMaps() const
     {
         return colormap.empty() && bumpmap.empty() && specularmap.empty() && colorhandle && bumphandle &&
-               specularhandle && specularcolor[0] == 255 && specularcolor[1] == 255 && specularcolor[2] == 255 &&
+               specularhandle;
+    }
+    bool builtinMapsOnly() const
+    {
+        return builtinMaps() && specularcolor[0] == 255 && specularcolor[1] == 255 && specularcolor[2] == 255 &&
                specularcolor[3] == 255;
     }
 

@@ -23,9 +23,14 @@ bool glpolygon_t::init(const char* prefix)
                        "#define COMPACT_SURFACE\n");
     compileStageOrExit(compactfshader, GL_FRAGMENT_SHADER, "shader.fsd", prefix, ": fragment shader init failed.",
                        "#define PLAIN_SURFACE\n#define COMPACT_SURFACE\n");
+    compileStageOrExit(smoothvshader, GL_VERTEX_SHADER, "shader.vsd", prefix, ": vertex shader init failed.",
+                       "#define COMPACT_SURFACE\n#define SMOOTH_SURFACE\n");
+    compileStageOrExit(smoothfshader, GL_FRAGMENT_SHADER, "shader.fsd", prefix, ": fragment shader init failed.",
+                       "#define PLAIN_SURFACE\n#define COMPACT_SURFACE\n#define SMOOTH_SURFACE\n");
     for (auto [p, v, f] : {std::tuple{&program, &vshader, &fshader},
                            {&plainprogram, &vshader, &plainfshader},
-                           {&compactprogram, &compactvshader, &compactfshader}}) {
+                           {&compactprogram, &compactvshader, &compactfshader},
+                           {&smoothprogram, &smoothvshader, &smoothfshader}}) {
         p->create();
         p->attach(*v);
         p->attach(*f);
@@ -33,6 +38,8 @@ bool glpolygon_t::init(const char* prefix)
     }
     plainUniforms_ = lookUp(plainprogram, true);
     compactUniforms_ = lookUp(compactprogram, true);
+    smoothUniforms_ = lookUp(smoothprogram, true);
+    surfaceSpecular_ = smoothprogram.uniformLocation("SurfaceSpecular");
     surfaceColor_ = compactprogram.uniformLocation("SurfaceColor");
     compactprogram.use();
     glUniform1i(compactprogram.uniformLocation("FacetNormals"), polygon_t::kFacetUnit);
@@ -87,14 +94,22 @@ void glpolygon_t::drawsolid(const environment_t& environment, int skybox, const 
         "glpolygon_t::drawsolid(4)"};
     const bool plain = environment.name.empty() && texture.builtinMapsOnly();
     polygon_t* polygon = dynamic_cast<polygon_t*>(&model);
-    if (polygon && !plain)
+    // The smooth program takes the one-texel specular map's colour too.
+    const bool smoothDrawn = polygon && polygon->smooth() && environment.name.empty() && texture.builtinMaps();
+    if (polygon && !plain && !smoothDrawn)
         polygon->fullRecords(); // the full program reads them
     const bool compact = polygon && polygon->compact();
-    program_t& chosen = compact ? compactprogram : plain ? plainprogram : program;
-    use(chosen, compact ? compactUniforms_ : plain ? plainUniforms_ : fullUniforms_);
+    const bool smooth = compact && polygon->smooth();
+    program_t& chosen = smooth ? smoothprogram : compact ? compactprogram : plain ? plainprogram : program;
+    use(chosen, smooth ? smoothUniforms_ : compact ? compactUniforms_ : plain ? plainUniforms_ : fullUniforms_);
     uploadView(Globalview_, Modelview_, invModelview_, Projection_, LightPosition_);
     glUniform1f(ColorFactor, 1.0f);
-    if (compact) {
+    if (smooth) {
+        const unsigned char* s = texture.specularcolor; // as the map's texel reads
+        glUniform4f(surfaceSpecular_, s[0] / 255.0f, s[1] / 255.0f, s[2] / 255.0f, s[3] / 255.0f);
+        if (polygon->vertexColors.count() == 0)
+            glVertexAttrib4fv(1, polygon->compactColor); // every vertex's, at the colour's location
+    } else if (compact && !smooth) {
         const float* c = polygon->compactColor;
         glUniform4f(surfaceColor_, c[0], c[1], c[2], c[3]); // alpha times the colour factor, 1
     }

@@ -44,7 +44,9 @@ class glpolygon_t : public frame_pass_t, public surface_binder_t
     // the 17 uniforms; the main program a second time with PLAIN_SURFACE
     // defined, for surfaces with only the built-in maps and no environment,
     // and a third time with COMPACT_SURFACE as well, for such surfaces held
-    // in the compact form.
+    // in the compact form, and a fourth with SMOOTH_SURFACE too, for compact
+    // surfaces with a normal a vertex (whose one-texel specular map may have
+    // any colour).
     // A stage that does not compile or a program that does not link prints
     // its message and log and ends the process with status 1. False with
     // "feedback.allocate() error." when the transform-feedback object cannot
@@ -71,9 +73,12 @@ class glpolygon_t : public frame_pass_t, public surface_binder_t
     shader_t plainfshader;
     shader_t compactvshader;
     shader_t compactfshader;
+    shader_t smoothvshader;
+    shader_t smoothfshader;
     program_t program;
     program_t plainprogram;
     program_t compactprogram;
+    program_t smoothprogram;
 
     GLint ColorFactor = -1; // the other uniforms are the binder's
 
@@ -89,8 +94,9 @@ class glpolygon_t : public frame_pass_t, public surface_binder_t
     // Uses `p` with its locations `u`.
     void use(program_t& p, const uniforms_t& u);
 
-    uniforms_t fullUniforms_{}, plainUniforms_{}, compactUniforms_{};
-    GLint surfaceColor_ = -1; // of the compact program
+    uniforms_t fullUniforms_{}, plainUniforms_{}, compactUniforms_{}, smoothUniforms_{};
+    GLint surfaceColor_ = -1;    // of the compact program
+    GLint surfaceSpecular_ = -1; // of the smooth program
 };
 
 } // namespace vyk3d

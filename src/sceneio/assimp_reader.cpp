@@ -346,6 +346,57 @@ void sayWhy(sandbox_end_t end, const sandbox_limits_t& limits, const std::string
     err << std::endl;
 }
 
+// The form a payload's triangles can be held in without losing a byte of
+// their records: compact when no map is named (a specular colour is no
+// map), and every vertex has no texture coordinate and a normal (not zero)
+// whose frame is normalFrame's; with a colour a vertex unless all are alike
+// (then `colour` gets it). Full records otherwise, or when asked for.
+vyk3d::polygon_t::buffers_t formOf(const payload_model_t& m, float colour[4])
+{
+    using buffers_t = vyk3d::polygon_t::buffers_t;
+    if (m.corners != 3 || m.faces == 0 || fullRecordsWanted() || !m.colormap.empty() || !m.bumpmap.empty() ||
+        !m.specularmap.empty())
+        return buffers_t::OnDemand;
+    const float zeros[2] = {0.0f, 0.0f};
+    bool alike = true;
+    for (uint64_t v = 0; v < 3 * m.faces; ++v) {
+        const float* rec = m.vertices + 9 * v;
+        const float* given = m.frames + 9 * v;
+        float frame[9];
+        vyk3d::polygon_t::normalFrame(given + 6, frame);
+        if ((given[6] == 0.0f && given[7] == 0.0f && given[8] == 0.0f) ||
+            std::memcmp(frame, given, sizeof frame) != 0 || std::memcmp(rec + 7, zeros, sizeof zeros) != 0)
+            return buffers_t::OnDemand;
+        alike = alike && std::memcmp(rec + 3, m.vertices + 3, 4 * sizeof(float)) == 0;
+    }
+    // Triangle k is vertices 3k, 3k+1, 3k+2, as the compact form draws it.
+    for (uint32_t k = 0; k < m.faces; ++k) {
+        const uint32_t* e = m.elements + 4 * uint64_t(k);
+        if (e[0] != 3 * k || e[1] != 3 * k + 1 || e[2] != 3 * k + 2 || e[3] != 0xFFFFFFFFu)
+            return buffers_t::OnDemand;
+    }
+    std::memcpy(colour, m.vertices + 3, 4 * sizeof(float));
+    return alike ? buffers_t::CompactSmooth : buffers_t::CompactSmoothColours;
+}
+
+// Writes the records of `m` into the compact stores of `polygon`.
+bool fillCompact(const payload_model_t& m, vyk3d::polygon_t& polygon)
+{
+    vyk3d::scoped_map_t<float> positions(polygon.positions), normals(polygon.vertexNormals);
+    std::unique_ptr<vyk3d::scoped_map_t<float>> colours;
+    if (polygon.vertexColors.count() != 0)
+        colours.reset(new vyk3d::scoped_map_t<float>(polygon.vertexColors));
+    if (!positions || !normals || (colours && !*colours))
+        return false;
+    for (uint64_t v = 0; v < 3 * m.faces; ++v) {
+        std::memcpy(positions.get() + 3 * v, m.vertices + 9 * v, 3 * sizeof(float));
+        std::memcpy(normals.get() + 3 * v, m.frames + 9 * v + 6, 3 * sizeof(float));
+        if (colours)
+            std::memcpy(colours->get() + 4 * v, m.vertices + 9 * v + 3, 4 * sizeof(float));
+    }
+    return true;
+}
+
 // Makes the models of a payload; false when the import failed or GL
 // storage could not be had.
 bool takePayload(const import_payload_t& payload, scene_t& scene, const std::string& fileName, std::ostream& err)
@@ -369,10 +420,14 @@ bool takePayload(const import_payload_t& payload, scene_t& scene, const std::str
                                              : vyk3d::polygon_t::primitive_t::Points;
         const uint64_t corners = m.corners * m.faces;
         // The frames come with the file: the frame pass arrays are made
-        // only when asked for.
-        if (!polygon.allocate(corners, corners + m.faces, vyk3d::polygon_t::buffers_t::OnDemand))
+        // only when asked for, and the records themselves too where the
+        // compact form holds them whole.
+        if (!polygon.allocate(corners, corners + m.faces, formOf(m, polygon.compactColor)))
             return false;
-        {
+        if (polygon.compact()) {
+            if (!fillCompact(m, polygon))
+                return false;
+        } else {
             vyk3d::scoped_map_t<float> vertices(polygon.vertices);
             vyk3d::scoped_map_t<float> frames(polygon.normals);
             vyk3d::scoped_map_t<uint32_t> elements(polygon.elements);

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <ostream>
 
@@ -55,6 +56,12 @@ void sayWhyUnopenable(const std::string& fileName, std::ostream& err)
 }
 
 } // namespace
+
+bool fullRecordsWanted()
+{
+    static const bool full = std::getenv("VYK_FULL_RECORDS") != nullptr;
+    return full;
+}
 
 bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::frame_pass_t& framePass, std::ostream& err)
 {

@@ -64,6 +64,11 @@ struct scene_t {
 // stay in scene.models. Safe on untrusted input.
 bool loadScene(scene_t& scene, const std::string& fileName, vyk3d::frame_pass_t& framePass, std::ostream& err);
 
+// Whether the mesh readers keep surfaces in their full records instead of
+// the compact form: VYK_FULL_RECORDS set (to anything) says so, for tests
+// and benchmarks that compare the two.
+bool fullRecordsWanted();
+
 // Reads a whole .vyk file. Returns false when the file cannot be opened
 // ("<file>: file open error."), when it holds no section that loaded, or as
 // soon as a section fails; messages about single lines ("<n>: illegal

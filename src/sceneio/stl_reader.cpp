@@ -72,15 +72,6 @@ class FileBytes
 
 const char kSolid[] = "solid";
 
-// Whether the surfaces read stay in their full records instead of the
-// compact form: VYK_FULL_RECORDS set (to anything) says so, for tests and
-// benchmarks that compare the two.
-bool fullRecordsWanted()
-{
-    static const bool full = std::getenv("VYK_FULL_RECORDS") != nullptr;
-    return full;
-}
-
 // Appends a polygon model named `name` for n triangles, lets fill write them
 // straight into its mapped arrays and finishes it. The model stays in the
 // scene on failure.

@@ -45,6 +45,21 @@ TEST(Vykconv, OnlyTheFramePassProgramIsBuilt)
     EXPECT_NE(broken.err.find("feedback.vsd: feedback vertex shader init failed.\n"), std::string::npos) << broken.err;
 }
 
+// A compact surface's colours are read where it keeps them: one colour for
+// all (an STL file) says nothing, a colour a vertex (a PLY file) is named.
+TEST(Vykconv, StlNamesWhatACompactSurfaceLeavesOut)
+{
+    TempDir dir;
+    EXPECT_EQ(conv({sourcePath("examples/bracket.stl"), dir.file("b.stl")}).err, "");
+    const std::string ply =
+        dir.write("c.ply", "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+                           "property float z\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n"
+                           "element face 1\nproperty list uchar int vertex_indices\nend_header\n0 0 0 255 0 0\n"
+                           "1 0 0 0 255 0\n0 1 0 0 0 255\n3 0 1 2\n");
+    EXPECT_EQ(conv({ply, dir.file("c.stl")}).err,
+              dir.file("c.stl") + ": STL holds triangles only; the colours are left out.\n");
+}
+
 TEST(Vykconv, InputsInOrderAndTheEnvironmentOfASingleInput)
 {
     TempDir dir;

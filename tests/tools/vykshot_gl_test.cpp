@@ -163,7 +163,8 @@ TEST_F(VykshotTest, MeshesAreLitWhateverTheirWindingAndPointsAndLinesShow)
 // A surface without maps is drawn from its compact form, and with
 // VYK_FULL_RECORDS from the full records: the same statuses and messages,
 // and pictures apart by rounding alone (no channel by more than 2, at most
-// 0.1% of the pixels by more than 1), at two sizes.
+// 0.1% of the pixels by more than 1), at two sizes. STL files, and meshes
+// with smooth and creased normals, vertex colours and a specular colour.
 TEST_F(VykshotTest, CompactFormDrawsAsTheFullRecords)
 {
     std::vector<std::string> files{sourcePath("examples/bracket.stl")};
@@ -171,6 +172,15 @@ TEST_F(VykshotTest, CompactFormDrawsAsTheFullRecords)
         for (const auto& entry : std::filesystem::directory_iterator(sourcePath(folder)))
             if (entry.path().extension() == ".stl" || entry.path().extension() == ".STL")
                 files.push_back(entry.path().string());
+    dir.write("sphere.off", offSphere(false));
+    dir.write("box.off", offBox({0, 0, 0}, {1, 2, 1}));
+    dir.write("colours.ply", "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\n"
+                             "property float z\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n"
+                             "element face 2\nproperty list uchar int vertex_indices\nend_header\n0 0 0 255 0 0\n"
+                             "1 0 0 0 255 0\n0 1 0.5 0 0 255\n1 1 0 255 255 0\n3 0 1 2\n3 1 3 2\n");
+    dir.write("plain.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0.5\nf 1 2 3\nf 2 4 3\n"); // black specular
+    for (const char* name : {"sphere.off", "box.off", "colours.ply", "plain.obj"})
+        files.push_back(dir.file(name));
     for (const std::string& file : files)
         for (const char* size : {"400x300", "1021x767"}) {
             SCOPED_TRACE(file + " " + size);

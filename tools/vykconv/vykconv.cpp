@@ -18,6 +18,7 @@
 #include <cstring>
 #include <iostream>
 #include <list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,9 +69,16 @@ std::string stlLeavesOut(const std::list<model_t*>& models)
         const vyk3d::texture_t& t = m->texture;
         maps = maps || !t.colormap.empty() || !t.bumpmap.empty() || !t.specularmap.empty();
         nonTriangles = nonTriangles || m->polygon.primitive != vyk3d::polygon_t::primitive_t::Triangles;
-        vyk3d::scoped_map_t<const float> v(m->polygon.vertices, GL_MAP_READ_BIT);
-        for (uint64_t i = 0; v && !colours && i < m->polygon.vertexcount(); ++i) {
-            const float* rgba = v.get() + i * m->polygon.vertices.stride() + 3;
+        // A compact surface keeps its colours apart, or one for all.
+        vyk3d::polygon_t& p = m->polygon;
+        const bool one = p.compact() && p.vertexColors.count() == 0;
+        vyk3d::attribute_array_t& records = p.compact() ? p.vertexColors : p.vertices;
+        std::unique_ptr<vyk3d::scoped_map_t<const float>> v;
+        if (!one)
+            v.reset(new vyk3d::scoped_map_t<const float>(records, GL_MAP_READ_BIT));
+        const uint64_t count = one ? std::min<uint64_t>(p.vertexcount(), 1) : p.vertexcount();
+        for (uint64_t i = 0; (one || *v) && !colours && i < count; ++i) {
+            const float* rgba = one ? p.compactColor : v->get() + i * records.stride() + (p.compact() ? 0 : 3);
             colours = !first && std::memcmp(rgba, colour, sizeof colour) != 0;
             std::memcpy(colour, rgba, sizeof colour);
             first = false;
