@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
-#include <thread>
-#include <vector>
 
 namespace
 {
@@ -32,27 +29,6 @@ TEST(Diagnostics, CapturesNestStreamLinesAndTheLastLineSkipsProgress)
     reportf("%s:\n%s\n", "e", longLine.c_str());
     EXPECT_EQ(outer.text(), "a\ne:\n" + longLine + "\n");
     EXPECT_EQ(lastMessage(), longLine);
-}
-
-// Lines written piece by piece from several threads arrive whole.
-TEST(Diagnostics, LinesFromThreadsDoNotInterleave)
-{
-    message_capture_t capture;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t)
-        threads.emplace_back([t] {
-            for (int i = 0; i < 500; ++i)
-                diagnostics() << "thread " << t << " line " << i << std::endl;
-        });
-    for (std::thread& t : threads)
-        t.join();
-    std::istringstream lines(capture.text());
-    int count = 0, t = 0, i = 0;
-    for (std::string line, word; std::getline(lines, line); ++count) {
-        std::istringstream in(line);
-        EXPECT_TRUE(in >> word >> t >> word >> i && word == "line" && in.eof() && t < 4 && i < 500) << line;
-    }
-    EXPECT_EQ(count, 2000);
 }
 
 } // namespace
