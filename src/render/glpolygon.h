@@ -45,8 +45,8 @@ class glpolygon_t : public frame_pass_t, public surface_binder_t
     // defined, for surfaces with only the built-in maps and no environment,
     // and a third time with COMPACT_SURFACE as well, for such surfaces held
     // in the compact form.
-    // A stage that does not compile or a program that does not link prints
-    // its message and log and ends the process with status 1. False with
+    // A stage that does not compile or a program that does not link throws
+    // libutils::fatal_error_t (status 1, its message and log). False with
     // "feedback.allocate() error." when the transform-feedback object cannot
     // be had.
     bool init(const char* prefix);
