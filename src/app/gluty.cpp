@@ -4,6 +4,8 @@
 // after glew.h, which must come first
 #include <GL/freeglut.h>
 
+#include <utility>
+
 namespace dorv
 {
 
@@ -117,6 +119,8 @@ void glutyRegistry::mainLoop()
 {
     installCallbacks();
     glutMainLoop();
+    if (failure)
+        std::rethrow_exception(std::exchange(failure, nullptr));
 }
 
 void glutyRegistry::leaveMainLoop()
@@ -143,61 +147,66 @@ glutyAPI4* currentObject4()
     return dynamic_cast<glutyAPI4*>(currentObject());
 }
 
+template <class F> void guarded(F&& f)
+{
+    if (theRegistry)
+        theRegistry->guard(f);
+}
+
+// Calls `handler` on the object that `find` gives, if any, under the guard.
+template <class T, class... P, class... A> void deliver(T* (*find)(), void (T::*handler)(P...), A... args)
+{
+    guarded([&] {
+        if (T* o = find())
+            (o->*handler)(args...);
+    });
+}
+
 } // namespace
 
 void glutyRegistry::onReshape(int width, int height)
 {
-    if (auto* o = currentObject())
-        o->reshape(width, height);
+    deliver(currentObject, &glutyAPI::reshape, width, height);
 }
 void glutyRegistry::onDisplay()
 {
-    if (auto* o = currentObject())
-        o->display();
+    deliver(currentObject, &glutyAPI::display);
 }
 void glutyRegistry::onKeyboard(unsigned char key, int x, int y)
 {
-    if (auto* o = currentObject())
-        o->keyboard(key, x, y);
+    deliver(currentObject, &glutyAPI::keyboard, key, x, y);
 }
 void glutyRegistry::onSpecial(int key, int x, int y)
 {
-    if (auto* o = currentObject())
-        o->special(key, x, y);
+    deliver(currentObject, &glutyAPI::special, key, x, y);
 }
 void glutyRegistry::onMouse(int button, int state, int x, int y)
 {
-    dispatchMouse(currentObject(), button, state, x, y);
+    guarded([&] { dispatchMouse(currentObject(), button, state, x, y); });
 }
 void glutyRegistry::onMotion(int x, int y)
 {
-    if (auto* o = currentObject())
-        o->motion(x, y);
+    deliver(currentObject, &glutyAPI::motion, x, y);
 }
 void glutyRegistry::onPassiveMotion(int x, int y)
 {
-    if (auto* o = currentObject())
-        o->passiveMotion(x, y);
+    deliver(currentObject, &glutyAPI::passiveMotion, x, y);
 }
 void glutyRegistry::onKeyboardUp(unsigned char key, int x, int y)
 {
-    if (auto* o = currentObject4())
-        o->keyboardUp(key, x, y);
+    deliver(currentObject4, &glutyAPI4::keyboardUp, key, x, y);
 }
 void glutyRegistry::onSpecialUp(int key, int x, int y)
 {
-    if (auto* o = currentObject4())
-        o->specialUp(key, x, y);
+    deliver(currentObject4, &glutyAPI4::specialUp, key, x, y);
 }
 void glutyRegistry::onMouseWheel(int wheel, int direction, int x, int y)
 {
-    if (auto* o = currentObject4())
-        o->mouseWheel(wheel, direction, x, y);
+    deliver(currentObject4, &glutyAPI4::mouseWheel, wheel, direction, x, y);
 }
 void glutyRegistry::onIdle()
 {
-    if (auto* o = currentObject())
-        o->idle();
+    deliver(currentObject, &glutyAPI::idle);
 }
 
 } // namespace dorv

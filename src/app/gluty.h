@@ -4,6 +4,7 @@
 // window to the object's virtual handlers.
 #pragma once
 
+#include <exception>
 #include <map>
 
 namespace dorv
@@ -52,6 +53,7 @@ class glutyRegistry
     bool callbacksInstalled = false;
     bool idleEnabled = false;
     bool keyRepeat = false;
+    std::exception_ptr failure; // what a callback threw, for mainLoop
 
     glutyRegistry();
     glutyRegistry(const glutyRegistry&) = delete;
@@ -69,8 +71,25 @@ class glutyRegistry
     // Once per process: init() of every object (ascending id), re-applies the
     // idle and key-repeat flags, registers the trampolines.
     void installCallbacks();
+    // Runs GLUT's loop until it is left; then throws again what a callback
+    // threw (see guard).
     void mainLoop();
     void leaveMainLoop();
+
+    // Runs `f` for a GLUT callback. An exception must not unwind through
+    // freeglut's C frames: it is kept, the loop is left, and mainLoop throws
+    // it in main's hands. Once one is kept, no further callback runs.
+    template <class F> void guard(F&& f)
+    {
+        if (failure)
+            return;
+        try {
+            f();
+        } catch (...) {
+            failure = std::current_exception();
+            leaveMainLoop();
+        }
+    }
 
     // The object mapped for GLUT's current window, or null.
     glutyAPI* current() const;

@@ -1,6 +1,8 @@
 // vykview: interactive viewer for .vyk scene files and STL models.
 #include "app/gluty.h"
 #include "app/vykview.h"
+#include "foundation/diagnostics.h"
+#include "foundation/fatal_error.h"
 #include "foundation/huge_pages.h"
 #include "foundation/sandbox.h"
 #include "sceneio/stl.h"
@@ -48,7 +50,8 @@ int glutOptionValues(const char* a)
 }
 
 // Options come before the files: the first argument that is not an option,
-// or "--", ends them. Ends the process for --help, --version and mistakes.
+// or "--", ends them. Ends the process for --help, --version and mistakes;
+// throws the usage line when no file is named.
 options_t parseArguments(int argc, char** argv)
 {
     const char* program = argc > 0 ? argv[0] : "vykview";
@@ -74,8 +77,8 @@ options_t parseArguments(int argc, char** argv)
                 o.argv.push_back(argv[i + k]);
             i += values;
         } else {
-            std::fprintf(stderr, "vykview: %s option %s.\nusage: %s file.vyk ...\n",
-                         values >= 0 ? "a value is missing after the" : "unknown", a, program);
+            libutils::reportf("vykview: %s option %s.\nusage: %s file.vyk ...\n",
+                              values >= 0 ? "a value is missing after the" : "unknown", a, program);
             std::exit(1);
         }
     }
@@ -96,16 +99,17 @@ void onGlutError(const char* format, va_list args)
     char text[512];
     std::vsnprintf(text, sizeof text, format, args);
     if (std::strstr(text, "display"))
-        std::fprintf(stderr, "vykview: %s; vykshot draws pictures without a display.\n", text);
+        libutils::reportf("vykview: %s; vykshot draws pictures without a display.\n", text);
     else
-        std::fprintf(stderr, "vykview: %s\n", text);
+        libutils::reportf("vykview: %s\n", text);
     std::exit(1);
 }
 
 } // namespace
 
+// Every failure below ends here: its message, then its status.
 int main(int argc, char** argv)
-{
+try {
     startWithHugePages(argv);
     // Imports fork from a small process, not from one holding a GL driver.
     startSandboxZygote();
@@ -129,4 +133,6 @@ int main(int argc, char** argv)
         registry->mainLoop();
     }
     return 0;
+} catch (const libutils::fatal_error_t& e) {
+    return libutils::endWith(e);
 }

@@ -1,12 +1,13 @@
 #include "app/vykview.h"
 
+#include "foundation/diagnostics.h"
+#include "foundation/fatal_error.h"
 #include "view/gl_context.h"
 
 #include <GL/glew.h>
 // after glew.h, which must come first
 #include <GL/freeglut.h>
 
-#include <cstdlib>
 #include <string>
 
 namespace
@@ -22,7 +23,7 @@ vykview_t* watching = nullptr; // GLUT timers carry no object
 void vykview_t::init()
 {
     if (!loadGL())
-        std::exit(1);
+        throw libutils::fatal_error_t(1, ""); // loadGL said why
     title = std::string(argv[1]) + " - vykview";
     sceneview_t::init();
     glutSetWindowTitle(title.c_str());
@@ -46,12 +47,20 @@ void vykview_t::poll(int)
     vykview_t* v = watching;
     if (!v)
         return;
-    // A failed load keeps the last good scenes; the watch goes on either way,
-    // also over the files the failed load named.
-    if (v->watcher->changed())
-        v->reload();
-    v->watchNewFiles();
-    glutTimerFunc(kPollMs, poll, 0);
+    dorv::glutyRegistry::instance()->guard([v] {
+        // A failed load keeps the last good scenes and says why in the
+        // title until a load succeeds; the watch goes on either way, also
+        // over the files the failed load named.
+        if (v->watcher->changed())
+            v->showReload(v->reload());
+        v->watchNewFiles();
+        glutTimerFunc(kPollMs, poll, 0);
+    });
+}
+
+void vykview_t::showReload(bool loaded)
+{
+    glutSetWindowTitle(loaded ? title.c_str() : (libutils::lastMessage() + " - vykview").c_str());
 }
 
 void vykview_t::loadProgress(const std::string& text)
@@ -100,4 +109,10 @@ void vykview_t::runClock(bool on)
 void vykview_t::toggleFullScreen()
 {
     glutFullScreenToggle();
+}
+
+void vykview_t::quit()
+{
+    // main returns, so the program ends as a closed window does (status 0).
+    dorv::glutyRegistry::instance()->leaveMainLoop();
 }

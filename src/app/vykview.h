@@ -14,16 +14,16 @@
 class vykview_t : public dorv::glutyAPI4, public sceneview_t
 {
   public:
-    // Without a file name (argc < 2) prints the usage line and ends the
-    // process with status 0.
+    // Without a file name (argc < 2) throws the usage line (sceneview_t).
     vykview_t(int argc, char** argv) : sceneview_t(argc, argv) {}
 
     // Watch the opened files and reload when they change (off: --no-watch).
     // Read by init.
     bool watchFiles = true;
 
-    // Needs the window's GL context current. Ends the process with status 1
-    // when OpenGL 3.3 is missing ("OpenGL 3.3 or later required."), a shader
+    // Needs the window's GL context current. Throws libutils::fatal_error_t
+    // with status 1 when OpenGL 3.3 is missing ("OpenGL 3.3 or later
+    // required." goes to the sink first, the message is empty), a shader
     // fails, or a file does not load.
     void init() override;
     void reshape(int w, int h) override { sceneview_t::reshape(w, h); }
@@ -40,6 +40,7 @@ class vykview_t : public dorv::glutyAPI4, public sceneview_t
     void requestRedisplay() override;
     void runClock(bool on) override;
     void toggleFullScreen() override;
+    void quit() override;
     void loadProgress(const std::string& text) override;
 
   private:
@@ -47,5 +48,8 @@ class vykview_t : public dorv::glutyAPI4, public sceneview_t
     std::size_t watched = 0; // openedFiles[0, watched) are in the watcher
     std::string title;
     void watchNewFiles();
+    // The title after a reload: the files', or the last message when the
+    // reload failed (it names the file and why).
+    void showReload(bool loaded);
     static void poll(int);
 };

@@ -1,4 +1,5 @@
 #include "foundation/alloc_mmap.h"
+#include "foundation/fatal_error.h"
 #include "foundation/file_read.h"
 
 #include <fcntl.h>
@@ -7,9 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace libutils
 {
@@ -57,25 +57,25 @@ mapping_t mapBytes(int file, uint32_t access, uint64_t size, uint64_t offset)
     return {p, size + delta, static_cast<char*>(p) + delta};
 }
 
-// Prints "NAME: WHAT" and ends the process with the system error that made
-// it fail (saved first: writing the line may change errno).
-[[noreturn]] void fatalFileError(const char* name, const char* what)
+// Closes `file` (when open) and throws "NAME: WHAT" with the system error
+// that made it fail (saved first: closing may change errno).
+[[noreturn]] void fatalFileError(const char* name, const char* what, int file = -1)
 {
-    int code = errno;
-    std::fprintf(stderr, "%s: %s\n", name, what);
+    const int code = errno;
+    if (file >= 0)
+        close(file);
     errno = code;
-    fatalSystemError("alloc_mmap_win::allocate()");
+    fatalSystemError("alloc_mmap_win::allocate()", std::string(name) + ": " + what + "\n");
 }
 
 } // namespace
 
-void fatalSystemError(const char* tag)
+void fatalSystemError(const char* tag, const std::string& before)
 {
-    int code = errno;
-    std::fprintf(stderr, "%s failed with error %d: %s\n", tag, code, std::strerror(code));
-    std::fflush(stderr);
+    const int code = errno;
     // An exit status keeps only 8 bits; never let a failure read as success.
-    std::exit(code > 0 && code < 256 ? code : 1);
+    throw fatal_error_t(code > 0 && code < 256 ? code : 1,
+                        before + tag + " failed with error " + std::to_string(code) + ": " + std::strerror(code));
 }
 
 void* alloc_mmap_win::allocate(uint64_t& size, const char* name, int mode, uint64_t offset)
@@ -121,14 +121,12 @@ void* alloc_mmap_win::allocate(uint64_t& size, const char* name, int mode, uint6
             close(fd);
             return nullptr;
         }
-        if (ftruncate(fd, static_cast<off_t>(offset + size)) != 0) {
-            fatalFileError(name, "create file mapping failed.");
-        }
+        if (ftruncate(fd, static_cast<off_t>(offset + size)) != 0)
+            fatalFileError(name, "create file mapping failed.", fd);
     }
     mapping_t m = mapBytes(fd, m_access, size, offset);
-    if (!m.view) {
-        fatalFileError(name, "create file mapping failed.");
-    }
+    if (!m.view)
+        fatalFileError(name, "create file mapping failed.", fd);
     m_file = fd;
     m_base = m.base;
     m_length = m.length;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace libutils
 {
@@ -23,8 +24,8 @@ class alloc_mmap_win
     // a read-only file or a size that cannot be queried returns null without a
     // message (a read/write view grows the file to fit). A file that exists but
     // cannot be opened prints "NAME: file open failed.", one that cannot be
-    // mapped "NAME: create file mapping failed.", and both then end the process
-    // with the system-error report (see below). Safe on untrusted files: a view
+    // mapped "NAME: create file mapping failed.": both throw that line and the
+    // system-error report (see below). Safe on untrusted files: a view
     // never covers bytes the file does not have when it is made. A file that
     // another program truncates later faults on access past its new end
     // (SIGBUS): files that are only read go through readWholeFile instead.
@@ -56,8 +57,9 @@ class alloc_mmap_win
     uint64_t m_length = 0;
 };
 
-// The system-error report: writes "TAG failed with error N: TEXT" (N and TEXT
-// from errno) to stderr and ends the process with exit status N.
-[[noreturn]] void fatalSystemError(const char* tag);
+// The system-error report: throws fatal_error_t with status N (1 when N is
+// not 1 to 255) and the message `before` followed by "TAG failed with error
+// N: TEXT" (N and TEXT from errno).
+[[noreturn]] void fatalSystemError(const char* tag, const std::string& before = {});
 
 } // namespace libutils

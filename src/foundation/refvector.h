@@ -86,8 +86,9 @@ template <class T, class A = alloc_mmap_win> class refvector2
     // success, kept on failure. Returns false (nothing printed) when the
     // allocator refuses: bad mode, a missing file, a view past the end of a
     // read-only file, out of memory, or a count whose byte size overflows.
-    // A file that exists but cannot be opened or mapped ends the process (see
-    // alloc_mmap_win::allocate).
+    // A file that exists but cannot be opened or mapped throws (see
+    // alloc_mmap_win::allocate); the current storage is then released
+    // unless `keep` is set.
     virtual bool allocate(uint64_t count, const char* name = nullptr, int mode = 1, uint64_t offset = 0,
                           bool keep = false)
     {
@@ -98,7 +99,12 @@ template <class T, class A = alloc_mmap_win> class refvector2
         block_t* b = new (std::nothrow) block_t{0, count * sizeof(T), A(), nullptr};
         if (!b)
             return false;
-        b->data = b->alloc.allocate(b->size, name, mode, offset);
+        try {
+            b->data = b->alloc.allocate(b->size, name, mode, offset);
+        } catch (...) {
+            delete b;
+            throw;
+        }
         if (!b->data) {
             delete b;
             return false;

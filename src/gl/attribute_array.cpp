@@ -1,6 +1,7 @@
 #include "gl/attribute_array.h"
 
 #include "foundation/check_gl.h"
+#include "foundation/diagnostics.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,9 +17,7 @@ constexpr uint64_t maxBytes = uint64_t(INT64_MAX) / 4;
 
 void say(const char* text)
 {
-    std::fputs(text, stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
+    libutils::report(std::string(text) + "\n");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "gl/buffer.h"
 
 #include "foundation/check_gl.h"
+#include "foundation/diagnostics.h"
 #include "foundation/resident_heap.h"
 #include "gl/software_driver.h"
 
@@ -48,8 +49,7 @@ void* buffer_t::MapBufferRange(GLintptr offset, GLsizeiptr length, GLbitfield ac
     void* ptr = glMapBufferRange(target_, offset, length, access);
     unbind();
     if (ptr == nullptr) {
-        std::fputs("buffer_t::MapBufferRange(): ptr is NULL.\n", stderr);
-        std::fflush(stderr);
+        libutils::report("buffer_t::MapBufferRange(): ptr is NULL.\n");
     }
     return ptr;
 }

@@ -1,6 +1,7 @@
 #include "gl/element_array.h"
 
 #include "foundation/check_gl.h"
+#include "foundation/diagnostics.h"
 
 #include <algorithm>
 #include <climits>
@@ -16,9 +17,7 @@ constexpr uint64_t maxCount = uint64_t(INT64_MAX) / 16;
 
 void say(const char* text)
 {
-    std::fputs(text, stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
+    libutils::report(std::string(text) + "\n");
 }
 
 } // namespace
@@ -87,7 +86,7 @@ bool element_array_t::allocate(uint64_t count)
     reserveStore(GL_ELEMENT_ARRAY_BUFFER, capacity_);
     const bool failed = checkGL("element_array_t::allocate(3)");
     if (failed)
-        std::fprintf(stderr, "elements: %llu\nbuffer_size: %lld\n", (unsigned long long)count_, (long long)capacity_);
+        libutils::reportf("elements: %llu\nbuffer_size: %lld\n", (unsigned long long)count_, (long long)capacity_);
     buffer_->unbind();
     checkGL("element_array_t::allocate(end)");
     if (failed) {

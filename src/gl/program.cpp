@@ -1,7 +1,9 @@
 #include "gl/program.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "foundation/diagnostics.h"
+#include "foundation/fatal_error.h"
+
+#include <string>
 
 namespace vyk3d
 {
@@ -59,8 +61,7 @@ GLint program_t::uniformLocation(const char* uniform) const
 {
     const GLint location = name_ != 0 ? glGetUniformLocation(name_, uniform) : -1;
     if (location == -1) {
-        std::fprintf(stderr, "%s: can't determine the location.\n", uniform);
-        std::fflush(stderr);
+        libutils::reportf("%s: can't determine the location.\n", uniform);
     }
     return location;
 }
@@ -76,9 +77,7 @@ void linkProgramOrExit(program_t& program, const char* failText)
 {
     if (program.link())
         return;
-    std::fprintf(stderr, "%s\n%s\n", failText, program.infoLog().c_str());
-    std::fflush(stderr);
-    std::exit(1);
+    throw libutils::fatal_error_t(1, std::string(failText) + "\n" + program.infoLog());
 }
 
 } // namespace vyk3d

@@ -40,8 +40,9 @@ class program_t
     GLuint name_ = 0;
 };
 
-// Links `program`; on failure prints `failText` ("program link failed."), a
-// new line, the link log and a new line, and ends the process with status 1.
+// Links `program`; on failure throws libutils::fatal_error_t with status 1 and
+// the message `failText` ("program link failed."), a new line and the link
+// log.
 void linkProgramOrExit(program_t& program, const char* failText);
 
 } // namespace vyk3d

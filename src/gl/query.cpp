@@ -1,6 +1,7 @@
 #include "gl/query.h"
 
 #include "foundation/check_gl.h"
+#include "foundation/diagnostics.h"
 
 #include <cstdio>
 
@@ -41,8 +42,7 @@ void query_t::begin(GLenum target, GLuint index)
     } else if (index == 0) {
         glBeginQuery(target, name_);
     } else {
-        std::fputs("query_t::begin(): index needs OpenGL 4.0.\n", stderr);
-        std::fflush(stderr);
+        libutils::report("query_t::begin(): index needs OpenGL 4.0.\n");
         return;
     }
     target_ = target;

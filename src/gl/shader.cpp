@@ -1,9 +1,9 @@
 #include "gl/shader.h"
 
+#include "foundation/diagnostics.h"
+#include "foundation/fatal_error.h"
 #include "gl/embedded_shaders.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -31,8 +31,7 @@ bool shader_t::allocate(GLenum type, GLsizei count, const char* const* strings, 
     GLint status = 0;
     glGetShaderiv(name_, GL_COMPILE_STATUS, &status);
     if (status == 0) {
-        std::fputs("shader_t::allocate() compile status error.\n", stderr);
-        std::fflush(stderr);
+        libutils::report("shader_t::allocate() compile status error.\n");
         return false;
     }
     return true;
@@ -142,11 +141,10 @@ void compileStageOrExit(shader_t& shader, GLenum type, const char* fileName, con
     const char* parts[3] = {text.data(), inserted.data(), text.data() + head};
     const GLint lengths[3] = {GLint(head), GLint(inserted.size()), GLint(text.size() - head)};
     if (!source.found || !fits || !shader.allocate(type, 3, parts, lengths)) {
-        std::fprintf(stderr, "%s%s\n", fileName, failText);
+        std::string message = std::string(fileName) + failText;
         if (!shader.infoLog().empty())
-            std::fprintf(stderr, "%s\n", shader.infoLog().c_str());
-        std::fflush(stderr);
-        std::exit(1);
+            message += "\n" + shader.infoLog();
+        throw libutils::fatal_error_t(1, message);
     }
 }
 

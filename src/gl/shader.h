@@ -61,9 +61,9 @@ shader_source_t findShaderSource(const char* fileName, const char* prefix);
 void setShaderFolder(const char* dir);
 
 // Compiles the stage `fileName` into `shader` from findShaderSource. On
-// failure prints fileName followed by `failText` (": vertex shader init
-// failed."), then the compile log on its own line when not empty, and ends
-// the process with status 1. Used by the renderers' init. `defines`
+// failure throws libutils::fatal_error_t with status 1 and the message
+// fileName followed by `failText` (": vertex shader init failed."), then the
+// compile log on its own line when not empty. Used by the renderers' init. `defines`
 // ("#define NAME\n" lines) go right after the source's first "#version"
 // line, or first when it has none.
 void compileStageOrExit(shader_t& shader, GLenum type, const char* fileName, const char* prefix, const char* failText,

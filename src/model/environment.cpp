@@ -2,9 +2,9 @@
 
 #include <GL/glew.h>
 
-#include <iostream>
 #include <memory>
 
+#include "foundation/diagnostics.h"
 #include "foundation/opened_files.h"
 #include "foundation/path.h"
 #include "textures/image_format.h"
@@ -80,7 +80,7 @@ bool environment_t::initex(const char* scenefilename)
             f0.height = 1;
         }
         if (!e || !e->faces[0].allocate()) {
-            std::cerr << "environment_t::initex(): allocate fail." << std::endl;
+            libutils::diagnostics() << "environment_t::initex(): allocate fail." << std::endl;
             registry.remove(h);
             handle = 0;
             return false;
@@ -106,15 +106,15 @@ bool environment_t::initex(const char* scenefilename)
     h = registry.add(key, std::make_shared<cube_entry_t>());
     cube_entry_t* e = registry.get(h);
     if (!e) {
-        std::cerr << key << ": cube texture registry is full." << std::endl;
+        libutils::diagnostics() << key << ": cube texture registry is full." << std::endl;
         handle = 0;
         return false;
     }
     for (int f = 0; f < 6; ++f) {
         std::string face = stem + cubeFaceSuffixes[f] + n.extension;
         if (!libgr::autoloadformat(e->faces[f], face.c_str())) {
-            std::cerr << (scenefilename ? scenefilename : "") << ": base filename.\n"
-                      << face << ": autoloadformat failed." << std::endl;
+            libutils::diagnostics() << (scenefilename ? scenefilename : "") << ": base filename.\n"
+                                    << face << ": autoloadformat failed." << std::endl;
             // Not kept half-filled: a later scene naming the same cube map
             // must fail the same way rather than get missing faces.
             registry.remove(h);
@@ -127,9 +127,9 @@ bool environment_t::initex(const char* scenefilename)
     for (int f = 0; f < 6; ++f) {
         const libgr::grImage2D& i = e->faces[f];
         if (i.width != e->faces[0].width || i.height != e->faces[0].height || i.width != i.height) {
-            std::cerr << stem << cubeFaceSuffixes[f] << n.extension << ": cube face is " << i.width << "x" << i.height
-                      << ", not a square of the first face's size " << e->faces[0].width << "x" << e->faces[0].height
-                      << "." << std::endl;
+            libutils::diagnostics() << stem << cubeFaceSuffixes[f] << n.extension << ": cube face is " << i.width << "x"
+                                    << i.height << ", not a square of the first face's size " << e->faces[0].width
+                                    << "x" << e->faces[0].height << "." << std::endl;
             break;
         }
     }

@@ -1,11 +1,11 @@
 #include "model/frame_pass.h"
 
 #include "foundation/check_gl.h"
+#include "foundation/diagnostics.h"
 #include "gl/query.h"
 #include "model/polygon.h"
 
 #include <algorithm>
-#include <iostream>
 
 namespace vyk3d
 {
@@ -24,7 +24,7 @@ bool frame_pass_t::init(const char* prefix)
     fbprogram.attach(fbfshader);
     checkGL("glpolygon_t::init() feedback program inited.");
     if (!feedback.allocate()) {
-        std::cerr << "feedback.allocate() error." << std::endl;
+        libutils::diagnostics() << "feedback.allocate() error." << std::endl;
         return false;
     }
     // Interleaved: nine floats per vertex, the layout of a frame record.
@@ -55,11 +55,11 @@ void frame_pass_t::computeFrames(polygon_t& polygon)
     fbprogram.unuse();
 
     if (wrted != gened)
-        std::cerr << "glpolygon "
-                  << "wrted != gened: " << wrted << ", " << gened << std::endl;
+        libutils::diagnostics() << "glpolygon "
+                                << "wrted != gened: " << wrted << ", " << gened << std::endl;
     if (polygon.framefeedback.count() / 9 != gened)
-        std::cerr << "glpolygon "
-                  << "buf != gened: " << polygon.framefeedback.count() / 9 << ", " << gened << std::endl;
+        libutils::diagnostics() << "glpolygon "
+                                << "buf != gened: " << polygon.framefeedback.count() / 9 << ", " << gened << std::endl;
 
     // Only the frames of the vertices in use: the normals array can be larger
     // than the capture buffer after a smaller re-tessellation, and neither

@@ -23,8 +23,8 @@ class frame_pass_t
 
     // Builds the feedback program from "feedback.vsd" and "feedback.fsd" (in
     // the working directory, else prefix + name, else the built-in sources).
-    // A stage that does not compile or a program that does not link prints
-    // its message and log and ends the process with status 1. False with
+    // A stage that does not compile or a program that does not link throws
+    // libutils::fatal_error_t (status 1, its message and log). False with
     // "feedback.allocate() error." when the transform-feedback object cannot
     // be had.
     bool init(const char* prefix);

@@ -1,6 +1,7 @@
 #include "model/nurbs.h"
 
 #include "foundation/check_gl.h"
+#include "foundation/diagnostics.h"
 #include "gl/scoped_map.h"
 #include "gl/vertex_format.h"
 #include "model/frame_pass.h"
@@ -9,7 +10,6 @@
 #include "model/texture.h"
 
 #include <algorithm>
-#include <iostream>
 #include <vector>
 
 namespace vyk3d
@@ -27,16 +27,18 @@ bool nurbs_t::allocate(uint64_t nU, uint64_t oU, uint64_t nV, uint64_t oV)
     // An order of 0 has no basis functions, and an order above the point
     // count asks for knots the recursion would read past.
     if (oU == 0 || oU > nU) {
-        std::cerr << "nurbs_t::allocate(): orderU(" << oU << ") is out of range for numU(" << nU << ")." << std::endl;
+        libutils::diagnostics() << "nurbs_t::allocate(): orderU(" << oU << ") is out of range for numU(" << nU << ")."
+                                << std::endl;
         return false;
     }
     if (oV == 0 || oV > nV) {
-        std::cerr << "nurbs_t::allocate(): orderV(" << oV << ") is out of range for numV(" << nV << ")." << std::endl;
+        libutils::diagnostics() << "nurbs_t::allocate(): orderV(" << oV << ") is out of range for numV(" << nV << ")."
+                                << std::endl;
         return false;
     }
     if (nU > maxControlPoints || nV > maxControlPoints || nU * nV > maxControlPoints) {
-        std::cerr << "nurbs_t::allocate(): numU(" << nU << ") x numV(" << nV << ") control points are too many."
-                  << std::endl;
+        libutils::diagnostics() << "nurbs_t::allocate(): numU(" << nU << ") x numV(" << nV
+                                << ") control points are too many." << std::endl;
         return false;
     }
     if (!knotsU.resize(nV, nU + oU) || !knotsV.resize(nU, nV + oV) || !weights.resize(nV, nU) || !ctlpts.resize(nV, nU))
@@ -68,7 +70,7 @@ bool nurbs_t::afterload(const std::string& fileName)
 {
     checkGL("nurbs_t::afterload(1)");
     if (!MakeCtlpts()) {
-        std::cerr << "makeCtlpts() error." << std::endl;
+        libutils::diagnostics() << "makeCtlpts() error." << std::endl;
         return false;
     }
     checkGL("nurbs_t::afterload(2)");
@@ -118,19 +120,20 @@ nurbsgrid_t nurbs_t::grid() const
 bool nurbs_t::makeVertices()
 {
     if (!grid().valid()) {
-        std::cerr << "nurbs_t::makeVertices(): the surface has no control points." << std::endl;
+        libutils::diagnostics() << "nurbs_t::makeVertices(): the surface has no control points." << std::endl;
         return false;
     }
     // The element count (resV - 1) x (2 resU + 1) and the parameter step
     // 1 / (res - 1) both need at least two samples each way.
     if (!resolutionOk()) {
-        std::cerr << "nurbs_t::makeVertices(): resolution(" << resU << "," << resV << ") is out of range." << std::endl;
+        libutils::diagnostics() << "nurbs_t::makeVertices(): resolution(" << resU << "," << resV << ") is out of range."
+                                << std::endl;
         return false;
     }
     const uint64_t vertexCount = uint64_t(resU) * resV;
     const uint64_t elementCount = uint64_t(resV - 1) * (2 * uint64_t(resU) + 1);
     if (polygon == nullptr || !polygon->allocate(vertexCount, elementCount)) {
-        std::cerr << "polygon.allocate() fail." << std::endl;
+        libutils::diagnostics() << "polygon.allocate() fail." << std::endl;
         return false;
     }
     openTexture();

@@ -1,8 +1,9 @@
 #include "model/nurbs_basis.h"
 
+#include "foundation/diagnostics.h"
+
 #include <cmath>
 #include <cstring>
-#include <iostream>
 #include <vector>
 
 namespace vyk3d
@@ -176,8 +177,8 @@ ctlpt_t finish(const nurbsgrid_t& g, const sums_t& sum, float u, float v)
         return nurbsCurve(g.uknots(row), {g.weights + row * g.numU, 1, g.numU}, {g.points + row * g.numU, 1, g.numU},
                           g.orderU, u);
     }
-    std::cerr << "nurbs_surface(): is not reached point reached."
-              << " u=" << u << ", v=" << v << std::endl;
+    libutils::diagnostics() << "nurbs_surface(): is not reached point reached."
+                            << " u=" << u << ", v=" << v << std::endl;
     return sum.result();
 }
 

@@ -1,6 +1,7 @@
 #include "model/polygon.h"
 
 #include "foundation/check_gl.h"
+#include "foundation/diagnostics.h"
 #include "foundation/math.h"
 #include "foundation/parallel.h"
 #include "foundation/strip_walk.h"
@@ -27,9 +28,7 @@ constexpr size_t frameStride = 9;  // tangent, binormal, normal
 
 void say(const char* text)
 {
-    std::fputs(text, stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
+    libutils::report(std::string(text) + "\n");
 }
 
 pos3 positionAt(const float* p)
@@ -708,9 +707,7 @@ bool polygon_t::checkPolyid(uint32_t t)
 {
     polyids();
     if (t >= polyidvector.size()) {
-        std::fprintf(stderr, "polygon_t::selectpolygon() polyid(%u) >= polyidvector.size(%zu)\n", t,
-                     polyidvector.size());
-        std::fflush(stderr);
+        libutils::reportf("polygon_t::selectpolygon() polyid(%u) >= polyidvector.size(%zu)\n", t, polyidvector.size());
         return false;
     }
     // Restart indices leave numbers at the end without a triangle.

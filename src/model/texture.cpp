@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iostream>
 #include <memory>
 
 #include "foundation/check_gl.h"
+#include "foundation/diagnostics.h"
 #include "foundation/opened_files.h"
 #include "foundation/path.h"
 #include "model/environment.h"
@@ -121,7 +121,7 @@ uint32_t addEntry(const std::string& key)
 {
     uint32_t h = textureCache().add(key, std::make_shared<texture_entry_t>());
     if (h == 0)
-        std::cerr << key << ": texture cache is full." << std::endl;
+        libutils::diagnostics() << key << ": texture cache is full." << std::endl;
     return h;
 }
 
@@ -210,7 +210,7 @@ uint32_t builtinTexture(const builtin_t& b, float anisotropy)
     e.image.height = 1;
     if (!e.image.allocate()) {
         if (b.failure)
-            std::cerr << b.failure << std::endl;
+            libutils::diagnostics() << b.failure << std::endl;
         // Not kept: a later open tries again.
         cache.remove(h);
         return 0;
@@ -260,7 +260,7 @@ bool openBump(texture_t& t, std::string p)
             if (!(h = addEntry(p)))
                 return false;
             if (!libgr::normalmap(cache.get(h)->image, b))
-                std::cerr << "heightmap2normalmap failed." << std::endl;
+                libutils::diagnostics() << "heightmap2normalmap failed." << std::endl;
         }
         t.bumphandle = h;
     } else if (b.format.type == libgr::grTypeUINT) {
@@ -311,8 +311,8 @@ bool texture_t::open(const char* basefilename)
         noteOpenedFile(full);
         colorhandle = findOrLoad(full, loaded);
         if (!colorhandle) {
-            std::cerr << orEmpty(basefilename) << ": base filename.\n"
-                      << full << ": color autoloadformat failed." << std::endl;
+            libutils::diagnostics() << orEmpty(basefilename) << ": base filename.\n"
+                                    << full << ": color autoloadformat failed." << std::endl;
             if (!builtinInstead(colorhandle, kBuiltinColor))
                 return false;
         } else if (loaded) {
@@ -331,7 +331,7 @@ bool texture_t::open(const char* basefilename)
         noteOpenedFile(p);
         bumphandle = findOrLoad(p, loaded);
         if (!bumphandle) {
-            std::cerr << p << ": bump autoloadformat failed." << std::endl;
+            libutils::diagnostics() << p << ": bump autoloadformat failed." << std::endl;
             if (!builtinInstead(bumphandle, kBuiltinBump))
                 return false;
         } else if (!openBump(*this, p)) {
@@ -359,7 +359,7 @@ bool texture_t::open(const char* basefilename)
         noteOpenedFile(full);
         specularhandle = findOrLoad(full, loaded);
         if (!specularhandle) {
-            std::cerr << full << ": autoloadformat failed." << std::endl;
+            libutils::diagnostics() << full << ": autoloadformat failed." << std::endl;
             if (!builtinInstead(specularhandle, kBuiltinSpecular))
                 return false;
         } else if (loaded) {

@@ -1,11 +1,10 @@
 #include "render/glmorph.h"
 
 #include "foundation/check_gl.h"
+#include "foundation/diagnostics.h"
 #include "model/environment.h"
 #include "model/polygon.h"
 #include "model/texture.h"
-
-#include <iostream>
 
 namespace vyk3d
 {
@@ -29,8 +28,9 @@ void morphpair_t::build()
     vao.create();
     usesB_ = bCoversA();
     if (!usesB_)
-        std::cerr << "morphpair_t::build(): B has " << (polyB ? polyB->vertices.count() : 0)
-                  << " vertices, fewer than A's " << polyA->vertices.count() << "; A is drawn alone." << std::endl;
+        libutils::diagnostics() << "morphpair_t::build(): B has " << (polyB ? polyB->vertices.count() : 0)
+                                << " vertices, fewer than A's " << polyA->vertices.count() << "; A is drawn alone."
+                                << std::endl;
     // Vertex i of A is blended with vertex i of B, so B must hold every
     // vertex index that A's strips use; otherwise A stands in for B.
     const polygon_t* b = usesB_ ? polyB : polyA;

@@ -80,7 +80,7 @@ class glmorph_t : public surface_binder_t
     // Builds the morph program from "morph.vsd" and "morph.fsd" (working
     // directory, else basedir + name, else built in) and looks up the 22
     // uniforms. A stage that does not compile or a program that does not
-    // link prints its message and log and ends the process with status 1.
+    // link throws libutils::fatal_error_t (status 1, its message and log).
     bool init(const char* basedir);
 
     // Draws `pair` blended by `rate` (0 shows A, just below 1 almost B).

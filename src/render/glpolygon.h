@@ -47,8 +47,8 @@ class glpolygon_t : public frame_pass_t, public surface_binder_t
     // in the compact form, and a fourth with SMOOTH_SURFACE too, for compact
     // surfaces with a normal a vertex (whose one-texel specular map may have
     // any colour).
-    // A stage that does not compile or a program that does not link prints
-    // its message and log and ends the process with status 1. False with
+    // A stage that does not compile or a program that does not link throws
+    // libutils::fatal_error_t (status 1, its message and log). False with
     // "feedback.allocate() error." when the transform-feedback object cannot
     // be had.
     bool init(const char* prefix);

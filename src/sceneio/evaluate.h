@@ -2,7 +2,7 @@
 // Small arithmetic expressions of scene text files: "+", "-", "*", "/",
 // parentheses and unsigned decimal numbers, in single precision.
 
-#include <iostream>
+#include "foundation/diagnostics.h"
 
 // Evaluates one expression starting at `text` (zero-terminated) and returns
 // its value. The expression ends at the end of the text, a carriage return or
@@ -24,4 +24,4 @@
 // Safe on untrusted input: reads nothing past the terminator, and nesting is
 // handled without recursion, so any depth of parentheses only costs heap
 // memory proportional to the text.
-float evaluate(const char* text, const char** end = nullptr, std::ostream& diag = std::cerr);
+float evaluate(const char* text, const char** end = nullptr, std::ostream& diag = libutils::diagnostics());

@@ -1,6 +1,7 @@
 // Writing scenes and surfaces as .vyk scene text or binary STL.
 #include "sceneio/scene_writer.h"
 
+#include "foundation/diagnostics.h"
 #include "foundation/path.h"
 #include "gl/scoped_map.h"
 #include "sceneio/stl.h"
@@ -8,7 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <iostream>
 #include <ostream>
 
 namespace
@@ -95,7 +95,7 @@ Format formatOf(const std::string& fileName)
         return Format::Stl;
     if (hasExtension(fileName, ".vyk") == 0)
         return Format::Vyk;
-    std::cerr << "file extension not recognized." << std::endl;
+    libutils::diagnostics() << "file extension not recognized." << std::endl;
     return Format::Unknown;
 }
 

@@ -3,6 +3,7 @@
 // strips. No GL here, so it can be tested and fuzzed on its own.
 #include "sceneio/stl_mesh.h"
 
+#include "foundation/diagnostics.h"
 #include "foundation/parallel.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 
 namespace
 {
@@ -334,7 +334,8 @@ uint32_t binaryTriangleCount(const char* data, size_t size, const std::string& n
     // Four elements a triangle must stay below the restart index.
     n = std::min<uint64_t>(n, kMaxTriangles);
     if (n < claimed)
-        std::cerr << name << ": binary STL holds " << n << " of its " << claimed << " triangles." << std::endl;
+        libutils::diagnostics() << name << ": binary STL holds " << n << " of its " << claimed << " triangles."
+                                << std::endl;
     return uint32_t(n);
 }
 
@@ -403,7 +404,7 @@ bool fillText(const char* begin, const char* end, uint32_t facets, const Arrays&
         bounds.mergeInto(a.bounds);
         return true;
     }
-    std::cerr << "num: " << lastLine << std::endl;
+    libutils::diagnostics() << "num: " << lastLine << std::endl;
     return false;
 }
 
@@ -441,7 +442,7 @@ bool fillText(const char* begin, const char* end, const TextCounts& counts, cons
         if (!done[k])
             return fillText(begin, end, facets, a);
     if (!done[n - 1]) {
-        std::cerr << "num: " << lastLine[n - 1] << std::endl;
+        libutils::diagnostics() << "num: " << lastLine[n - 1] << std::endl;
         return false;
     }
     for (const PartBounds& b : bounds)

@@ -2,6 +2,7 @@
 #include "sceneio/stl.h"
 #include "sceneio/stl_mesh.h"
 
+#include "foundation/diagnostics.h"
 #include "foundation/file_read.h"
 #include "foundation/parallel.h"
 #include "foundation/path.h"
@@ -15,7 +16,6 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <istream>
 #include <iterator>
 #include <map>
@@ -113,7 +113,7 @@ template <class Fill> bool buildModel(scene_t& scene, uint64_t n, const std::str
 bool readBinaryBytes(const char* data, size_t size, const std::string& name, scene_t& scene)
 {
     if (size < 84) {
-        std::cerr << name << ": binary STL ends inside its 84-byte header." << std::endl;
+        libutils::diagnostics() << name << ": binary STL ends inside its 84-byte header." << std::endl;
         return false;
     }
     uint32_t n = stlmesh::binaryTriangleCount(data, size, name);
@@ -138,11 +138,11 @@ bool readTextBytes(const char* begin, const char* end, const std::string& name, 
         // Too few vertex lines for the facets: reading would end inside a
         // facet at the last line, so say so without reserving the surface.
         scene.models.push_back(new model_t(model_t::Polygon));
-        std::cerr << "num: " << counts.lines + 1 << std::endl;
+        libutils::diagnostics() << "num: " << counts.lines + 1 << std::endl;
         return false;
     }
     if (facets > stlmesh::kMaxTriangles) {
-        std::cerr << name << ": too many facets." << std::endl;
+        libutils::diagnostics() << name << ": too many facets." << std::endl;
         return false;
     }
     return buildModel(scene, facets, name,
@@ -185,7 +185,7 @@ bool readBinaryFile(const libutils::file_reader_t& file, const char* head, const
             }
         });
         if (std::find(read.begin(), read.end(), 0) != read.end()) {
-            std::cerr << name << ": file read error." << std::endl;
+            libutils::diagnostics() << name << ": file read error." << std::endl;
             return false;
         }
         return true;
@@ -289,11 +289,11 @@ bool readTextFile(const libutils::file_reader_t& file, TextScan scan, const std:
     if (scan.facets > scan.vertexLines / 3) {
         // As readTextBytes: the reading would end inside a facet.
         scene.models.push_back(new model_t(model_t::Polygon));
-        std::cerr << "num: " << scan.lines + 1 << std::endl;
+        libutils::diagnostics() << "num: " << scan.lines + 1 << std::endl;
         return false;
     }
     if (scan.facets > stlmesh::kMaxTriangles) {
-        std::cerr << name << ": too many facets." << std::endl;
+        libutils::diagnostics() << name << ": too many facets." << std::endl;
         return false;
     }
     return buildModel(scene, scan.facets, name,

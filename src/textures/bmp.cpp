@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "foundation/byteorder.h"
+#include "foundation/diagnostics.h"
 #include "textures/file_buffer.h"
 
 namespace libgr
@@ -159,7 +160,7 @@ bool grBitmapFile::convert(const grImage2D& image)
     else if (typeOk && pf.format == grFmtBGR && pf.bits == grBits8)
         bitCount = 24;
     else {
-        fprintf(stderr, "convert(to bmp): not supported format.\n");
+        libutils::reportf("convert(to bmp): not supported format.\n");
         return false;
     }
     if (!image.holdsPixels() || image.width > uint32_t(INT32_MAX) || image.height > uint32_t(INT32_MAX))

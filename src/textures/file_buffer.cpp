@@ -1,5 +1,6 @@
 #include "textures/file_buffer.h"
 
+#include "foundation/diagnostics.h"
 #include "foundation/file_read.h"
 
 #include <cstdio>
@@ -17,7 +18,7 @@ bool loadWholeFile(grByteVector& out, const char* name, uint64_t& size)
     const file_status_t status = libutils::readWholeFile(name, reserve, size);
     if (status != file_status_t::Ok) {
         const bool stat = status == file_status_t::Missing || status == file_status_t::NotRegular;
-        fprintf(stderr, "%s: %s\n", name ? name : "(null)", stat ? "file stat failed." : "file load failed.");
+        libutils::reportf("%s: %s\n", name ? name : "(null)", stat ? "file stat failed." : "file load failed.");
         out.release();
         return false;
     }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "foundation/diagnostics.h"
 #include "foundation/path.h"
 #include "textures/bmp.h"
 #include "textures/image_convert.h"
@@ -27,7 +28,7 @@ bool autoloadformat(grImage2D& image, const char* fname)
     else if (hasExtension(fname, ".tga") == 0)
         ok = tgaLoad(image, fname);
     else {
-        fprintf(stderr, "autoloadformat load fail, fname=%s\n", fname);
+        libutils::reportf("autoloadformat load fail, fname=%s\n", fname);
         return false;
     }
     if (!ok)
@@ -74,7 +75,7 @@ bool autosaveformat(const grImage2D& image, const char* fname)
         return pngSave(image, fname);
     if (hasExtension(fname, ".tga") == 0)
         return tgaSave(image, fname);
-    fprintf(stderr, "autosaveformat load fail, fname=%s\n", fname);
+    libutils::reportf("autosaveformat load fail, fname=%s\n", fname);
     return false;
 }
 

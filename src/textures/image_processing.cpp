@@ -1,5 +1,7 @@
 #include "textures/image_processing.h"
 
+#include "foundation/diagnostics.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -35,15 +37,15 @@ bool mono(grImage2D& dst, const grImage2D& srcRef)
 {
     const grImage2D src = srcRef; // dst may be the source itself
     if (src.format.format != grFmtRGB) {
-        fprintf(stderr, "%u: image format is not RGB.\n", src.format.format);
+        libutils::reportf("%u: image format is not RGB.\n", src.format.format);
         return false;
     }
     if (src.format.type != grTypeUINT) {
-        fprintf(stderr, "%u: image type is not UINT.\n", src.format.type);
+        libutils::reportf("%u: image type is not UINT.\n", src.format.type);
         return false;
     }
     if (src.format.bits != grBits8) {
-        fprintf(stderr, "%u: image bits is not 8.\n", src.format.bits);
+        libutils::reportf("%u: image bits is not 8.\n", src.format.bits);
         return false;
     }
     grImage2D out;
@@ -72,7 +74,7 @@ bool normalmap(grImage2D& dst, const grImage2D& srcRef)
     const grImage2D src = srcRef;
     const grPixelFormat& pf = src.format;
     if (src.compressed) {
-        fprintf(stderr, "normalmap(): compressed format not supported.\n");
+        libutils::reportf("normalmap(): compressed format not supported.\n");
         dst = src;
         return false;
     }
@@ -81,7 +83,7 @@ bool normalmap(grImage2D& dst, const grImage2D& srcRef)
         return true;
     }
     if (pf.format != grFmtLuminance || pf.type != grTypeUINT || pf.bits != grBits8 || !simpleRowsFit(src, 1)) {
-        fprintf(stderr, "normalmap(): image type not supported.\n");
+        libutils::reportf("normalmap(): image type not supported.\n");
         dst = src;
         return false;
     }
@@ -91,7 +93,7 @@ bool normalmap(grImage2D& dst, const grImage2D& srcRef)
     out.width = src.width;
     out.height = src.height;
     if (!out.allocate()) {
-        fprintf(stderr, "normalmap allocate() fail.\n");
+        libutils::reportf("normalmap allocate() fail.\n");
         return false;
     }
     const uint32_t w = src.width, h = src.height;
@@ -138,13 +140,13 @@ bool scaledown(grImage2D& dst, const grImage2D& srcRef)
         components = 4;
         break;
     default:
-        fprintf(stderr, "scaledown(): %u: unsupported format.\n", src.format.format);
+        libutils::reportf("scaledown(): %u: unsupported format.\n", src.format.format);
         return false;
     }
     // The box filter adds bytes: wider or packed components would be summed
     // as unrelated bytes.
     if (src.format.bits != grBits8) {
-        fprintf(stderr, "scaledown(): %u: unsupported bits.\n", src.format.bits);
+        libutils::reportf("scaledown(): %u: unsupported bits.\n", src.format.bits);
         return false;
     }
     grImage2D out;
@@ -152,7 +154,7 @@ bool scaledown(grImage2D& dst, const grImage2D& srcRef)
     out.width = src.width / 2;
     out.height = src.height / 2;
     if (!src.holdsPixels() || !out.allocate()) {
-        fprintf(stderr, "scaledown(): allocate() fail.\n");
+        libutils::reportf("scaledown(): allocate() fail.\n");
         return false;
     }
     for (uint32_t y = 0; y < out.height; ++y) {

@@ -1,5 +1,7 @@
 #include "textures/jpeg.h"
 
+#include "foundation/diagnostics.h"
+
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -21,17 +23,25 @@ struct ErrorTrap {
     const char* name; // encoded file, for the message; null when encoding
 };
 
+// libjpeg's warnings ("Premature end of JPEG file") go to the diagnostics
+// sink, worded as its default handler words them.
+void sinkMessage(j_common_ptr cinfo)
+{
+    char text[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, text);
+    libutils::reportf("%s\n", text);
+}
+
 void trapExit(j_common_ptr cinfo)
 {
     ErrorTrap* trap = reinterpret_cast<ErrorTrap*>(cinfo->err);
     if (trap->name) {
-        fprintf(stderr, "%s: error detected.\n", trap->name);
+        libutils::reportf("%s: error detected.\n", trap->name);
     } else {
         char text[JMSG_LENGTH_MAX];
         (*cinfo->err->format_message)(cinfo, text);
-        fprintf(stderr, "jpegCompress(): %s\n", text);
+        libutils::reportf("jpegCompress(): %s\n", text);
     }
-    fflush(stderr);
     longjmp(trap->jump, 1);
 }
 
@@ -159,6 +169,7 @@ bool jpegDecompress(grJpegInfo& info, grImage2D& image, const grFileBuffer& file
     ErrorTrap trap;
     cinfo.err = jpeg_std_error(&trap.pub);
     trap.pub.error_exit = trapExit;
+    trap.pub.output_message = sinkMessage;
     trap.name = name;
     volatile bool scanning = false;
     grJpegMarker marker;
@@ -166,10 +177,10 @@ bool jpegDecompress(grJpegInfo& info, grImage2D& image, const grFileBuffer& file
     if (setjmp(trap.jump)) {
         jpeg_destroy_decompress(&cinfo);
         if (scanning) {
-            fprintf(stderr, "%s: jpeg decompress fail, but continue.\n", name);
+            libutils::reportf("%s: jpeg decompress fail, but continue.\n", name);
             return true;
         }
-        fprintf(stderr, "%s: jpeg decompress fail, stop.\n", name);
+        libutils::reportf("%s: jpeg decompress fail, stop.\n", name);
         return false;
     }
     jpeg_CreateDecompress(&cinfo, JPEG_LIB_VERSION, sizeof cinfo);
@@ -217,7 +228,7 @@ bool jpegDecompress(grJpegInfo& info, grImage2D& image, const grFileBuffer& file
     const uint64_t w = cinfo.image_width, h = cinfo.image_height;
     if (w == 0 || h == 0 || w * h > grMaxDecodedPixels) {
         jpeg_destroy_decompress(&cinfo);
-        fprintf(stderr, "%s: image too large.\n", name);
+        libutils::reportf("%s: image too large.\n", name);
         return false;
     }
 
@@ -246,7 +257,7 @@ bool jpegDecompress(grJpegInfo& info, grImage2D& image, const grFileBuffer& file
     }
     if (!allocated) {
         jpeg_destroy_decompress(&cinfo);
-        fprintf(stderr, "%s: jpeg decompress fail, stop.\n", name);
+        libutils::reportf("%s: jpeg decompress fail, stop.\n", name);
         return false;
     }
 
@@ -290,6 +301,7 @@ bool jpegCompress(grJpegInfo& info, grByteVector& out, const grImage2D& image, i
     ErrorTrap trap;
     cinfo.err = jpeg_std_error(&trap.pub);
     trap.pub.error_exit = trapExit;
+    trap.pub.output_message = sinkMessage;
     trap.name = nullptr;
     if (setjmp(trap.jump)) {
         jpeg_destroy_compress(&cinfo);

@@ -1,5 +1,7 @@
 #include "textures/png.h"
 
+#include "foundation/diagnostics.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,6 +40,19 @@ uint32_t depthCode(int depth)
     }
 }
 
+// libpng's own lines, worded as its default handlers word them, go to the
+// diagnostics sink; an error then jumps back to the caller's setjmp.
+void pngError(png_structp png, png_const_charp text)
+{
+    libutils::reportf("libpng error: %s\n", text);
+    png_longjmp(png, 1);
+}
+
+void pngWarning(png_structp, png_const_charp text)
+{
+    libutils::reportf("libpng warning: %s\n", text);
+}
+
 uint64_t powerOfTwoAtLeast(uint64_t n)
 {
     uint64_t p = 1;
@@ -59,7 +74,7 @@ int pngReadStream(FILE* fp, grImage2D& image)
         fclose(fp);
         return -1;
     }
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
     if (!png) {
         fclose(fp);
         return -2;
@@ -75,7 +90,7 @@ int pngReadStream(FILE* fp, grImage2D& image)
     std::vector<png_bytep> rows;
     if (setjmp(png_jmpbuf(png))) {
         fclose(fp);
-        fprintf(stderr, "FAIL\n");
+        libutils::reportf("FAIL\n");
         png_destroy_read_struct(&png, &info, nullptr);
         return -4;
     }
@@ -169,7 +184,7 @@ int pngRead(const char* fname, grImage2D& image)
         return -1;
     FILE* fp = fopen(fname, "rb");
     if (!fp) {
-        fprintf(stderr, "%s: file open error, %s\n", fname, strerror(errno));
+        libutils::reportf("%s: file open error, %s\n", fname, strerror(errno));
         return -1;
     }
     return pngReadStream(fp, image);
@@ -249,7 +264,7 @@ int pngWrite(const char* fname, const grImage2D& image, const char* title, int l
     }
     if (!fp)
         return -1;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
     if (!png) {
         fclose(fp);
         return -2;
@@ -263,7 +278,7 @@ int pngWrite(const char* fname, const grImage2D& image, const char* title, int l
     std::vector<png_bytep> rows;
     std::vector<png_color> palette;
     if (setjmp(png_jmpbuf(png))) {
-        fprintf(stderr, "FAIL\n");
+        libutils::reportf("FAIL\n");
         png_destroy_write_struct(&png, &info);
         fclose(fp);
         return -4;
@@ -335,8 +350,8 @@ bool pngVersionCheck()
     const char* running = png_get_libpng_ver(nullptr);
     if (running && strcmp(running, PNG_LIBPNG_VER_STRING) == 0)
         return true;
-    fprintf(stderr, "libpng version different.\n  header: %s\n  source: %s\n", PNG_LIBPNG_VER_STRING,
-            running ? running : "");
+    libutils::reportf("libpng version different.\n  header: %s\n  source: %s\n", PNG_LIBPNG_VER_STRING,
+                      running ? running : "");
     return false;
 }
 

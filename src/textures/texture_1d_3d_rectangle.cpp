@@ -3,8 +3,7 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
-#include <iostream>
-
+#include "foundation/diagnostics.h"
 #include "textures/texturable.h"
 #include "textures/texture_upload.h"
 
@@ -18,7 +17,8 @@ bool compressionAvailable()
 {
     if (GLEW_ARB_texture_compression)
         return true;
-    std::cerr << "error, ARB_texture_compression unsupported when compressed image loading, skip." << std::endl;
+    libutils::diagnostics() << "error, ARB_texture_compression unsupported when compressed image loading, skip."
+                            << std::endl;
     return false;
 }
 
@@ -37,7 +37,8 @@ void grTexture1D::Load()
         if (translate(img.format, compressed, gl)) {
             grSetUnpack(img);
             if (img.compressed) {
-                std::cerr << "Compressed 'special format' image is ablen't to build mipmaps, fallback." << std::endl;
+                libutils::diagnostics() << "Compressed 'special format' image is ablen't to build mipmaps, fallback."
+                                        << std::endl;
                 if (compressionAvailable())
                     glCompressedTexImage1DARB(GL_TEXTURE_1D, 0, GLenum(gl.internalformat), GLsizei(img.width),
                                               border ? 1 : 0, grCompressedBytes(img), img.data());
@@ -80,7 +81,7 @@ void grTexture3D::Load()
     grColorMapGuard guard(grColorMapOf(levels[0]));
     // No mipmap generation for 3-D textures: every level held is uploaded.
     if (mipmap && levels[0].compressed)
-        std::cerr << "Compressed image are can't build mipmaps in this environment." << std::endl;
+        libutils::diagnostics() << "Compressed image are can't build mipmaps in this environment." << std::endl;
     grGLFormat gl;
     for (size_t i = 0; i < levels.size(); ++i) {
         const grImage3D& img = levels[i];

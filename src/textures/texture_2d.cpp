@@ -3,9 +3,8 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
-#include <iostream>
-
 #include "foundation/check_gl.h"
+#include "foundation/diagnostics.h"
 #include "textures/texturable.h"
 #include "textures/texture_upload.h"
 
@@ -29,15 +28,16 @@ static bool uploadMipmapBase(const grImage2D& img, const grGLFormat& gl, uint32_
     glTexImage2D(GL_TEXTURE_2D, 0, gl.internalformat, GLsizei(real_max), GLsizei(real_max), b, gl.format, gl.type,
                  nullptr);
     if (checkGL("before-tex-sub-image2d")) {
-        std::cerr << "internalformat: " << gl.internalformat << "\nm_border: " << b << "\nformat: " << gl.format
-                  << "\ntype: " << gl.type << std::endl;
+        libutils::diagnostics() << "internalformat: " << gl.internalformat << "\nm_border: " << b
+                                << "\nformat: " << gl.format << "\ntype: " << gl.type << std::endl;
     }
     if (img.data())
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, GLsizei(img.width), GLsizei(img.height), gl.format, gl.type,
                         img.data());
     if (checkGL("after-tex-sub-image2d")) {
-        std::cerr << "real_max: " << real_max << "\nm_width: " << img.width << "\nm_height: " << img.height
-                  << "\nformat: " << gl.format << "\ntype: " << gl.type << std::endl;
+        libutils::diagnostics() << "real_max: " << real_max << "\nm_width: " << img.width
+                                << "\nm_height: " << img.height << "\nformat: " << gl.format << "\ntype: " << gl.type
+                                << std::endl;
     }
     return true;
 }
@@ -75,7 +75,8 @@ template <class Base> static void uploadMipmapped(const grImage2D& img, const gr
         base();
         glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP_SGIS, GL_FALSE);
     } else if (img.compressed) {
-        std::cerr << "Compressed 'special format' image is ablen't to build mipmaps, fallback." << std::endl;
+        libutils::diagnostics() << "Compressed 'special format' image is ablen't to build mipmaps, fallback."
+                                << std::endl;
         base();
     } else if (grUploadFits(img, gl)) {
         gluBuild2DMipmaps(GL_TEXTURE_2D, gl.internalformat, GLsizei(img.width), GLsizei(img.height), gl.format, gl.type,

@@ -2,9 +2,8 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
-#include <iostream>
-
 #include "foundation/check_gl.h"
+#include "foundation/diagnostics.h"
 #include "textures/texturable.h"
 #include "textures/texture_upload.h"
 
@@ -89,7 +88,8 @@ void grTextureCubeMap::Load()
                 grSetUnpack(img);
                 checkGL("after-unpack_window_subset");
                 if (img.compressed) {
-                    std::cerr << "Compressed 'special format' image is ablen't to build mipmaps, fallback.";
+                    libutils::diagnostics()
+                        << "Compressed 'special format' image is ablen't to build mipmaps, fallback.";
                     grUploadCompressed2D(faceTarget(f), 0, img, faceGL[f], 0);
                 } else if (grUploadFits(img, faceGL[f])) {
                     gluBuild2DMipmaps(faceTarget(f), faceGL[f].internalformat, GLsizei(img.width), GLsizei(img.height),

@@ -1,8 +1,7 @@
 #include "textures/texture_object.h"
 
-#include <iostream>
-
 #include "foundation/check_gl.h"
+#include "foundation/diagnostics.h"
 
 namespace libgr
 {
@@ -155,7 +154,7 @@ bool readFormatOf(GLint redType, GLint redSize, ReadFormat& out)
     case 64:
         break;
     default:
-        std::cerr << "red size is not recognized." << std::endl;
+        libutils::diagnostics() << "red size is not recognized." << std::endl;
         return false;
     }
     int width = redSize <= 8 ? 8 : redSize <= 16 ? 16 : 32;
@@ -206,7 +205,7 @@ template <class Query, class Read> bool readBack(grImage2D& image, Query query, 
     image.format.type = rf.type;
     image.format.bits = rf.bits;
     if (!image.allocate()) {
-        std::cerr << "grTextureObject::GetTextureImage() img allocate fail." << std::endl;
+        libutils::diagnostics() << "grTextureObject::GetTextureImage() img allocate fail." << std::endl;
         return false;
     }
     resetPackState();

@@ -1,7 +1,8 @@
 #include "textures/texture_upload.h"
 
+#include "foundation/diagnostics.h"
+
 #include <algorithm>
-#include <iostream>
 
 namespace libgr
 {
@@ -285,7 +286,7 @@ bool fits(const grByteVector& image, uint64_t need)
 {
     if (image.data() == nullptr || need <= image.size())
         return true;
-    std::cerr << "image data is smaller than its upload, skip." << std::endl;
+    libutils::diagnostics() << "image data is smaller than its upload, skip." << std::endl;
     return false;
 }
 
@@ -343,9 +344,9 @@ bool translate(const grPixelFormat& pf, bool compressed, grGLFormat& out)
 {
     if (translateQuiet(pf, compressed, out))
         return true;
-    std::cerr << "Not supported image format!\n"
-              << std::hex << "imgformat: " << pf.format << "\nimgtype: " << pf.type << "\nimgbits: " << pf.bits
-              << std::dec << std::endl;
+    libutils::diagnostics() << "Not supported image format!\n"
+                            << std::hex << "imgformat: " << pf.format << "\nimgtype: " << pf.type
+                            << "\nimgbits: " << pf.bits << std::dec << std::endl;
     return false;
 }
 
@@ -470,7 +471,8 @@ uint32_t grSquareEdge(uint32_t size, uint32_t level, bool border)
 bool grUploadCompressed2D(GLenum target, GLint level, const grImage2D& image, const grGLFormat& gl, GLint border)
 {
     if (!GLEW_ARB_texture_compression) {
-        std::cerr << "error, ARB_texture_compression unsupported when compressed image loading, skip." << std::endl;
+        libutils::diagnostics() << "error, ARB_texture_compression unsupported when compressed image loading, skip."
+                                << std::endl;
         return false;
     }
     glCompressedTexImage2DARB(target, level, GLenum(gl.internalformat), GLsizei(image.width), GLsizei(image.height),
@@ -491,7 +493,8 @@ void grUploadSubImage2D(GLenum target, GLint level, const grImage2D& image, cons
 {
     if (image.compressed) {
         if (!GLEW_ARB_texture_compression) {
-            std::cerr << "error, ARB_texture_compression unsupported when compressed image loading, skip." << std::endl;
+            libutils::diagnostics() << "error, ARB_texture_compression unsupported when compressed image loading, skip."
+                                    << std::endl;
             return;
         }
         glCompressedTexSubImage2DARB(target, level, 0, 0, GLsizei(image.width), GLsizei(image.height),

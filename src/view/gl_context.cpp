@@ -1,5 +1,7 @@
 #include "view/gl_context.h"
 
+#include "foundation/diagnostics.h"
+
 // GLEW must come before any other GL header.
 #include <GL/glew.h>
 
@@ -115,8 +117,7 @@ bool loadGL()
     while (glGetError() != GL_NO_ERROR) {
     }
     if (!GLEW_VERSION_3_3) {
-        std::fprintf(stderr, "OpenGL 3.3 or later required.\n");
-        std::fflush(stderr);
+        libutils::reportf("OpenGL 3.3 or later required.\n");
         return false;
     }
     return true;
@@ -127,7 +128,7 @@ bool openGLContext(const char* name)
     if (!eglSurfaceless()) {
         closeGLContext();
         if (!hiddenGlutWindow(name)) {
-            std::fprintf(stderr, "no OpenGL context: neither EGL nor an X display is available.\n");
+            libutils::reportf("no OpenGL context: neither EGL nor an X display is available.\n");
             return false;
         }
     }

@@ -2,12 +2,13 @@
 
 #include "foundation/check_gl.h"
 #include "foundation/clock.h"
+#include "foundation/fatal_error.h"
 #include "view/morph_clock.h"
 
 #include <GL/glew.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace
 {
@@ -57,9 +58,7 @@ void sceneview_t::destroyScenes()
 
 void sceneview_t::usage(const char* program)
 {
-    std::fprintf(stderr, "usage: %s file.vyk ...\n", program ? program : "");
-    std::fflush(stderr);
-    std::exit(0);
+    throw libutils::fatal_error_t(0, std::string("usage: ") + (program ? program : "") + " file.vyk ...");
 }
 
 void sceneview_t::init()
@@ -72,8 +71,7 @@ void sceneview_t::init()
     polygonRenderer.init(basedir.c_str());
     morphRenderer.init(basedir.c_str());
     if (const int failed = loadFiles(scenes, environment)) {
-        std::fprintf(stderr, "%s: load error.\n", argv[failed]);
-        std::exit(1);
+        throw libutils::fatal_error_t(1, std::string(argv[failed]) + ": load error.");
     }
     if (scenes.size() > 1)
         pairMorphs();

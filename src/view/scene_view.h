@@ -60,19 +60,20 @@ class sceneview_t
     // A load that has run this long shows its progress (loadProgress).
     uint32_t progressAfterMs = 500;
 
-    // Without a file name (argc < 2) prints the usage line and ends the
-    // process with status 0.
+    // Without a file name (argc < 2) throws the usage line (see usage).
     sceneview_t(int argc, char** argv);
     virtual ~sceneview_t();
     sceneview_t(const sceneview_t&) = delete;
     sceneview_t& operator=(const sceneview_t&) = delete;
 
-    // "usage: <program> file.vyk ..." on stderr, then exit(0).
+    // Throws libutils::fatal_error_t with status 0 and the message "usage:
+    // <program> file.vyk ...".
     [[noreturn]] static void usage(const char* program);
 
-    // Needs a current GL context with OpenGL 3.3 loaded (loadGL). Ends the
-    // process with status 1 when a shader fails or a file does not load (the
-    // loader's messages, then "<file>: load error."); a mesh file (not .vyk)
+    // Needs a current GL context with OpenGL 3.3 loaded (loadGL). Throws
+    // libutils::fatal_error_t with status 1 when a shader fails or a file
+    // does not load (the loader's messages first, then the message "<file>:
+    // load error."); a mesh file (not .vyk)
     // that loads with nothing to draw does not load: "<file>: nothing to
     // draw: no surfaces, lines or points.".
     void init();
@@ -99,7 +100,7 @@ class sceneview_t
     // Input in window pixels, y counted downward from the top row as window
     // systems report it. Key commands: s and S change the shininess (and
     // print it), space starts and stops the morph clock, Enter refits the
-    // camera, f asks for full screen, q and Esc end the process (status 0).
+    // camera, f asks for full screen, q and Esc ask to quit.
     void keyboard(unsigned char key);
     void shift(bool down, int x, int y);
     void wheel(int direction);
@@ -131,6 +132,8 @@ class sceneview_t
     virtual void requestRedisplay() {}
     virtual void runClock(bool) {}
     virtual void toggleFullScreen() {}
+    // The window closes and the program ends with status 0.
+    virtual void quit() {}
     // A load's progress, such as "loading b.vyk (2/3): wood.png", once it
     // has run for progressAfterMs; an empty text when that load ends. This
     // one rewrites one line of stderr when stderr is a terminal.

@@ -4,6 +4,7 @@
 
 #include "foundation/check_gl.h"
 #include "foundation/clock.h"
+#include "foundation/diagnostics.h"
 #include "foundation/opened_files.h"
 #include "foundation/path.h"
 #include "foundation/resident_heap.h"
@@ -15,7 +16,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <iostream>
 #include <string>
 
 namespace
@@ -52,8 +52,7 @@ void sceneview_t::loadProgress(const std::string& text)
     if (!isatty(STDERR_FILENO))
         return;
     // One line, rewritten in place and erased at the end.
-    std::fprintf(stderr, "\r%s\033[K", text.c_str());
-    std::fflush(stderr);
+    libutils::reportf("\r%s\033[K", text.c_str());
 }
 
 int sceneview_t::loadFiles(sceneList_t& into, vyk3d::environment_t& env)
@@ -82,7 +81,7 @@ int sceneview_t::loadFiles(sceneList_t& into, vyk3d::environment_t& env)
         noteFile(argv[current]);
         progress("");
         scene_t scene;
-        if (!loadScene(scene, argv[current], polygonRenderer, std::cerr)) {
+        if (!loadScene(scene, argv[current], polygonRenderer, libutils::diagnostics())) {
             scene.destroyModels();
             failed = current;
             break;
@@ -93,7 +92,7 @@ int sceneview_t::loadFiles(sceneList_t& into, vyk3d::environment_t& env)
         for (const model_t* model : scene.models)
             drawable = drawable || model->kind != model_t::Polygon || model->polygon.vertexcount() > 0;
         if (!drawable && hasExtension(argv[current], ".vyk") != 0) {
-            std::cerr << argv[current] << ": nothing to draw: no surfaces, lines or points." << std::endl;
+            libutils::diagnostics() << argv[current] << ": nothing to draw: no surfaces, lines or points." << std::endl;
             scene.destroyModels();
             failed = current;
             break;
@@ -136,7 +135,7 @@ bool sceneview_t::reload()
     sceneList_t loaded;
     vyk3d::environment_t named;
     if (const int failed = loadFiles(loaded, named)) {
-        std::cerr << argv[failed] << ": load error; the last good scene stays." << std::endl;
+        libutils::diagnostics() << argv[failed] << ": load error; the last good scene stays." << std::endl;
         returnFreePages();
         return false;
     }
@@ -163,7 +162,7 @@ std::string sceneview_t::screenshot()
     const int w = width, h = height;
     const offscreenStatus_t status = drawOffscreen(*this, w, h, image);
     if (status != offscreenStatus_t::drawn) {
-        std::cerr << "screenshot: no framebuffer." << std::endl;
+        libutils::diagnostics() << "screenshot: no framebuffer." << std::endl;
         return {};
     }
     // Each name is taken by creating it, so a file made by anyone else, even
@@ -175,9 +174,9 @@ std::string sceneview_t::screenshot()
         written = libgr::pngWrite(name, image, "vykview", -1, true);
     }
     if (written != 0) {
-        std::cerr << name << ": png write error." << std::endl;
+        libutils::diagnostics() << name << ": png write error." << std::endl;
         return {};
     }
-    std::cerr << "screenshot: " << name << std::endl;
+    libutils::diagnostics() << "screenshot: " << name << std::endl;
     return name;
 }

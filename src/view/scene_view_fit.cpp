@@ -4,6 +4,7 @@
 #include "view/scene_view.h"
 
 #include "foundation/bounds.h"
+#include "foundation/diagnostics.h"
 #include "foundation/parallel.h"
 #include "foundation/path.h"
 #include "gl/scoped_map.h"
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <iostream>
 #include <memory>
 #include <vector>
 
@@ -443,9 +443,11 @@ void sceneview_t::fitScene()
         box.merge(shifted(own, camera.pivot));
     const pos3 lo = box.lo, hi = box.hi;
     if (lo.x == 0.0f && lo.y == 0.0f && lo.z == 0.0f && hi.x == 0.0f && hi.y == 0.0f && hi.z == 0.0f)
-        std::cerr << "vykview_t::fitScene(): the scene has no extent; the view frames a unit box." << std::endl;
+        libutils::diagnostics() << "vykview_t::fitScene(): the scene has no extent; the view frames a unit box."
+                                << std::endl;
     if (nonFinite) {
-        std::cerr << "vykview_t::fitScene(): " << nonFinite << " positions are not finite; ignored." << std::endl;
+        libutils::diagnostics() << "vykview_t::fitScene(): " << nonFinite << " positions are not finite; ignored."
+                                << std::endl;
     }
     auto axis = [](float mn, float mx) {
         const float e = std::max(mx, -mn) * 1.125f;
@@ -459,7 +461,7 @@ void sceneview_t::fitScene()
     if (aroundOrigin)
         extent = originExtent(arrays, E, projectionMatrix, invProjection);
     if (!finite3(extent.x, extent.y, extent.z)) {
-        std::cerr << "vykview_t::fitScene(): the scene is too large to fit." << std::endl;
+        libutils::diagnostics() << "vykview_t::fitScene(): the scene is too large to fit." << std::endl;
         extent = {1.0f, 1.0f, 1.0f};
         framed = false;
     }

@@ -3,7 +3,6 @@
 
 #include "foundation/clock.h"
 
-#include <cstdlib>
 #include <iostream>
 
 namespace
@@ -52,7 +51,8 @@ void sceneview_t::keyboard(unsigned char key)
         break;
     case 'q':
     case 27:
-        std::exit(0);
+        quit();
+        break;
     default:
         break;
     }

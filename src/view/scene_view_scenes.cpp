@@ -3,6 +3,7 @@
 #include "view/scene_view.h"
 
 #include "foundation/check_gl.h"
+#include "foundation/diagnostics.h"
 #include "gl/scoped_map.h"
 
 #include <GL/glew.h>
@@ -13,7 +14,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,7 +46,8 @@ void sceneview_t::pairMorphs()
             morphs[k].back().build();
         }
         if (j < a->size()) {
-            std::cerr << k << ", [" << j << ":" << a->size() << "]: too few models in opposite model." << std::endl;
+            libutils::diagnostics() << k << ", [" << j << ":" << a->size() << "]: too few models in opposite model."
+                                    << std::endl;
         }
     }
 }

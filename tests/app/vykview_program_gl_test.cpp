@@ -186,8 +186,8 @@ TEST_F(ViewerSession, ReloadsEachSaveAndSavesScreenshots)
 }
 
 // A mesh saved as a file that crashes the importer leaves the viewer
-// running with the last good picture: the crash ends only the importer's
-// child process.
+// running with the last good picture, and the title says why: the crash
+// ends only the importer's child process.
 TEST_F(ViewerSession, ImporterCrashOnReloadKeepsTheLastGoodScene)
 {
     dir.write("mesh.off", "OFF\n3 1 0\n-1 -1 0\n1 -1 0\n0 1 0\n3 0 1 2\n");
@@ -201,6 +201,7 @@ TEST_F(ViewerSession, ImporterCrashOnReloadKeepsTheLastGoodScene)
         viewer->errSoFar().find("mesh.off: the importer crashed.\nmesh.off: load error; the last good scene stays.\n"),
         std::string::npos)
         << viewer->errSoFar();
+    EXPECT_FALSE(findWindow(*x, "mesh.off: load error; the last good scene stays. - vykview").empty());
     EXPECT_TRUE(viewer->running());
     EXPECT_EQ(differingPixels(grab(), before), 0);
     quit();

@@ -1,7 +1,9 @@
 // Shader override files: the lookup, and a program drawing a scene whose
 // directory holds a replacement source.
 
+#include "foundation/fatal_error.h"
 #include "gl/shader.h"
+#include "support/capture.h"
 #include "support/paths.h"
 #include "support/run.h"
 #include "support/scene_text.h"
@@ -38,6 +40,30 @@ TEST(ShaderSource, WorkingDirectoryThenPrefixThenBuiltIn)
     EXPECT_EQ(std::make_pair(fromScene.text, fromScene.path), std::make_pair(sceneBytes, prefix + "shader.fsd"));
     EXPECT_EQ(std::make_pair(fromCwd.text, fromCwd.path),
               std::make_pair(std::string("cwd morph"), std::string("morph.vsd")));
+}
+
+// A stage that does not build throws for main (the process goes on): status
+// 1, the file and the failure text, then the compiler's log.
+TEST(ShaderStage, BrokenSourceThrowsTheStatusAndMessage)
+{
+    vyktest::TempDir dir;
+    dir.write("morph.fsd", "#version 330\nvoid main() { broken }\n");
+    const std::string prefix = dir.path() + "/";
+    shader_t shader;
+    int status = -1;
+    std::string what;
+    const std::string err = vyktest::stderrOf([&] {
+        try {
+            compileStageOrExit(shader, GL_FRAGMENT_SHADER, "morph.fsd", prefix.c_str(), ": morph init failed.");
+        } catch (const libutils::fatal_error_t& e) {
+            status = e.status();
+            what = e.what();
+        }
+    });
+    EXPECT_EQ(err, "shader_t::allocate() compile status error.\n");
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(what.rfind("morph.fsd: morph init failed.\n", 0) == 0 && what.find("error") != std::string::npos)
+        << what;
 }
 
 // A broken override named by --shaders ends vykshot with status 1 after the

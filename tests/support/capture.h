@@ -1,8 +1,9 @@
 #pragma once
 
-// What a piece of code writes to stderr.
+// What a piece of code reports to the diagnostics sink (stderr outside a
+// test).
 
-#include <gtest/gtest.h>
+#include "foundation/diagnostics.h"
 
 #include <string>
 
@@ -11,9 +12,9 @@ namespace vyktest
 
 template <class F> std::string stderrOf(F&& body)
 {
-    testing::internal::CaptureStderr();
+    libutils::message_capture_t capture;
     body();
-    return testing::internal::GetCapturedStderr();
+    return capture.text();
 }
 
 } // namespace vyktest

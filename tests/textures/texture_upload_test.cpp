@@ -63,7 +63,7 @@ TEST(TranslationTable, RefusedRowsPrintTheFourLineMessage)
         grGLFormat gl;
         EXPECT_EQ(vyktest::stderrOf([&] {
                       EXPECT_FALSE(translate(row.pf, false, gl));
-                      std::cerr << 12 << '\n';
+                      libutils::diagnostics() << 12 << '\n';
                   }),
                   "Not supported image format!\nimgformat: " + std::string(row.codes) + "\n12\n");
         EXPECT_FALSE(translateQuiet(row.pf, false, gl));

@@ -1,11 +1,11 @@
 #include "map_names.h"
 
+#include "foundation/diagnostics.h"
 #include "model/texture.h"
 #include "sceneio/scene.h"
 #include "textures/png.h"
 
 #include <algorithm>
-#include <iostream>
 #include <map>
 #include <vector>
 
@@ -78,7 +78,7 @@ bool renameMaps(const std::list<model_t*>& models, const std::string& input, con
             return it->second;
         const std::string png = stem + "_" + std::to_string(next++) + ".png";
         if (!libgr::pngSave(cache.get(handle)->image, png.c_str())) {
-            std::cerr << png << ": write error." << std::endl;
+            libutils::diagnostics() << png << ": write error." << std::endl;
             return std::string();
         }
         return written.emplace(key, relativePath(outDir, png)).first->second;

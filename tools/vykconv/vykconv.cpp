@@ -2,6 +2,8 @@
 // models to OUT, as .vyk scene text or binary STL by OUT's ending.
 #include "map_names.h"
 
+#include "foundation/diagnostics.h"
+#include "foundation/fatal_error.h"
 #include "foundation/huge_pages.h"
 #include "foundation/path.h"
 #include "foundation/sandbox.h"
@@ -124,8 +126,8 @@ int convert(const std::vector<std::string>& inputs, const std::string& out)
     for (const std::string& in : inputs) {
         auto* scene = new scene_t;
         loaded.scenes.push_back(scene);
-        if (!loadScene(*scene, in, framePass, std::cerr)) {
-            std::cerr << in << ": load error." << std::endl;
+        if (!loadScene(*scene, in, framePass, libutils::diagnostics())) {
+            libutils::diagnostics() << in << ": load error." << std::endl;
             return 1;
         }
         if (hasExtension(out, ".vyk") == 0 && !renameMaps(scene->models, in, out, pngCount))
@@ -136,11 +138,12 @@ int convert(const std::vector<std::string>& inputs, const std::string& out)
     if (hasExtension(out, ".stl") == 0) {
         const std::string lost = stlLeavesOut(models);
         if (!lost.empty())
-            std::cerr << out << ": STL holds triangles only; the " << lost << " are left out." << std::endl;
+            libutils::diagnostics() << out << ": STL holds triangles only; the " << lost << " are left out."
+                                    << std::endl;
     }
     std::string temp = makeTempBeside(out);
     if (temp.empty()) {
-        std::cerr << out << ": write error." << std::endl;
+        libutils::diagnostics() << out << ": write error." << std::endl;
         return 1;
     }
     bool ok = inputs.size() == 1 ? saveScene(*loaded.scenes.front(), temp, out.c_str())
@@ -154,7 +157,7 @@ int convert(const std::vector<std::string>& inputs, const std::string& out)
     }
     if (!ok) {
         std::remove(temp.c_str());
-        std::cerr << out << ": write error." << std::endl;
+        libutils::diagnostics() << out << ": write error." << std::endl;
         return 1;
     }
     return 0;
@@ -162,8 +165,9 @@ int convert(const std::vector<std::string>& inputs, const std::string& out)
 
 } // namespace
 
+// Every failure below ends here: its message, then its status.
 int main(int argc, char** argv)
-{
+try {
     startWithHugePages(argv);
     // Imports fork from a small process, not from one holding a GL driver.
     startSandboxZygote();
@@ -180,14 +184,14 @@ int main(int argc, char** argv)
         files.push_back(argv[i]);
     }
     if (files.size() < 2) {
-        usage(std::cerr, argv[0]);
+        usage(libutils::diagnostics(), argv[0]);
         return 1;
     }
     const std::string out = files.back();
     files.pop_back();
     // Refuse an unknown output format before any work is done.
     if (hasExtension(out, ".vyk") != 0 && hasExtension(out, ".stl") != 0) {
-        std::cerr << "file extension not recognized." << std::endl;
+        libutils::diagnostics() << "file extension not recognized." << std::endl;
         return 1;
     }
     if (!openGLContext("vykconv"))
@@ -196,4 +200,6 @@ int main(int argc, char** argv)
     vyk3d::clearTextureRegistries();
     closeGLContext();
     return status;
+} catch (const libutils::fatal_error_t& e) {
+    return libutils::endWith(e);
 }

@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <string>
 
+#include "foundation/diagnostics.h"
+#include "foundation/fatal_error.h"
 #include "foundation/huge_pages.h"
 #include "textures/bmp.h"
 #include "textures/image.h"
@@ -60,7 +62,7 @@ grImage2D newImage(uint32_t format, uint32_t w, uint32_t h)
     img.width = w;
     img.height = h;
     if (!img.allocate())
-        fprintf(stderr, "vykimg: cannot allocate %ux%u.\n", w, h);
+        libutils::reportf("vykimg: cannot allocate %ux%u.\n", w, h);
     return img;
 }
 
@@ -241,15 +243,16 @@ grImage2D skyFace(int face)
 
 } // namespace
 
+// Every failure below ends here: its message, then its status.
 int main(int argc, char** argv)
-{
+try {
     startWithHugePages(argv);
     const std::string dir = argc > 1 ? argv[1] : "examples/images";
     bool ok = true;
     auto save = [&](const grImage2D& img, const char* name) {
         const std::string path = dir + "/" + name;
         if (!autosaveformat(img, path.c_str())) {
-            fprintf(stderr, "%s: write failed.\n", path.c_str());
+            libutils::reportf("%s: write failed.\n", path.c_str());
             ok = false;
         }
     };
@@ -259,7 +262,7 @@ int main(int argc, char** argv)
         // saving by extension accepts only RGB for BMP.
         const std::string path = dir + "/globe_bump.bmp";
         if (!bmpSave(globeGrey(false), path.c_str())) {
-            fprintf(stderr, "%s: write failed.\n", path.c_str());
+            libutils::reportf("%s: write failed.\n", path.c_str());
             ok = false;
         }
     }
@@ -271,4 +274,6 @@ int main(int argc, char** argv)
     for (int f = 0; f < 6; ++f)
         save(skyFace(f), faces[f]);
     return ok ? 0 : 1;
+} catch (const libutils::fatal_error_t& e) {
+    return libutils::endWith(e);
 }

@@ -1,6 +1,8 @@
 // vykshot: writes the first frame that vykview shows for the given files as
 // a PNG or JPEG image (by the output's ending), drawn by the viewer's own scene view into a framebuffer
 // object of the asked size. Needs no X server.
+#include "foundation/diagnostics.h"
+#include "foundation/fatal_error.h"
 #include "foundation/huge_pages.h"
 #include "foundation/path.h"
 #include "foundation/sandbox.h"
@@ -49,11 +51,10 @@ struct options_t {
     std::vector<char*> files;
 };
 
+// main reports "vykshot: MESSAGE" and ends with status 1.
 [[noreturn]] void fail(const std::string& message)
 {
-    std::fprintf(stderr, "vykshot: %s\n", message.c_str());
-    std::fflush(stderr);
-    std::exit(1);
+    throw libutils::fatal_error_t(1, "vykshot: " + message);
 }
 
 bool parseUnsigned(const char* text, unsigned long max, unsigned long& value)
@@ -128,8 +129,7 @@ options_t parseArguments(int argc, char** argv)
         }
     }
     if (o.files.empty() || o.output.empty()) {
-        std::fputs(kUsage, stderr);
-        std::fflush(stderr);
+        libutils::report(kUsage);
         std::exit(o.files.empty() && o.output.empty() ? 0 : 1);
     }
     return o;
@@ -137,8 +137,9 @@ options_t parseArguments(int argc, char** argv)
 
 } // namespace
 
+// Every failure below ends here: its message, then its status.
 int main(int argc, char** argv)
-{
+try {
     startWithHugePages(argv);
     // Imports fork from a small process, not from one holding a GL driver.
     startSandboxZygote();
@@ -174,15 +175,17 @@ int main(int argc, char** argv)
             fail(std::string(o.files[0]) + ": nothing to show: the scene is too large to fit.");
         if (o.format == picture_t::jpeg) {
             if (!libgr::jpegSave(image, o.output.c_str())) {
-                std::fprintf(stderr, "%s: jpeg write error.\n", o.output.c_str());
+                libutils::reportf("%s: jpeg write error.\n", o.output.c_str());
                 status = 1;
             }
         } else if (libgr::pngWrite(o.output.c_str(), image, "vykshot", 1) != 0) {
             // zlib's fastest level above: a frame compresses a little less
             // well in a fraction of the default level's time.
-            std::fprintf(stderr, "%s: png write error.\n", o.output.c_str());
+            libutils::reportf("%s: png write error.\n", o.output.c_str());
             status = 1;
         }
     }
     return status;
+} catch (const libutils::fatal_error_t& e) {
+    return libutils::endWith(e);
 }
