@@ -59,11 +59,11 @@ std::string makeTempBeside(const std::string& out)
 // What binary STL cannot hold of `models`, as "colours, maps, points and
 // lines"; empty when it holds them all. Colours count when the vertices
 // have more than one.
-std::string stlLeavesOut(const std::list<model_t*>& models)
+std::string stlLeavesOut(const model_list_t& models)
 {
     bool colours = false, maps = false, nonTriangles = false, first = true;
     float colour[4] = {};
-    for (model_t* m : models) {
+    for (const auto& m : models) {
         const vyk3d::texture_t& t = m->texture;
         maps = maps || !t.colormap.empty() || !t.bumpmap.empty() || !t.specularmap.empty();
         nonTriangles = nonTriangles || m->polygon.primitive != vyk3d::polygon_t::primitive_t::Triangles;
@@ -88,18 +88,6 @@ std::string stlLeavesOut(const std::list<model_t*>& models)
     return text;
 }
 
-// Everything loaded so far; the records need the GL context to go away.
-struct Loaded {
-    std::vector<scene_t*> scenes;
-    ~Loaded()
-    {
-        for (scene_t* s : scenes) {
-            s->destroyModels();
-            delete s;
-        }
-    }
-};
-
 int convert(const std::vector<std::string>& inputs, const std::string& out)
 {
     vyk3d::frame_pass_t framePass;
@@ -109,19 +97,20 @@ int convert(const std::vector<std::string>& inputs, const std::string& out)
     if (!framePass.init(prefix.c_str()))
         return 1;
 
-    Loaded loaded;
-    std::list<model_t*> models;
+    // The records hold GL names: they go with this function, before the
+    // context. With several inputs their models gather in `models`.
+    scene_t scene;
+    model_list_t models;
     unsigned pngCount = 0;
     for (const std::string& in : inputs) {
-        auto* scene = new scene_t;
-        loaded.scenes.push_back(scene);
-        if (!loadScene(*scene, in, framePass, std::cerr)) {
+        if (!loadScene(scene, in, framePass, std::cerr)) {
             std::cerr << in << ": load error." << std::endl;
             return 1;
         }
-        if (hasExtension(out, ".vyk") == 0 && !renameMaps(scene->models, in, out, pngCount))
+        if (hasExtension(out, ".vyk") == 0 && !renameMaps(scene.models, in, out, pngCount))
             return 1;
-        models.insert(models.end(), scene->models.begin(), scene->models.end());
+        if (inputs.size() > 1)
+            models.splice(models.end(), scene.models);
     }
 
     if (hasExtension(out, ".stl") == 0) {
@@ -134,8 +123,7 @@ int convert(const std::vector<std::string>& inputs, const std::string& out)
         std::cerr << out << ": write error." << std::endl;
         return 1;
     }
-    bool ok = inputs.size() == 1 ? saveScene(*loaded.scenes.front(), temp, out.c_str())
-                                 : saveModels(models, temp, out.c_str());
+    bool ok = inputs.size() == 1 ? saveScene(scene, temp, out.c_str()) : saveModels(models, temp, out.c_str());
     if (ok) {
         // mkstemps makes the file private; the result gets the usual mode.
         mode_t mask = umask(0);
