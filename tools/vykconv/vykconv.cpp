@@ -2,6 +2,7 @@
 // models to OUT, as .vyk scene text or binary STL by OUT's ending.
 #include "map_names.h"
 
+#include "foundation/command_line.h"
 #include "foundation/huge_pages.h"
 #include "foundation/path.h"
 #include "gl/scoped_map.h"
@@ -144,18 +145,23 @@ int convert(const std::vector<std::string>& inputs, const std::string& out)
 int main(int argc, char** argv)
 {
     startWithHugePages(argv);
-    std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            usage(std::cout, argv[0]);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("vykconv %s\n", VYK_VERSION);
-            return 0;
-        }
-        files.push_back(argv[i]);
+    cxxopts::Options spec("vykconv");
+    spec.add_options()("h,help", "")("version", "")("files", "", cxxopts::value<std::vector<std::string>>());
+    const command_line_t line = parseCommandLine(spec, argc, argv);
+    // A file whose name begins with "-" follows "--".
+    if (!line.unknown.empty() || !line.missing.empty()) {
+        std::cerr << "vykconv: unknown option " << line.unknown << line.missing << "." << std::endl;
+        return 1;
     }
+    if (line.result.count("help")) {
+        usage(std::cout, argv[0]);
+        return 0;
+    }
+    if (line.result.count("version")) {
+        std::printf("vykconv %s\n", VYK_VERSION);
+        return 0;
+    }
+    std::vector<std::string> files = filesOf(line);
     if (files.size() < 2) {
         usage(std::cerr, argv[0]);
         return 1;
