@@ -42,7 +42,7 @@ function(vyk_folder name)
   target_link_libraries(vyk_${name} PUBLIC ${F_BELOW} ${F_PUBLIC} PRIVATE ${F_PRIVATE})
 endfunction()
 
-vyk_folder(foundation PUBLIC Threads::Threads PRIVATE GLEW::GLEW OpenGL::GL OpenGL::GLU ${SECCOMP_LIBRARY})
+vyk_folder(foundation PUBLIC Threads::Threads cxxopts::cxxopts PRIVATE GLEW::GLEW OpenGL::GL OpenGL::GLU ${SECCOMP_LIBRARY})
 target_include_directories(vyk_foundation PRIVATE ${SECCOMP_INCLUDE_DIR})
 vyk_folder(textures BELOW foundation PUBLIC GLEW::GLEW OpenGL::GL PRIVATE OpenGL::GLU JPEG::JPEG PNG::PNG)
 vyk_folder(gl BELOW foundation PUBLIC GLEW::GLEW OpenGL::GL SOURCES ${VYK_EMBEDDED_SHADERS})

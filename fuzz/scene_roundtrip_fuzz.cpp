@@ -86,16 +86,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // environment without a name: a file of only those writes as nothing,
         // which is no scene.
         std::list<model_t*> kept;
-        for (model_t* m : first.models)
+        for (const auto& m : first.models)
             if (m->kind == model_t::Nurbs || m->polygon.vertices.count() != 0)
-                kept.push_back(m);
+                kept.push_back(m.get());
         scene_t second;
         if (!vykfuzz::loadBytes(second, reinterpret_cast<const uint8_t*>(text.data()), text.size(), ".vyk") &&
             !text.empty())
             std::abort();
         if (kept.size() != second.models.size())
             std::abort();
-        for (auto a = kept.begin(), b = second.models.begin(); a != kept.end(); ++a, ++b) {
+        auto b = second.models.begin();
+        for (auto a = kept.begin(); a != kept.end(); ++a, ++b) {
             if ((*a)->kind != (*b)->kind)
                 std::abort();
             if ((*a)->kind == model_t::Nurbs) {

@@ -14,6 +14,8 @@ packages=(
   libgl1-mesa-dri libegl-dev libegl-mesa0
   # mesh formats (OBJ, PLY, glTF, ...) and real models of them for the tests
   libassimp-dev assimp-testmodels
+  # the command-line parser of the programs
+  libcxxopts-dev
   # the system-call filter of the importer's child process
   libseccomp-dev
   # tests and benchmarks

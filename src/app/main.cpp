@@ -1,6 +1,7 @@
 // vykview: interactive viewer for .vyk scene files and STL models.
 #include "app/gluty.h"
 #include "app/vykview.h"
+#include "foundation/command_line.h"
 #include "foundation/diagnostics.h"
 #include "foundation/fatal_error.h"
 #include "foundation/huge_pages.h"
@@ -32,63 +33,72 @@ const char kHelp[] = "Shows .vyk scenes and models in STL, OBJ, PLY, OFF, glTF (
 
 struct options_t {
     bool watch = true;
-    // The program name, the X options for GLUT, then the files.
-    std::vector<char*> argv;
-    size_t firstFile = 0;
+    // The program name and the X options for GLUT.
+    std::vector<std::string> argv;
+    std::vector<std::string> files;
 };
 
-// GLUT's own options, with the number of values each takes: they pass through.
-int glutOptionValues(const char* a)
-{
-    for (const char* o : {"-display", "-geometry"})
-        if (std::strcmp(a, o) == 0)
-            return 1;
-    for (const char* o : {"-direct", "-indirect", "-iconic", "-gldebug", "-sync"})
-        if (std::strcmp(a, o) == 0)
-            return 0;
-    return -1;
-}
+// GLUT's own options of the X window system, which pass through to it, and
+// whether each takes a value. They begin with one dash ("-display"); the
+// parser reads them with two.
+const struct {
+    const char* name;
+    bool value;
+} kGlutOptions[] = {{"display", true}, {"geometry", true}, {"direct", false}, {"indirect", false},
+                    {"iconic", false}, {"gldebug", false}, {"sync", false}};
 
-// Options come before the files: the first argument that is not an option,
-// or "--", ends them. Ends the process for --help, --version and mistakes;
-// throws the usage line when no file is named.
+// Reads the command line; ends the process for --help, --version, mistakes
+// and a line without files.
 options_t parseArguments(int argc, char** argv)
 {
     const char* program = argc > 0 ? argv[0] : "vykview";
-    options_t o;
-    o.argv.push_back(const_cast<char*>(program));
-    int i = 1;
-    for (; i < argc && argv[i][0] == '-' && argv[i][1] != '\0'; ++i) {
-        const char* a = argv[i];
-        const int values = glutOptionValues(a);
-        if (std::strcmp(a, "--") == 0) {
-            ++i;
-            break;
-        } else if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
-            std::printf("usage: %s [OPTION]... file.vyk ...\n%s", program, kHelp);
-            std::exit(0);
-        } else if (std::strcmp(a, "--version") == 0) {
-            std::printf("vykview %s\n", VYK_VERSION);
-            std::exit(0);
-        } else if (std::strcmp(a, "--no-watch") == 0) {
-            o.watch = false;
-        } else if (values >= 0 && i + values < argc) {
-            for (int k = 0; k <= values; ++k)
-                o.argv.push_back(argv[i + k]);
-            i += values;
-        } else {
-            libutils::reportf("vykview: %s option %s.\nusage: %s file.vyk ...\n",
-                              values >= 0 ? "a value is missing after the" : "unknown", a, program);
-            std::exit(1);
-        }
+    cxxopts::Options spec("vykview");
+    spec.add_options()("h,help", "")("version", "")("no-watch", "")("files", "",
+                                                                    cxxopts::value<std::vector<std::string>>());
+    std::vector<std::string> words(argv, argv + argc);
+    for (const auto& g : kGlutOptions) {
+        if (g.value)
+            spec.add_options()(g.name, "", cxxopts::value<std::string>());
+        else
+            spec.add_options()(g.name, "");
+        for (size_t i = 1; i < words.size() && words[i] != "--"; ++i)
+            if (words[i] == std::string("-") + g.name)
+                words[i] = "-" + words[i];
     }
+    std::vector<char*> wordPointers;
+    for (std::string& w : words)
+        wordPointers.push_back(w.data());
+    const command_line_t line = parseCommandLine(spec, argc, wordPointers.data());
+    if (!line.unknown.empty() || !line.missing.empty()) {
+        // Said as typed: "-display", not the parser's "--display".
+        const std::string missing = line.missing.empty() ? "" : line.missing.substr(1);
+        libutils::reportf("vykview: %s option %s.\nusage: %s file.vyk ...\n",
+                          missing.empty() ? "unknown" : "a value is missing after the",
+                          missing.empty() ? line.unknown.c_str() : missing.c_str(), program);
+        std::exit(1);
+    }
+    if (line.result.count("help")) {
+        std::printf("usage: %s [OPTION]... file.vyk ...\n%s", program, kHelp);
+        std::exit(0);
+    }
+    if (line.result.count("version")) {
+        std::printf("vykview %s\n", VYK_VERSION);
+        std::exit(0);
+    }
+    options_t o;
+    o.watch = line.result.count("no-watch") == 0;
+    o.files = filesOf(line);
     // The usage line must not depend on a display being reachable, and
     // glutInit ends the process when it finds none.
-    if (i >= argc)
+    if (o.files.empty())
         vykview_t::usage(program);
-    o.firstFile = o.argv.size();
-    o.argv.insert(o.argv.end(), argv + i, argv + argc);
-    o.argv.push_back(nullptr);
+    o.argv.push_back(program);
+    for (const auto& g : kGlutOptions)
+        if (line.result.count(g.name)) {
+            o.argv.push_back(std::string("-") + g.name);
+            if (g.value)
+                o.argv.push_back(line.result[g.name].as<std::string>());
+        }
     return o;
 }
 
@@ -114,10 +124,16 @@ try {
     // Imports fork from a small process, not from one holding a GL driver.
     startSandboxZygote();
     options_t o = parseArguments(argc, argv);
+    // The program name, the X options for GLUT, then the files.
+    std::vector<char*> words;
+    for (std::vector<std::string>* part : {&o.argv, &o.files})
+        for (std::string& word : *part)
+            words.push_back(word.data());
+    words.push_back(nullptr);
     // Large text files are read while the window and its shaders are made.
-    prefetchStl(static_cast<int>(o.argv.size() - 1 - o.firstFile), o.argv.data() + o.firstFile);
-    int viewerArgc = static_cast<int>(o.argv.size() - 1);
-    char** viewerArgv = o.argv.data();
+    prefetchStl(static_cast<int>(o.files.size()), words.data() + o.argv.size());
+    int viewerArgc = static_cast<int>(words.size() - 1);
+    char** viewerArgv = words.data();
     // glutInit takes its options out and leaves the program name and files.
     glutInitErrorFunc(onGlutError);
     glutInit(&viewerArgc, viewerArgv);

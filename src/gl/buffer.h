@@ -6,6 +6,7 @@
 #include <GL/glew.h>
 
 #include <cstdint>
+#include <utility>
 
 namespace vyk3d
 {
@@ -15,8 +16,13 @@ class buffer_t
   public:
     buffer_t() = default;
     ~buffer_t() { release(); }
-    buffer_t(const buffer_t&) = delete;
-    buffer_t& operator=(const buffer_t&) = delete;
+    // Move-only: a move leaves the source without an object.
+    buffer_t(buffer_t&& other) noexcept { swap(other); }
+    buffer_t& operator=(buffer_t&& other) noexcept
+    {
+        buffer_t(std::move(other)).swap(*this);
+        return *this;
+    }
 
     // Asks GL for a name once (the mark is set whatever GL returned); the
     // target is stored in every case.
@@ -38,6 +44,12 @@ class buffer_t
     void unmap();
 
   private:
+    void swap(buffer_t& other) noexcept
+    {
+        std::swap(name_, other.name_);
+        std::swap(target_, other.target_);
+        std::swap(generated_, other.generated_);
+    }
     GLuint name_ = 0;
     GLenum target_ = 0;
     bool generated_ = false;

@@ -7,6 +7,7 @@
 #include <GL/glew.h>
 
 #include <string>
+#include <utility>
 
 namespace vyk3d
 {
@@ -16,8 +17,13 @@ class program_t
   public:
     program_t() = default;
     ~program_t() { release(); }
-    program_t(const program_t&) = delete;
-    program_t& operator=(const program_t&) = delete;
+    // Move-only: a move leaves the source without an object.
+    program_t(program_t&& other) noexcept { swap(other); }
+    program_t& operator=(program_t&& other) noexcept
+    {
+        program_t(std::move(other)).swap(*this);
+        return *this;
+    }
 
     // False when a program already exists or GL gives no name.
     bool create();
@@ -36,6 +42,11 @@ class program_t
     const std::string& infoLog() const { return infoLog_; }
 
   private:
+    void swap(program_t& other) noexcept
+    {
+        std::swap(infoLog_, other.infoLog_);
+        std::swap(name_, other.name_);
+    }
     std::string infoLog_;
     GLuint name_ = 0;
 };

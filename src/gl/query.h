@@ -6,6 +6,7 @@
 #include <GL/glew.h>
 
 #include <cstdint>
+#include <utility>
 
 namespace vyk3d
 {
@@ -15,8 +16,13 @@ class query_t
   public:
     query_t() = default;
     ~query_t() { release(); }
-    query_t(const query_t&) = delete;
-    query_t& operator=(const query_t&) = delete;
+    // Move-only: a move leaves the source without an object.
+    query_t(query_t&& other) noexcept { swap(other); }
+    query_t& operator=(query_t&& other) noexcept
+    {
+        query_t(std::move(other)).swap(*this);
+        return *this;
+    }
 
     void generate();
     void release();
@@ -35,6 +41,16 @@ class query_t
     GLuint name() const { return name_; }
 
   private:
+    void swap(query_t& other) noexcept
+    {
+        std::swap(generated_, other.generated_);
+        std::swap(name_, other.name_);
+        std::swap(target_, other.target_);
+        std::swap(index_, other.index_);
+        std::swap(running_, other.running_);
+        std::swap(ran_, other.ran_);
+        std::swap(indexedAllowed_, other.indexedAllowed_);
+    }
     bool indexed() const;
 
     bool generated_ = false;

@@ -6,6 +6,7 @@
 #include <GL/glew.h>
 
 #include <string>
+#include <utility>
 
 namespace vyk3d
 {
@@ -15,8 +16,13 @@ class shader_t
   public:
     shader_t() = default;
     ~shader_t() { release(); }
-    shader_t(const shader_t&) = delete;
-    shader_t& operator=(const shader_t&) = delete;
+    // Move-only: a move leaves the source without an object.
+    shader_t(shader_t&& other) noexcept { swap(other); }
+    shader_t& operator=(shader_t&& other) noexcept
+    {
+        shader_t(std::move(other)).swap(*this);
+        return *this;
+    }
 
     // Creates the shader (once), sets the sources and compiles; the compile
     // log is kept in infoLog(). A failed compile prints
@@ -33,6 +39,11 @@ class shader_t
     const std::string& infoLog() const { return infoLog_; }
 
   private:
+    void swap(shader_t& other) noexcept
+    {
+        std::swap(infoLog_, other.infoLog_);
+        std::swap(name_, other.name_);
+    }
     std::string infoLog_;
     GLuint name_ = 0;
 };

@@ -7,6 +7,7 @@
 #include <GL/glew.h>
 
 #include <cstdint>
+#include <utility>
 
 namespace vyk3d
 {
@@ -16,8 +17,13 @@ class feedback_buffer_t
   public:
     feedback_buffer_t() = default;
     ~feedback_buffer_t() { release(); }
-    feedback_buffer_t(const feedback_buffer_t&) = delete;
-    feedback_buffer_t& operator=(const feedback_buffer_t&) = delete;
+    // Move-only: a move leaves the source without an object.
+    feedback_buffer_t(feedback_buffer_t&& other) noexcept { swap(other); }
+    feedback_buffer_t& operator=(feedback_buffer_t&& other) noexcept
+    {
+        feedback_buffer_t(std::move(other)).swap(*this);
+        return *this;
+    }
 
     // (Re)reserves room for `words` 4-byte words; contents are not kept.
     // False when GL gives no name or cannot reserve the store.
@@ -35,6 +41,12 @@ class feedback_buffer_t
     uint64_t count() const { return count_; } // 4-byte words
 
   private:
+    void swap(feedback_buffer_t& other) noexcept
+    {
+        std::swap(name_, other.name_);
+        std::swap(size_, other.size_);
+        std::swap(count_, other.count_);
+    }
     GLuint name_ = 0;
     uint64_t size_ = 0;
     uint64_t count_ = 0;
@@ -50,8 +62,13 @@ class transform_feedback_t
 
     explicit transform_feedback_t(mode_t mode = Auto) : mode_(mode) {}
     ~transform_feedback_t() { release(); }
-    transform_feedback_t(const transform_feedback_t&) = delete;
-    transform_feedback_t& operator=(const transform_feedback_t&) = delete;
+    // Move-only: a move leaves the source without an object.
+    transform_feedback_t(transform_feedback_t&& other) noexcept { swap(other); }
+    transform_feedback_t& operator=(transform_feedback_t&& other) noexcept
+    {
+        transform_feedback_t(std::move(other)).swap(*this);
+        return *this;
+    }
 
     // Without an object the default binding is used (name 1) and this always
     // succeeds; with one, false when GL gives no name.
@@ -67,7 +84,14 @@ class transform_feedback_t
     GLuint name() const { return name_; }
 
   private:
-    mode_t mode_;
+    void swap(transform_feedback_t& other) noexcept
+    {
+        std::swap(mode_, other.mode_);
+        std::swap(useObject_, other.useObject_);
+        std::swap(active_, other.active_);
+        std::swap(name_, other.name_);
+    }
+    mode_t mode_ = Auto;
     bool useObject_ = false;
     bool active_ = false;
     GLuint name_ = 0;

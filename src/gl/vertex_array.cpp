@@ -3,31 +3,26 @@
 namespace vyk3d
 {
 
-vertex_array_t::holder_t::~holder_t()
-{
-    if (generated)
-        glDeleteVertexArrays(1, &name);
-}
-
 void vertex_array_t::create()
 {
-    if (!holder_)
-        holder_ = std::make_shared<holder_t>();
-    if (!holder_->generated) {
-        glGenVertexArrays(1, &holder_->name);
-        holder_->generated = true;
+    if (!created_) {
+        glGenVertexArrays(1, &name_);
+        created_ = true;
     }
 }
 
-GLuint vertex_array_t::name() const
+void vertex_array_t::release()
 {
-    return holder_ && holder_->generated ? holder_->name : 0;
+    if (created_)
+        glDeleteVertexArrays(1, &name_);
+    name_ = 0;
+    created_ = false;
 }
 
 void vertex_array_t::bind() const
 {
-    if (holder_)
-        glBindVertexArray(holder_->name);
+    if (created_)
+        glBindVertexArray(name_);
 }
 
 void vertex_array_t::unbind() const
@@ -37,7 +32,7 @@ void vertex_array_t::unbind() const
 
 void vertex_array_t::drawArrays(GLenum mode, GLsizei count) const
 {
-    if (!holder_)
+    if (!created_)
         return;
     bind();
     glDrawArrays(mode, 0, count);

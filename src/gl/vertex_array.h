@@ -1,11 +1,10 @@
 #pragma once
 
-// A shared GL vertex array object. Copies share one GL object; the last copy
-// to be released or destroyed deletes it. Needs a current GL context.
+// One GL vertex array object. Needs a current GL context.
 
 #include <GL/glew.h>
 
-#include <memory>
+#include <utility>
 
 namespace vyk3d
 {
@@ -14,27 +13,36 @@ class vertex_array_t
 {
   public:
     vertex_array_t() = default;
+    ~vertex_array_t() { release(); }
+    // Move-only: a move leaves the source without an object.
+    vertex_array_t(vertex_array_t&& other) noexcept { swap(other); }
+    vertex_array_t& operator=(vertex_array_t&& other) noexcept
+    {
+        vertex_array_t(std::move(other)).swap(*this);
+        return *this;
+    }
 
-    // Makes the holder (if none) and its GL name (if not yet generated).
+    // Makes the GL name once.
     void create();
-    // Drops this reference; the last one deletes the GL object.
-    void release() { holder_.reset(); }
-    bool created() const { return holder_ != nullptr; }
+    // Deletes the GL object if there is one; the wrapper is reusable.
+    void release();
+    bool created() const { return created_; }
 
     // The GL name, or 0 (no object, as GL has it) when never generated.
-    GLuint name() const;
+    GLuint name() const { return name_; }
     void bind() const;
     void unbind() const;
     // glDrawArrays(mode, 0, count) through this object; nothing when empty.
     void drawArrays(GLenum mode, GLsizei count) const;
 
   private:
-    struct holder_t {
-        GLuint name = 0;
-        bool generated = false;
-        ~holder_t();
-    };
-    std::shared_ptr<holder_t> holder_;
+    void swap(vertex_array_t& other) noexcept
+    {
+        std::swap(name_, other.name_);
+        std::swap(created_, other.created_);
+    }
+    GLuint name_ = 0;
+    bool created_ = false;
 };
 
 } // namespace vyk3d

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "foundation/diagnostics.h"
+#include "foundation/never_destroyed.h"
 #include "foundation/opened_files.h"
 #include "foundation/path.h"
 #include "textures/image_format.h"
@@ -17,8 +18,7 @@ const char* const cubeFaceSuffixes[6] = {"_posx", "_negx", "_posy", "_negy", "_p
 cube_registry_t& cubeRegistry()
 {
     // Never destroyed, like the texture cache: emptied by the exit handler.
-    static cube_registry_t* registry = new cube_registry_t;
-    return *registry;
+    return libutils::neverDestroyed<cube_registry_t>();
 }
 
 libgr::grTextureObject* environment_t::texture() const

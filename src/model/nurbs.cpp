@@ -214,7 +214,14 @@ void nurbs_t::copyfrom(const nurbs_t& other)
     ctlptarray.copyFrom(other.ctlptarray);
     resU = other.resU;
     resV = other.resV;
-    ctlptvao = other.ctlptvao;
+    // An array object of its own, over its own control points: one shared
+    // with `other` would draw other's.
+    ctlptvao.release();
+    if (other.ctlptvao.created()) {
+        ctlptvao.create();
+        ctlptarray.bindAttributes(ctlptvao, 0);
+        pointsizes.bindAttributes(ctlptvao, 2);
+    }
 }
 
 void nurbs_t::writerecord(uint64_t column, uint64_t row)

@@ -411,7 +411,7 @@ void polygon_t::update(const char* newName, bool everyFrameHasNormal)
     }
     std::unique_ptr<scoped_map_t<uint32_t>> elemMap;
     if (!pendingList) {
-        elemMap.reset(new scoped_map_t<uint32_t>(elements));
+        elemMap = std::make_unique<scoped_map_t<uint32_t>>(elements);
         if (!*elemMap)
             return;
     }
@@ -457,7 +457,7 @@ void polygon_t::update(const char* newName, bool everyFrameHasNormal)
     const uint64_t selectCount = selectelems.count() / 3;
     std::unique_ptr<scoped_map_t<uint32_t>> selMap;
     if (selectCount != 0)
-        selMap.reset(new scoped_map_t<uint32_t>(selectelems));
+        selMap = std::make_unique<scoped_map_t<uint32_t>>(selectelems);
     uint32_t* sel = selMap ? selMap->get() : nullptr;
     const bool anySelected = !selectedpolygons.empty();
 

@@ -8,6 +8,7 @@
 
 #include "foundation/check_gl.h"
 #include "foundation/diagnostics.h"
+#include "foundation/never_destroyed.h"
 #include "foundation/opened_files.h"
 #include "foundation/path.h"
 #include "model/environment.h"
@@ -22,10 +23,7 @@ using libgr::grImage2D;
 
 texture_cache_t& textureCache()
 {
-    // Never destroyed: entries hold GL names, and static destruction runs
-    // after the GL context is gone. The exit handler empties it instead.
-    static texture_cache_t* cache = new texture_cache_t;
-    return *cache;
+    return libutils::neverDestroyed<texture_cache_t>();
 }
 
 void clearTextureRegistries()

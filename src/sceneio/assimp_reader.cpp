@@ -412,9 +412,8 @@ bool takePayload(const import_payload_t& payload, scene_t& scene, const std::str
             undecoded.push_back(image.key);
         }
     for (const payload_model_t& m : payload.models) {
-        model_t* model = new model_t(model_t::Polygon);
-        scene.models.push_back(model);
-        vyk3d::polygon_t& polygon = model->polygon;
+        model_t& model = scene.addModel(model_t::Polygon);
+        vyk3d::polygon_t& polygon = model.polygon;
         polygon.primitive = m.corners == 3   ? vyk3d::polygon_t::primitive_t::Triangles
                             : m.corners == 2 ? vyk3d::polygon_t::primitive_t::Lines
                                              : vyk3d::polygon_t::primitive_t::Points;
@@ -437,7 +436,7 @@ bool takePayload(const import_payload_t& payload, scene_t& scene, const std::str
             std::memcpy(frames.get(), m.frames, 9 * corners * sizeof(float));
             std::memcpy(elements.get(), m.elements, (corners + m.faces) * sizeof(uint32_t));
         }
-        openMaps(*model, m, undecoded, fileName);
+        openMaps(model, m, undecoded, fileName);
         polygon.update(fileName.c_str());
     }
     return true;

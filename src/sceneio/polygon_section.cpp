@@ -67,13 +67,13 @@ bool readPolygonSurface(const std::string& fileName, vyk3d::texture_t& texture, 
         std::unique_ptr<scoped_map_t<float>> vertexMap, normalMap;
         std::unique_ptr<scoped_map_t<uint32_t>> elementMap;
         if (nv != 0) {
-            vertexMap.reset(new scoped_map_t<float>(polygon.vertices));
-            normalMap.reset(new scoped_map_t<float>(polygon.normals));
+            vertexMap = std::make_unique<scoped_map_t<float>>(polygon.vertices);
+            normalMap = std::make_unique<scoped_map_t<float>>(polygon.normals);
             if (!*vertexMap || !*normalMap)
                 return false;
         }
         if (ne != 0) {
-            elementMap.reset(new scoped_map_t<uint32_t>(polygon.elements));
+            elementMap = std::make_unique<scoped_map_t<uint32_t>>(polygon.elements);
             if (!*elementMap)
                 return false;
         }

@@ -32,10 +32,13 @@ const vyk3d::modeling_t* model_t::surface() const
     return const_cast<model_t*>(this)->surface();
 }
 
+model_t& scene_t::addModel(uint32_t kind)
+{
+    return *models.emplace_back(std::make_unique<model_t>(kind));
+}
+
 void scene_t::destroyModels()
 {
-    for (model_t* m : models)
-        delete m;
     models.clear();
 }
 

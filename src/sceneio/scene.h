@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <list>
+#include <memory>
 #include <string>
 
 namespace vyk3d
@@ -18,8 +19,8 @@ namespace vyk3d
 class frame_pass_t;
 }
 
-// One surface of a scene. The loaders allocate it on the heap and append it
-// to the scene's models before the section that fills it is read.
+// One surface of a scene. The loaders make it and append it to the scene's
+// models before the section that fills it is read.
 struct model_t {
     enum : uint32_t { Polygon = 0, Nurbs = 1 };
 
@@ -40,13 +41,19 @@ struct model_t {
     vyk3d::nurbs_t nurbs;
 };
 
-// The target of one load. The loaders append to models and never remove;
-// whoever owns the scene destroys the records (destroyModels does it).
+// The surfaces of a scene, in file order; the list owns them.
+using model_list_t = std::list<std::unique_ptr<model_t>>;
+
+// The target of one load. The loaders append to models and never remove.
 struct scene_t {
     vyk3d::environment_t environment;
-    std::list<model_t*> models;
+    model_list_t models;
 
-    // Deletes every record in models and empties the list.
+    // Appends an empty record of `kind` and returns it.
+    model_t& addModel(uint32_t kind);
+
+    // Destroys every record and empties the list. The records hold GL names:
+    // call it while the context is current (the destructor does the same).
     void destroyModels();
 };
 

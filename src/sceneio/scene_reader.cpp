@@ -30,13 +30,11 @@ bool readSceneText(scene_t& scene, const std::string& fileName, vyk3d::frame_pas
         if (beginsWithKey(line, "begin environment")) {
             ok = readEnvironment(fileName, scene, lineCounter, line, in, err);
         } else if (beginsWithKey(line, "begin nurbs_surface")) {
-            model_t* m = new model_t(model_t::Nurbs);
-            scene.models.push_back(m);
-            ok = readNurbsSurface(fileName, m->nurbs, m->texture, m->polygon, framePass, lineCounter, line, in, err);
+            model_t& m = scene.addModel(model_t::Nurbs);
+            ok = readNurbsSurface(fileName, m.nurbs, m.texture, m.polygon, framePass, lineCounter, line, in, err);
         } else if (beginsWithKey(line, "begin polygon_surface")) {
-            model_t* m = new model_t(model_t::Polygon);
-            scene.models.push_back(m);
-            ok = readPolygonSurface(fileName, m->texture, m->polygon, lineCounter, line, in, err);
+            model_t& m = scene.addModel(model_t::Polygon);
+            ok = readPolygonSurface(fileName, m.texture, m.polygon, lineCounter, line, in, err);
         } else {
             section = false;
             if (!isIgnoredLine(line))

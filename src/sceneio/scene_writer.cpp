@@ -235,7 +235,7 @@ bool writeSceneText(scene_t& scene, const std::string& fileName)
         return false;
     if (writeEnvironment(scene.environment, out))
         out << kEol;
-    for (model_t* model : scene.models) {
+    for (const auto& model : scene.models) {
         if (model)
             writeRecord(*model, fileName, out);
         if (!out)
@@ -244,12 +244,12 @@ bool writeSceneText(scene_t& scene, const std::string& fileName)
     return finish(out);
 }
 
-bool writeModelsText(const std::list<model_t*>& models, const std::string& fileName)
+bool writeModelsText(const model_list_t& models, const std::string& fileName)
 {
     std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
     if (!out)
         return false;
-    for (model_t* model : models) {
+    for (const auto& model : models) {
         if (model)
             writeRecord(*model, fileName, out);
         out << kEol;
@@ -282,7 +282,7 @@ bool saveScene(scene_t& scene, const std::string& fileName, const char* headerNa
     }
 }
 
-bool saveModels(const std::list<model_t*>& models, const std::string& fileName, const char* headerName)
+bool saveModels(const model_list_t& models, const std::string& fileName, const char* headerName)
 {
     switch (formatOf(fileName)) {
     case Format::Stl:

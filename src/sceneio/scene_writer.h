@@ -25,7 +25,7 @@
 // given, is the name recorded inside an STL file instead of fileName (for
 // callers that write to a temporary file first).
 bool saveScene(scene_t& scene, const std::string& fileName, const char* headerName = nullptr);
-bool saveModels(const std::list<model_t*>& models, const std::string& fileName, const char* headerName = nullptr);
+bool saveModels(const model_list_t& models, const std::string& fileName, const char* headerName = nullptr);
 bool saveModel(model_t& model, const std::string& fileName, const char* headerName = nullptr);
 
 // Scene text: writeSceneText writes the environment section (when it has a
@@ -35,7 +35,7 @@ bool saveModel(model_t& model, const std::string& fileName, const char* headerNa
 // name. Models of kinds other than polygon and NURBS, and empty surfaces,
 // are skipped.
 bool writeSceneText(scene_t& scene, const std::string& fileName);
-bool writeModelsText(const std::list<model_t*>& models, const std::string& fileName);
+bool writeModelsText(const model_list_t& models, const std::string& fileName);
 bool writeModelText(model_t& model, const std::string& fileName);
 
 // The sections. writeEnvironment writes nothing and returns false when the

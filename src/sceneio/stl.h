@@ -6,13 +6,11 @@
 // coordinate 0,0), one flat tangent frame shared by its corners and the four
 // elements i0, i1, i2, 0xFFFFFFFF. Normals stored in the file are ignored.
 
+#include "sceneio/scene.h"
+
 #include <cstdint>
 #include <iosfwd>
-#include <list>
 #include <string>
-
-struct scene_t;
-struct model_t;
 
 // Reads fileName as STL and appends one polygon model (kind 0) to
 // scene.models. A file whose size is exactly 84 + 50 x the count at byte 80
@@ -59,10 +57,10 @@ bool readStlText(std::istream& in, scene_t& scene);
 // will have) as the 80-byte header. Returns false, with no message, when the
 // file cannot be opened or a write fails (e.g. a full disk); the file is
 // closed either way. Needs a current GL context.
-bool writeStlBinary(const std::string& fileName, const std::list<model_t*>& models, const char* headerName = nullptr);
+bool writeStlBinary(const std::string& fileName, const model_list_t& models, const char* headerName = nullptr);
 // The same for the polygon surface of one model.
 bool writeStlBinary(const std::string& fileName, const model_t& model, const char* headerName = nullptr);
 
 // The same as text STL: "solid <name>", one facet per triangle in scientific
 // notation, "endsolid ", CR LF line ends.
-bool writeStlText(const std::string& fileName, const std::list<model_t*>& models, const char* headerName = nullptr);
+bool writeStlText(const std::string& fileName, const model_list_t& models, const char* headerName = nullptr);

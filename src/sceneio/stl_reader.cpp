@@ -77,9 +77,7 @@ const char kSolid[] = "solid";
 // scene on failure.
 template <class Fill> bool buildModel(scene_t& scene, uint64_t n, const std::string& name, Fill&& fill)
 {
-    model_t* model = new model_t(model_t::Polygon);
-    scene.models.push_back(model);
-    vyk3d::polygon_t& polygon = model->polygon;
+    vyk3d::polygon_t& polygon = scene.addModel(model_t::Polygon).polygon;
     // An STL surface has no maps: it is held compact (positions and one
     // normal a triangle) where the driver can draw that. Otherwise the
     // frames come with the file, so nothing runs the frame pass: its
@@ -137,7 +135,7 @@ bool readTextBytes(const char* begin, const char* end, const std::string& name, 
     if (facets > counts.vertexLines / 3) {
         // Too few vertex lines for the facets: reading would end inside a
         // facet at the last line, so say so without reserving the surface.
-        scene.models.push_back(new model_t(model_t::Polygon));
+        scene.addModel(model_t::Polygon);
         libutils::diagnostics() << "num: " << counts.lines + 1 << std::endl;
         return false;
     }
@@ -288,7 +286,7 @@ bool readTextFile(const libutils::file_reader_t& file, TextScan scan, const std:
 {
     if (scan.facets > scan.vertexLines / 3) {
         // As readTextBytes: the reading would end inside a facet.
-        scene.models.push_back(new model_t(model_t::Polygon));
+        scene.addModel(model_t::Polygon);
         libutils::diagnostics() << "num: " << scan.lines + 1 << std::endl;
         return false;
     }
@@ -467,8 +465,7 @@ bool readStl(const std::string& fileName, scene_t& scene)
 {
     if (!readStlFile(fileName, scene))
         return false;
-    model_t* model = scene.models.back();
-    model->texture.open(fileName.c_str());
+    scene.models.back()->texture.open(fileName.c_str());
     return true;
 }
 

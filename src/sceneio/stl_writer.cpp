@@ -135,10 +135,10 @@ bool writeBinary(const std::string& fileName, const std::vector<const vyk3d::pol
     return out.finish();
 }
 
-std::vector<const vyk3d::polygon_t*> polygonsOf(const std::list<model_t*>& models)
+std::vector<const vyk3d::polygon_t*> polygonsOf(const model_list_t& models)
 {
     std::vector<const vyk3d::polygon_t*> polygons;
-    for (const model_t* m : models)
+    for (const auto& m : models)
         if (m)
             polygons.push_back(&m->polygon);
     return polygons;
@@ -146,7 +146,7 @@ std::vector<const vyk3d::polygon_t*> polygonsOf(const std::list<model_t*>& model
 
 } // namespace
 
-bool writeStlBinary(const std::string& fileName, const std::list<model_t*>& models, const char* headerName)
+bool writeStlBinary(const std::string& fileName, const model_list_t& models, const char* headerName)
 {
     return writeBinary(fileName, polygonsOf(models), headerName);
 }
@@ -156,7 +156,7 @@ bool writeStlBinary(const std::string& fileName, const model_t& model, const cha
     return writeBinary(fileName, {&model.polygon}, headerName);
 }
 
-bool writeStlText(const std::string& fileName, const std::list<model_t*>& models, const char* headerName)
+bool writeStlText(const std::string& fileName, const model_list_t& models, const char* headerName)
 {
     OutFile out(fileName);
     if (!out)

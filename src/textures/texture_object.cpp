@@ -6,53 +6,30 @@
 namespace libgr
 {
 
-grTextureObject::grTextureObject(const grTextureObject& other)
-    : handle_(other.handle_), target_(other.target_), loaded_(other.loaded_), texturable_(other.texturable_)
+grTextureName& grTextureName::operator=(grTextureName&& other) noexcept
 {
-    if (handle_)
-        ++handle_->refcount;
-}
-
-grTextureObject& grTextureObject::operator=(const grTextureObject& other)
-{
-    if (this == &other)
-        return *this;
-    if (other.handle_)
-        ++other.handle_->refcount;
-    release();
-    handle_ = other.handle_;
-    target_ = other.target_;
-    loaded_ = other.loaded_;
-    texturable_ = other.texturable_;
+    if (this != &other) {
+        if (name)
+            glDeleteTextures(1, &name);
+        name = other.name;
+        other.name = 0;
+    }
     return *this;
 }
 
-grTextureObject::~grTextureObject()
+grTextureName::~grTextureName()
 {
-    release();
-}
-
-void grTextureObject::release()
-{
-    if (!handle_)
-        return;
-    if (--handle_->refcount == 0) {
-        if (handle_->valid)
-            glDeleteTextures(1, &handle_->name);
-        delete handle_;
-    }
-    handle_ = nullptr;
+    if (name)
+        glDeleteTextures(1, &name);
 }
 
 void grTextureObject::Create(grTexturable& texturable)
 {
     if (!handle_)
-        handle_ = new grTextureName;
+        handle_ = std::make_shared<grTextureName>();
     target_ = texturable.Target();
-    if (!handle_->valid) {
+    if (!handle_->name)
         glGenTextures(1, &handle_->name);
-        handle_->valid = 1;
-    }
     glBindTexture(target_, handle_->name);
     texturable.Load();
     loaded_ = 1;
@@ -68,7 +45,7 @@ void grTextureObject::Load()
         glEnable(target_);
         checkGL("grTextureObject::Load(1)");
     }
-    glBindTexture(target_, handle_->valid ? handle_->name : 0);
+    glBindTexture(target_, handle_->name);
     checkGL("grTextureObject::Load(2)");
 }
 
@@ -108,7 +85,7 @@ uint32_t grTextureObject::Dimension() const
 
 GLuint grTextureObject::Name() const
 {
-    return handle_ && handle_->valid ? handle_->name : 0;
+    return handle_ ? handle_->name : 0;
 }
 
 namespace
@@ -232,7 +209,7 @@ bool grTextureObject::GetTextureImage(int level, grImage2D& image, GLenum face) 
 
 bool grTextureObject::GetTextureImageDirect(int level, grImage2D& image, GLenum face) const
 {
-    if (!handle_ || !handle_->valid)
+    if (!handle_ || !handle_->name)
         return false;
     GLuint name = handle_->name;
     bool cube = target_ == GL_TEXTURE_CUBE_MAP;

@@ -1,10 +1,11 @@
-// An OpenGL texture name shared by reference count, bound around drawing, and
+// An OpenGL texture name shared by std::shared_ptr, bound around drawing, and
 // the texturable it was created from.
 #pragma once
 
 #include <GL/glew.h>
 
 #include <cstdint>
+#include <memory>
 
 #include "textures/image.h"
 #include "textures/texturable.h"
@@ -12,21 +13,22 @@
 namespace libgr
 {
 
-// Shared record of one texture name.
+// Owns one texture name; 0 is no object. Move-only: the objects that share
+// a name share it through std::shared_ptr.
 struct grTextureName {
-    uint64_t refcount = 1;
     GLuint name = 0;
-    uint8_t valid = 0;
+
+    grTextureName() = default;
+    grTextureName(grTextureName&& other) noexcept : name(other.name) { other.name = 0; }
+    grTextureName& operator=(grTextureName&& other) noexcept;
+    ~grTextureName();
 };
 
 class grTextureObject : public grTexturableObject
 {
   public:
-    grTextureObject() = default;
     // Copies share the texture name; the last one deletes it.
-    grTextureObject(const grTextureObject& other);
-    grTextureObject& operator=(const grTextureObject& other);
-    ~grTextureObject() override;
+    grTextureObject() = default;
 
     // Generates the texture name on first use, binds it to the texturable's
     // target and uploads the texturable into it. The texturable must outlive
@@ -49,7 +51,7 @@ class grTextureObject : public grTexturableObject
     // The OpenGL name, or 0 (no object, as GL has it) when never generated.
     GLuint Name() const;
     // Copies sharing this object's name, this one included (0 without one).
-    uint64_t ShareCount() const { return handle_ ? handle_->refcount : 0; }
+    uint64_t ShareCount() const { return uint64_t(handle_.use_count()); }
     const grTexturable* Texturable() const { return texturable_; }
 
     // Reads a level of the texture bound on the target (for a cube map the
@@ -63,9 +65,7 @@ class grTextureObject : public grTexturableObject
     bool GetTextureImageDirect(int level, grImage2D& image, GLenum face = 0) const;
 
   private:
-    void release();
-
-    grTextureName* handle_ = nullptr;
+    std::shared_ptr<grTextureName> handle_;
     GLenum target_ = GL_INVALID_VALUE;
     uint8_t loaded_ = 0;
     grTexturable* texturable_ = nullptr;

@@ -151,7 +151,7 @@ pos3 sceneview_t::pick(float x, float y)
     pickRegion(x, y, width * 0.5f, height * 0.5f, region);
     hitmap_t all;
     for (auto& scene : scenes) {
-        for (model_t* model : scene) {
+        for (const auto& model : scene) {
             hitmap_t hits;
             if (hitPolygon(hits, model->polygon, region, projectionMatrix, modelview))
                 all[hits.begin()->first] = hits.begin()->second;

@@ -47,12 +47,8 @@ sceneview_t::~sceneview_t()
 
 void sceneview_t::destroyScenes()
 {
-    // The pairs point into the models: they go first. The models are the
-    // view's from the moment their file loaded.
+    // The pairs point into the models: they go first.
     morphs.clear();
-    for (auto& scene : scenes)
-        for (model_t* model : scene)
-            delete model;
     scenes.clear();
 }
 

@@ -29,7 +29,7 @@ class sceneview_t
     vyk3d::environment_t environment;                  // of the last file that named one
     vyk3d::texture_t bgtexture;                        // the sky box's texture set
     vyk3d::polygon_t bgpolygon;                        // the sky box: a quad on the far plane
-    std::list<std::list<model_t*>> scenes;             // one list per file with models
+    std::list<model_list_t> scenes;                    // one list per file with models
     std::vector<std::list<vyk3d::morphpair_t>> morphs; // scene k with k + 1
     vyk3d::glpolygon_t polygonRenderer;
     vyk3d::glmorph_t morphRenderer;
@@ -141,7 +141,7 @@ class sceneview_t
 
   private:
     int flipY(int y) const { return height - 1 - y; }
-    using sceneList_t = std::list<std::list<model_t*>>;
+    using sceneList_t = std::list<model_list_t>;
     // Loads every command-line file into `into` and `env`. Answers 0, or
     // the index in argv of the first file that does not load, with `into`
     // left as it was.

@@ -82,39 +82,32 @@ int sceneview_t::loadFiles(sceneList_t& into, vyk3d::environment_t& env)
         progress("");
         scene_t scene;
         if (!loadScene(scene, argv[current], polygonRenderer, libutils::diagnostics())) {
-            scene.destroyModels();
             failed = current;
             break;
         }
         // A mesh file of nothing to show is an error, not an empty picture
         // (a scene file may hold only an environment).
         bool drawable = false;
-        for (const model_t* model : scene.models)
+        for (const auto& model : scene.models)
             drawable = drawable || model->kind != model_t::Polygon || model->polygon.vertexcount() > 0;
         if (!drawable && hasExtension(argv[current], ".vyk") != 0) {
             libutils::diagnostics() << argv[current] << ": nothing to draw: no surfaces, lines or points." << std::endl;
-            scene.destroyModels();
             failed = current;
             break;
         }
         if (!scene.models.empty())
-            loaded.push_back(scene.models);
+            loaded.push_back(std::move(scene.models));
         if (!scene.environment.name.empty())
             named = scene.environment;
         checkGL("vykview_t::init(0)");
-        // The records now belong to `loaded`.
-        scene.models.clear();
     }
     // Files read ahead that a failure left unread are not kept.
     endPrefetchStl();
     if (shown)
         loadProgress("");
-    if (failed) {
-        for (auto& scene : loaded)
-            for (model_t* model : scene)
-                delete model;
+    // On failure the records loaded so far go with `loaded`.
+    if (failed)
         return failed;
-    }
     into.swap(loaded);
     env = named;
     return 0;

@@ -394,12 +394,12 @@ void sceneview_t::fitScene()
     auto mapArray = [&](vyk3d::attribute_array_t* array, const block_bounds_t* known, std::vector<positions_t>& to) {
         if (!array || array->count() == 0 || array->stride() < 3)
             return;
-        maps.emplace_back(new vyk3d::scoped_map_t<float>(*array, GL_MAP_READ_BIT));
+        maps.push_back(std::make_unique<vyk3d::scoped_map_t<float>>(*array, GL_MAP_READ_BIT));
         if (*maps.back())
             to.push_back({maps.back()->get(), array->count(), array->stride(), known});
     };
     for (auto& scene : scenes) {
-        for (model_t* model : scene) {
+        for (const auto& model : scene) {
             vyk3d::modeling_t* surface = model->surface();
             if (!surface)
                 continue;

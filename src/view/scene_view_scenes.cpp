@@ -119,7 +119,7 @@ void sceneview_t::drawScenes()
 {
     if (morphs.empty()) {
         for (auto& scene : scenes) {
-            for (model_t* model : scene) {
+            for (const auto& model : scene) {
                 polygonRenderer.drawsolid(environment, 0, model->texture, model->polygon, &globalview, &modelview,
                                           &invModelview, &projectionMatrix, &lightPosition, shininess);
                 checkGL("vykview_t::display(2)");

@@ -28,6 +28,24 @@ TEST(BufferNames, NeverGeneratedIsZero)
     EXPECT_EQ(buffer.name() + array.name(), 0u);
 }
 
+// A move takes the object and leaves the source at 0; the object is deleted
+// once, with its last owner.
+TEST(BufferNames, MoveTakesTheObject)
+{
+    vertex_array_t array, assigned;
+    array.create();
+    array.bind();
+    const GLuint name = array.name();
+    {
+        vertex_array_t moved(std::move(array));
+        assigned = std::move(moved);
+        EXPECT_EQ(array.name() + moved.name(), 0u);
+    }
+    EXPECT_TRUE(assigned.name() == name && glIsVertexArray(name));
+    assigned.release();
+    EXPECT_FALSE(glIsVertexArray(name));
+}
+
 // Extending past the capacity grows it to four times the new size, records
 // kept; within it nothing moves. The capacity never shrinks, and an upload
 // takes only the bytes it is given.

@@ -55,11 +55,10 @@ TEST(SceneWriterText, DataFilesWriteAsExpected)
 TEST(SceneWriterText, SceneListAndFailures)
 {
     scene_t scene;
-    scene.models.push_back(new model_t(model_t::Polygon));
-    vyktest::fillPolygon(scene.models.back()->polygon, {0, 0, 0, 0.5f, 0.5f, 0.5f, 1, 0, 0}, 9, {},
+    vyktest::fillPolygon(scene.addModel(model_t::Polygon).polygon, {0, 0, 0, 0.5f, 0.5f, 0.5f, 1, 0, 0}, 9, {},
                          {0, 0, 1, 0, 1, 0, 1, 0, 0});
-    scene.models.push_back(new model_t(model_t::Polygon)); // empty: skipped
-    scene.models.push_back(new model_t(7));                // unknown kind: skipped
+    scene.addModel(model_t::Polygon); // empty: skipped
+    scene.addModel(7);                // unknown kind: skipped
     const std::string poly = "begin polygon_surface,1,0\r\nrefractfactor 0\r\nmercatorsphere false\r\n"
                              "texcoord 0,0\r\nposition 0,0,0\r\ntangent 0,0,1\r\nbinormal 0,1,0\r\n"
                              "normal 1,0,0\r\nend\r\n";

@@ -111,6 +111,7 @@ TEST(CommandLine, UsageAndFailures)
         {{conv, good, "-h", out}, noDisplay, 0, convUsage, "", true},
         {{conv}, noDisplay, 1, "", convUsage, true},
         {{conv, good}, noDisplay, 1, "", convUsage, true},
+        {{conv, "-frob", good, out}, noDisplay, 1, "", "vykconv: unknown option -frob.\n"},
         {{conv, good, obj}, noDisplay, 1, "", unknownExtension},
         {{conv, good, deep}, noDisplay, 1, "", deep + ": write error.\n"},
         {{conv, missing, out}, noDisplay, 1, "", notLoaded(missing)},

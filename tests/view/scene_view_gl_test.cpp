@@ -221,7 +221,7 @@ TEST(ViewerGL, FitOverAReadersBlocksIsTheFitOverEveryPosition)
     };
     auto forgetBounds = [](Recorder& r) {
         for (auto& scene : r.scenes)
-            for (model_t* model : scene)
+            for (const auto& model : scene)
                 model->polygon.loadedBounds.reset();
     };
     Viewer blocks({mesh(1.5f)}, ".stl");

@@ -63,7 +63,7 @@ std::string relativePath(const std::string& dir, const std::string& path)
     return out;
 }
 
-bool renameMaps(const std::list<model_t*>& models, const std::string& input, const std::string& out, unsigned& next)
+bool renameMaps(const model_list_t& models, const std::string& input, const std::string& out, unsigned& next)
 {
     const size_t slash = out.find_last_of('/');
     const std::string outDir = slash == std::string::npos ? "." : out.substr(0, slash + 1);
@@ -83,7 +83,7 @@ bool renameMaps(const std::list<model_t*>& models, const std::string& input, con
         }
         return written.emplace(key, relativePath(outDir, png)).first->second;
     };
-    for (model_t* model : models) {
+    for (const auto& model : models) {
         vyk3d::texture_t& t = model->texture;
         for (std::string* map : {&t.colormap, &t.bumpmap, &t.specularmap}) {
             if (map->empty())

@@ -2,10 +2,9 @@
 // Texture map names of loaded models made fit for a scene text written
 // elsewhere.
 
-#include <list>
-#include <string>
+#include "sceneio/scene.h"
 
-struct model_t;
+#include <string>
 
 // Renames the maps of `models`, loaded from `input`, for a scene text
 // written to `out`: a map embedded in the input (cached, with no file of its
@@ -15,7 +14,7 @@ struct model_t;
 // (with no specular map) is written as a one-texel PNG map the same way.
 // False, after one line naming the PNG file,
 // when one cannot be written.
-bool renameMaps(const std::list<model_t*>& models, const std::string& input, const std::string& out, unsigned& next);
+bool renameMaps(const model_list_t& models, const std::string& input, const std::string& out, unsigned& next);
 
 // `path` relative to the directory `dir`, both taken from the current
 // directory when relative, with "." and ".." resolved in the text.

@@ -2,6 +2,7 @@
 // models to OUT, as .vyk scene text or binary STL by OUT's ending.
 #include "map_names.h"
 
+#include "foundation/command_line.h"
 #include "foundation/diagnostics.h"
 #include "foundation/fatal_error.h"
 #include "foundation/huge_pages.h"
@@ -63,11 +64,11 @@ std::string makeTempBeside(const std::string& out)
 // What binary STL cannot hold of `models`, as "colours, maps, points and
 // lines"; empty when it holds them all. Colours count when the vertices
 // have more than one.
-std::string stlLeavesOut(const std::list<model_t*>& models)
+std::string stlLeavesOut(const model_list_t& models)
 {
     bool colours = false, maps = false, nonTriangles = false, first = true;
     float colour[4] = {};
-    for (model_t* m : models) {
+    for (const auto& m : models) {
         const vyk3d::texture_t& t = m->texture;
         maps = maps || !t.colormap.empty() || !t.bumpmap.empty() || !t.specularmap.empty();
         nonTriangles = nonTriangles || m->polygon.primitive != vyk3d::polygon_t::primitive_t::Triangles;
@@ -99,18 +100,6 @@ std::string stlLeavesOut(const std::list<model_t*>& models)
     return text;
 }
 
-// Everything loaded so far; the records need the GL context to go away.
-struct Loaded {
-    std::vector<scene_t*> scenes;
-    ~Loaded()
-    {
-        for (scene_t* s : scenes) {
-            s->destroyModels();
-            delete s;
-        }
-    }
-};
-
 int convert(const std::vector<std::string>& inputs, const std::string& out)
 {
     vyk3d::frame_pass_t framePass;
@@ -120,23 +109,24 @@ int convert(const std::vector<std::string>& inputs, const std::string& out)
     if (!framePass.init(prefix.c_str()))
         return 1;
 
-    Loaded loaded;
-    std::list<model_t*> models;
+    // The records hold GL names: they go with this function, before the
+    // context. With several inputs their models gather in `models`.
+    scene_t scene;
+    model_list_t models;
     unsigned pngCount = 0;
     for (const std::string& in : inputs) {
-        auto* scene = new scene_t;
-        loaded.scenes.push_back(scene);
-        if (!loadScene(*scene, in, framePass, libutils::diagnostics())) {
+        if (!loadScene(scene, in, framePass, libutils::diagnostics())) {
             libutils::diagnostics() << in << ": load error." << std::endl;
             return 1;
         }
-        if (hasExtension(out, ".vyk") == 0 && !renameMaps(scene->models, in, out, pngCount))
+        if (hasExtension(out, ".vyk") == 0 && !renameMaps(scene.models, in, out, pngCount))
             return 1;
-        models.insert(models.end(), scene->models.begin(), scene->models.end());
+        if (inputs.size() > 1)
+            models.splice(models.end(), scene.models);
     }
 
     if (hasExtension(out, ".stl") == 0) {
-        const std::string lost = stlLeavesOut(models);
+        const std::string lost = stlLeavesOut(inputs.size() > 1 ? models : scene.models);
         if (!lost.empty())
             libutils::diagnostics() << out << ": STL holds triangles only; the " << lost << " are left out."
                                     << std::endl;
@@ -146,8 +136,7 @@ int convert(const std::vector<std::string>& inputs, const std::string& out)
         libutils::diagnostics() << out << ": write error." << std::endl;
         return 1;
     }
-    bool ok = inputs.size() == 1 ? saveScene(*loaded.scenes.front(), temp, out.c_str())
-                                 : saveModels(models, temp, out.c_str());
+    bool ok = inputs.size() == 1 ? saveScene(scene, temp, out.c_str()) : saveModels(models, temp, out.c_str());
     if (ok) {
         // mkstemps makes the file private; the result gets the usual mode.
         mode_t mask = umask(0);
@@ -171,18 +160,23 @@ try {
     startWithHugePages(argv);
     // Imports fork from a small process, not from one holding a GL driver.
     startSandboxZygote();
-    std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            usage(std::cout, argv[0]);
-            return 0;
-        }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("vykconv %s\n", VYK_VERSION);
-            return 0;
-        }
-        files.push_back(argv[i]);
+    cxxopts::Options spec("vykconv");
+    spec.add_options()("h,help", "")("version", "")("files", "", cxxopts::value<std::vector<std::string>>());
+    const command_line_t line = parseCommandLine(spec, argc, argv);
+    // A file whose name begins with "-" follows "--".
+    if (!line.unknown.empty() || !line.missing.empty()) {
+        libutils::diagnostics() << "vykconv: unknown option " << line.unknown << line.missing << "." << std::endl;
+        return 1;
     }
+    if (line.result.count("help")) {
+        usage(std::cout, argv[0]);
+        return 0;
+    }
+    if (line.result.count("version")) {
+        std::printf("vykconv %s\n", VYK_VERSION);
+        return 0;
+    }
+    std::vector<std::string> files = filesOf(line);
     if (files.size() < 2) {
         usage(libutils::diagnostics(), argv[0]);
         return 1;

@@ -1,6 +1,7 @@
 // vykshot: writes the first frame that vykview shows for the given files as
 // a PNG or JPEG image (by the output's ending), drawn by the viewer's own scene view into a framebuffer
 // object of the asked size. Needs no X server.
+#include "foundation/command_line.h"
 #include "foundation/diagnostics.h"
 #include "foundation/fatal_error.h"
 #include "foundation/huge_pages.h"
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -47,8 +49,8 @@ struct options_t {
     int height = 600;
     uint32_t elapsed = 0;
     std::string output;
-    const char* shaders = nullptr; // the only folder shader files are read from
-    std::vector<char*> files;
+    std::string shaders; // the only folder shader files are read from
+    std::vector<std::string> files;
 };
 
 // main reports "vykshot: MESSAGE" and ends with status 1.
@@ -87,47 +89,43 @@ bool parseSize(const char* text, int& w, int& h)
 
 options_t parseArguments(int argc, char** argv)
 {
-    options_t o;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (a == "--help" || a == "-h") {
-            std::fputs(kUsage, stdout);
-            std::exit(0);
-        } else if (a == "--version") {
-            std::printf("vykshot %s\n", VYK_VERSION);
-            std::exit(0);
-        } else if (a == "--size") {
-            if (!parseSize(next, o.width, o.height))
-                fail("--size needs WxH, each 1 to 16384.");
-            ++i;
-        } else if (a == "--elapsed") {
-            unsigned long ms = 0;
-            if (!parseUnsigned(next, 0xFFFFFFFFul, ms))
-                fail("--elapsed needs milliseconds, 0 to 4294967295.");
-            o.elapsed = static_cast<uint32_t>(ms);
-            ++i;
-        } else if (a == "--shaders") {
-            if (!next || !*next)
-                fail("--shaders needs a folder.");
-            o.shaders = next;
-            ++i;
-        } else if (a == "-o") {
-            if (!next || !*next)
-                fail("-o needs a file name.");
-            o.output = next;
-            if (!pictureFormat(o.output, o.format))
-                fail(o.output + ": the picture's name must end in .png, .jpg or .jpeg.");
-            ++i;
-        } else if (a == "--") {
-            for (++i; i < argc; ++i)
-                o.files.push_back(argv[i]);
-        } else if (a.size() > 1 && a[0] == '-') {
-            fail("unknown option " + a + ".");
-        } else {
-            o.files.push_back(argv[i]);
-        }
+    cxxopts::Options spec("vykshot");
+    spec.add_options()("h,help", "")("version", "")("size", "", cxxopts::value<std::string>())(
+        "elapsed", "", cxxopts::value<std::string>())("shaders", "", cxxopts::value<std::string>())(
+        "o", "", cxxopts::value<std::string>())("files", "", cxxopts::value<std::vector<std::string>>());
+    // What each option with a value says when the value is missing or wrong.
+    const std::map<std::string, std::string> needs = {{"--size", "--size needs WxH, each 1 to 16384."},
+                                                      {"--elapsed", "--elapsed needs milliseconds, 0 to 4294967295."},
+                                                      {"--shaders", "--shaders needs a folder."},
+                                                      {"-o", "-o needs a file name."}};
+    const command_line_t line = parseCommandLine(spec, argc, argv);
+    if (!line.missing.empty())
+        fail(needs.count(line.missing) ? needs.at(line.missing) : "unknown option " + line.missing + ".");
+    if (!line.unknown.empty())
+        fail("unknown option " + line.unknown + ".");
+    const cxxopts::ParseResult& r = line.result;
+    if (r.count("help")) {
+        std::fputs(kUsage, stdout);
+        std::exit(0);
     }
+    if (r.count("version")) {
+        std::printf("vykshot %s\n", VYK_VERSION);
+        std::exit(0);
+    }
+    options_t o;
+    if (r.count("size") && !parseSize(r["size"].as<std::string>().c_str(), o.width, o.height))
+        fail(needs.at("--size"));
+    unsigned long ms = 0;
+    if (r.count("elapsed") && !parseUnsigned(r["elapsed"].as<std::string>().c_str(), 0xFFFFFFFFul, ms))
+        fail(needs.at("--elapsed"));
+    o.elapsed = static_cast<uint32_t>(ms);
+    if (r.count("shaders") && (o.shaders = r["shaders"].as<std::string>()).empty())
+        fail(needs.at("--shaders"));
+    if (r.count("o") && (o.output = r["o"].as<std::string>()).empty())
+        fail(needs.at("-o"));
+    if (!o.output.empty() && !pictureFormat(o.output, o.format))
+        fail(o.output + ": the picture's name must end in .png, .jpg or .jpeg.");
+    o.files = filesOf(line);
     if (o.files.empty() || o.output.empty()) {
         libutils::report(kUsage);
         std::exit(o.files.empty() && o.output.empty() ? 0 : 1);
@@ -143,18 +141,19 @@ try {
     startWithHugePages(argv);
     // Imports fork from a small process, not from one holding a GL driver.
     startSandboxZygote();
-    const options_t o = parseArguments(argc, argv);
+    options_t o = parseArguments(argc, argv);
+    // The viewer's command line: the program, then the files.
+    std::vector<char*> viewerArgv{argv[0]};
+    for (std::string& file : o.files)
+        viewerArgv.push_back(file.data());
+    viewerArgv.push_back(nullptr);
     // Large text files are read while the context and its shaders are made.
-    prefetchStl(static_cast<int>(o.files.size()), o.files.data());
+    prefetchStl(static_cast<int>(o.files.size()), viewerArgv.data() + 1);
     // Files shown to a thumbnailer come from anywhere: a shader file beside
     // them, or in the working directory, is never compiled unless asked for.
-    vyk3d::setShaderFolder(o.shaders);
+    vyk3d::setShaderFolder(o.shaders.empty() ? nullptr : o.shaders.c_str());
     if (!openGLContext("vykshot"))
         return 1;
-    std::vector<char*> viewerArgv;
-    viewerArgv.push_back(argv[0]);
-    viewerArgv.insert(viewerArgv.end(), o.files.begin(), o.files.end());
-    viewerArgv.push_back(nullptr);
     int status = 0;
     {
         sceneview_t view(static_cast<int>(viewerArgv.size() - 1), viewerArgv.data());
@@ -172,7 +171,7 @@ try {
         }
         // A picture of nothing would pass for a thumbnail.
         if (!view.framed)
-            fail(std::string(o.files[0]) + ": nothing to show: the scene is too large to fit.");
+            fail(o.files[0] + ": nothing to show: the scene is too large to fit.");
         if (o.format == picture_t::jpeg) {
             if (!libgr::jpegSave(image, o.output.c_str())) {
                 libutils::reportf("%s: jpeg write error.\n", o.output.c_str());
