@@ -340,7 +340,7 @@ bool polygon_t::fullRecords()
             scoped_map_t<const float> n(vertexNormals, GL_MAP_READ_BIT);
             std::unique_ptr<scoped_map_t<const float>> c;
             if (vertexColors.count() != 0)
-                c.reset(new scoped_map_t<const float>(vertexColors, GL_MAP_READ_BIT));
+                c = std::make_unique<scoped_map_t<const float>>(vertexColors, GL_MAP_READ_BIT);
             if (!n || (c && !*c))
                 return false;
             expandSmooth(p.get(), n.get(), c ? c->get() : nullptr, v.get(), f.get());

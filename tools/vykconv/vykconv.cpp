@@ -78,7 +78,7 @@ std::string stlLeavesOut(const model_list_t& models)
         vyk3d::attribute_array_t& records = p.compact() ? p.vertexColors : p.vertices;
         std::unique_ptr<vyk3d::scoped_map_t<const float>> v;
         if (!one)
-            v.reset(new vyk3d::scoped_map_t<const float>(records, GL_MAP_READ_BIT));
+            v = std::make_unique<vyk3d::scoped_map_t<const float>>(records, GL_MAP_READ_BIT);
         const uint64_t count = one ? std::min<uint64_t>(p.vertexcount(), 1) : p.vertexcount();
         for (uint64_t i = 0; (one || *v) && !colours && i < count; ++i) {
             const float* rgba = one ? p.compactColor : v->get() + i * records.stride() + (p.compact() ? 0 : 3);
