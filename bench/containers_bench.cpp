@@ -13,7 +13,7 @@
 namespace
 {
 
-using libutils::alloc_mmap_win;
+using libutils::alloc_mmap;
 using libutils::alloc_new;
 using libutils::ofsvector;
 using libutils::refvector2;
@@ -49,7 +49,7 @@ template <class A> void openWholeFile(benchmark::State& state)
 
 void BM_MapWholeFile(benchmark::State& state)
 {
-    openWholeFile<alloc_mmap_win>(state);
+    openWholeFile<alloc_mmap>(state);
 }
 void BM_ReadWholeFileToHeap(benchmark::State& state)
 {

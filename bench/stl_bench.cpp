@@ -79,8 +79,8 @@ void BM_StlBinaryParseOnly1M(benchmark::State& state)
     std::vector<float> vertices(size_t(kTriangles) * 27), frames(size_t(kTriangles) * 27);
     std::vector<uint32_t> elements(size_t(kTriangles) * 4);
     for (auto _ : state) {
-        uint32_t n = stlmesh::binaryTriangleCount(bytes.data(), bytes.size(), "bench");
-        stlmesh::fillBinary(bytes.data(), n, {vertices.data(), frames.data(), elements.data()});
+        uint32_t n = vyk3d::binaryTriangleCount(bytes.data(), bytes.size(), "bench");
+        vyk3d::fillBinary(bytes.data(), n, {vertices.data(), frames.data(), elements.data()});
         benchmark::DoNotOptimize(elements.data());
     }
 }
@@ -101,8 +101,8 @@ void BM_StlTextParseOnly1M(benchmark::State& state)
     const char* body = bytes.data() + bytes.find('\n') + 1;
     const char* end = bytes.data() + bytes.size();
     for (auto _ : state) {
-        stlmesh::TextCounts c = stlmesh::countText(body, end);
-        stlmesh::fillText(body, end, uint32_t(c.facets), {vertices.data(), frames.data(), elements.data()});
+        vyk3d::text_counts_t c = vyk3d::countText(body, end);
+        vyk3d::fillText(body, end, uint32_t(c.facets), {vertices.data(), frames.data(), elements.data()});
         benchmark::DoNotOptimize(elements.data());
     }
 }

@@ -26,23 +26,23 @@ bool importBytes(const uint8_t* data, size_t size)
     const char* hint = kHints[data[0] % 6];
     const char* bytes = reinterpret_cast<const char*>(data + 1);
     --size;
-    if (!declared::plyHeaderReadable(bytes, size) || declared::bytesNeeded(bytes, size) > size)
+    if (!vyk3d::plyHeaderReadable(bytes, size) || vyk3d::bytesNeeded(bytes, size) > size)
         return true; // the reader refuses it before importing
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFileFromMemory(bytes, size, 0, hint);
-    if (!scene || !assimpmesh::facesInside(*scene))
+    if (!scene || !vyk3d::facesInside(*scene))
         return true;
-    scene = importer.ApplyPostProcessing(assimpmesh::kImportSteps);
+    scene = importer.ApplyPostProcessing(vyk3d::kImportSteps);
     if (!scene)
         return true;
-    assimpmesh::smoothNormals(*const_cast<aiScene*>(scene));
-    if (assimpmesh::hasTextureCoordinates(*scene))
-        scene = importer.ApplyPostProcessing(assimpmesh::kTangentSteps);
+    vyk3d::smoothNormals(*const_cast<aiScene*>(scene));
+    if (vyk3d::hasTextureCoordinates(*scene))
+        scene = importer.ApplyPostProcessing(vyk3d::kTangentSteps);
     if (!scene)
         return true;
-    for (const assimpmesh::Placement& p : assimpmesh::placements(*scene)) {
-        const assimpmesh::FaceCounts counts = assimpmesh::faceCounts(*p.mesh);
-        for (assimpmesh::FaceKind kind : assimpmesh::kFaceKinds) {
+    for (const vyk3d::placement_t& p : vyk3d::placements(*scene)) {
+        const vyk3d::face_counts_t counts = vyk3d::faceCounts(*p.mesh);
+        for (vyk3d::face_kind_t kind : vyk3d::kFaceKinds) {
             const uint64_t n = counts.of(kind), c = uint64_t(kind);
             if (n > kMaxImportTriangles)
                 return true;
@@ -50,7 +50,7 @@ bool importBytes(const uint8_t* data, size_t size)
             std::vector<uint32_t> elements((c + 1) * n + 1);
             const aiMaterial* material =
                 p.mesh->mMaterialIndex < scene->mNumMaterials ? scene->mMaterials[p.mesh->mMaterialIndex] : nullptr;
-            assimpmesh::fillMesh(p, material, kind, vertices.data(), frames.data(), elements.data());
+            vyk3d::fillMesh(p, material, kind, vertices.data(), frames.data(), elements.data());
             for (uint64_t i = 0; i < (c + 1) * n; ++i)
                 if (elements[i] != (i % (c + 1) == c ? 0xFFFFFFFFu : uint32_t(i / (c + 1) * c + i % (c + 1))))
                     return false;

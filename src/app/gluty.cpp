@@ -45,15 +45,15 @@ glutyRegistry* theRegistry = nullptr;
 // Built before main so every trampoline can reach it. Its destructor is the
 // exit handler: it runs at exit() (a quit key, or Xlib giving up on a lost
 // server) and leaves the trampolines nothing to reach.
-struct RegistryHolder {
+struct registry_holder_t {
     glutyRegistry registry;
-    ~RegistryHolder()
+    ~registry_holder_t()
     {
         registry.windows.clear();
         theRegistry = nullptr;
     }
 };
-RegistryHolder holder;
+registry_holder_t holder;
 
 } // namespace
 

@@ -49,7 +49,7 @@ mapping_t mapBytes(int file, uint32_t access, uint64_t size, uint64_t offset)
         errno = ENOMEM;
         return {nullptr, 0, nullptr};
     }
-    int prot = access == alloc_mmap_win::ReadWrite ? PROT_READ | PROT_WRITE : PROT_READ;
+    int prot = access == alloc_mmap::ReadWrite ? PROT_READ | PROT_WRITE : PROT_READ;
     int flags = file >= 0 ? MAP_SHARED : MAP_PRIVATE | MAP_ANONYMOUS;
     void* p = mmap(nullptr, static_cast<size_t>(size + delta), prot, flags, file, static_cast<off_t>(aligned));
     if (p == MAP_FAILED)
@@ -78,20 +78,20 @@ void fatalSystemError(const char* tag)
     std::exit(code > 0 && code < 256 ? code : 1);
 }
 
-void* alloc_mmap_win::allocate(uint64_t& size, const char* name, int mode, uint64_t offset)
+void* alloc_mmap::allocate(uint64_t& size, const char* name, int mode, uint64_t offset)
 {
     if (mode != 0 && mode != 1)
         return nullptr;
-    m_access = mode == 0 ? ReadOnly : ReadWrite;
+    access_ = mode == 0 ? ReadOnly : ReadWrite;
 
     if (!name) {
-        m_file = -1;
-        mapping_t m = mapBytes(m_file, m_access, size, 0);
+        file_ = -1;
+        mapping_t m = mapBytes(file_, access_, size, 0);
         if (!m.view)
             return nullptr; // out of memory is the caller's to report
-        m_base = m.base;
-        m_length = m.length;
-        m_size = size;
+        base_ = m.base;
+        length_ = m.length;
+        size_ = size;
         return m.view;
     }
 
@@ -125,66 +125,66 @@ void* alloc_mmap_win::allocate(uint64_t& size, const char* name, int mode, uint6
             fatalFileError(name, "create file mapping failed.");
         }
     }
-    mapping_t m = mapBytes(fd, m_access, size, offset);
+    mapping_t m = mapBytes(fd, access_, size, offset);
     if (!m.view) {
         fatalFileError(name, "create file mapping failed.");
     }
-    m_file = fd;
-    m_base = m.base;
-    m_length = m.length;
-    m_size = size;
+    file_ = fd;
+    base_ = m.base;
+    length_ = m.length;
+    size_ = size;
     return m.view;
 }
 
-void* alloc_mmap_win::reallocate(void* view, uint64_t newSize, uint64_t offset)
+void* alloc_mmap::reallocate(void* view, uint64_t newSize, uint64_t offset)
 {
     mapping_t m{};
-    if (m_file < 0) {
-        m = mapBytes(-1, m_access, newSize, 0);
+    if (file_ < 0) {
+        m = mapBytes(-1, access_, newSize, 0);
         if (!m.view)
             return nullptr;
-        if (m_access == ReadWrite && view) {
-            uint64_t n = newSize < m_size ? newSize : m_size;
+        if (access_ == ReadWrite && view) {
+            uint64_t n = newSize < size_ ? newSize : size_;
             if (n)
                 std::memcpy(m.view, view, static_cast<size_t>(n));
         }
     } else {
         struct stat st;
-        if (fstat(m_file, &st) != 0)
+        if (fstat(file_, &st) != 0)
             return nullptr;
         uint64_t fileSize = static_cast<uint64_t>(st.st_size);
         if (offset > UINT64_MAX - newSize)
             return nullptr;
         if (offset + newSize > fileSize) {
-            if (m_access != ReadWrite)
+            if (access_ != ReadWrite)
                 return nullptr;
-            if (ftruncate(m_file, static_cast<off_t>(offset + newSize)) != 0)
+            if (ftruncate(file_, static_cast<off_t>(offset + newSize)) != 0)
                 return nullptr;
         }
-        m = mapBytes(m_file, m_access, newSize, offset);
+        m = mapBytes(file_, access_, newSize, offset);
         if (!m.view)
             return nullptr;
     }
     // The old mapping goes only once the new one exists, so a refusal keeps
     // the old storage and size.
-    if (m_base)
-        munmap(m_base, static_cast<size_t>(m_length));
-    m_base = m.base;
-    m_length = m.length;
-    m_size = newSize;
+    if (base_)
+        munmap(base_, static_cast<size_t>(length_));
+    base_ = m.base;
+    length_ = m.length;
+    size_ = newSize;
     return m.view;
 }
 
-void alloc_mmap_win::deallocate(void* /*view*/)
+void alloc_mmap::deallocate(void* /*view*/)
 {
-    if (m_base)
-        munmap(m_base, static_cast<size_t>(m_length));
-    m_base = nullptr;
-    m_length = 0;
-    m_size = 0;
-    if (m_file >= 0)
-        close(m_file);
-    m_file = -1;
+    if (base_)
+        munmap(base_, static_cast<size_t>(length_));
+    base_ = nullptr;
+    length_ = 0;
+    size_ = 0;
+    if (file_ >= 0)
+        close(file_);
+    file_ = -1;
 }
 
 } // namespace libutils

@@ -6,7 +6,7 @@
 namespace libutils
 {
 
-class alloc_mmap_win
+class alloc_mmap
 {
   public:
     enum access_t : uint32_t { ReadOnly = 0, ReadWrite = 1 };
@@ -42,18 +42,18 @@ class alloc_mmap_win
     // Unmaps the view and closes the file.
     void deallocate(void* view);
 
-    uint64_t size() const { return m_size; }
-    uint32_t access() const { return m_access; }
-    bool anonymous() const { return m_file < 0; }
+    uint64_t size() const { return size_; }
+    uint32_t access() const { return access_; }
+    bool anonymous() const { return file_ < 0; }
 
   private:
-    uint64_t m_size = 0;          // mapped size in bytes
-    uint32_t m_access = ReadOnly; // view access
-    int m_file = -1;              // file descriptor, -1 when anonymous
+    uint64_t size_ = 0;          // mapped size in bytes
+    uint32_t access_ = ReadOnly; // view access
+    int file_ = -1;              // file descriptor, -1 when anonymous
     // The mapping: page-aligned start and length of the current view's pages
     // (a view at an unaligned offset starts inside its first page).
-    void* m_base = nullptr;
-    uint64_t m_length = 0;
+    void* base_ = nullptr;
+    uint64_t length_ = 0;
 };
 
 // The system-error report: writes "TAG failed with error N: TEXT" (N and TEXT

@@ -43,7 +43,7 @@ void* alloc_new::allocate(uint64_t& size, const char* name, int /*mode*/, uint64
             std::fclose(f);
         }
     }
-    m_size = size;
+    size_ = size;
     return buffer;
 }
 
@@ -53,8 +53,8 @@ void* alloc_new::reallocate(void* buffer, uint64_t newSize, uint64_t /*offset*/)
     if (!fresh)
         return nullptr;
     if (buffer)
-        std::memcpy(fresh, buffer, static_cast<size_t>(newSize < m_size ? newSize : m_size));
-    m_size = newSize;
+        std::memcpy(fresh, buffer, static_cast<size_t>(newSize < size_ ? newSize : size_));
+    size_ = newSize;
     std::free(buffer);
     return fresh;
 }

@@ -24,10 +24,10 @@ class alloc_new
     // Frees a non-null buffer.
     void deallocate(void* buffer);
 
-    uint64_t size() const { return m_size; }
+    uint64_t size() const { return size_; }
 
   private:
-    uint64_t m_size = 0; // byte size of the allocation
+    uint64_t size_ = 0; // byte size of the allocation
 };
 
 } // namespace libutils

@@ -7,25 +7,25 @@ namespace
 
 // Fixed notation for the duration of one value; the caller's flags come back
 // even when a nested value sets its own.
-class fixedScope
+class fixed_scope_t
 {
   public:
-    explicit fixedScope(std::ostream& os) : m_os(os), m_flags(os.flags())
+    explicit fixed_scope_t(std::ostream& os) : os_(os), flags_(os.flags())
     {
         os.setf(std::ios::fixed, std::ios::floatfield);
     }
-    ~fixedScope() { m_os.flags(m_flags); }
-    fixedScope(const fixedScope&) = delete;
-    fixedScope& operator=(const fixedScope&) = delete;
+    ~fixed_scope_t() { os_.flags(flags_); }
+    fixed_scope_t(const fixed_scope_t&) = delete;
+    fixed_scope_t& operator=(const fixed_scope_t&) = delete;
 
   private:
-    std::ostream& m_os;
-    std::ios::fmtflags m_flags;
+    std::ostream& os_;
+    std::ios::fmtflags flags_;
 };
 
 std::ostream& floats(std::ostream& os, const char* tag, const float* v, int n)
 {
-    fixedScope scope(os);
+    fixed_scope_t scope(os);
     os << tag;
     for (int i = 0; i < n; ++i) {
         if (i)
@@ -55,7 +55,7 @@ std::ostream& two(std::ostream& os, const char* tag, float a, float b)
 
 std::ostream& angleAxis(std::ostream& os, const char* tag, float angle, const dir3& axis)
 {
-    fixedScope scope(os);
+    fixed_scope_t scope(os);
     return os << tag << angle << ", " << axis << ")";
 }
 
@@ -192,7 +192,7 @@ std::ostream& operator<<(std::ostream& os, const txc3q& v)
 
 std::ostream& operator<<(std::ostream& os, const mtx3w& v)
 {
-    fixedScope scope(os);
+    fixed_scope_t scope(os);
     os << "mtx3w(\t";
     for (int i = 0; i < 16; ++i) {
         if (i)
@@ -218,7 +218,7 @@ std::ostream& operator<<(std::ostream& os, const dim3& v)
 {
     return os << "dim3(" << v.w << ", " << v.h << ", " << v.d << ")";
 }
-std::ostream& operator<<(std::ostream& os, const surface& v)
+std::ostream& operator<<(std::ostream& os, const plane& v)
 {
     return four(os, "surface(", v.a, v.b, v.c, v.d);
 }
@@ -233,14 +233,14 @@ std::ostream& operator<<(std::ostream& os, const line3d& v)
 
 std::ostream& operator<<(std::ostream& os, const projection& v)
 {
-    fixedScope scope(os);
+    fixed_scope_t scope(os);
     return os << "projection(" << v.left << ", " << v.right << ", " << v.bottom << ", " << v.top << ", " << v.near
               << ", " << v.far << ")";
 }
 
 std::ostream& operator<<(std::ostream& os, const perspective& v)
 {
-    fixedScope scope(os);
+    fixed_scope_t scope(os);
     return os << "perspective(" << v.fovy << ", " << v.aspect << ", " << v.near << ", " << v.far << ")";
 }
 

@@ -44,7 +44,7 @@ std::ostream& operator<<(std::ostream& os, const box2& v);
 std::ostream& operator<<(std::ostream& os, const box3& v);
 std::ostream& operator<<(std::ostream& os, const dim2& v);
 std::ostream& operator<<(std::ostream& os, const dim3& v);
-std::ostream& operator<<(std::ostream& os, const surface& v);
+std::ostream& operator<<(std::ostream& os, const plane& v);
 std::ostream& operator<<(std::ostream& os, const line2d& v);
 std::ostream& operator<<(std::ostream& os, const line3d& v);
 std::ostream& operator<<(std::ostream& os, const projection& v);

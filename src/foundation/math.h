@@ -69,7 +69,7 @@ struct box3 { pos3 p0, p1; };
 struct dim2 { uint64_t w, h; };
 struct dim3 { uint64_t w, h, d; };
 
-struct surface { float a, b, c, d; };  // plane a*x + b*y + c*z + d = 0
+struct plane { float a, b, c, d; };  // plane a*x + b*y + c*z + d = 0
 struct line2d { float a, b, c; };      // a*x + b*y + c = 0; >= 0 is inside
 struct line3d { dir3 direction; mtx3w transform; mtx3w inverse; };
 

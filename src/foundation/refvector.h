@@ -36,15 +36,15 @@ inline bool writable(const alloc_new&)
 {
     return true;
 }
-inline bool writable(const alloc_mmap_win& a)
+inline bool writable(const alloc_mmap& a)
 {
-    return a.access() == alloc_mmap_win::ReadWrite;
+    return a.access() == alloc_mmap::ReadWrite;
 }
 } // namespace detail
 
 template <class T, class A> class ofsvector;
 
-template <class T, class A = alloc_mmap_win> class refvector2
+template <class T, class A = alloc_mmap> class refvector2
 {
     static_assert(std::is_trivially_copyable<T>::value, "storage is copied and mapped bytewise");
 
@@ -52,25 +52,25 @@ template <class T, class A = alloc_mmap_win> class refvector2
     using block_t = refblock<A>;
 
     refvector2() = default;
-    refvector2(const refvector2& other) : m_block(other.m_block)
+    refvector2(const refvector2& other) : block_(other.block_)
     {
-        if (m_block)
-            ++m_block->refs;
+        if (block_)
+            ++block_->refs;
     }
     refvector2& operator=(const refvector2& other)
     {
-        share(other.m_block);
+        share(other.block_);
         return *this;
     }
     virtual ~refvector2() { releaseBlock(); }
 
     // True without storage or with storage of 0 bytes.
-    virtual bool empty() const { return !m_block || m_block->size == 0; }
+    virtual bool empty() const { return !block_ || block_->size == 0; }
     // Whole elements in the storage; 0 without storage.
-    virtual uint64_t size() const { return m_block ? m_block->size / sizeof(T) : 0; }
-    virtual const T* begin() const { return m_block ? static_cast<const T*>(m_block->data) : nullptr; }
+    virtual uint64_t size() const { return block_ ? block_->size / sizeof(T) : 0; }
+    virtual const T* begin() const { return block_ ? static_cast<const T*>(block_->data) : nullptr; }
     virtual const T* end() const { return begin() + size(); }
-    virtual T* begin() { return m_block ? static_cast<T*>(m_block->data) : nullptr; }
+    virtual T* begin() { return block_ ? static_cast<T*>(block_->data) : nullptr; }
     virtual T* end() { return begin() + size(); }
     virtual const T& operator[](uint64_t i) const { return begin()[i]; }
     virtual T& operator[](uint64_t i) { return begin()[i]; }
@@ -87,7 +87,7 @@ template <class T, class A = alloc_mmap_win> class refvector2
     // allocator refuses: bad mode, a missing file, a view past the end of a
     // read-only file, out of memory, or a count whose byte size overflows.
     // A file that exists but cannot be opened or mapped ends the process (see
-    // alloc_mmap_win::allocate).
+    // alloc_mmap::allocate).
     virtual bool allocate(uint64_t count, const char* name = nullptr, int mode = 1, uint64_t offset = 0,
                           bool keep = false)
     {
@@ -104,15 +104,15 @@ template <class T, class A = alloc_mmap_win> class refvector2
             return false;
         }
         b->refs = 1;
-        if (m_block) {
+        if (block_) {
             if (detail::writable(b->alloc)) {
-                uint64_t n = b->size < m_block->size ? b->size : m_block->size;
+                uint64_t n = b->size < block_->size ? b->size : block_->size;
                 if (n)
-                    std::memcpy(b->data, m_block->data, static_cast<size_t>(n));
+                    std::memcpy(b->data, block_->data, static_cast<size_t>(n));
             }
             releaseBlock();
         }
-        m_block = b;
+        block_ = b;
         return true;
     }
 
@@ -125,12 +125,12 @@ template <class T, class A = alloc_mmap_win> class refvector2
         if (count > UINT64_MAX / sizeof(T))
             return false;
         uint64_t bytes = count * sizeof(T);
-        if (m_block) {
-            void* p = m_block->alloc.reallocate(m_block->data, bytes, offset);
+        if (block_) {
+            void* p = block_->alloc.reallocate(block_->data, bytes, offset);
             if (!p)
                 return false;
-            m_block->data = p;
-            m_block->size = bytes;
+            block_->data = p;
+            block_->size = bytes;
             return true;
         }
         block_t* b = new (std::nothrow) block_t{1, bytes, A(), nullptr};
@@ -141,7 +141,7 @@ template <class T, class A = alloc_mmap_win> class refvector2
             delete b;
             return false;
         }
-        m_block = b;
+        block_ = b;
         return true;
     }
 
@@ -149,13 +149,13 @@ template <class T, class A = alloc_mmap_win> class refvector2
     virtual void release() { releaseBlock(); }
 
     // Byte size of the whole storage (0 without storage).
-    uint64_t bytes() const { return m_block ? m_block->size : 0; }
+    uint64_t bytes() const { return block_ ? block_->size : 0; }
     // First byte of the whole storage, whatever view a derived vector has.
-    const void* storage() const { return m_block ? m_block->data : nullptr; }
+    const void* storage() const { return block_ ? block_->data : nullptr; }
     // Number of vectors sharing the storage (0 without storage).
-    uint64_t use_count() const { return m_block ? m_block->refs : 0; }
+    uint64_t use_count() const { return block_ ? block_->refs : 0; }
     // The allocator of the storage (null without storage).
-    const A* allocator() const { return m_block ? &m_block->alloc : nullptr; }
+    const A* allocator() const { return block_ ? &block_->alloc : nullptr; }
 
   protected:
     template <class, class> friend class refvector2;
@@ -163,12 +163,12 @@ template <class T, class A = alloc_mmap_win> class refvector2
 
     void share(block_t* b)
     {
-        if (b == m_block)
+        if (b == block_)
             return;
         releaseBlock();
-        m_block = b;
-        if (m_block)
-            ++m_block->refs;
+        block_ = b;
+        if (block_)
+            ++block_->refs;
     }
 
     // GCC 12 follows one sharer's delete into the next sharer's release and
@@ -179,24 +179,24 @@ template <class T, class A = alloc_mmap_win> class refvector2
 #endif
     void releaseBlock()
     {
-        if (!m_block)
+        if (!block_)
             return;
-        if (--m_block->refs == 0) {
-            m_block->alloc.deallocate(m_block->data);
-            delete m_block;
+        if (--block_->refs == 0) {
+            block_->alloc.deallocate(block_->data);
+            delete block_;
         }
-        m_block = nullptr;
+        block_ = nullptr;
     }
 #if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
 #pragma GCC diagnostic pop
 #endif
 
-    block_t* m_block = nullptr;
+    block_t* block_ = nullptr;
 };
 
 // A typed view into a byte range of shared storage: elements start `offset`
 // bytes into the storage and there are at most `limit` of them.
-template <class T, class A = alloc_mmap_win> class ofsvector : public refvector2<T, A>
+template <class T, class A = alloc_mmap> class ofsvector : public refvector2<T, A>
 {
     using base = refvector2<T, A>;
 
@@ -215,22 +215,22 @@ template <class T, class A = alloc_mmap_win> class ofsvector : public refvector2
     uint64_t size() const override
     {
         uint64_t total = base::bytes();
-        if (m_offset >= total)
+        if (offset_ >= total)
             return 0;
-        uint64_t n = (total - m_offset) / sizeof(T);
-        return n < m_limit ? n : m_limit;
+        uint64_t n = (total - offset_) / sizeof(T);
+        return n < limit_ ? n : limit_;
     }
     // Storage start plus the view offset; an offset past the end stops at the
     // end, so the pointer stays inside (or one past) the storage.
     const T* begin() const override
     {
-        return this->m_block ? reinterpret_cast<const T*>(static_cast<const char*>(this->m_block->data) + start())
-                             : nullptr;
+        return this->block_ ? reinterpret_cast<const T*>(static_cast<const char*>(this->block_->data) + start())
+                            : nullptr;
     }
     const T* end() const override { return begin() + size(); }
     T* begin() override
     {
-        return this->m_block ? reinterpret_cast<T*>(static_cast<char*>(this->m_block->data) + start()) : nullptr;
+        return this->block_ ? reinterpret_cast<T*>(static_cast<char*>(this->block_->data) + start()) : nullptr;
     }
     T* end() override { return begin() + size(); }
     const T& operator[](uint64_t i) const override { return begin()[i]; }
@@ -243,21 +243,21 @@ template <class T, class A = alloc_mmap_win> class ofsvector : public refvector2
                   bool keep = false) override
     {
         bool ok = base::allocate(count, name, mode, offset, keep);
-        m_offset = 0;
-        m_limit = nolimit;
+        offset_ = 0;
+        limit_ = nolimit;
         return ok;
     }
     // As in the base; clears the limit and keeps the view offset.
     bool reallocate(uint64_t count, uint64_t offset = 0) override
     {
-        m_limit = nolimit;
+        limit_ = nolimit;
         return base::reallocate(count, offset);
     }
     void release() override
     {
         base::release();
-        m_offset = 0;
-        m_limit = nolimit;
+        offset_ = 0;
+        limit_ = nolimit;
     }
 
     // Shares the storage of `source` (a vector of any element type over the
@@ -266,25 +266,25 @@ template <class T, class A = alloc_mmap_win> class ofsvector : public refvector2
     // source's own view.
     template <class U> void retarget(const refvector2<U, A>& source, uint64_t offset, uint64_t limit = nolimit)
     {
-        this->share(source.m_block);
-        m_offset = offset;
-        m_limit = limit;
+        this->share(source.block_);
+        offset_ = offset;
+        limit_ = limit;
     }
 
-    uint64_t offset() const { return m_offset; }
-    uint64_t limit() const { return m_limit; }
-    void setOffset(uint64_t offset) { m_offset = offset; }
-    void setLimit(uint64_t limit) { m_limit = limit; }
+    uint64_t offset() const { return offset_; }
+    uint64_t limit() const { return limit_; }
+    void setOffset(uint64_t offset) { offset_ = offset; }
+    void setLimit(uint64_t limit) { limit_ = limit; }
 
   private:
     uint64_t start() const
     {
         uint64_t total = base::bytes();
-        return m_offset < total ? m_offset : total;
+        return offset_ < total ? offset_ : total;
     }
 
-    uint64_t m_offset = 0;      // byte offset of the first element
-    uint64_t m_limit = nolimit; // element limit; all bits set: none
+    uint64_t offset_ = 0;      // byte offset of the first element
+    uint64_t limit_ = nolimit; // element limit; all bits set: none
 };
 
 // Heap vector: one buffer holds the header and then the elements.
@@ -302,10 +302,10 @@ template <class T, class A = alloc_new> class refvector
 
   public:
     refvector() = default;
-    refvector(const refvector& other) : m_buffer(other.m_buffer)
+    refvector(const refvector& other) : buffer_(other.buffer_)
     {
-        if (m_buffer)
-            ++m_buffer->refs;
+        if (buffer_)
+            ++buffer_->refs;
     }
     refvector& operator=(const refvector& other)
     {
@@ -314,17 +314,14 @@ template <class T, class A = alloc_new> class refvector
     }
     virtual ~refvector() { releaseBuffer(); }
 
-    virtual bool empty() const { return !m_buffer || m_buffer->count == 0; }
-    virtual uint64_t size() const { return m_buffer ? m_buffer->count : 0; }
+    virtual bool empty() const { return !buffer_ || buffer_->count == 0; }
+    virtual uint64_t size() const { return buffer_ ? buffer_->count : 0; }
     virtual const T* begin() const
     {
-        return m_buffer ? reinterpret_cast<const T*>(reinterpret_cast<const char*>(m_buffer) + kHeader) : nullptr;
+        return buffer_ ? reinterpret_cast<const T*>(reinterpret_cast<const char*>(buffer_) + kHeader) : nullptr;
     }
     virtual const T* end() const { return begin() + size(); }
-    virtual T* begin()
-    {
-        return m_buffer ? reinterpret_cast<T*>(reinterpret_cast<char*>(m_buffer) + kHeader) : nullptr;
-    }
+    virtual T* begin() { return buffer_ ? reinterpret_cast<T*>(reinterpret_cast<char*>(buffer_) + kHeader) : nullptr; }
     virtual T* end() { return begin() + size(); }
     virtual const T& operator[](uint64_t i) const { return begin()[i]; }
     virtual T& operator[](uint64_t i) { return begin()[i]; }
@@ -334,12 +331,12 @@ template <class T, class A = alloc_new> class refvector
     // Shares the other vector's buffer.
     virtual void assign(const refvector& other)
     {
-        if (other.m_buffer == m_buffer)
+        if (other.buffer_ == buffer_)
             return;
         releaseBuffer();
-        m_buffer = other.m_buffer;
-        if (m_buffer)
-            ++m_buffer->refs;
+        buffer_ = other.buffer_;
+        if (buffer_)
+            ++buffer_->refs;
     }
 
     // A new buffer of `count` elements holding the first min(old, new) old
@@ -360,32 +357,32 @@ template <class T, class A = alloc_new> class refvector
         if (!p)
             return false;
         header_t* h = new (p) header_t{1, count, alloc};
-        if (m_buffer) {
-            uint64_t n = count < m_buffer->count ? count : m_buffer->count;
+        if (buffer_) {
+            uint64_t n = count < buffer_->count ? count : buffer_->count;
             std::memcpy(reinterpret_cast<char*>(h) + kHeader, begin(), static_cast<size_t>(n * sizeof(T)));
             releaseBuffer();
         }
-        m_buffer = h;
+        buffer_ = h;
         return true;
     }
 
     virtual void release() { releaseBuffer(); }
 
-    uint64_t use_count() const { return m_buffer ? m_buffer->refs : 0; }
+    uint64_t use_count() const { return buffer_ ? buffer_->refs : 0; }
 
   private:
     void releaseBuffer()
     {
-        if (!m_buffer)
+        if (!buffer_)
             return;
-        if (--m_buffer->refs == 0) {
-            A alloc = m_buffer->alloc; // the state lives in the buffer being freed
-            alloc.deallocate(m_buffer);
+        if (--buffer_->refs == 0) {
+            A alloc = buffer_->alloc; // the state lives in the buffer being freed
+            alloc.deallocate(buffer_);
         }
-        m_buffer = nullptr;
+        buffer_ = nullptr;
     }
 
-    header_t* m_buffer = nullptr;
+    header_t* buffer_ = nullptr;
 };
 
 } // namespace libutils

@@ -41,7 +41,7 @@ bool elementNormalized(element_t kind);
 // An ordered list of kinds. Formats are shared by copying (reference
 // counted); each format the program uses is built once (the functions
 // below) and lives for the run.
-using vertex_format_t = libutils::refvector2<element_t, libutils::alloc_mmap_win>;
+using vertex_format_t = libutils::refvector2<element_t, libutils::alloc_mmap>;
 
 // A new format holding `kinds` in order; empty when no storage can be had.
 vertex_format_t makeFormat(std::initializer_list<element_t> kinds);

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <utility>
 
-namespace assimpmesh
+namespace vyk3d
 {
 namespace
 {
@@ -18,7 +18,7 @@ bool isTriangle(const aiFace& f, unsigned vertexCount)
            f.mIndices[2] < vertexCount;
 }
 
-bool isFace(const aiFace& f, FaceKind kind, unsigned vertexCount)
+bool isFace(const aiFace& f, face_kind_t kind, unsigned vertexCount)
 {
     if (f.mNumIndices != unsigned(kind) || !f.mIndices)
         return false;
@@ -88,7 +88,7 @@ unsigned char byteOf(float v)
     return (unsigned char)(std::clamp(std::isfinite(v) ? v : 0.0f, 0.0f, 1.0f) * 255.0f + 0.5f);
 }
 
-struct PositionHash {
+struct position_hash_t {
     size_t operator()(const aiVector3D& p) const
     {
         uint32_t b[3];
@@ -155,7 +155,7 @@ void smoothMesh(aiMesh& mesh)
         for (unsigned i = 0; i < mesh.mNumVertices; ++i)
             slotOf[i] = i;
     } else {
-        std::unordered_map<aiVector3D, unsigned, PositionHash> slots;
+        std::unordered_map<aiVector3D, unsigned, position_hash_t> slots;
         slots.reserve(mesh.mNumVertices);
         for (unsigned i = 0; i < mesh.mNumVertices; ++i)
             slotOf[i] = slots.emplace(mesh.mVertices[i], unsigned(slots.size())).first->second;
@@ -283,9 +283,9 @@ void smoothNormals(aiScene& scene)
             smoothMesh(*scene.mMeshes[m]);
 }
 
-FaceCounts faceCounts(const aiMesh& mesh)
+face_counts_t faceCounts(const aiMesh& mesh)
 {
-    FaceCounts n;
+    face_counts_t n;
     if (mesh.mNumFaces == 0) {
         n.points = mesh.mNumVertices;
         return n;
@@ -294,9 +294,9 @@ FaceCounts faceCounts(const aiMesh& mesh)
         const aiFace& f = mesh.mFaces[i];
         if (isTriangle(f, mesh.mNumVertices))
             ++n.triangles;
-        else if (isFace(f, FaceKind::Line, mesh.mNumVertices))
+        else if (isFace(f, face_kind_t::Line, mesh.mNumVertices))
             ++n.lines;
-        else if (isFace(f, FaceKind::Point, mesh.mNumVertices))
+        else if (isFace(f, face_kind_t::Point, mesh.mNumVertices))
             ++n.points;
         else
             ++n.others;
@@ -306,9 +306,9 @@ FaceCounts faceCounts(const aiMesh& mesh)
 
 // Every mesh reference of the node tree with its accumulated transform,
 // walked without recursion (trees from files can be deep).
-std::vector<Placement> placements(const aiScene& scene)
+std::vector<placement_t> placements(const aiScene& scene)
 {
-    std::vector<Placement> out;
+    std::vector<placement_t> out;
     std::vector<std::pair<const aiNode*, aiMatrix4x4>> todo;
     if (scene.mRootNode)
         todo.emplace_back(scene.mRootNode, scene.mRootNode->mTransformation);
@@ -326,7 +326,7 @@ std::vector<Placement> placements(const aiScene& scene)
 }
 
 // Writes the faces of one kind of one placed mesh.
-void fillMesh(const Placement& p, const aiMaterial* material, FaceKind kind, float* v, float* f, uint32_t* e)
+void fillMesh(const placement_t& p, const aiMaterial* material, face_kind_t kind, float* v, float* f, uint32_t* e)
 {
     const aiMesh& mesh = *p.mesh;
     aiMatrix3x3 frameMatrix(p.transform);
@@ -348,7 +348,7 @@ void fillMesh(const Placement& p, const aiMaterial* material, FaceKind kind, flo
         const unsigned* indices = face ? face->mIndices : &cloudIndex;
         // A mirroring transform turns the winding; swapping two corners
         // keeps the front side out.
-        const bool swap = mirrored && kind == FaceKind::Triangle;
+        const bool swap = mirrored && kind == face_kind_t::Triangle;
         const unsigned order[3] = {0, swap ? 2u : 1u, swap ? 1u : 2u};
         for (unsigned c = 0; c < corners; ++c) {
             const unsigned idx = indices[order[c]];
@@ -359,7 +359,7 @@ void fillMesh(const Placement& p, const aiMaterial* material, FaceKind kind, flo
             const float values[9] = {pos.x, pos.y, pos.z, col.r, col.g, col.b, col.a, uv.x, uv.y};
             std::memcpy(rec, values, sizeof values);
             float frame[9] = {};
-            if (kind == FaceKind::Triangle)
+            if (kind == face_kind_t::Triangle)
                 triangleFrame(mesh, idx, frameMatrix, normalMatrix, tangents, frame);
             std::memcpy(f + (corners * k + c) * 9, frame, sizeof frame);
         }
@@ -371,4 +371,4 @@ void fillMesh(const Placement& p, const aiMaterial* material, FaceKind kind, flo
     }
 }
 
-} // namespace assimpmesh
+} // namespace vyk3d

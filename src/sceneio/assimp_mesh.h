@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace assimpmesh
+namespace vyk3d
 {
 
 // The import reads the file with no steps; when facesInside holds,
@@ -41,13 +41,13 @@ void smoothNormals(aiScene& scene);
 bool hasTextureCoordinates(const aiScene& scene);
 
 // A mesh as placed by a node.
-struct Placement {
+struct placement_t {
     const aiMesh* mesh;
     aiMatrix4x4 transform;
 };
 
 // Every mesh reference of the node tree with its accumulated transform.
-std::vector<Placement> placements(const aiScene& scene);
+std::vector<placement_t> placements(const aiScene& scene);
 
 // The specular colour a material implies, as RGBA bytes for a one-texel
 // specular map: its specular colour, times its specular strength when it
@@ -59,21 +59,21 @@ void specularOf(const aiMaterial* material, unsigned char rgba[4]);
 
 // The drawn kinds of faces, by their number of corners: triangles, lines
 // (two indices) and points (one index).
-enum class FaceKind : unsigned { Triangle = 3, Line = 2, Point = 1 };
-const FaceKind kFaceKinds[] = {FaceKind::Triangle, FaceKind::Line, FaceKind::Point};
+enum class face_kind_t : unsigned { Triangle = 3, Line = 2, Point = 1 };
+const face_kind_t kFaceKinds[] = {face_kind_t::Triangle, face_kind_t::Line, face_kind_t::Point};
 
 // How many faces of each kind a mesh holds with indices inside it, and how
 // many others (longer polygons left by a failed triangulation, broken
 // faces). A mesh with vertices and no faces at all is a point cloud: each
 // vertex counts as a point.
-struct FaceCounts {
+struct face_counts_t {
     uint64_t triangles = 0, lines = 0, points = 0, others = 0;
-    uint64_t of(FaceKind kind) const
+    uint64_t of(face_kind_t kind) const
     {
-        return kind == FaceKind::Triangle ? triangles : kind == FaceKind::Line ? lines : points;
+        return kind == face_kind_t::Triangle ? triangles : kind == face_kind_t::Line ? lines : points;
     }
 };
-FaceCounts faceCounts(const aiMesh& mesh);
+face_counts_t faceCounts(const aiMesh& mesh);
 
 // Writes the counted faces of one kind of one placed mesh: with c corners a
 // face, face k takes vertices and frames c*k .. c*k+c-1 (position, colour,
@@ -82,7 +82,7 @@ FaceCounts faceCounts(const aiMesh& mesh);
 // without colours take the material's diffuse colour (grey without a
 // material); a mirroring transform swaps two corners of a triangle so the
 // winding stays. Lines and points get zero frames: they are drawn unlit.
-void fillMesh(const Placement& p, const aiMaterial* material, FaceKind kind, float* vertices, float* frames,
+void fillMesh(const placement_t& p, const aiMaterial* material, face_kind_t kind, float* vertices, float* frames,
               uint32_t* elements);
 
-} // namespace assimpmesh
+} // namespace vyk3d

@@ -55,9 +55,9 @@ const char* refusal(const std::string& fileName)
     ::close(fd);
     if (n < 0)
         return nullptr;
-    if (!declared::plyHeaderReadable(head, size_t(n)))
+    if (!vyk3d::plyHeaderReadable(head, size_t(n)))
         return "PLY header not understood.";
-    if (declared::bytesNeeded(head, size_t(n)) > uint64_t(st.st_size))
+    if (vyk3d::bytesNeeded(head, size_t(n)) > uint64_t(st.st_size))
         return "declared counts exceed what the file holds.";
     return nullptr;
 }
@@ -156,7 +156,7 @@ void nameMaps(payload_model_t& m, const aiScene& scene, const aiMaterial* materi
     m.colormap = mapOf(scene, material, {aiTextureType_DIFFUSE, aiTextureType_BASE_COLOR}, fileName, images, err);
     m.specularmap = mapOf(scene, material, {aiTextureType_SPECULAR}, fileName, images, err);
     unsigned char specular[4];
-    assimpmesh::specularOf(material, specular);
+    vyk3d::specularOf(material, specular);
     std::memcpy(&m.specular, specular, sizeof specular);
     m.bumpmap = mapOf(scene, material, {aiTextureType_NORMALS}, fileName, images, err);
     m.normalBumps = !m.bumpmap.empty();
@@ -169,9 +169,9 @@ void nameMaps(payload_model_t& m, const aiScene& scene, const aiMaterial* materi
 
 // A placed mesh whose triangles are still to be written.
 struct pending_t {
-    assimpmesh::Placement placed;
+    vyk3d::placement_t placed;
     const aiMaterial* material;
-    assimpmesh::FaceKind kind;
+    vyk3d::face_kind_t kind;
 };
 
 // The import proper, in the child: reads the file and fills `payload` with
@@ -183,17 +183,17 @@ bool importScene(const std::string& fileName, Assimp::Importer& importer, import
     const aiScene* imported = nullptr;
     try {
         imported = importer.ReadFile(fileName, 0);
-        if (imported && !assimpmesh::facesInside(*imported)) {
+        if (imported && !vyk3d::facesInside(*imported)) {
             err << fileName << ": a face refers to a vertex the file does not have." << std::endl;
             return false;
         }
         if (imported)
-            imported = importer.ApplyPostProcessing(assimpmesh::kImportSteps);
+            imported = importer.ApplyPostProcessing(vyk3d::kImportSteps);
         if (imported) {
             // The importer owns the scene; the steps run on it in place.
-            assimpmesh::smoothNormals(*const_cast<aiScene*>(imported));
-            if (assimpmesh::hasTextureCoordinates(*imported))
-                imported = importer.ApplyPostProcessing(assimpmesh::kTangentSteps);
+            vyk3d::smoothNormals(*const_cast<aiScene*>(imported));
+            if (vyk3d::hasTextureCoordinates(*imported))
+                imported = importer.ApplyPostProcessing(vyk3d::kTangentSteps);
         }
     } catch (const std::bad_alloc&) {
         throw; // the child's memory limit
@@ -205,11 +205,11 @@ bool importScene(const std::string& fileName, Assimp::Importer& importer, import
         err << fileName << ": " << importer.GetErrorString() << std::endl;
         return false;
     }
-    const std::vector<assimpmesh::Placement> placed = assimpmesh::placements(*imported);
+    const std::vector<vyk3d::placement_t> placed = vyk3d::placements(*imported);
     uint64_t total = 0, others = 0;
-    std::vector<assimpmesh::FaceCounts> counts;
-    for (const assimpmesh::Placement& p : placed) {
-        counts.push_back(assimpmesh::faceCounts(*p.mesh));
+    std::vector<vyk3d::face_counts_t> counts;
+    for (const vyk3d::placement_t& p : placed) {
+        counts.push_back(vyk3d::faceCounts(*p.mesh));
         total += counts.back().triangles + counts.back().lines + counts.back().points;
         others += counts.back().others;
     }
@@ -224,14 +224,14 @@ bool importScene(const std::string& fileName, Assimp::Importer& importer, import
         const aiMaterial* material = placed[i].mesh->mMaterialIndex < imported->mNumMaterials
                                          ? imported->mMaterials[placed[i].mesh->mMaterialIndex]
                                          : nullptr;
-        for (assimpmesh::FaceKind kind : assimpmesh::kFaceKinds) {
+        for (vyk3d::face_kind_t kind : vyk3d::kFaceKinds) {
             payload_model_t m;
             m.faces = counts[i].of(kind);
             m.corners = uint32_t(kind);
             if (m.faces == 0)
                 continue;
             // Points and lines are drawn in their colours alone.
-            if (kind == assimpmesh::FaceKind::Triangle)
+            if (kind == vyk3d::face_kind_t::Triangle)
                 nameMaps(m, *imported, material, fileName, payload.images, err);
             payload.models.push_back(std::move(m));
             pending.push_back({placed[i], material, kind});
@@ -256,8 +256,8 @@ bool importTo(int output, const std::string& fileName)
         return false;
     for (size_t i = 0; i < pending.size(); ++i) {
         const payload_model_t& m = payload.models[i];
-        assimpmesh::fillMesh(pending[i].placed, pending[i].material, pending[i].kind, const_cast<float*>(m.vertices),
-                             const_cast<float*>(m.frames), const_cast<uint32_t*>(m.elements));
+        vyk3d::fillMesh(pending[i].placed, pending[i].material, pending[i].kind, const_cast<float*>(m.vertices),
+                        const_cast<float*>(m.frames), const_cast<uint32_t*>(m.elements));
     }
     return munmap(mapped, size) == 0;
 }

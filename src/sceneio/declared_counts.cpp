@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-namespace declared
+namespace vyk3d
 {
 namespace
 {
@@ -119,4 +119,4 @@ uint64_t bytesNeeded(const char* data, size_t size)
     return offBytes(head);
 }
 
-} // namespace declared
+} // namespace vyk3d

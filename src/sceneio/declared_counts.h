@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace declared
+namespace vyk3d
 {
 
 // The least number of bytes the body of the file must hold for its header's
@@ -21,4 +21,4 @@ uint64_t bytesNeeded(const char* data, size_t size);
 // again and again without end. True for anything else.
 bool plyHeaderReadable(const char* data, size_t size);
 
-} // namespace declared
+} // namespace vyk3d

@@ -37,11 +37,11 @@ bool readEnvironment(const std::string& fileName, scene_t& scene, uint64_t& line
             continue;
         }
         float v = 0.0f;
-        const key_result r = keyValues(line, ": illegal command: ", nullptr, lineCounter, err,
-                                       [&](key_line_t& values) { v = values.expression(); });
-        if (r == key_result::Failed)
+        const key_result_t r = keyValues(line, ": illegal command: ", nullptr, lineCounter, err,
+                                         [&](key_line_t& values) { v = values.expression(); });
+        if (r == key_result_t::Failed)
             return false;
-        if (r == key_result::Read)
+        if (r == key_result_t::Read)
             env.*factor = v;
     }
     if (tooLong)

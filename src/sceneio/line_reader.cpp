@@ -3,12 +3,12 @@
 #include <istream>
 #include <vector>
 
-line_status readLine(std::istream& in, std::string& line, size_t maxLength)
+line_status_t readLine(std::istream& in, std::string& line, size_t maxLength)
 {
     line.clear();
     if (!in.good()) {
         in.setstate(std::ios::failbit);
-        return line_status::End;
+        return line_status_t::End;
     }
     // istream::getline scans the stream's buffer for the line feed in bulk;
     // it needs a buffer one byte longer than the longest line it may store.
@@ -20,18 +20,18 @@ line_status readLine(std::istream& in, std::string& line, size_t maxLength)
     if (taken == 0) {
         // Nothing was extracted: the end of the input (failbit is set).
         in.setstate(std::ios::failbit);
-        return line_status::End;
+        return line_status_t::End;
     }
     if (in.fail()) {
         // maxLength bytes were stored and no line feed followed.
         line.assign(buffer.data(), maxLength);
         in.setstate(std::ios::failbit);
-        return line_status::TooLong;
+        return line_status_t::TooLong;
     }
     // gcount includes the line feed when one ended the line.
     const bool feed = !in.eof();
     line.assign(buffer.data(), static_cast<size_t>(taken) - (feed ? 1 : 0));
-    return line_status::Line;
+    return line_status_t::Line;
 }
 
 uint64_t remainingBytes(std::istream& in)

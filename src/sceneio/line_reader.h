@@ -11,7 +11,7 @@
 // feed. Real lines are a few dozen bytes; a longer one is not a scene file.
 constexpr size_t maxSceneLine = size_t(1) << 20;
 
-enum class line_status {
+enum class line_status_t {
     Line,    // a line was read (the last one may lack its line feed)
     End,     // end of input with nothing read; the stream's failbit is set
     TooLong, // more than the limit before a line feed; the stream's failbit is set
@@ -21,7 +21,7 @@ enum class line_status {
 // carriage return stays). Bytes are taken as they are, zero bytes included.
 // Never stores more than maxLength bytes: a longer line gives TooLong, with
 // `line` holding its first maxLength bytes. Safe on untrusted input.
-line_status readLine(std::istream& in, std::string& line, size_t maxLength);
+line_status_t readLine(std::istream& in, std::string& line, size_t maxLength);
 
 // Bytes between the stream's read position and its end (0 once it was read
 // to its end), or UINT64_MAX when the stream cannot tell (not seekable).

@@ -89,45 +89,45 @@ bool readNurbsSurface(const std::string& fileName, vyk3d::nurbs_t& nurbs, vyk3d:
         ended = beginsWithKey(line, "end");
         if (ended || isIgnoredLine(line))
             continue;
-        key_result r = key_result::NotMine;
+        key_result_t r = key_result_t::NotMine;
         if (beginsWithKey(line, "resolution")) {
             uint32_t resU = 0, resV = 0;
             r = keyValues(line, ": resolution parm is not set. ", nullptr, lineCounter, err, [&](key_line_t& values) {
                 resU = values.integer();
                 resV = values.integer();
             });
-            if (r == key_result::Read && !resolutionFits(resU, resV)) {
+            if (r == key_result_t::Read && !resolutionFits(resU, resV)) {
                 err << lineCounter << ": resolution out of range (2 to " << vyk3d::nurbs_t::maxResolution
                     << " each, at most " << vyk3d::nurbs_t::maxGridVertices << " vertices): " << line << '\n';
                 return false;
             }
-            if (r == key_result::Read) {
+            if (r == key_result_t::Read) {
                 nurbs.resU = resU;
                 nurbs.resV = resV;
             }
         }
-        if (r == key_result::NotMine)
+        if (r == key_result_t::NotMine)
             r = colourKey(line, colour, lineCounter, err);
-        for (int k = 0; k < 3 && r == key_result::NotMine; ++k) {
+        for (int k = 0; k < 3 && r == key_result_t::NotMine; ++k) {
             if (!beginsWithKey(line, scalarKeys[k].key))
                 continue;
             float v = 0.0f;
             r = keyValues(line, scalarKeys[k].notSet, &scalarFill[k], lineCounter, err,
                           [&](key_line_t& values) { v = values.real(); });
-            if (r == key_result::Read)
+            if (r == key_result_t::Read)
                 scalarArrays[k][scalarFill[k].count++] = v;
         }
-        if (r == key_result::NotMine) {
+        if (r == key_result_t::NotMine) {
             pos3 p;
             r = pointKey(line, point, p, lineCounter, err);
-            if (r == key_result::Read)
+            if (r == key_result_t::Read)
                 nurbs.ctlpts[point.count++] = vyk3d::ctlpt_t{p.x, p.y, p.z, colour.r, colour.g, colour.b, colour.a};
         }
-        if (r == key_result::NotMine)
+        if (r == key_result_t::NotMine)
             r = textureKey(line, texture, true, lineCounter, err);
-        if (r == key_result::Failed)
+        if (r == key_result_t::Failed)
             return false;
-        if (r == key_result::NotMine)
+        if (r == key_result_t::NotMine)
             illegalCommand(err, lineCounter, line);
     }
     if (tooLong)

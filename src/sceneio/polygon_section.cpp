@@ -90,35 +90,35 @@ bool readPolygonSurface(const std::string& fileName, vyk3d::texture_t& texture, 
             ended = beginsWithKey(line, "end");
             if (ended || isIgnoredLine(line) || beginsWithKey(line, "resolution"))
                 continue;
-            key_result r = colourKey(line, colour, lineCounter, err);
-            if (r == key_result::NotMine && beginsWithKey(line, "texcoord")) {
+            key_result_t r = colourKey(line, colour, lineCounter, err);
+            if (r == key_result_t::NotMine && beginsWithKey(line, "texcoord")) {
                 float u = 0.0f, v = 0.0f;
                 r = keyValues(line, ": texcoord parm is not set. ", nullptr, lineCounter, err, [&](key_line_t& values) {
                     u = values.expression();
                     v = values.expression();
                 });
-                if (r == key_result::Read) {
+                if (r == key_result_t::Read) {
                     texU = u;
                     texV = v;
                 }
             }
-            if (r == key_result::NotMine) {
+            if (r == key_result_t::NotMine) {
                 pos3 p;
                 r = pointKey(line, vertexFill, p, lineCounter, err);
-                if (r == key_result::Read) {
+                if (r == key_result_t::Read) {
                     float* v = vertices + 9 * vertexFill.count++;
                     const float record[9] = {p.x, p.y, p.z, colour.r, colour.g, colour.b, colour.a, texU, texV};
                     std::copy(record, record + 9, v);
                 }
             }
-            if (r == key_result::NotMine && beginsWithKey(line, "element")) {
+            if (r == key_result_t::NotMine && beginsWithKey(line, "element")) {
                 uint32_t e = 0;
                 r = keyValues(line, ": element parm is not set. ", &elementFill, lineCounter, err,
                               [&](key_line_t& values) { e = values.integer(); });
-                if (r == key_result::Read)
+                if (r == key_result_t::Read)
                     elements[elementFill.count++] = e;
             }
-            for (int k = 0; k < 3 && r == key_result::NotMine; ++k) {
+            for (int k = 0; k < 3 && r == key_result_t::NotMine; ++k) {
                 if (!beginsWithKey(line, frameKeys[k].key))
                     continue;
                 float xyz[3] = {};
@@ -126,14 +126,14 @@ bool readPolygonSurface(const std::string& fileName, vyk3d::texture_t& texture, 
                     for (float& c : xyz)
                         c = values.real();
                 });
-                if (r == key_result::Read)
+                if (r == key_result_t::Read)
                     std::copy(xyz, xyz + 3, frames + 9 * frameFill[k].count++ + 3 * k);
             }
-            if (r == key_result::NotMine)
+            if (r == key_result_t::NotMine)
                 r = textureKey(line, texture, false, lineCounter, err);
-            if (r == key_result::Failed)
+            if (r == key_result_t::Failed)
                 return false;
-            if (r == key_result::NotMine)
+            if (r == key_result_t::NotMine)
                 illegalCommand(err, lineCounter, line);
         }
         // A section the file ends before its "end" line fails silently.

@@ -18,10 +18,10 @@ bool readSceneText(scene_t& scene, const std::string& fileName, vyk3d::frame_pas
     uint64_t sections = 0;
     std::string line;
     for (;;) {
-        const line_status status = readLine(in, line, maxSceneLine);
-        if (status == line_status::End)
+        const line_status_t status = readLine(in, line, maxSceneLine);
+        if (status == line_status_t::End)
             break;
-        if (status == line_status::TooLong) {
+        if (status == line_status_t::TooLong) {
             err << lineCounter << ": line too long.\n";
             return false;
         }

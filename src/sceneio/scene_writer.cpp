@@ -19,10 +19,10 @@ const char kEol[] = "\r\n";
 // Floats as the stream's default notation writes them (6 significant
 // digits, exponent form for very small or large magnitudes), whatever
 // flags the caller's stream carries.
-struct Real {
+struct real_t {
     float v;
 };
-std::ostream& operator<<(std::ostream& out, Real r)
+std::ostream& operator<<(std::ostream& out, real_t r)
 {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%g", double(r.v));
@@ -32,16 +32,16 @@ std::ostream& operator<<(std::ostream& out, Real r)
 // The same for the keys read as expressions (positions, texture
 // coordinates, factors), which know no "inf" or "nan": those values are
 // written as the quotients that give them back.
-struct Expression {
+struct expression_t {
     float v;
 };
-std::ostream& operator<<(std::ostream& out, Expression e)
+std::ostream& operator<<(std::ostream& out, expression_t e)
 {
     if (std::isnan(e.v))
         return out << "0/0";
     if (std::isinf(e.v))
         return out << (e.v < 0 ? "-1/0" : "1/0");
-    return out << Real{e.v};
+    return out << real_t{e.v};
 }
 
 const char* flag(bool b)
@@ -51,7 +51,7 @@ const char* flag(bool b)
 
 // The 8-bit colour last written in a section; the reader starts every
 // section with the same default.
-struct ColorState {
+struct color_state_t {
     unsigned last[4] = {128, 128, 128, 255};
 
     void write(std::ostream& out, float r, float g, float b, float a)
@@ -87,16 +87,16 @@ bool finish(std::ofstream& out)
     return ok && !out.fail();
 }
 
-enum class Format { Stl, Vyk, Unknown };
+enum class format_t { Stl, Vyk, Unknown };
 
-Format formatOf(const std::string& fileName)
+format_t formatOf(const std::string& fileName)
 {
     if (hasExtension(fileName, ".stl") == 0)
-        return Format::Stl;
+        return format_t::Stl;
     if (hasExtension(fileName, ".vyk") == 0)
-        return Format::Vyk;
+        return format_t::Vyk;
     std::cerr << "file extension not recognized." << std::endl;
-    return Format::Unknown;
+    return format_t::Unknown;
 }
 
 } // namespace
@@ -111,7 +111,7 @@ unsigned quantizeColor(float c)
 
 bool writeMaterial(const vyk3d::texture_t& t, std::ostream& out)
 {
-    out << "refractfactor " << Expression{t.refractfactor} << kEol;
+    out << "refractfactor " << expression_t{t.refractfactor} << kEol;
     if (!t.colormap.empty())
         out << "texture " << t.colormap << kEol;
     // The filter settings apply to all three maps, so they are kept whenever
@@ -120,7 +120,7 @@ bool writeMaterial(const vyk3d::texture_t& t, std::ostream& out)
         out << "mipmap " << flag(t.mipmap) << kEol;
         out << "nearlinear " << flag(t.nearlinear) << kEol;
         out << "maglinear " << flag(t.maglinear) << kEol;
-        out << "aniso " << Expression{t.anisotropy} << kEol;
+        out << "aniso " << expression_t{t.anisotropy} << kEol;
     }
     if (!t.bumpmap.empty()) {
         out << "bumpmap " << t.bumpmap << kEol;
@@ -139,9 +139,9 @@ bool writeEnvironment(const vyk3d::environment_t& env, std::ostream& out)
         return false;
     out << "begin environment" << kEol;
     out << "cubetex " << env.name << kEol;
-    out << "reflectalpha " << Expression{env.reflectalpha} << kEol;
-    out << "refractalpha " << Expression{env.refractalpha} << kEol;
-    out << "refractfactor " << Expression{env.refractfactor} << kEol;
+    out << "reflectalpha " << expression_t{env.reflectalpha} << kEol;
+    out << "refractalpha " << expression_t{env.refractalpha} << kEol;
+    out << "refractfactor " << expression_t{env.refractfactor} << kEol;
     out << "end" << kEol;
     return bool(out);
 }
@@ -159,24 +159,24 @@ bool writeNurbsSurface(const vyk3d::nurbs_t& n, std::ostream& out)
     out << "resolution " << n.resU << ',' << n.resV << kEol;
     static const vyk3d::texture_t defaults;
     writeMaterial(n.texture ? *n.texture : defaults, out);
-    ColorState color;
+    color_state_t color;
     const uint64_t knotsPerRow = n.numU + n.orderU;
     for (uint64_t j = 0; j < n.numV; ++j) {
         for (uint64_t k = 0; k < knotsPerRow; ++k)
-            out << "knot1 " << Real{n.knotsU.at(j, k)} << kEol;
+            out << "knot1 " << real_t{n.knotsU.at(j, k)} << kEol;
         for (uint64_t i = 0; i < n.numU; ++i)
-            out << "weight " << Real{n.weights.at(j, i)} << kEol;
+            out << "weight " << real_t{n.weights.at(j, i)} << kEol;
         for (uint64_t i = 0; i < n.numU; ++i) {
             const vyk3d::ctlpt_t& p = n.ctlpts.at(j, i);
             color.write(out, p.r, p.g, p.b, p.a);
-            out << "position " << Expression{p.x} << ',' << Expression{p.y} << ',' << Expression{p.z} << kEol;
+            out << "position " << expression_t{p.x} << ',' << expression_t{p.y} << ',' << expression_t{p.z} << kEol;
         }
     }
     out << kEol;
     const uint64_t knotsPerColumn = n.numV + n.orderV;
     for (uint64_t i = 0; i < n.numU; ++i)
         for (uint64_t k = 0; k < knotsPerColumn; ++k)
-            out << "knot2 " << Real{n.knotsV.at(i, k)} << kEol;
+            out << "knot2 " << real_t{n.knotsV.at(i, k)} << kEol;
     out << "end" << kEol;
     return bool(out);
 }
@@ -198,12 +198,12 @@ bool writePolygonSurface(const vyk3d::texture_t& texture, const vyk3d::polygon_t
     }
     out << "begin polygon_surface," << nv << ',' << ne << kEol;
     writeMaterial(texture, out);
-    ColorState color;
+    color_state_t color;
     for (uint64_t i = 0; i < nv; ++i) {
         const float* v = vertices.get() + i * 9;
         color.write(out, v[3], v[4], v[5], v[6]);
-        out << "texcoord " << Expression{v[7]} << ',' << Expression{v[8]} << kEol;
-        out << "position " << Expression{v[0]} << ',' << Expression{v[1]} << ',' << Expression{v[2]} << kEol;
+        out << "texcoord " << expression_t{v[7]} << ',' << expression_t{v[8]} << kEol;
+        out << "position " << expression_t{v[0]} << ',' << expression_t{v[1]} << ',' << expression_t{v[2]} << kEol;
     }
     if (ne > 0) {
         vyk3d::scoped_map_t<const uint32_t> elements(polygon.elements, GL_MAP_READ_BIT);
@@ -220,9 +220,9 @@ bool writePolygonSurface(const vyk3d::texture_t& texture, const vyk3d::polygon_t
     }
     for (uint64_t i = 0; i < nv; ++i) {
         const float* f = frames.get() + i * 9;
-        out << "tangent " << Real{f[0]} << ',' << Real{f[1]} << ',' << Real{f[2]} << kEol;
-        out << "binormal " << Real{f[3]} << ',' << Real{f[4]} << ',' << Real{f[5]} << kEol;
-        out << "normal " << Real{f[6]} << ',' << Real{f[7]} << ',' << Real{f[8]} << kEol;
+        out << "tangent " << real_t{f[0]} << ',' << real_t{f[1]} << ',' << real_t{f[2]} << kEol;
+        out << "binormal " << real_t{f[3]} << ',' << real_t{f[4]} << ',' << real_t{f[5]} << kEol;
+        out << "normal " << real_t{f[6]} << ',' << real_t{f[7]} << ',' << real_t{f[8]} << kEol;
     }
     out << "end" << kEol;
     return bool(out);
@@ -273,9 +273,9 @@ bool writeModelText(model_t& model, const std::string& fileName)
 bool saveScene(scene_t& scene, const std::string& fileName, const char* headerName)
 {
     switch (formatOf(fileName)) {
-    case Format::Stl:
+    case format_t::Stl:
         return writeStlBinary(fileName, scene.models, headerName);
-    case Format::Vyk:
+    case format_t::Vyk:
         return writeSceneText(scene, fileName);
     default:
         return false;
@@ -285,9 +285,9 @@ bool saveScene(scene_t& scene, const std::string& fileName, const char* headerNa
 bool saveModels(const model_list_t& models, const std::string& fileName, const char* headerName)
 {
     switch (formatOf(fileName)) {
-    case Format::Stl:
+    case format_t::Stl:
         return writeStlBinary(fileName, models, headerName);
-    case Format::Vyk:
+    case format_t::Vyk:
         return writeModelsText(models, fileName);
     default:
         return false;
@@ -297,9 +297,9 @@ bool saveModels(const model_list_t& models, const std::string& fileName, const c
 bool saveModel(model_t& model, const std::string& fileName, const char* headerName)
 {
     switch (formatOf(fileName)) {
-    case Format::Stl:
+    case format_t::Stl:
         return writeStlBinary(fileName, model, headerName);
-    case Format::Vyk:
+    case format_t::Vyk:
         return writeModelText(model, fileName);
     default:
         return false;

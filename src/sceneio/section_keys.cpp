@@ -6,11 +6,11 @@
 
 bool nextSectionLine(std::istream& in, std::string& line, uint64_t& lineCounter, std::ostream& err, bool& tooLong)
 {
-    const line_status status = readLine(in, line, maxSceneLine);
-    if (status == line_status::End)
+    const line_status_t status = readLine(in, line, maxSceneLine);
+    if (status == line_status_t::End)
         return false;
     ++lineCounter;
-    if (status == line_status::TooLong) {
+    if (status == line_status_t::TooLong) {
         err << lineCounter << ": line too long.\n";
         tooLong = true;
         return false;
@@ -49,38 +49,40 @@ bool array_fill_t::reportShort(const char* name, const char* what, uint64_t line
     return true;
 }
 
-key_result colourKey(const std::string& line, colour_state_t& colour, uint64_t lineCounter, std::ostream& err)
+key_result_t colourKey(const std::string& line, colour_state_t& colour, uint64_t lineCounter, std::ostream& err)
 {
     const bool integers = beginsWithKey(line, "color");
     if (!integers && !beginsWithKey(line, "fcolor"))
-        return key_result::NotMine;
+        return key_result_t::NotMine;
     float c[4];
-    const key_result r = keyValues(line, integers ? ": color parm is not set. " : ": fcolor parm is not set. ", nullptr,
-                                   lineCounter, err, [&](key_line_t& values) {
-                                       for (float& v : c)
-                                           v = integers ? static_cast<float>(values.integer() & 0xFFu) * (1.0f / 255.0f)
-                                                        : values.expression();
-                                   });
-    if (r == key_result::Read)
+    const key_result_t r = keyValues(line, integers ? ": color parm is not set. " : ": fcolor parm is not set. ",
+                                     nullptr, lineCounter, err, [&](key_line_t& values) {
+                                         for (float& v : c)
+                                             v = integers
+                                                     ? static_cast<float>(values.integer() & 0xFFu) * (1.0f / 255.0f)
+                                                     : values.expression();
+                                     });
+    if (r == key_result_t::Read)
         colour = colour_state_t{c[0], c[1], c[2], c[3]};
     return r;
 }
 
-key_result pointKey(const std::string& line, const array_fill_t& fill, pos3& p, uint64_t lineCounter, std::ostream& err)
+key_result_t pointKey(const std::string& line, const array_fill_t& fill, pos3& p, uint64_t lineCounter,
+                      std::ostream& err)
 {
     const bool position = beginsWithKey(line, "position");
     const bool circle = !position && beginsWithKey(line, "circle");
     if (!position && !circle && !beginsWithKey(line, "sphere"))
-        return key_result::NotMine;
+        return key_result_t::NotMine;
     const char* notSet = position ? ": position parm is not set. "
                                   : (circle ? ": circle parm is not set. " : ": sphere parm is not set. ");
     float a = 0.0f, b = 0.0f, c = 0.0f;
-    const key_result r = keyValues(line, notSet, &fill, lineCounter, err, [&](key_line_t& values) {
+    const key_result_t r = keyValues(line, notSet, &fill, lineCounter, err, [&](key_line_t& values) {
         a = values.expression();
         b = values.expression();
         c = values.expression();
     });
-    if (r == key_result::Read)
+    if (r == key_result_t::Read)
         p = position ? pos3{a, b, c} : (circle ? circlePoint(a, b, c) : spherePoint(a, b, c));
     return r;
 }

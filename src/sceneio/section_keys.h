@@ -32,7 +32,7 @@ struct colour_state_t {
     float r = 0.5f, g = 0.5f, b = 0.5f, a = 1.0f;
 };
 
-enum class key_result {
+enum class key_result_t {
     NotMine, // the line begins with none of the keys handled here
     Done,    // handled: stored, or a "not set" message and nothing changed
     Read,    // keyValues: the values are read, for the caller to store
@@ -79,35 +79,35 @@ inline bool sectionFits(unsigned __int128 arrayBytes, unsigned __int128 valueLin
 // separator fails the section. Read: the values are in, for the caller to
 // store.
 template <class ReadValues>
-key_result keyValues(const std::string& line, const char* notSet, const array_fill_t* fill, uint64_t lineCounter,
-                     std::ostream& err, ReadValues read)
+key_result_t keyValues(const std::string& line, const char* notSet, const array_fill_t* fill, uint64_t lineCounter,
+                       std::ostream& err, ReadValues read)
 {
     if (fill != nullptr && fill->full(lineCounter, err))
-        return key_result::Failed;
+        return key_result_t::Failed;
     key_line_t values(line);
     if (!values.hasValues()) {
         lineMessage(err, lineCounter, notSet, line);
-        return key_result::Done;
+        return key_result_t::Done;
     }
     read(values);
     if (values.cut()) {
         cutLine(err, lineCounter, line);
-        return key_result::Failed;
+        return key_result_t::Failed;
     }
-    return key_result::Read;
+    return key_result_t::Read;
 }
 
 // "position" (x, y, z), "circle" (r, theta, z) and "sphere" (r, theta, phi),
 // three expressions each: the next point of `fill`. Read leaves the point in
 // `p` for the caller to store.
-key_result pointKey(const std::string& line, const array_fill_t& fill, pos3& p, uint64_t lineCounter,
-                    std::ostream& err);
+key_result_t pointKey(const std::string& line, const array_fill_t& fill, pos3& p, uint64_t lineCounter,
+                      std::ostream& err);
 
 // "color" (four integers, low 8 bits / 255) and "fcolor" (four expressions).
-key_result colourKey(const std::string& line, colour_state_t& colour, uint64_t lineCounter, std::ostream& err);
+key_result_t colourKey(const std::string& line, colour_state_t& colour, uint64_t lineCounter, std::ostream& err);
 
 // The keys of the surface texture set, "texture" to "mercatorsphere", in the
 // order the format tries them. nurbsSection selects the NURBS wording of the
 // "mipmap" message (": is_mipmap is not set. ").
-key_result textureKey(const std::string& line, vyk3d::texture_t& texture, bool nurbsSection, uint64_t lineCounter,
-                      std::ostream& err);
+key_result_t textureKey(const std::string& line, vyk3d::texture_t& texture, bool nurbsSection, uint64_t lineCounter,
+                        std::ostream& err);

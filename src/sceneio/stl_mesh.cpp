@@ -31,7 +31,7 @@ float readLeFloat(const unsigned char* p)
 }
 
 // One line of text: [begin, end) without its line feed and trailing blanks.
-struct Line {
+struct text_line_t {
     const char* begin;
     const char* end;
 };
@@ -39,12 +39,12 @@ struct Line {
 // Walks the lines of a text held in memory, the way getline does: a last
 // line without a line feed still counts, nothing after the last line feed
 // does not.
-class LineReader
+class text_lines_t
 {
   public:
-    LineReader(const char* begin, const char* end) : pos_(begin), end_(end) {}
+    text_lines_t(const char* begin, const char* end) : pos_(begin), end_(end) {}
 
-    bool next(Line& line)
+    bool next(text_line_t& line)
     {
         if (pos_ >= end_)
             return false;
@@ -77,7 +77,7 @@ class LineReader
 
 // Lines are short: a scan for the marker's first letter beats memmem's
 // set-up cost.
-const char* findIn(const Line& line, const char* marker, size_t markerLen)
+const char* findIn(const text_line_t& line, const char* marker, size_t markerLen)
 {
     if (size_t(line.end - line.begin) < markerLen)
         return nullptr;
@@ -204,7 +204,7 @@ const char* readReal(const char* p, const char* lineEnd, float& value)
 }
 
 // Counts of one slice of a text STL, and where its first facet begins.
-struct SliceCount {
+struct slice_count_t {
     uint64_t facets = 0, vertexLines = 0, lines = 0;
     const char* firstFacet = nullptr;
     uint64_t linesBeforeFacet = 0;
@@ -214,11 +214,11 @@ const char kFacet[] = "facet normal ";
 const char kLoop[] = "outer loop";
 const char kVertex[] = "vertex ";
 
-SliceCount countSlice(const char* begin, const char* end)
+slice_count_t countSlice(const char* begin, const char* end)
 {
-    LineReader lines(begin, end);
-    Line line;
-    SliceCount c;
+    text_lines_t lines(begin, end);
+    text_line_t line;
+    slice_count_t c;
     while (lines.next(line)) {
         if (findIn(line, kFacet, sizeof kFacet - 1)) {
             if (!c.firstFacet) {
@@ -238,11 +238,11 @@ SliceCount countSlice(const char* begin, const char* end)
 // follows `linesBefore` lines of the file. False, with the number of the
 // last line read, when the text ends inside a facet.
 bool fillFacets(const char* begin, const char* end, uint64_t linesBefore, uint32_t first, uint32_t last,
-                const stlmesh::Arrays& a, uint64_t& lastLine, stlmesh::PartBounds& bounds)
+                const vyk3d::mesh_arrays_t& a, uint64_t& lastLine, vyk3d::part_bounds_t& bounds)
 {
-    LineReader lines(begin, end);
+    text_lines_t lines(begin, end);
     lines.setNumber(linesBefore);
-    Line line;
+    text_line_t line;
     auto skipTo = [&](const char* marker, size_t len) -> const char* {
         while (lines.next(line)) {
             if (const char* at = findIn(line, marker, len))
@@ -269,17 +269,17 @@ bool fillFacets(const char* begin, const char* end, uint64_t linesBefore, uint32
             p = readReal(afterSeparator(p, line.end), line.end, c[3 * k + 1]);
             readReal(afterSeparator(p, line.end), line.end, c[3 * k + 2]);
         }
-        stlmesh::fillTriangle(a, i, c, bounds);
+        vyk3d::fillTriangle(a, i, c, bounds);
     }
     return true;
 }
 
 } // namespace
 
-namespace stlmesh
+namespace vyk3d
 {
 
-void fillTriangle(const Arrays& a, uint32_t i, const float c[9], PartBounds& bounds)
+void fillTriangle(const mesh_arrays_t& a, uint32_t i, const float c[9], part_bounds_t& bounds)
 {
     const pos3 p0{c[0], c[1], c[2]}, p1{c[3], c[4], c[5]}, p2{c[6], c[7], c[8]};
     bounds.add(i, p0);
@@ -338,16 +338,16 @@ uint32_t binaryTriangleCount(const char* data, size_t size, const std::string& n
     return uint32_t(n);
 }
 
-void fillBinary(const char* data, uint32_t n, const Arrays& a)
+void fillBinary(const char* data, uint32_t n, const mesh_arrays_t& a)
 {
     fillBinaryRecords(data + 84, 0, n, a);
 }
 
-void fillBinaryRecords(const char* records, uint32_t first, uint32_t count, const Arrays& a)
+void fillBinaryRecords(const char* records, uint32_t first, uint32_t count, const mesh_arrays_t& a)
 {
     const unsigned char* rec = reinterpret_cast<const unsigned char*>(records);
     float c[9];
-    PartBounds bounds(first, first + count);
+    part_bounds_t bounds(first, first + count);
     for (uint32_t i = first; i < first + count; ++i, rec += 50) {
         // 12-byte normal (ignored), three 12-byte corners, 2-byte attribute.
         for (int k = 0; k < 9; ++k)
@@ -357,7 +357,7 @@ void fillBinaryRecords(const char* records, uint32_t first, uint32_t count, cons
     bounds.mergeInto(a.bounds);
 }
 
-TextCounts countText(const char* begin, const char* end, unsigned slices)
+text_counts_t countText(const char* begin, const char* end, unsigned slices)
 {
     // Slices start at line starts, so that each line is counted once.
     std::vector<const char*> cuts{begin};
@@ -371,14 +371,14 @@ TextCounts countText(const char* begin, const char* end, unsigned slices)
             cuts.push_back(p);
     }
     cuts.push_back(end);
-    std::vector<SliceCount> counts(cuts.size() - 1);
+    std::vector<slice_count_t> counts(cuts.size() - 1);
     runParts(unsigned(counts.size()), [&](unsigned k) { counts[k] = countSlice(cuts[k], cuts[k + 1]); });
 
-    TextCounts c;
-    c.parts.push_back(TextPart{begin, 0, 0});
+    text_counts_t c;
+    c.parts.push_back(text_part_t{begin, 0, 0});
     for (size_t k = 0; k < counts.size(); ++k) {
         if (k != 0 && counts[k].firstFacet)
-            c.parts.push_back(TextPart{counts[k].firstFacet, c.facets, c.lines + counts[k].linesBeforeFacet});
+            c.parts.push_back(text_part_t{counts[k].firstFacet, c.facets, c.lines + counts[k].linesBeforeFacet});
         if (!c.firstFacet && counts[k].firstFacet) {
             c.firstFacet = counts[k].firstFacet;
             c.linesBeforeFacet = c.lines + counts[k].linesBeforeFacet;
@@ -395,10 +395,10 @@ uint64_t countFacets(const char* begin, const char* end)
     return countText(begin, end).facets;
 }
 
-bool fillText(const char* begin, const char* end, uint32_t facets, const Arrays& a)
+bool fillText(const char* begin, const char* end, uint32_t facets, const mesh_arrays_t& a)
 {
     uint64_t lastLine = 0;
-    PartBounds bounds(0, facets);
+    part_bounds_t bounds(0, facets);
     if (fillFacets(begin, end, 1, 0, facets, a, lastLine, bounds)) {
         bounds.mergeInto(a.bounds);
         return true;
@@ -408,26 +408,26 @@ bool fillText(const char* begin, const char* end, uint32_t facets, const Arrays&
 }
 
 bool fillTextPiece(const char* begin, const char* end, uint64_t linesBefore, uint32_t first, uint32_t last,
-                   const Arrays& a)
+                   const mesh_arrays_t& a)
 {
     uint64_t lastLine = 0;
-    PartBounds bounds(first, last);
+    part_bounds_t bounds(first, last);
     if (!fillFacets(begin, end, linesBefore, first, last, a, lastLine, bounds))
         return false;
     bounds.mergeInto(a.bounds);
     return true;
 }
 
-bool fillText(const char* begin, const char* end, const TextCounts& counts, const Arrays& a)
+bool fillText(const char* begin, const char* end, const text_counts_t& counts, const mesh_arrays_t& a)
 {
-    const std::vector<TextPart>& parts = counts.parts;
+    const std::vector<text_part_t>& parts = counts.parts;
     const size_t n = parts.size();
     const uint32_t facets = uint32_t(counts.facets);
     if (n <= 1)
         return fillText(begin, end, facets, a);
     std::vector<char> done(n);
     std::vector<uint64_t> lastLine(n);
-    std::vector<PartBounds> bounds;
+    std::vector<part_bounds_t> bounds;
     for (size_t k = 0; k < n; ++k)
         bounds.emplace_back(uint32_t(parts[k].facetsBefore), k + 1 == n ? facets : uint32_t(parts[k + 1].facetsBefore));
     runParts(unsigned(n), [&](unsigned k) {
@@ -444,9 +444,9 @@ bool fillText(const char* begin, const char* end, const TextCounts& counts, cons
         std::cerr << "num: " << lastLine[n - 1] << std::endl;
         return false;
     }
-    for (const PartBounds& b : bounds)
+    for (const part_bounds_t& b : bounds)
         b.mergeInto(a.bounds);
     return true;
 }
 
-} // namespace stlmesh
+} // namespace vyk3d

@@ -31,7 +31,7 @@ namespace
 
 // The whole of a file in memory of its own: a mapping would end the
 // process (SIGBUS) when an exporter rewrote the file during the load.
-class FileBytes
+class file_bytes_t
 {
   public:
     bool open(const std::string& fileName)
@@ -96,14 +96,15 @@ template <class Fill> bool buildModel(scene_t& scene, uint64_t n, const std::str
     if (!polygon.allocate(3 * n, 4 * n, fullRecordsWanted() ? buffers_t::TriangleList : buffers_t::Compact))
         return false;
     std::atomic<bool> zeroNormal{false};
-    stlmesh::SharedBounds bounds(n);
+    vyk3d::shared_bounds_t bounds(n);
     if (n != 0) {
         const bool compact = polygon.compact();
         vyk3d::scoped_map_t<float> vertices(compact ? polygon.positions : polygon.vertices);
         vyk3d::scoped_map_t<float> frames(compact ? polygon.facetNormals : polygon.normals);
-        stlmesh::Arrays arrays{vertices.get(), frames.get(), nullptr, &zeroNormal, &bounds};
+        vyk3d::mesh_arrays_t arrays{vertices.get(), frames.get(), nullptr, &zeroNormal, &bounds};
         if (compact)
-            arrays = stlmesh::Arrays{nullptr, nullptr, nullptr, &zeroNormal, &bounds, vertices.get(), frames.get()};
+            arrays =
+                vyk3d::mesh_arrays_t{nullptr, nullptr, nullptr, &zeroNormal, &bounds, vertices.get(), frames.get()};
         if (!vertices || !frames || !fill(arrays))
             return false;
     }
@@ -111,7 +112,7 @@ template <class Fill> bool buildModel(scene_t& scene, uint64_t n, const std::str
     // computes its frame, in the full records.
     if (zeroNormal.load() && !polygon.fullRecords())
         return false;
-    polygon.loadedBounds = block_bounds_t{3 * uint64_t(stlmesh::kBoundsBlock), std::move(bounds.blocks)};
+    polygon.loadedBounds = block_bounds_t{3 * uint64_t(vyk3d::kBoundsBlock), std::move(bounds.blocks)};
     polygon.update(name.c_str(), !zeroNormal.load());
     return true;
 }
@@ -123,9 +124,9 @@ bool readBinaryBytes(const char* data, size_t size, const std::string& name, sce
         std::cerr << name << ": binary STL ends inside its 84-byte header." << std::endl;
         return false;
     }
-    uint32_t n = stlmesh::binaryTriangleCount(data, size, name);
-    return buildModel(scene, n, name, [&](const stlmesh::Arrays& a) {
-        stlmesh::fillBinary(data, n, a);
+    uint32_t n = vyk3d::binaryTriangleCount(data, size, name);
+    return buildModel(scene, n, name, [&](const vyk3d::mesh_arrays_t& a) {
+        vyk3d::fillBinary(data, n, a);
         return true;
     });
 }
@@ -139,7 +140,7 @@ bool readTextBytes(const char* begin, const char* end, const std::string& name, 
         return false;
     const char* nl = static_cast<const char*>(std::memchr(begin, '\n', size_t(end - begin)));
     const char* body = nl ? nl + 1 : end;
-    const stlmesh::TextCounts counts = stlmesh::countText(body, end, partsFor(uint64_t(end - body), 1 << 22));
+    const vyk3d::text_counts_t counts = vyk3d::countText(body, end, partsFor(uint64_t(end - body), 1 << 22));
     const uint64_t facets = counts.facets;
     if (facets > counts.vertexLines / 3) {
         // Too few vertex lines for the facets: reading would end inside a
@@ -148,12 +149,12 @@ bool readTextBytes(const char* begin, const char* end, const std::string& name, 
         std::cerr << "num: " << counts.lines + 1 << std::endl;
         return false;
     }
-    if (facets > stlmesh::kMaxTriangles) {
+    if (facets > vyk3d::kMaxTriangles) {
         std::cerr << name << ": too many facets." << std::endl;
         return false;
     }
     return buildModel(scene, facets, name,
-                      [&](const stlmesh::Arrays& a) { return stlmesh::fillText(body, end, counts, a); });
+                      [&](const vyk3d::mesh_arrays_t& a) { return vyk3d::fillText(body, end, counts, a); });
 }
 
 // A file is binary when its size is exactly what its count says, whatever
@@ -175,8 +176,8 @@ bool looksBinary(const char* data, size_t size)
 // filling its own triangles: no copy of the file is ever held.
 bool readBinaryFile(const libutils::file_reader_t& file, const char* head, const std::string& name, scene_t& scene)
 {
-    const uint32_t n = stlmesh::binaryTriangleCount(head, size_t(file.size()), name);
-    return buildModel(scene, n, name, [&](const stlmesh::Arrays& a) {
+    const uint32_t n = vyk3d::binaryTriangleCount(head, size_t(file.size()), name);
+    return buildModel(scene, n, name, [&](const vyk3d::mesh_arrays_t& a) {
         constexpr uint32_t kPiece = 1 << 15; // triangles, 1.6 MB of records
         const unsigned parts = partsFor(n, kPiece);
         std::vector<char> read(parts, 1);
@@ -188,7 +189,7 @@ bool readBinaryFile(const libutils::file_reader_t& file, const char* head, const
                 const uint64_t bytes = uint64_t(count) * 50;
                 read[k] = file.read(records.data(), bytes, 84 + uint64_t(t) * 50) == int64_t(bytes);
                 if (read[k])
-                    stlmesh::fillBinaryRecords(records.data(), t, count, a);
+                    vyk3d::fillBinaryRecords(records.data(), t, count, a);
             }
         });
         if (std::find(read.begin(), read.end(), 0) != read.end()) {
@@ -203,19 +204,19 @@ bool readBinaryFile(const libutils::file_reader_t& file, const char* head, const
 // counts its lines and notes where pieces begin (a line holding "facet
 // normal " in each chunk of kTextChunk bytes), so that the surface can be
 // reserved; the second reads the pieces, one per core at a time, into it.
-struct TextScan {
-    struct Piece {
+struct text_scan_t {
+    struct piece_t {
         uint64_t offset, facetsBefore, linesBefore; // lines after the "solid" line
     };
     uint64_t facets = 0, vertexLines = 0, lines = 0;
-    std::vector<Piece> pieces;
+    std::vector<piece_t> pieces;
 };
 
 constexpr uint64_t kTextChunk = uint64_t(4) << 20;
 
 // The first pass over a regular file that begins with "solid": false when a
 // read fails or comes up short (the file was cut).
-bool scanText(const libutils::file_reader_t& file, TextScan& scan)
+bool scanText(const libutils::file_reader_t& file, text_scan_t& scan)
 {
     const uint64_t size = file.size();
     std::vector<char> buf;
@@ -242,7 +243,7 @@ bool scanText(const libutils::file_reader_t& file, TextScan& scan)
             }
             end = nl + 1;
         }
-        const stlmesh::TextCounts c = stlmesh::countText(begin, end, partsFor(uint64_t(end - begin), 1 << 20));
+        const vyk3d::text_counts_t c = vyk3d::countText(begin, end, partsFor(uint64_t(end - begin), 1 << 20));
         if (c.firstFacet)
             scan.pieces.push_back({pos + uint64_t(c.firstFacet - begin), scan.facets, scan.lines + c.linesBeforeFacet});
         scan.facets += c.facets;
@@ -258,8 +259,8 @@ bool scanText(const libutils::file_reader_t& file, TextScan& scan)
 // inside a facet (a malformed file, or one changed since the scan) would
 // have read on into the next, so then the whole text is read in order, as
 // it was before pieces.
-bool fillScannedText(const libutils::file_reader_t& file, const TextScan& scan, const std::string& name,
-                     const stlmesh::Arrays& a)
+bool fillScannedText(const libutils::file_reader_t& file, const text_scan_t& scan, const std::string& name,
+                     const vyk3d::mesh_arrays_t& a)
 {
     const size_t n = scan.pieces.size();
     const uint32_t facets = uint32_t(scan.facets);
@@ -268,30 +269,30 @@ bool fillScannedText(const libutils::file_reader_t& file, const TextScan& scan, 
     runParts(workers, [&](unsigned w) {
         std::vector<char> bytes;
         for (size_t k = w; k < n; k += workers) {
-            const TextScan::Piece& p = scan.pieces[k];
+            const text_scan_t::piece_t& p = scan.pieces[k];
             const uint64_t to = k + 1 < n ? scan.pieces[k + 1].offset : file.size();
             bytes.resize(size_t(to - p.offset));
             const uint32_t last = k + 1 < n ? uint32_t(scan.pieces[k + 1].facetsBefore) : facets;
             done[k] = file.read(bytes.data(), bytes.size(), p.offset) == int64_t(bytes.size()) &&
-                      stlmesh::fillTextPiece(bytes.data(), bytes.data() + bytes.size(), 1 + p.linesBefore,
-                                             uint32_t(p.facetsBefore), last, a);
+                      vyk3d::fillTextPiece(bytes.data(), bytes.data() + bytes.size(), 1 + p.linesBefore,
+                                           uint32_t(p.facetsBefore), last, a);
         }
     });
     if (std::find(done.begin(), done.end(), 0) == done.end())
         return true;
-    FileBytes whole;
+    file_bytes_t whole;
     if (!whole.open(name) || whole.size() < 5)
         return false;
     const char* end = whole.data() + whole.size();
     const char* nl = static_cast<const char*>(std::memchr(whole.data() + 5, '\n', whole.size() - 5));
     if (a.bounds)
         std::fill(a.bounds->blocks.begin(), a.bounds->blocks.end(), position_bounds_t());
-    return stlmesh::fillText(nl ? nl + 1 : end, end, facets, a);
+    return vyk3d::fillText(nl ? nl + 1 : end, end, facets, a);
 }
 
 // Text STL from an open regular file that begins with "solid", read in
 // pieces; the counts come from the read-ahead when it has them.
-bool readTextFile(const libutils::file_reader_t& file, TextScan scan, const std::string& name, scene_t& scene)
+bool readTextFile(const libutils::file_reader_t& file, text_scan_t scan, const std::string& name, scene_t& scene)
 {
     if (scan.facets > scan.vertexLines / 3) {
         // As readTextBytes: the reading would end inside a facet.
@@ -299,12 +300,12 @@ bool readTextFile(const libutils::file_reader_t& file, TextScan scan, const std:
         std::cerr << "num: " << scan.lines + 1 << std::endl;
         return false;
     }
-    if (scan.facets > stlmesh::kMaxTriangles) {
+    if (scan.facets > vyk3d::kMaxTriangles) {
         std::cerr << name << ": too many facets." << std::endl;
         return false;
     }
     return buildModel(scene, scan.facets, name,
-                      [&](const stlmesh::Arrays& a) { return fillScannedText(file, scan, name, a); });
+                      [&](const vyk3d::mesh_arrays_t& a) { return fillScannedText(file, scan, name, a); });
 }
 
 std::string restOf(std::istream& in)
@@ -338,10 +339,10 @@ struct identity_t {
 // Text files counted ahead (their first pass) on a thread of their own, in
 // the order named; each count is handed over once, and only while the file
 // is as it was read.
-class Prefetched
+class prefetched_t
 {
   public:
-    ~Prefetched() { end(); }
+    ~prefetched_t() { end(); }
 
     // Waits for the thread and frees what was not taken; later reads read.
     void end()
@@ -379,7 +380,7 @@ class Prefetched
     }
 
     // The count of `name` made ahead and still current, into `scan`.
-    bool take(const std::string& name, TextScan& scan)
+    bool take(const std::string& name, text_scan_t& scan)
     {
         std::unique_lock<std::mutex> lock(mutex_);
         const auto named = order_.find(name);
@@ -402,7 +403,7 @@ class Prefetched
   private:
     struct entry_t {
         identity_t identity;
-        TextScan scan;
+        text_scan_t scan;
     };
 
     // Worth reading ahead: a regular text STL file of a megabyte or more.
@@ -421,9 +422,9 @@ class Prefetched
     size_t done_ = 0;
 };
 
-Prefetched& prefetched()
+prefetched_t& prefetched()
 {
-    static Prefetched p;
+    static prefetched_t p;
     return p;
 }
 
@@ -439,14 +440,14 @@ bool readStlFile(const std::string& fileName, scene_t& scene)
             return false;
         if (looksBinary(head, size_t(file.size())))
             return readBinaryFile(file, head, fileName, scene);
-        TextScan scan;
+        text_scan_t scan;
         if (!prefetched().take(fileName, scan) && !scanText(file, scan))
             return false;
         return readTextFile(file, std::move(scan), fileName, scene);
     } else if (status != libutils::file_status_t::Ok && status != libutils::file_status_t::NotRegular) {
         return false;
     }
-    FileBytes bytes;
+    file_bytes_t bytes;
     if (!bytes.open(fileName) || bytes.size() < 5)
         return false;
     return looksBinary(bytes.data(), bytes.size())

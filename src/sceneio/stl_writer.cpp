@@ -17,21 +17,21 @@ namespace
 
 // A file opened for writing, closed on every path; reports whether every
 // write, the flush and the close succeeded.
-class OutFile
+class out_file_t
 {
   public:
-    explicit OutFile(const std::string& fileName) : f_(std::fopen(fileName.c_str(), "wb"))
+    explicit out_file_t(const std::string& fileName) : f_(std::fopen(fileName.c_str(), "wb"))
     {
         if (f_)
             std::setvbuf(f_, nullptr, _IOFBF, 1 << 20);
     }
-    ~OutFile()
+    ~out_file_t()
     {
         if (f_)
             std::fclose(f_);
     }
-    OutFile(const OutFile&) = delete;
-    OutFile& operator=(const OutFile&) = delete;
+    out_file_t(const out_file_t&) = delete;
+    out_file_t& operator=(const out_file_t&) = delete;
 
     explicit operator bool() const { return f_ != nullptr; }
     FILE* get() const { return f_; }
@@ -102,7 +102,7 @@ bool writeBinary(const std::string& fileName, const std::vector<const vyk3d::pol
                  const char* headerName)
 {
     const std::string name = headerName ? headerName : fileName;
-    OutFile out(fileName);
+    out_file_t out(fileName);
     if (!out)
         return false;
     // The file name is the header: at most 80 characters, zero-filled.
@@ -113,7 +113,7 @@ bool writeBinary(const std::string& fileName, const std::vector<const vyk3d::pol
     unsigned char rec[50] = {};
     for (const vyk3d::polygon_t* polygon : polygons) {
         bool mapped = forEachTriangle(*polygon, [&](const pos3& q0, const pos3& q1, const pos3& q2) {
-            putVec(rec, stlmesh::facetNormal(q0, q1, q2));
+            putVec(rec, vyk3d::facetNormal(q0, q1, q2));
             putVec(rec + 12, q0);
             putVec(rec + 24, q1);
             putVec(rec + 36, q2);
@@ -158,7 +158,7 @@ bool writeStlBinary(const std::string& fileName, const model_t& model, const cha
 
 bool writeStlText(const std::string& fileName, const model_list_t& models, const char* headerName)
 {
-    OutFile out(fileName);
+    out_file_t out(fileName);
     if (!out)
         return false;
     FILE* f = out.get();
@@ -166,7 +166,7 @@ bool writeStlText(const std::string& fileName, const model_list_t& models, const
         out.fail();
     for (const vyk3d::polygon_t* polygon : polygonsOf(models)) {
         bool mapped = forEachTriangle(*polygon, [&](const pos3& q0, const pos3& q1, const pos3& q2) {
-            const dir3 n = stlmesh::facetNormal(q0, q1, q2);
+            const dir3 n = vyk3d::facetNormal(q0, q1, q2);
             int r = std::fprintf(f,
                                  "facet normal %.6e %.6e %.6e\r\n"
                                  "  outer loop\r\n"

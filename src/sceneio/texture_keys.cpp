@@ -48,14 +48,14 @@ const texture_key_t textureKeys[] = {
 
 // "texfilter M,N,G": N is read after the first "," that follows the start of
 // M and G after the next one; a missing "," leaves the later flags alone.
-key_result texfilter(const std::string& line, texture_t& texture, uint64_t lineCounter, std::ostream& err)
+key_result_t texfilter(const std::string& line, texture_t& texture, uint64_t lineCounter, std::ostream& err)
 {
     const size_t start = line.find(' ') + 1;
     key_line_t mValue(line, start);
     const bool m = mValue.flag();
     if (mValue.cut()) {
         cutLine(err, lineCounter, line);
-        return key_result::Failed;
+        return key_result_t::Failed;
     }
     const size_t first = line.find(',', start);
     const size_t second = first == std::string::npos ? first : line.find(',', first + 1);
@@ -66,26 +66,26 @@ key_result texfilter(const std::string& line, texture_t& texture, uint64_t lineC
     const bool g = second == std::string::npos ? false : gValue.flag();
     if (nValue.cut() || gValue.cut()) {
         cutLine(err, lineCounter, line);
-        return key_result::Failed;
+        return key_result_t::Failed;
     }
     texture.mipmap = m;
     if (first == std::string::npos) {
         lineMessage(err, lineCounter, ": nearlinear is not set. ", line);
-        return key_result::Done;
+        return key_result_t::Done;
     }
     texture.nearlinear = n;
     if (second == std::string::npos) {
         lineMessage(err, lineCounter, ": maglinear is not set. ", line);
-        return key_result::Done;
+        return key_result_t::Done;
     }
     texture.maglinear = g;
-    return key_result::Done;
+    return key_result_t::Done;
 }
 
 } // namespace
 
-key_result textureKey(const std::string& line, texture_t& texture, bool nurbsSection, uint64_t lineCounter,
-                      std::ostream& err)
+key_result_t textureKey(const std::string& line, texture_t& texture, bool nurbsSection, uint64_t lineCounter,
+                        std::ostream& err)
 {
     for (const texture_key_t& k : textureKeys) {
         if (!beginsWithKey(line, k.key))
@@ -95,31 +95,31 @@ key_result textureKey(const std::string& line, texture_t& texture, bool nurbsSec
             notSet = nurbsSection ? ": is_mipmap is not set. " : ": mipmap is not set. ";
         if (line.find(' ') == std::string::npos) {
             lineMessage(err, lineCounter, notSet, line);
-            return key_result::Done;
+            return key_result_t::Done;
         }
         switch (k.type) {
         case Path:
             texture.*k.path = key_line_t::path(line);
-            return key_result::Done;
+            return key_result_t::Done;
         case Filter:
             return texfilter(line, texture, lineCounter, err);
         case Flag:
         case Expression: {
             bool flag = false;
             float number = 0.0f;
-            const key_result r = keyValues(line, notSet, nullptr, lineCounter, err, [&](key_line_t& values) {
+            const key_result_t r = keyValues(line, notSet, nullptr, lineCounter, err, [&](key_line_t& values) {
                 if (k.type == Flag)
                     flag = values.flag();
                 else
                     number = values.expression();
             });
-            if (r == key_result::Read && k.type == Flag)
+            if (r == key_result_t::Read && k.type == Flag)
                 texture.*k.flag = flag;
-            else if (r == key_result::Read)
+            else if (r == key_result_t::Read)
                 texture.*k.number = number;
             return r;
         }
         }
     }
-    return key_result::NotMine;
+    return key_result_t::NotMine;
 }

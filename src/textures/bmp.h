@@ -44,9 +44,9 @@ class grBitmapFile
 {
   public:
     // Reading: typed views into the one copy of the file.
-    libutils::ofsvector<tagBITMAPFILEHEADER, libutils::alloc_mmap_win> fileheader;
-    libutils::ofsvector<tagBITMAPINFOHEADER, libutils::alloc_mmap_win> infoheader;
-    libutils::ofsvector<tagRGBQUAD, libutils::alloc_mmap_win> palette;
+    libutils::ofsvector<tagBITMAPFILEHEADER, libutils::alloc_mmap> fileheader;
+    libutils::ofsvector<tagBITMAPINFOHEADER, libutils::alloc_mmap> infoheader;
+    libutils::ofsvector<tagRGBQUAD, libutils::alloc_mmap> palette;
     grByteVector pixels;
     uint64_t filesize = 0;
     uint64_t palettecount = 0;

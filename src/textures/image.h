@@ -12,7 +12,7 @@
 namespace libgr
 {
 
-using grByteVector = libutils::ofsvector<unsigned char, libutils::alloc_mmap_win>;
+using grByteVector = libutils::ofsvector<unsigned char, libutils::alloc_mmap>;
 
 // Decoders refuse images of more pixels than this before allocating, so a
 // tiny file cannot demand gigabytes (16384 x 8192 still loads).

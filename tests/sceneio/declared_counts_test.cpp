@@ -28,10 +28,10 @@ TEST(DeclaredCounts, HeadersOfEachKind)
         {"v 1 2 3\nf 1 2 3\n", 0}, // neither header
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(declared::bytesNeeded(c.text.data(), c.text.size()), c.bytes) << c.text;
-        EXPECT_TRUE(declared::plyHeaderReadable(c.text.data(), c.text.size())) << c.text;
+        EXPECT_EQ(vyk3d::bytesNeeded(c.text.data(), c.text.size()), c.bytes) << c.text;
+        EXPECT_TRUE(vyk3d::plyHeaderReadable(c.text.data(), c.text.size())) << c.text;
     }
     // Headers the importer would read again and again.
     for (const std::string bad : {"ply\nformat ascii 1.0\nend_header0\n", "ply\nformat ascii 1.0\n"})
-        EXPECT_FALSE(declared::plyHeaderReadable(bad.data(), bad.size())) << bad;
+        EXPECT_FALSE(vyk3d::plyHeaderReadable(bad.data(), bad.size())) << bad;
 }

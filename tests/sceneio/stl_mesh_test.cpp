@@ -24,11 +24,11 @@ Filled fill(const std::string& text, unsigned slices)
 {
     const char* begin = text.data();
     const char* end = begin + text.size();
-    const stlmesh::TextCounts counts = stlmesh::countText(begin, end, slices);
+    const vyk3d::text_counts_t counts = vyk3d::countText(begin, end, slices);
     Filled f{false, "", std::vector<float>(27 * counts.facets), std::vector<float>(27 * counts.facets),
              std::vector<uint32_t>(4 * counts.facets)};
     f.err = vyktest::stderrOf([&] {
-        f.ok = stlmesh::fillText(begin, end, counts, {f.vertices.data(), f.frames.data(), f.elements.data()});
+        f.ok = vyk3d::fillText(begin, end, counts, {f.vertices.data(), f.frames.data(), f.elements.data()});
     });
     return f;
 }

@@ -24,11 +24,11 @@ namespace
 
 const float kPi = 3.14159265f;
 
-struct Rgb {
+struct rgb_t {
     float r, g, b;
 };
 
-Rgb mix(Rgb a, Rgb b, float t)
+rgb_t mix(rgb_t a, rgb_t b, float t)
 {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
@@ -44,7 +44,7 @@ float clamp01(float v)
     return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v;
 }
 
-Rgb hue(float h) // h in [0, 1): fully saturated colour wheel
+rgb_t hue(float h) // h in [0, 1): fully saturated colour wheel
 {
     h = h - std::floor(h);
     float r = clamp01(std::fabs(h * 6.0f - 3.0f) - 1.0f);
@@ -64,7 +64,7 @@ grImage2D newImage(uint32_t format, uint32_t w, uint32_t h)
     return img;
 }
 
-void put(grImage2D& img, uint32_t x, uint32_t y, Rgb c)
+void put(grImage2D& img, uint32_t x, uint32_t y, rgb_t c)
 {
     unsigned char* p = img.row(y) + x * 3;
     p[0] = byteOf(c.r);
@@ -101,7 +101,7 @@ grImage2D globeColor()
         const int band = int(std::floor((lat / kPi + 0.5f) * 12.0f)); // 15-degree latitude bands
         for (uint32_t x = 0; x < w; ++x) {
             const float lon = longitudeOf(x, w);
-            Rgb c = hue(lon / (2.0f * kPi) + 0.5f);
+            rgb_t c = hue(lon / (2.0f * kPi) + 0.5f);
             c = mix(c, {1, 1, 1}, (band % 2) ? 0.35f : 0.0f); // alternate bands lighter
             if (globeHeight(lon, lat) < 0.45f)
                 c = mix(c, {0.05f, 0.15f, 0.45f}, 0.55f); // seas darker and bluer
@@ -136,8 +136,8 @@ grImage2D torusChecker()
     for (uint32_t y = 0; y < h; ++y)
         for (uint32_t x = 0; x < w; ++x) {
             const bool dark = ((x / 16) + (y / 16)) % 2;
-            const Rgb light = mix({0.95f, 0.85f, 0.2f}, {0.95f, 0.4f, 0.1f}, y / float(h));
-            put(img, x, y, dark ? Rgb{0.1f, 0.2f, 0.55f} : light);
+            const rgb_t light = mix({0.95f, 0.85f, 0.2f}, {0.95f, 0.4f, 0.1f}, y / float(h));
+            put(img, x, y, dark ? rgb_t{0.1f, 0.2f, 0.55f} : light);
         }
     return img;
 }
@@ -151,7 +151,7 @@ grImage2D panel()
             // Brushed metal: fine horizontal streaks over a vertical gradient.
             float streak = 0.04f * std::sin(y * 2.7f + std::sin(x * 0.05f) * 3.0f);
             float base = 0.55f + 0.2f * (y / float(n)) + streak;
-            Rgb c{base, base, base * 1.05f};
+            rgb_t c{base, base, base * 1.05f};
             const uint32_t edge = x < y ? (x < n - 1 - y ? x : n - 1 - y) : (y < n - 1 - x ? y : n - 1 - x);
             if (edge < 4)
                 c = mix(c, {0.15f, 0.15f, 0.18f}, 0.7f); // frame
@@ -198,14 +198,14 @@ void faceDirection(int face, float sc, float tc, float d[3])
         d[i] /= len;
 }
 
-Rgb skyColour(const float d[3])
+rgb_t skyColour(const float d[3])
 {
     const float elev = d[1];
     const float az = std::atan2(d[2], d[0]);
     if (elev >= 0.0f) {
         // Horizon haze tinted by azimuth (warm towards +x, cool towards -x).
-        Rgb haze = mix({0.75f, 0.85f, 0.95f}, {0.98f, 0.8f, 0.6f}, 0.5f + 0.5f * std::cos(az));
-        Rgb c = mix(haze, {0.1f, 0.25f, 0.65f}, std::pow(elev, 0.45f));
+        rgb_t haze = mix({0.75f, 0.85f, 0.95f}, {0.98f, 0.8f, 0.6f}, 0.5f + 0.5f * std::cos(az));
+        rgb_t c = mix(haze, {0.1f, 0.25f, 0.65f}, std::pow(elev, 0.45f));
         // Clouds: waves on a plane above the viewer.
         if (elev > 0.03f) {
             float u = d[0] / elev, v = d[2] / elev;
@@ -222,7 +222,7 @@ Rgb skyColour(const float d[3])
     // Ground: a chequered plain one unit below, fading into haze.
     float u = d[0] / -elev, v = d[2] / -elev;
     bool check = (int(std::floor(u)) + int(std::floor(v))) & 1;
-    Rgb ground = check ? Rgb{0.25f, 0.45f, 0.15f} : Rgb{0.4f, 0.32f, 0.2f};
+    rgb_t ground = check ? rgb_t{0.25f, 0.45f, 0.15f} : rgb_t{0.4f, 0.32f, 0.2f};
     return mix(ground, {0.55f, 0.6f, 0.6f}, std::pow(1.0f + elev, 12.0f) * 0.8f);
 }
 
