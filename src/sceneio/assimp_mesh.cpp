@@ -111,7 +111,8 @@ template <class F> void eachTriangle(const aiMesh& mesh, F&& f)
 
 // Gives the triangles of `mesh` vertices of their own, after the vertices
 // it has: copies of their corners' positions, colours and texture
-// coordinates. Faces of other kinds keep the vertices they had.
+// coordinates. Faces of other kinds keep the vertices they had. The arrays
+// are the aiMesh's, which frees them with delete[]: they are made with new[].
 void unshareTriangles(aiMesh& mesh)
 {
     const unsigned old = mesh.mNumVertices;
