@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <type_traits>
 
@@ -22,12 +23,21 @@
 namespace libutils
 {
 
-// The storage block shared by every vector that refers to one allocation.
+// The storage block shared by every vector that refers to one allocation;
+// the last vector to let go of it frees the storage.
 template <class A> struct refblock {
-    uint64_t refs; // reference count
-    uint64_t size; // byte size of the storage
-    A alloc;       // the allocator that owns the storage
-    void* data;    // first byte of the storage
+    uint64_t size = 0;    // byte size of the storage
+    A alloc{};            // the allocator that owns the storage
+    void* data = nullptr; // first byte of the storage
+
+    explicit refblock(uint64_t bytes) : size(bytes) {}
+    refblock(const refblock&) = delete;
+    refblock& operator=(const refblock&) = delete;
+    ~refblock()
+    {
+        if (data)
+            alloc.deallocate(data);
+    }
 };
 
 namespace detail
@@ -52,17 +62,13 @@ template <class T, class A = alloc_mmap> class refvector2
     using block_t = refblock<A>;
 
     refvector2() = default;
-    refvector2(const refvector2& other) : block_(other.block_)
-    {
-        if (block_)
-            ++block_->refs;
-    }
+    refvector2(const refvector2& other) : block_(other.block_) {}
     refvector2& operator=(const refvector2& other)
     {
         share(other.block_);
         return *this;
     }
-    virtual ~refvector2() { releaseBlock(); }
+    virtual ~refvector2() = default;
 
     // True without storage or with storage of 0 bytes.
     virtual bool empty() const { return !block_ || block_->size == 0; }
@@ -96,20 +102,12 @@ template <class T, class A = alloc_mmap> class refvector2
             releaseBlock();
         if (count > UINT64_MAX / sizeof(T))
             return false;
-        block_t* b = new (std::nothrow) block_t{0, count * sizeof(T), A(), nullptr};
+        std::shared_ptr<block_t> b = newBlock(count * sizeof(T));
         if (!b)
             return false;
-        try {
-            b->data = b->alloc.allocate(b->size, name, mode, offset);
-        } catch (...) {
-            delete b;
-            throw;
-        }
-        if (!b->data) {
-            delete b;
+        b->data = b->alloc.allocate(b->size, name, mode, offset);
+        if (!b->data)
             return false;
-        }
-        b->refs = 1;
         if (block_) {
             if (detail::writable(b->alloc)) {
                 uint64_t n = b->size < block_->size ? b->size : block_->size;
@@ -118,7 +116,7 @@ template <class T, class A = alloc_mmap> class refvector2
             }
             releaseBlock();
         }
-        block_ = b;
+        block_ = std::move(b);
         return true;
     }
 
@@ -139,15 +137,13 @@ template <class T, class A = alloc_mmap> class refvector2
             block_->size = bytes;
             return true;
         }
-        block_t* b = new (std::nothrow) block_t{1, bytes, A(), nullptr};
+        std::shared_ptr<block_t> b = newBlock(bytes);
         if (!b)
             return false;
         b->data = b->alloc.allocate(b->size, nullptr, 1, 0);
-        if (!b->data) {
-            delete b;
+        if (!b->data)
             return false;
-        }
-        block_ = b;
+        block_ = std::move(b);
         return true;
     }
 
@@ -159,7 +155,7 @@ template <class T, class A = alloc_mmap> class refvector2
     // First byte of the whole storage, whatever view a derived vector has.
     const void* storage() const { return block_ ? block_->data : nullptr; }
     // Number of vectors sharing the storage (0 without storage).
-    uint64_t use_count() const { return block_ ? block_->refs : 0; }
+    uint64_t use_count() const { return block_ ? uint64_t(block_.use_count()) : 0; }
     // The allocator of the storage (null without storage).
     const A* allocator() const { return block_ ? &block_->alloc : nullptr; }
 
@@ -167,37 +163,21 @@ template <class T, class A = alloc_mmap> class refvector2
     template <class, class> friend class refvector2;
     template <class, class> friend class ofsvector;
 
-    void share(block_t* b)
-    {
-        if (b == block_)
-            return;
-        releaseBlock();
-        block_ = b;
-        if (block_)
-            ++block_->refs;
-    }
+    void share(const std::shared_ptr<block_t>& b) { block_ = b; }
 
-    // GCC 12 follows one sharer's delete into the next sharer's release and
-    // warns of a use after free; the count keeps the block alive until then.
-#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wuse-after-free"
-#endif
-    void releaseBlock()
+    // An empty block of `bytes`; null when out of memory.
+    static std::shared_ptr<block_t> newBlock(uint64_t bytes)
     {
-        if (!block_)
-            return;
-        if (--block_->refs == 0) {
-            block_->alloc.deallocate(block_->data);
-            delete block_;
+        try {
+            return std::make_shared<block_t>(bytes);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
         }
-        block_ = nullptr;
     }
-#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
-#pragma GCC diagnostic pop
-#endif
 
-    block_t* block_ = nullptr;
+    void releaseBlock() { block_.reset(); }
+
+    std::shared_ptr<block_t> block_;
 };
 
 // A typed view into a byte range of shared storage: elements start `offset`
