@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <type_traits>
 #include <unordered_map>
 #include <utility>
@@ -112,7 +113,8 @@ template <class F> void eachTriangle(const aiMesh& mesh, F&& f)
 // Gives the triangles of `mesh` vertices of their own, after the vertices
 // it has: copies of their corners' positions, colours and texture
 // coordinates. Faces of other kinds keep the vertices they had. The arrays
-// are the aiMesh's, which frees them with delete[]: they are made with new[].
+// are the aiMesh's, which frees them with delete[]: they are made with new[]
+// and held by unique_ptr until handed over.
 void unshareTriangles(aiMesh& mesh)
 {
     const unsigned old = mesh.mNumVertices;
@@ -123,15 +125,16 @@ void unshareTriangles(aiMesh& mesh)
         using T = std::remove_pointer_t<std::remove_reference_t<decltype(array)>>;
         if (!array)
             return;
-        T* bigger = new T[count];
-        std::copy(array, array + old, bigger);
+        std::unique_ptr<T[]> bigger(new T[count]);
+        std::copy(array, array + old, bigger.get());
         unsigned at = old;
         for (unsigned i = 0; i < mesh.mNumFaces; ++i)
             if (isTriangle(mesh.mFaces[i], old))
                 for (unsigned k = 0; k < 3; ++k)
                     bigger[at++] = array[mesh.mFaces[i].mIndices[k]];
-        delete[] array;
-        array = bigger;
+        // The old array goes as the new one is handed over.
+        std::unique_ptr<T[]> smaller(array);
+        array = bigger.release();
     };
     grow(mesh.mVertices);
     for (aiColor4D*& colours : mesh.mColors)
