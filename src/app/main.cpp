@@ -52,15 +52,15 @@ const struct {
 options_t parseArguments(int argc, char** argv)
 {
     const char* program = argc > 0 ? argv[0] : "vykview";
-    cxxopts::Options spec("vykview");
-    spec.add_options()("h,help", "")("version", "")("no-watch", "")("files", "",
-                                                                    cxxopts::value<std::vector<std::string>>());
+    cxxopts::Options declared("vykview");
+    declared.add_options()("h,help", "")("version", "")("no-watch", "")("files", "",
+                                                                        cxxopts::value<std::vector<std::string>>());
     std::vector<std::string> words(argv, argv + argc);
     for (const auto& g : kGlutOptions) {
         if (g.value)
-            spec.add_options()(g.name, "", cxxopts::value<std::string>());
+            declared.add_options()(g.name, "", cxxopts::value<std::string>());
         else
-            spec.add_options()(g.name, "");
+            declared.add_options()(g.name, "");
         for (size_t i = 1; i < words.size() && words[i] != "--"; ++i)
             if (words[i] == std::string("-") + g.name)
                 words[i] = "-" + words[i];
@@ -68,7 +68,7 @@ options_t parseArguments(int argc, char** argv)
     std::vector<char*> wordPointers;
     for (std::string& w : words)
         wordPointers.push_back(w.data());
-    const command_line_t line = parseCommandLine(spec, argc, wordPointers.data());
+    const command_line_t line = parseCommandLine(declared, argc, wordPointers.data());
     if (!line.unknown.empty() || !line.missing.empty()) {
         // Said as typed: "-display", not the parser's "--display".
         const std::string missing = line.missing.empty() ? "" : line.missing.substr(1);

@@ -24,8 +24,8 @@ struct command_line_t {
 
 // Parses argv[1..argc) with `options`, which must hold a positional option
 // "files" of type std::vector<std::string>. Prints nothing and never throws
-// for a user's mistake (both are reported in the result); throws
-// cxxopts::exceptions::specification for a mistake in `options` itself.
+// for a user's mistake (both are reported in the result); throws a
+// cxxopts exception for a mistake in `options` itself.
 command_line_t parseCommandLine(cxxopts::Options& options, int argc, char** argv);
 
 // The files of a parse, in order; empty when none were given.

@@ -160,9 +160,9 @@ try {
     startWithHugePages(argv);
     // Imports fork from a small process, not from one holding a GL driver.
     startSandboxZygote();
-    cxxopts::Options spec("vykconv");
-    spec.add_options()("h,help", "")("version", "")("files", "", cxxopts::value<std::vector<std::string>>());
-    const command_line_t line = parseCommandLine(spec, argc, argv);
+    cxxopts::Options declared("vykconv");
+    declared.add_options()("h,help", "")("version", "")("files", "", cxxopts::value<std::vector<std::string>>());
+    const command_line_t line = parseCommandLine(declared, argc, argv);
     // A file whose name begins with "-" follows "--".
     if (!line.unknown.empty() || !line.missing.empty()) {
         libutils::diagnostics() << "vykconv: unknown option " << line.unknown << line.missing << "." << std::endl;

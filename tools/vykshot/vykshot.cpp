@@ -89,8 +89,8 @@ bool parseSize(const char* text, int& w, int& h)
 
 options_t parseArguments(int argc, char** argv)
 {
-    cxxopts::Options spec("vykshot");
-    spec.add_options()("h,help", "")("version", "")("size", "", cxxopts::value<std::string>())(
+    cxxopts::Options declared("vykshot");
+    declared.add_options()("h,help", "")("version", "")("size", "", cxxopts::value<std::string>())(
         "elapsed", "", cxxopts::value<std::string>())("shaders", "", cxxopts::value<std::string>())(
         "o", "", cxxopts::value<std::string>())("files", "", cxxopts::value<std::vector<std::string>>());
     // What each option with a value says when the value is missing or wrong.
@@ -98,7 +98,7 @@ options_t parseArguments(int argc, char** argv)
                                                       {"--elapsed", "--elapsed needs milliseconds, 0 to 4294967295."},
                                                       {"--shaders", "--shaders needs a folder."},
                                                       {"-o", "-o needs a file name."}};
-    const command_line_t line = parseCommandLine(spec, argc, argv);
+    const command_line_t line = parseCommandLine(declared, argc, argv);
     if (!line.missing.empty())
         fail(needs.count(line.missing) ? needs.at(line.missing) : "unknown option " + line.missing + ".");
     if (!line.unknown.empty())
