@@ -3,8 +3,8 @@
 # program given, run alternately on one Xvfb, RUNS times each, with
 # `perf stat -e task-clock` (CPU time of the program and every process it
 # starts, its importer and the importer's children included) and the wall
-# time of the run. Prints, per file and program, the best and the worst of
-# both.
+# time of the run. Prints, per file and program, the best, the worst and
+# the median of both.
 #
 #   bench/sandbox_cost.sh RUNS FILE... -- NAME=VYKCONV...
 #
@@ -45,7 +45,7 @@ run() { # RECORD VYKCONV FILE
     "$work/stat" >>"$1"
 }
 
-printf '%-24s %-10s %16s %16s\n' file program 'cpu ms best-worst' 'wall ms best-worst'
+printf '%-24s %-10s %16s %6s  %16s %6s\n' file program 'cpu ms best-worst' median 'wall ms best-worst' median
 for file in "${files[@]}"; do
   for ((i = 0; i < runs; ++i)); do
     for p in "${programs[@]}"; do
@@ -53,10 +53,10 @@ for file in "${files[@]}"; do
     done
   done
   for p in "${programs[@]}"; do
-    awk -v f="$(basename "$file")" -v p="${p%%=*}" '
-      NR == 1 { c0 = c1 = $1; w0 = w1 = $2 }
-      { if ($1 < c0) c0 = $1; if ($1 > c1) c1 = $1; if ($2 < w0) w0 = $2; if ($2 > w1) w1 = $2 }
-      END { printf "%-24s %-10s %7d-%-8d %7d-%-8d\n", f, p, c0, c1, w0, w1 }' "$work/${p%%=*}"
+    # Best-worst and the median (the lower middle of an even count).
+    stats() { sort -n | awk '{ v[NR] = $1 } END { printf "%7d-%-8d %6d", v[1], v[NR], v[int((NR + 1) / 2)] }'; }
+    printf '%-24s %-10s %s  %s\n' "$(basename "$file")" "${p%%=*}" \
+      "$(cut -d' ' -f1 "$work/${p%%=*}" | stats)" "$(cut -d' ' -f2 "$work/${p%%=*}" | stats)"
     rm -f "$work/${p%%=*}"
   done
 done

@@ -263,11 +263,150 @@ bool writeAt(int fd, const void* data, uint64_t bytes, uint64_t offset)
     return true;
 }
 
+// One model's records as the child writes them: filled a piece at a time
+// into small buffers, then written into the model's rooms, in the compact
+// form while every vertex allows it (no texture coordinate, a normal whose
+// frame normalFrame makes again bit for bit), with a colour a vertex once
+// two differ; in full records from the first vertex that does not.
+class model_writer_t
+{
+  public:
+    model_writer_t(int output, const unsigned char* mapped, const payload_model_t& m, const pending_t& p)
+        : output_(output), mapped_(mapped), m_(m), p_(p)
+    {
+    }
+
+    bool write()
+    {
+        form_ = m_.corners == 3 && m_.colormap.empty() && m_.bumpmap.empty() && m_.specularmap.empty() &&
+                        !fullRecordsWanted()
+                    ? payload_form_t::compact
+                    : payload_form_t::full;
+        for (;;) {
+            const payload_form_t started = form_;
+            if (!writeAll())
+                return false;
+            if (form_ == started || form_ != payload_form_t::full)
+                break; // a change to full records writes them all again
+        }
+        const uint32_t form = uint32_t(form_);
+        return writeAt(&form, sizeof form, m_.form) && writeAt(colour_, sizeof colour_, m_.colour);
+    }
+
+  private:
+    // Writes every piece in the form of the moment; returns when done, or
+    // early (true) when the form turns to full records.
+    bool writeAll()
+    {
+        const aiMesh& mesh = *p_.placed.mesh;
+        const uint64_t inputs = mesh.mNumFaces ? mesh.mNumFaces : mesh.mNumVertices, c = m_.corners;
+        vertices_.resize(27 * kPieceFaces);
+        frames_.resize(27 * kPieceFaces);
+        elements_.resize(4 * kPieceFaces);
+        uint64_t written = 0;
+        for (uint64_t first = 0; written < m_.faces && first < inputs; first += kPieceFaces) {
+            uint64_t n = vyk3d::fillMesh(p_.placed, p_.material, p_.kind, vertices_.data(), frames_.data(),
+                                         elements_.data(), first, kPieceFaces, written);
+            n = std::min(n, m_.faces - written);
+            if (form_ != payload_form_t::full) {
+                if (written == 0 && n > 0)
+                    std::memcpy(colour_, vertices_.data() + 3, sizeof colour_);
+                const payload_form_t was = form_;
+                form_ = pieceForm(n);
+                if (form_ == payload_form_t::full)
+                    return true;
+                if (was == payload_form_t::compact && form_ == payload_form_t::compactColours &&
+                    !writeOneColour(3 * written))
+                    return false;
+                if (!writeCompact(n, written))
+                    return false;
+            } else if (!writeAt(vertices_.data(), 9 * c * n * sizeof(float), m_.vertices + 9 * c * written) ||
+                       !writeAt(frames_.data(), 9 * c * n * sizeof(float), m_.frames + 9 * c * written) ||
+                       !writeAt(elements_.data(), (c + 1) * n * sizeof(uint32_t), m_.elements + (c + 1) * written)) {
+                return false;
+            }
+            written += n;
+        }
+        return true;
+    }
+
+    // The form the filled piece of n triangles leaves: full records when
+    // a vertex needs them, a colour a vertex when one differs from colour_.
+    payload_form_t pieceForm(uint64_t n) const
+    {
+        const float kZeros[2] = {0.0f, 0.0f};
+        payload_form_t form = form_;
+        for (uint64_t v = 0; v < 3 * n; ++v) {
+            const float* rec = vertices_.data() + 9 * v;
+            const float* given = frames_.data() + 9 * v;
+            float frame[9];
+            vyk3d::polygon_t::normalFrame(given + 6, frame);
+            if ((given[6] == 0.0f && given[7] == 0.0f && given[8] == 0.0f) ||
+                std::memcmp(frame, given, sizeof frame) != 0 || std::memcmp(rec + 7, kZeros, sizeof kZeros) != 0)
+                return payload_form_t::full;
+            if (std::memcmp(rec + 3, colour_, sizeof colour_) != 0)
+                form = payload_form_t::compactColours;
+        }
+        return form;
+    }
+
+    // Writes colour_ as the colour of vertices 0 .. count - 1.
+    bool writeOneColour(uint64_t count)
+    {
+        std::vector<float>& same = compact_;
+        same.resize(4 * std::min<uint64_t>(count, 3 * kPieceFaces));
+        for (size_t i = 0; i < same.size(); i += 4)
+            std::memcpy(same.data() + i, colour_, sizeof colour_);
+        for (uint64_t v = 0; v < count; v += same.size() / 4) {
+            const uint64_t k = std::min<uint64_t>(count - v, same.size() / 4);
+            if (!writeAt(same.data(), 4 * k * sizeof(float), compactColours(m_) + 4 * v))
+                return false;
+        }
+        return true;
+    }
+
+    // Writes the filled piece of n triangles, the first numbered `first`,
+    // in the compact form.
+    bool writeCompact(uint64_t n, uint64_t first)
+    {
+        const bool colours = form_ == payload_form_t::compactColours;
+        compact_.resize(9 * 2 * kPieceFaces + (colours ? 12 * kPieceFaces : 0));
+        float* positions = compact_.data();
+        float* normals = positions + 9 * kPieceFaces;
+        float* colour = normals + 9 * kPieceFaces;
+        for (uint64_t v = 0; v < 3 * n; ++v) {
+            std::memcpy(positions + 3 * v, vertices_.data() + 9 * v, 3 * sizeof(float));
+            std::memcpy(normals + 3 * v, frames_.data() + 9 * v + 6, 3 * sizeof(float));
+            if (colours)
+                std::memcpy(colour + 4 * v, vertices_.data() + 9 * v + 3, 4 * sizeof(float));
+        }
+        return writeAt(positions, 9 * n * sizeof(float), compactPositions(m_) + 9 * first) &&
+               writeAt(normals, 9 * n * sizeof(float), compactNormals(m_) + 9 * first) &&
+               (!colours || writeAt(colour, 12 * n * sizeof(float), compactColours(m_) + 12 * first));
+    }
+
+    // Writes `bytes` at the room `view` points to in the mapping.
+    bool writeAt(const void* data, uint64_t bytes, const void* view) const
+    {
+        return ::writeAt(output_, data, bytes, uint64_t(static_cast<const unsigned char*>(view) - mapped_));
+    }
+
+    const int output_;
+    const unsigned char* const mapped_;
+    const payload_model_t& m_;
+    const pending_t& p_;
+    payload_form_t form_ = payload_form_t::full;
+    float colour_[4] = {};
+    std::vector<float> vertices_, frames_, compact_;
+    std::vector<uint32_t> elements_;
+};
+
 // The child's work: the import, laid out in `output`. The records reach
-// their room in pieces, through small buffers written with pwrite, not
+// their rooms in pieces, through small buffers written with pwrite, not
 // through the mapping: a process pays a first touch for every page it maps
-// (on virtual machines most of the import's cost at 232 bytes a triangle),
-// and the kernel fills the file's pages without one.
+// (on virtual machines most of the import's cost), and the kernel fills
+// the file's pages without one. The compact form writes a third of the
+// bytes of full records, and the viewer touches a third of the pages.
 bool importTo(int output, const std::string& fileName)
 {
     std::ostringstream err;
@@ -280,25 +419,9 @@ bool importTo(int output, const std::string& fileName)
     unsigned char* mapped = layOutPayload(output, payload, size);
     if (!mapped)
         return false;
-    auto at = [&](const void* view) { return uint64_t(static_cast<const unsigned char*>(view) - mapped); };
-    std::vector<float> vertices(27 * kPieceFaces), frames(27 * kPieceFaces);
-    std::vector<uint32_t> elements(4 * kPieceFaces);
     bool ok = true;
-    for (size_t i = 0; i < pending.size() && ok; ++i) {
-        const payload_model_t& m = payload.models[i];
-        const aiMesh& mesh = *pending[i].placed.mesh;
-        const uint64_t inputs = mesh.mNumFaces ? mesh.mNumFaces : mesh.mNumVertices, c = m.corners;
-        uint64_t written = 0;
-        for (uint64_t first = 0; ok && written < m.faces && first < inputs; first += kPieceFaces) {
-            uint64_t n = vyk3d::fillMesh(pending[i].placed, pending[i].material, pending[i].kind, vertices.data(),
-                                         frames.data(), elements.data(), first, kPieceFaces, written);
-            n = std::min(n, m.faces - written);
-            ok = writeAt(output, vertices.data(), 9 * c * n * sizeof(float), at(m.vertices + 9 * c * written)) &&
-                 writeAt(output, frames.data(), 9 * c * n * sizeof(float), at(m.frames + 9 * c * written)) &&
-                 writeAt(output, elements.data(), (c + 1) * n * sizeof(uint32_t), at(m.elements + (c + 1) * written));
-            written += n;
-        }
-    }
+    for (size_t i = 0; i < pending.size() && ok; ++i)
+        ok = model_writer_t(output, mapped, payload.models[i], pending[i]).write();
     return munmap(mapped, size) == 0 && ok;
 }
 
@@ -346,54 +469,27 @@ void sayWhy(sandbox_end_t end, const sandbox_limits_t& limits, const std::string
     err << std::endl;
 }
 
-// The form a payload's triangles can be held in without losing a byte of
-// their records: compact when no map is named (a specular colour is no
-// map), and every vertex has no texture coordinate and a normal (not zero)
-// whose frame is normalFrame's; with a colour a vertex unless all are alike
-// (then `colour` gets it). Full records otherwise, or when asked for.
-vyk3d::polygon_t::buffers_t formOf(const payload_model_t& m, float colour[4])
+// The buffers a model of the form takes.
+vyk3d::polygon_t::buffers_t buffersOf(payload_form_t form)
 {
     using buffers_t = vyk3d::polygon_t::buffers_t;
-    if (m.corners != 3 || m.faces == 0 || fullRecordsWanted() || !m.colormap.empty() || !m.bumpmap.empty() ||
-        !m.specularmap.empty())
-        return buffers_t::OnDemand;
-    const float zeros[2] = {0.0f, 0.0f};
-    bool alike = true;
-    for (uint64_t v = 0; v < 3 * m.faces; ++v) {
-        const float* rec = m.vertices + 9 * v;
-        const float* given = m.frames + 9 * v;
-        float frame[9];
-        vyk3d::polygon_t::normalFrame(given + 6, frame);
-        if ((given[6] == 0.0f && given[7] == 0.0f && given[8] == 0.0f) ||
-            std::memcmp(frame, given, sizeof frame) != 0 || std::memcmp(rec + 7, zeros, sizeof zeros) != 0)
-            return buffers_t::OnDemand;
-        alike = alike && std::memcmp(rec + 3, m.vertices + 3, 4 * sizeof(float)) == 0;
-    }
-    // Triangle k is vertices 3k, 3k+1, 3k+2, as the compact form draws it.
-    for (uint32_t k = 0; k < m.faces; ++k) {
-        const uint32_t* e = m.elements + 4 * uint64_t(k);
-        if (e[0] != 3 * k || e[1] != 3 * k + 1 || e[2] != 3 * k + 2 || e[3] != 0xFFFFFFFFu)
-            return buffers_t::OnDemand;
-    }
-    std::memcpy(colour, m.vertices + 3, 4 * sizeof(float));
-    return alike ? buffers_t::CompactSmooth : buffers_t::CompactSmoothColours;
+    return form == payload_form_t::compact          ? buffers_t::CompactSmooth
+           : form == payload_form_t::compactColours ? buffers_t::CompactSmoothColours
+                                                    : buffers_t::OnDemand;
 }
 
-// Writes the records of `m` into the compact stores of `polygon`.
-bool fillCompact(const payload_model_t& m, vyk3d::polygon_t& polygon)
+// Copies `count` values from `from`, in the child's output, into the GL
+// store `to`. The output's pages are mapped in before, all in one call:
+// faster than a fault a page, and the rooms the child left empty are not
+// touched.
+template <class T, class Array> bool copyInto(Array& to, const T* from, uint64_t count)
 {
-    vyk3d::scoped_map_t<float> positions(polygon.positions), normals(polygon.vertexNormals);
-    std::unique_ptr<vyk3d::scoped_map_t<float>> colours;
-    if (polygon.vertexColors.count() != 0)
-        colours = std::make_unique<vyk3d::scoped_map_t<float>>(polygon.vertexColors);
-    if (!positions || !normals || (colours && !*colours))
+    const uintptr_t page = uintptr_t(sysconf(_SC_PAGESIZE)), start = uintptr_t(from) / page * page;
+    madvise(reinterpret_cast<void*>(start), uintptr_t(from + count) - start, MADV_POPULATE_READ);
+    vyk3d::scoped_map_t<T> mapped(to);
+    if (!mapped)
         return false;
-    for (uint64_t v = 0; v < 3 * m.faces; ++v) {
-        std::memcpy(positions.get() + 3 * v, m.vertices + 9 * v, 3 * sizeof(float));
-        std::memcpy(normals.get() + 3 * v, m.frames + 9 * v + 6, 3 * sizeof(float));
-        if (colours)
-            std::memcpy(colours->get() + 4 * v, m.vertices + 9 * v + 3, 4 * sizeof(float));
-    }
+    std::memcpy(mapped.get(), from, count * sizeof(T));
     return true;
 }
 
@@ -421,20 +517,20 @@ bool takePayload(const import_payload_t& payload, scene_t& scene, const std::str
         // The frames come with the file: the frame pass arrays are made
         // only when asked for, and the records themselves too where the
         // compact form holds them whole.
-        if (!polygon.allocate(corners, corners + m.faces, formOf(m, polygon.compactColor)))
+        const payload_form_t form = formOf(m);
+        if (!polygon.allocate(corners, corners + m.faces, buffersOf(form)))
             return false;
-        if (polygon.compact()) {
-            if (!fillCompact(m, polygon))
+        if (form != payload_form_t::full) {
+            std::memcpy(polygon.compactColor, m.colour, sizeof polygon.compactColor);
+            if (!copyInto(polygon.positions, compactPositions(m), 3 * corners) ||
+                !copyInto(polygon.vertexNormals, compactNormals(m), 3 * corners) ||
+                (form == payload_form_t::compactColours &&
+                 !copyInto(polygon.vertexColors, compactColours(m), 4 * corners)))
                 return false;
-        } else {
-            vyk3d::scoped_map_t<float> vertices(polygon.vertices);
-            vyk3d::scoped_map_t<float> frames(polygon.normals);
-            vyk3d::scoped_map_t<uint32_t> elements(polygon.elements);
-            if (!vertices || !frames || !elements)
-                return false;
-            std::memcpy(vertices.get(), m.vertices, 9 * corners * sizeof(float));
-            std::memcpy(frames.get(), m.frames, 9 * corners * sizeof(float));
-            std::memcpy(elements.get(), m.elements, (corners + m.faces) * sizeof(uint32_t));
+        } else if (!copyInto(polygon.vertices, m.vertices, 9 * corners) ||
+                   !copyInto(polygon.normals, m.frames, 9 * corners) ||
+                   !copyInto(polygon.elements, m.elements, corners + m.faces)) {
+            return false;
         }
         openMaps(model, m, undecoded, fileName);
         polygon.update(fileName.c_str());
@@ -456,7 +552,7 @@ bool readAssimp(const std::string& fileName, scene_t& scene, std::ostream& err)
     struct stat st;
     void* data = MAP_FAILED;
     if (child.end == sandbox_end_t::done && fstat(child.output, &st) == 0 && st.st_size > 0)
-        data = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_SHARED | MAP_POPULATE, child.output, 0);
+        data = mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_SHARED, child.output, 0);
     if (child.output >= 0)
         close(child.output);
     import_payload_t payload;

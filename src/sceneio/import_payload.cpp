@@ -10,7 +10,7 @@
 namespace
 {
 
-const uint64_t kMagic = 0x31796170'6b7976ull; // "vykpay1"
+const uint64_t kMagic = 0x32796170'6b7976ull; // "vykpay2"
 
 // Lays fields out from `base` (or only counts their bytes, with a null
 // base), each array at an 8-byte aligned offset so the reader can view it
@@ -107,8 +107,8 @@ template <class Io, class Model> bool fields(Io& io, Model& m)
     return io.number(m.faces) && io.number(m.corners) && m.corners >= 1 && m.corners <= 3 &&
            m.faces <= kMaxImportTriangles && io.array(m.vertices, 9 * m.corners * m.faces) &&
            io.array(m.frames, 9 * m.corners * m.faces) && io.array(m.elements, (m.corners + 1) * m.faces) &&
-           io.text(m.colormap) && io.text(m.bumpmap) && io.text(m.specularmap) && io.number(m.bump2mono) &&
-           io.number(m.normalBumps) && io.number(m.specular);
+           io.array(m.form, 1) && io.array(m.colour, 4) && io.text(m.colormap) && io.text(m.bumpmap) &&
+           io.text(m.specularmap) && io.number(m.bump2mono) && io.number(m.normalBumps) && io.number(m.specular);
 }
 
 template <class Io, class Image> bool imageFields(Io& io, Image& i)
@@ -143,6 +143,15 @@ unsigned char* layOutPayload(int fd, import_payload_t& payload, uint64_t& size)
     payload_out_t out(static_cast<unsigned char*>(base));
     payloadFields(out, payload);
     return static_cast<unsigned char*>(base);
+}
+
+payload_form_t formOf(const payload_model_t& m)
+{
+    const uint32_t form = *m.form;
+    return m.corners == 3 &&
+                   (form == uint32_t(payload_form_t::compact) || form == uint32_t(payload_form_t::compactColours))
+               ? payload_form_t(form)
+               : payload_form_t::full;
 }
 
 bool readPayload(const unsigned char* data, uint64_t size, import_payload_t& payload)

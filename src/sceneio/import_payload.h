@@ -1,27 +1,60 @@
 // What an import in its child process hands back to the viewer: messages,
-// embedded images still encoded, and per model the polygon records and the
-// texture set's names and flags. The child lays it out in a file it maps,
-// the viewer reads it from its own mapping of that file. Each field is written and read in
-// one place (fields() in the source), so a new one is a line there.
+// embedded images still encoded, and per model the polygon records (full,
+// or the compact form in their rooms) and the texture set's names and
+// flags. The child lays it out in a file it maps, the viewer reads it from
+// its own mapping of that file. Each field is written and read in one
+// place (fields() in the source), so a new one is a line there.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+// Which form a model's records take in their rooms.
+enum class payload_form_t : uint32_t {
+    full = 0,          // vertices, frames and elements, as the views say
+    compact = 1,       // positions and normals (see compactPositions), `colour` for every vertex
+    compactColours = 2 // and a colour a vertex (see compactColours)
+};
+
 struct payload_model_t {
     uint64_t faces = 0;
     uint32_t corners = 3; // a face's: 3 triangles, 2 lines, 1 points
-    // Views of the records (see stl_mesh.h): 9 floats of vertices and 9 of
-    // frames a corner, then corners + 1 elements a face.
+    // Views of the records' rooms (see stl_mesh.h): 9 floats of vertices
+    // and 9 of frames a corner, then corners + 1 elements a face.
     const float* vertices = nullptr;
     const float* frames = nullptr;
     const uint32_t* elements = nullptr;
+    // Set by the child after it wrote the records, so read through views:
+    // one payload_form_t (the rooms hold zeros until written: full) and
+    // the one colour of the compact form (4 floats).
+    const uint32_t* form = nullptr;
+    const float* colour = nullptr;
     std::string colormap, bumpmap, specularmap;
     uint32_t bump2mono = 0;          // the bump map is a height map, often stored as colour
     uint32_t normalBumps = 0;        // the bump map is a normal map in unsigned bytes
     uint32_t specular = 0xFFFFFFFFu; // the one-texel specular map without one named: RGBA bytes in memory order
 };
+
+// The compact form of triangles in the rooms of the full records: three
+// floats of position a corner from `vertices`, three of normal after them,
+// and four of colour a corner from `frames`.
+inline const float* compactPositions(const payload_model_t& m)
+{
+    return m.vertices;
+}
+inline const float* compactNormals(const payload_model_t& m)
+{
+    return m.vertices + 9 * m.faces;
+}
+inline const float* compactColours(const payload_model_t& m)
+{
+    return m.frames;
+}
+
+// The model's form, as the child told it: full for any number that is not
+// a form, and for faces that are not triangles.
+payload_form_t formOf(const payload_model_t& m);
 
 // An image embedded in the model file: `key` is the cache key its map names.
 struct payload_image_t {

@@ -77,25 +77,57 @@ TEST(AssimpReader, TestModelsPackage)
 }
 
 // The child writes the records in pieces: a strip of triangles over three
-// of them comes back whole, each triangle in its place.
+// of them comes back whole, each triangle in its place, in the compact form
+// while every vertex allows it. A colour of its own, or a normal of zero, in
+// the last piece changes the form of what the pieces before it wrote.
 TEST(AssimpReader, ALongStripComesBackInOrder)
 {
     vyktest::TempDir dir;
     const unsigned n = 20000;
-    std::string off = "OFF\n" + std::to_string(n + 2) + " " + std::to_string(n) + " 0\n";
-    for (unsigned i = 0; i < n + 2; ++i)
-        off += std::to_string(i) + " " + std::to_string(i % 2) + " 0\n";
-    for (unsigned i = 0; i < n; ++i)
-        off += "3 " + std::to_string(i) + " " + std::to_string(i + 1) + " " + std::to_string(i + 2) + "\n";
-    const vyktest::LoadedScene s = vyktest::loadSceneFile(dir.write("strip.off", off));
-    ASSERT_TRUE(s.ok) << s.err;
-    ASSERT_EQ(s.elements.size(), 4u * n);
-    for (unsigned k = 0; k < n; ++k) {
-        float x[3] = {s.vertices[27 * k], s.vertices[27 * k + 9], s.vertices[27 * k + 18]};
-        std::sort(x, x + 3);
-        if (x[0] != float(k) || x[2] != float(k + 2) || s.elements[4 * k] != 3 * k || s.elements[4 * k + 3] != ~0u) {
-            ADD_FAILURE() << "triangle " << k;
-            break;
+    // Vertex i at (i, i % 2, 0), grey but for the last, which is red where
+    // `redLast` says; the last triangle takes normal 3, of zero, where
+    // `zeroNormal` says.
+    auto strip = [&](bool redLast, bool zeroNormal) {
+        std::string obj = "vn 0 0 1\nvn 0 0 -1\nvn 0 0 0\n";
+        for (unsigned i = 0; i < n + 2; ++i)
+            obj += "v " + std::to_string(i) + " " + std::to_string(i % 2) + " 0" +
+                   (redLast && i == n + 1 ? " 1 0 0\n" : " 0.5 0.5 0.5\n");
+        for (unsigned i = 0; i < n; ++i) {
+            // Every other triangle turns: its normal too.
+            const std::string normal = zeroNormal && i == n - 1 ? "3" : i % 2 ? "2" : "1";
+            obj += "f";
+            for (unsigned c = i + 1; c <= i + 3; ++c)
+                obj += " " + std::to_string(c) + "//" + normal;
+            obj += "\n";
+        }
+        return obj;
+    };
+    struct form_case_t {
+        const char* name;
+        bool redLast, zeroNormal, compact;
+    };
+    for (const form_case_t& f : {form_case_t{"grey", false, false, true}, form_case_t{"red last", true, false, true},
+                                 form_case_t{"zero normal last", false, true, false}}) {
+        SCOPED_TRACE(f.name);
+        const vyktest::LoadedScene s = vyktest::loadSceneFile(
+            dir.write(std::string("strip") + (f.redLast ? "r" : "") + (f.zeroNormal ? "z" : "") + ".obj",
+                      strip(f.redLast, f.zeroNormal)));
+        ASSERT_TRUE(s.ok) << s.err;
+        EXPECT_EQ(s.compact, f.compact);
+        ASSERT_EQ(s.elements.size(), 4u * n);
+        for (unsigned k = 0; k < n; ++k) {
+            float x[3] = {s.vertices[27 * k], s.vertices[27 * k + 9], s.vertices[27 * k + 18]};
+            std::sort(x, x + 3);
+            const float red = f.redLast && k == n - 1 ? 1.0f : 0.5f;
+            const float* last = &s.vertices[27 * k + 9 * (s.vertices[27 * k + 18] == float(k + 2) ? 2 : 1)];
+            // (A zero normal is made again from the triangle when drawn.)
+            const bool given = !f.zeroNormal || k != n - 1;
+            if (x[0] != float(k) || x[2] != float(k + 2) || s.elements[4 * k] != 3 * k ||
+                s.elements[4 * k + 3] != ~0u || s.vertices[27 * k + 3] != 0.5f || last[3] != red ||
+                (given && s.frames[27 * k + 8] != (k % 2 ? -1.0f : 1.0f))) {
+                ADD_FAILURE() << "triangle " << k;
+                break;
+            }
         }
     }
 }
