@@ -13,12 +13,6 @@ namespace vyk3d
 namespace
 {
 
-bool isTriangle(const aiFace& f, unsigned vertexCount)
-{
-    return f.mNumIndices == 3 && f.mIndices[0] < vertexCount && f.mIndices[1] < vertexCount &&
-           f.mIndices[2] < vertexCount;
-}
-
 bool isFace(const aiFace& f, face_kind_t kind, unsigned vertexCount)
 {
     if (f.mNumIndices != unsigned(kind) || !f.mIndices)
@@ -27,6 +21,11 @@ bool isFace(const aiFace& f, face_kind_t kind, unsigned vertexCount)
         if (f.mIndices[k] >= vertexCount)
             return false;
     return true;
+}
+
+bool isTriangle(const aiFace& f, unsigned vertexCount)
+{
+    return isFace(f, face_kind_t::Triangle, vertexCount);
 }
 
 aiVector3D unit(const aiVector3D& v)
@@ -343,6 +342,8 @@ uint64_t fillMesh(const placement_t& p, const aiMaterial* material, face_kind_t 
     const bool tangents = mesh.HasTangentsAndBitangents();
     const unsigned corners = unsigned(kind);
     const bool cloud = mesh.mNumFaces == 0;
+    if (cloud && kind != face_kind_t::Point)
+        return 0; // a point cloud's vertices are points only
     const uint64_t faces = cloud ? mesh.mNumVertices : mesh.mNumFaces;
     const uint64_t end = count < faces - std::min(first, faces) ? first + count : faces;
     uint64_t k = 0;
