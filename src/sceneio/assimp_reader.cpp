@@ -282,13 +282,12 @@ class model_writer_t
                         !fullRecordsWanted()
                     ? payload_form_t::compact
                     : payload_form_t::full;
-        for (;;) {
-            const payload_form_t started = form_;
-            if (!writeAll())
-                return false;
-            if (form_ == started || form_ != payload_form_t::full)
-                break; // a change to full records writes them all again
-        }
+        const payload_form_t started = form_;
+        if (!writeAll())
+            return false;
+        // A turn to full records midway writes them all again, from the first piece.
+        if (started != payload_form_t::full && form_ == payload_form_t::full && !writeAll())
+            return false;
         const uint32_t form = uint32_t(form_);
         return writeAt(&form, sizeof form, m_.form) && writeAt(colour_, sizeof colour_, m_.colour);
     }
